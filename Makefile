@@ -1,0 +1,58 @@
+# Leafcraft: set-up, build and test in one command each.
+#   make test   installs what the build needs (Debian 12, apt-get), builds with
+#               sanitizers and warnings as errors, and runs every test through CTest.
+#   make fuzz   builds the fuzz targets with clang and runs each one briefly.
+#   make bench  builds and runs the benchmarks.
+
+BUILD      ?= build
+FUZZ_BUILD ?= build-fuzz
+BENCH_BUILD ?= build-bench
+JOBS       ?= $(shell nproc)
+FUZZ_SECONDS ?= 30
+
+# Debian packages the build and the tests need.
+PACKAGES = build-essential cmake ninja-build pkg-config python3 \
+           libgtest-dev libgmock-dev libbenchmark-dev \
+           clang libclang-rt-14-dev \
+           qt6-base-dev
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: all deps configure build test fuzz bench clean
+
+all: build
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	  echo "Installing:$$missing"; \
+	  $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+$(BUILD)/build.ninja:
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLEAF_SANITIZE=ON -DLEAF_WERROR=ON
+
+configure: deps $(BUILD)/build.ninja
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --output-on-failure -j $(JOBS) --timeout 300
+
+fuzz: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DLEAF_FUZZ=ON -DLEAF_TESTS=OFF -DLEAF_SANITIZE=ON
+	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	tests/fuzz/run-all $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
+
+bench: deps
+	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLEAF_BENCH=ON -DLEAF_TESTS=OFF
+	cmake --build $(BENCH_BUILD) -j $(JOBS)
+	bench/run-all $(BENCH_BUILD)
+
+clean:
+	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace leaf {
+
+// The folder for temporary files: TMP, else TEMP, else TMPDIR, else the current
+// folder; never with a trailing '/' (except the root itself).
+std::string GetTempFolder();
+
+}  // namespace leaf
