@@ -65,12 +65,13 @@ public:
     CString& TrimRight(std::string_view charSet);
     CString& Trim(std::string_view charSet);
 
-    // printf-style formatting. `l` length modifiers mean 32 bits, as on the original
-    // platform, so "%ld" takes a LONG; "%lld"/"%I64d" take 64 bits. (No compiler format
-    // check: it would reject "%ld" with a 32-bit LONG.) The result is never truncated.
-    void Format(const char* format, ...);
+    // printf-style formatting; the result is never truncated. Format strings from string
+    // tables keep the original platform's meaning of `l`: "%ld" takes a 32-bit LONG, while
+    // "%lld"/"%I64d" take 64 bits. Literal formats are checked by the compiler, which also
+    // rejects a CString passed for "%s" (pass c_str()); write "%d" for a LONG there.
+    void Format(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void FormatV(const char* format, va_list args);
-    void AppendFormat(const char* format, ...);
+    void AppendFormat(const char* format, ...) __attribute__((format(printf, 2, 3)));
     void AppendFormatV(const char* format, va_list args);
 
     int Compare(std::string_view other) const;        // byte order; <0, 0, >0
