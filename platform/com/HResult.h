@@ -1,0 +1,131 @@
+#pragma once
+
+// Status codes of COM calls, with the numbers the platform has always used, so that a
+// value seen in a log or a registry means the same here as there.
+
+#include "platform/base/Types.h"
+
+using SCODE = HRESULT;
+
+constexpr bool SUCCEEDED(HRESULT hr) { return hr >= 0; }
+constexpr bool FAILED(HRESULT hr) { return hr < 0; }
+
+inline constexpr DWORD SEVERITY_SUCCESS = 0;
+inline constexpr DWORD SEVERITY_ERROR = 1;
+inline constexpr DWORD FACILITY_NULL = 0;
+inline constexpr DWORD FACILITY_RPC = 1;
+inline constexpr DWORD FACILITY_DISPATCH = 2;
+inline constexpr DWORD FACILITY_STORAGE = 3;
+inline constexpr DWORD FACILITY_ITF = 4;
+inline constexpr DWORD FACILITY_WIN32 = 7;
+
+constexpr HRESULT MAKE_HRESULT(DWORD severity, DWORD facility, DWORD code) {
+    return static_cast<HRESULT>((severity << 31) | ((facility & 0x1FFFu) << 16) | (code & 0xFFFFu));
+}
+constexpr DWORD HRESULT_CODE(HRESULT hr) { return static_cast<DWORD>(hr) & 0xFFFFu; }
+constexpr DWORD HRESULT_FACILITY(HRESULT hr) { return (static_cast<DWORD>(hr) >> 16) & 0x1FFFu; }
+
+// A platform error code as a status: zero stays success, anything else becomes
+// 0x8007xxxx with the low 16 bits of the code.
+constexpr HRESULT HRESULT_FROM_WIN32(LONG error) {
+    return error <= 0 ? static_cast<HRESULT>(error)
+                      : static_cast<HRESULT>((static_cast<DWORD>(error) & 0xFFFFu) | 0x80070000u);
+}
+
+#define LEAF_HR(value) static_cast<HRESULT>(value##u)
+
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT S_FALSE = 1;
+
+inline constexpr HRESULT E_NOTIMPL = LEAF_HR(0x80004001);
+inline constexpr HRESULT E_NOINTERFACE = LEAF_HR(0x80004002);
+inline constexpr HRESULT E_POINTER = LEAF_HR(0x80004003);
+inline constexpr HRESULT E_ABORT = LEAF_HR(0x80004004);
+inline constexpr HRESULT E_FAIL = LEAF_HR(0x80004005);
+inline constexpr HRESULT E_UNEXPECTED = LEAF_HR(0x8000FFFF);
+inline constexpr HRESULT E_ACCESSDENIED = LEAF_HR(0x80070005);
+inline constexpr HRESULT E_HANDLE = LEAF_HR(0x80070006);
+inline constexpr HRESULT E_OUTOFMEMORY = LEAF_HR(0x8007000E);
+inline constexpr HRESULT E_INVALIDARG = LEAF_HR(0x80070057);
+
+inline constexpr HRESULT CLASS_E_NOAGGREGATION = LEAF_HR(0x80040110);
+inline constexpr HRESULT CLASS_E_CLASSNOTAVAILABLE = LEAF_HR(0x80040111);
+inline constexpr HRESULT CLASS_E_NOTLICENSED = LEAF_HR(0x80040112);
+
+inline constexpr HRESULT REGDB_E_READREGDB = LEAF_HR(0x80040150);
+inline constexpr HRESULT REGDB_E_WRITEREGDB = LEAF_HR(0x80040151);
+inline constexpr HRESULT REGDB_E_KEYMISSING = LEAF_HR(0x80040152);
+inline constexpr HRESULT REGDB_E_INVALIDVALUE = LEAF_HR(0x80040153);
+inline constexpr HRESULT REGDB_E_CLASSNOTREG = LEAF_HR(0x80040154);
+inline constexpr HRESULT REGDB_E_IIDNOTREG = LEAF_HR(0x80040155);
+
+inline constexpr HRESULT OLE_E_OLEVERB = LEAF_HR(0x80040000);
+inline constexpr HRESULT OLE_E_ADVF = LEAF_HR(0x80040001);
+inline constexpr HRESULT OLE_E_ENUM_NOMORE = LEAF_HR(0x80040002);
+inline constexpr HRESULT OLE_E_ADVISENOTSUPPORTED = LEAF_HR(0x80040003);
+inline constexpr HRESULT OLE_E_NOCONNECTION = LEAF_HR(0x80040004);
+inline constexpr HRESULT OLE_E_NOTRUNNING = LEAF_HR(0x80040005);
+inline constexpr HRESULT OLE_E_NOCACHE = LEAF_HR(0x80040006);
+inline constexpr HRESULT OLE_E_BLANK = LEAF_HR(0x80040007);
+inline constexpr HRESULT OLE_E_CLASSDIFF = LEAF_HR(0x80040008);
+inline constexpr HRESULT OLE_E_CANT_GETMONIKER = LEAF_HR(0x80040009);
+inline constexpr HRESULT OLE_E_CANT_BINDTOSOURCE = LEAF_HR(0x8004000A);
+inline constexpr HRESULT OLE_E_STATIC = LEAF_HR(0x8004000B);
+inline constexpr HRESULT OLE_E_PROMPTSAVECANCELLED = LEAF_HR(0x8004000C);
+inline constexpr HRESULT OLE_E_INVALIDRECT = LEAF_HR(0x8004000D);
+inline constexpr HRESULT OLE_E_WRONGCOMPOBJ = LEAF_HR(0x8004000E);
+inline constexpr HRESULT OLE_E_INVALIDHWND = LEAF_HR(0x8004000F);
+inline constexpr HRESULT OLE_E_NOT_INPLACEACTIVE = LEAF_HR(0x80040010);
+inline constexpr HRESULT OLE_E_CANTCONVERT = LEAF_HR(0x80040011);
+inline constexpr HRESULT OLE_E_NOSTORAGE = LEAF_HR(0x80040012);
+
+inline constexpr HRESULT CO_E_NOTINITIALIZED = LEAF_HR(0x800401F0);
+inline constexpr HRESULT CO_E_ALREADYINITIALIZED = LEAF_HR(0x800401F1);
+inline constexpr HRESULT CO_E_CLASSSTRING = LEAF_HR(0x800401F3);
+inline constexpr HRESULT CO_E_IIDSTRING = LEAF_HR(0x800401F4);
+inline constexpr HRESULT CO_E_APPNOTFOUND = LEAF_HR(0x800401F5);
+inline constexpr HRESULT CO_E_DLLNOTFOUND = LEAF_HR(0x800401F8);
+inline constexpr HRESULT CO_E_ERRORINDLL = LEAF_HR(0x800401F9);
+inline constexpr HRESULT CO_E_NOT_SUPPORTED = LEAF_HR(0x80004021);
+
+inline constexpr HRESULT DISP_E_UNKNOWNINTERFACE = LEAF_HR(0x80020001);
+inline constexpr HRESULT DISP_E_MEMBERNOTFOUND = LEAF_HR(0x80020003);
+inline constexpr HRESULT DISP_E_PARAMNOTFOUND = LEAF_HR(0x80020004);
+inline constexpr HRESULT DISP_E_TYPEMISMATCH = LEAF_HR(0x80020005);
+inline constexpr HRESULT DISP_E_UNKNOWNNAME = LEAF_HR(0x80020006);
+inline constexpr HRESULT DISP_E_NONAMEDARGS = LEAF_HR(0x80020007);
+inline constexpr HRESULT DISP_E_BADVARTYPE = LEAF_HR(0x80020008);
+inline constexpr HRESULT DISP_E_EXCEPTION = LEAF_HR(0x80020009);
+inline constexpr HRESULT DISP_E_OVERFLOW = LEAF_HR(0x8002000A);
+inline constexpr HRESULT DISP_E_BADINDEX = LEAF_HR(0x8002000B);
+inline constexpr HRESULT DISP_E_UNKNOWNLCID = LEAF_HR(0x8002000C);
+inline constexpr HRESULT DISP_E_ARRAYISLOCKED = LEAF_HR(0x8002000D);
+inline constexpr HRESULT DISP_E_BADPARAMCOUNT = LEAF_HR(0x8002000E);
+inline constexpr HRESULT DISP_E_PARAMNOTOPTIONAL = LEAF_HR(0x8002000F);
+inline constexpr HRESULT DISP_E_BADCALLEE = LEAF_HR(0x80020010);
+inline constexpr HRESULT DISP_E_NOTACOLLECTION = LEAF_HR(0x80020011);
+inline constexpr HRESULT DISP_E_DIVBYZERO = LEAF_HR(0x80020012);
+
+inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = LEAF_HR(0x8002802B);
+inline constexpr HRESULT TYPE_E_LIBNOTREGISTERED = LEAF_HR(0x8002801D);
+inline constexpr HRESULT TYPE_E_CANTLOADLIBRARY = LEAF_HR(0x80029C4A);
+inline constexpr HRESULT TYPE_E_INVALIDSTATE = LEAF_HR(0x80028029);
+inline constexpr HRESULT TYPE_E_REGISTRYACCESS = LEAF_HR(0x8002801C);
+
+inline constexpr HRESULT CONNECT_E_NOCONNECTION = LEAF_HR(0x80040200);
+inline constexpr HRESULT CONNECT_E_ADVISELIMIT = LEAF_HR(0x80040201);
+inline constexpr HRESULT CONNECT_E_CANNOTCONNECT = LEAF_HR(0x80040202);
+inline constexpr HRESULT CONNECT_E_OVERRIDDEN = LEAF_HR(0x80040203);
+
+inline constexpr HRESULT SELFREG_E_TYPELIB = LEAF_HR(0x80040200);
+inline constexpr HRESULT SELFREG_E_CLASS = LEAF_HR(0x80040201);
+
+inline constexpr HRESULT STG_E_INVALIDFUNCTION = LEAF_HR(0x80030001);
+inline constexpr HRESULT STG_E_FILENOTFOUND = LEAF_HR(0x80030002);
+inline constexpr HRESULT STG_E_PATHNOTFOUND = LEAF_HR(0x80030003);
+inline constexpr HRESULT STG_E_ACCESSDENIED = LEAF_HR(0x80030005);
+inline constexpr HRESULT STG_E_INSUFFICIENTMEMORY = LEAF_HR(0x80030008);
+inline constexpr HRESULT STG_E_WRITEFAULT = LEAF_HR(0x8003001D);
+inline constexpr HRESULT STG_E_READFAULT = LEAF_HR(0x8003001E);
+
+#undef LEAF_HR
