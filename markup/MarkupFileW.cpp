@@ -1,0 +1,160 @@
+#include "markup/MarkupFileW.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/base/TextEncoding.h"
+
+namespace {
+constexpr size_t kReadBlockSize = 64 * 1024;
+}
+
+CMarkupFileW::CMarkupFileW() : m_buffer(std::make_unique<char[]>(kReadBlockSize)) {}
+
+CMarkupFileW::~CMarkupFileW() = default;
+
+BOOL CMarkupFileW::Open(const char* path, UINT openFlags, CFileException* error) {
+    m_bufferLength = 0;
+    m_bufferPosition = 0;
+    m_bytesDelivered = 0;
+    m_fileDrained = false;
+    m_endReported = false;
+    m_unicode = FALSE;
+    m_lineBytes.clear();
+    if (!CFile::Open(path, openFlags & ~static_cast<UINT>(typeText), error)) {
+        return FALSE;
+    }
+    try {
+        unsigned char mark[2] = {};
+        if (Read(mark, 2) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) {
+            m_unicode = TRUE;
+            m_bytesDelivered = 2;
+        } else {
+            Seek(0, begin);
+        }
+    } catch (CFileException& exception) {
+        if (error) {
+            *error = exception;
+        }
+        Abort();
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool CMarkupFileW::Refill() {
+    const size_t kept = m_bufferLength - m_bufferPosition;
+    if (kept > 0) {
+        std::memmove(m_buffer.get(), m_buffer.get() + m_bufferPosition, kept);
+    }
+    m_bufferPosition = 0;
+    m_bufferLength = kept;
+    if (m_fileDrained) {
+        return false;
+    }
+    const size_t wanted = kReadBlockSize - kept;
+    const size_t got = Read(m_buffer.get() + kept, static_cast<UINT>(wanted));
+    if (got < wanted) {
+        m_fileDrained = true;
+    }
+    m_bufferLength += got;
+    return got > 0;
+}
+
+BOOL CMarkupFileW::ReadLine(std::u16string& line) {
+    line.clear();
+    if (m_endReported) {
+        return FALSE;
+    }
+    return m_unicode ? ReadUnicodeLine(line) : ReadByteLine(line);
+}
+
+BOOL CMarkupFileW::ReadUnicodeLine(std::u16string& line) {
+    for (;;) {
+        if (m_bufferLength - m_bufferPosition < 2 && !Refill()) {
+            if (m_bufferPosition < m_bufferLength) {
+                // An odd byte at the very end: not a whole code unit.
+                line.push_back(static_cast<char16_t>(leaf::kReplacementCharacter));
+                m_bufferPosition = m_bufferLength;
+                m_bytesDelivered += 1;
+                return TRUE;
+            }
+            if (line.empty()) {
+                m_endReported = true;
+            }
+            return TRUE;
+        }
+        const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.get());
+        while (m_bufferLength - m_bufferPosition >= 2) {
+            const auto unit = static_cast<char16_t>(bytes[m_bufferPosition] | (bytes[m_bufferPosition + 1] << 8));
+            m_bufferPosition += 2;
+            m_bytesDelivered += 2;
+            line.push_back(unit);
+            if (unit == u'\n') {
+                if (line.size() >= 2 && line[line.size() - 2] == u'\r') {
+                    line.erase(line.size() - 2, 1);
+                }
+                return TRUE;
+            }
+        }
+    }
+}
+
+BOOL CMarkupFileW::ReadByteLine(std::u16string& line) {
+    m_lineBytes.clear();
+    bool complete = false;
+    while (!complete) {
+        if (m_bufferPosition == m_bufferLength && !Refill()) {
+            break;
+        }
+        const char* start = m_buffer.get() + m_bufferPosition;
+        const size_t available = m_bufferLength - m_bufferPosition;
+        const void* lineFeed = std::memchr(start, '\n', available);
+        const size_t taken = lineFeed ? static_cast<const char*>(lineFeed) - start + 1 : available;
+        m_lineBytes.append(start, taken);
+        m_bufferPosition += taken;
+        m_bytesDelivered += taken;
+        complete = lineFeed != nullptr;
+    }
+    if (m_lineBytes.empty()) {
+        m_endReported = true;
+        return TRUE;
+    }
+    if (complete && m_lineBytes.size() >= 2 && m_lineBytes[m_lineBytes.size() - 2] == '\r') {
+        m_lineBytes.erase(m_lineBytes.size() - 2, 1);
+    }
+    DecodeLine(line);
+    return TRUE;
+}
+
+void CMarkupFileW::DecodeLine(std::u16string& line) {
+    // ASCII is widened directly; the rest goes through the decoder in pieces cut at ASCII
+    // bytes, which never lie inside a sequence, so the result is that of decoding the
+    // whole line at once.
+    const auto* bytes = reinterpret_cast<const unsigned char*>(m_lineBytes.data());
+    const size_t size = m_lineBytes.size();
+    line.resize(size);  // at most one unit per byte
+    size_t written = 0;
+    size_t k = 0;
+    while (k < size) {
+        while (k < size && bytes[k] < 0x80) {
+            line[written++] = static_cast<char16_t>(bytes[k++]);
+        }
+        if (k == size) {
+            break;
+        }
+        size_t end = k;
+        while (end < size && bytes[end] >= 0x80) {
+            ++end;
+        }
+        m_decoded.clear();
+        m_decoder.Decode(std::string_view(m_lineBytes).substr(k, end - k), m_decoded);
+        m_decoder.Finish(m_decoded);
+        std::copy(m_decoded.begin(), m_decoded.end(), line.begin() + static_cast<std::ptrdiff_t>(written));
+        written += m_decoded.size();
+        k = end;
+    }
+    line.resize(written);
+}
+
+ULONGLONG CMarkupFileW::GetPosition() const { return m_bytesDelivered; }

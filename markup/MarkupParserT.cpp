@@ -1,0 +1,860 @@
+#include "markup/MarkupParserT.h"
+
+#include <algorithm>
+#include <cstdint>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "markup/MarkupAttributes.h"
+#include "markup/VirtualOverride.h"
+#include "platform/base/TextEncoding.h"
+
+namespace {
+
+using leaf::markup::kSeparator;
+using leaf::markup::kWordChar;
+using leaf::markup::kWordInternalChar;
+
+template <typename Ch>
+bool IsWhiteSpace(Ch ch) {
+    return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
+}
+
+template <typename Ch>
+Ch AsciiLower(Ch ch) {
+    return (ch >= 'A' && ch <= 'Z') ? static_cast<Ch>(ch + ('a' - 'A')) : ch;
+}
+
+// Whether text begins with prefix, ASCII letters compared without regard to case.
+template <typename Ch, typename PrefixCh>
+bool StartsWithNoCase(std::basic_string_view<Ch> text, std::basic_string_view<PrefixCh> prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    for (size_t i = 0; i < prefix.size(); ++i) {
+        if (AsciiLower(text[i]) != static_cast<Ch>(AsciiLower(prefix[i]))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+template <typename Ch>
+bool StartsWithNoCase(std::basic_string_view<Ch> text, const char* prefix) {
+    return StartsWithNoCase(text, std::string_view(prefix));
+}
+
+template <typename Ch>
+bool EqualsNoCase(std::basic_string_view<Ch> text, const char* other) {
+    return text.size() == std::char_traits<char>::length(other) && StartsWithNoCase(text, other);
+}
+
+std::string ToBuildString(std::string_view text, char) { return std::string(text); }
+std::u16string ToBuildString(std::string_view text, char16_t) { return leaf::Utf8ToUtf16(text); }
+
+void AppendCodePoint(std::string& out, char32_t code) { leaf::AppendUtf8(out, code); }
+void AppendCodePoint(std::u16string& out, char32_t code) { leaf::AppendUtf16(out, code); }
+
+int DefaultCharClass(char ch) { return leaf::markup::ByteCharClass(static_cast<unsigned char>(ch)); }
+int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
+
+// The number of word characters (default classes) at the start of text[0, length).
+[[gnu::always_inline]] inline size_t WordRunLength(const char* text, size_t length) {
+    size_t run = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: digits, ASCII letters and every byte from 0x80 up.
+    const __m128i zeroBelow = _mm_set1_epi8('0' - 1 - 128);
+    while (run + 16 <= length) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + run));
+        const __m128i high = _mm_cmplt_epi8(bytes, _mm_setzero_si128());  // 0x80-0xFF
+        const __m128i shifted = _mm_add_epi8(bytes, _mm_set1_epi8(-128));  // signed order of unsigned bytes
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi8(shifted, zeroBelow),
+                                            _mm_cmplt_epi8(shifted, _mm_set1_epi8('9' + 1 - 128)));
+        const __m128i folded = _mm_add_epi8(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), _mm_set1_epi8(-128));
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi8(folded, _mm_set1_epi8('a' - 1 - 128)),
+                                             _mm_cmplt_epi8(folded, _mm_set1_epi8('z' + 1 - 128)));
+        const unsigned word = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(high, _mm_or_si128(digit, letter))));
+        if (word != 0xFFFF) {
+            return run + static_cast<size_t>(__builtin_ctz(~word));
+        }
+        run += 16;
+    }
+#endif
+    while (run < length && leaf::markup::ByteCharClass(static_cast<unsigned char>(text[run])) == kWordChar) {
+        ++run;
+    }
+    return run;
+}
+
+[[gnu::always_inline]] inline size_t WordRunLength(const char16_t* text, size_t length) {
+    size_t run = 0;
+#if defined(__SSE2__)
+    // Eight ASCII units at a time; the table takes over at the first other unit.
+    while (run + 8 <= length) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + run));
+        const __m128i digit = _mm_and_si128(_mm_cmpgt_epi16(units, _mm_set1_epi16('0' - 1)),
+                                            _mm_cmplt_epi16(units, _mm_set1_epi16('9' + 1)));
+        const __m128i folded = _mm_or_si128(units, _mm_set1_epi16(0x20));
+        const __m128i letter = _mm_and_si128(_mm_cmpgt_epi16(folded, _mm_set1_epi16('a' - 1)),
+                                             _mm_cmplt_epi16(folded, _mm_set1_epi16('z' + 1)));
+        const unsigned word = static_cast<unsigned>(_mm_movemask_epi8(_mm_or_si128(digit, letter)));
+        if (word != 0xFFFF) {
+            run += static_cast<size_t>(__builtin_ctz(~word)) / 2;
+            break;
+        }
+        run += 8;
+    }
+#endif
+    while (run < length && leaf::markup::Utf16CharClass(text[run]) == kWordChar) {
+        ++run;
+    }
+    return run;
+}
+
+template <typename Ch>
+int DigitValue(Ch ch, bool hex) {
+    if (ch >= '0' && ch <= '9') {
+        return ch - '0';
+    }
+    if (hex && ch >= 'a' && ch <= 'f') {
+        return ch - 'a' + 10;
+    }
+    if (hex && ch >= 'A' && ch <= 'F') {
+        return ch - 'A' + 10;
+    }
+    return -1;
+}
+
+// The character a numeric reference stands for: 128-159 are read as Windows-1252 (as
+// pages written on Windows mean them), surrogates and values beyond U+10FFFF are
+// U+FFFD.
+char32_t NumericReferenceCharacter(std::uint32_t value) {
+    if (value >= 0x80 && value <= 0x9F) {
+        return leaf::Windows1252ToUnicode(static_cast<unsigned char>(value));
+    }
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+        return leaf::kReplacementCharacter;
+    }
+    return value;
+}
+
+constexpr std::uint32_t kSaturatedReference = 0x110000;
+
+}  // namespace
+
+template <typename Ch>
+CMarkupParserT<Ch>::CMarkupParserT() = default;
+
+template <typename Ch>
+CMarkupParserT<Ch>::~CMarkupParserT() = default;
+
+// ---- default call-backs ----
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::OnWord(StringView, WORD, int, int, int, LONGLONG, LONGLONG) {
+    return TRUE;
+}
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::OnTag(StringView, StringView, BOOL, int) {
+    return TRUE;
+}
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::OnEntity(StringView, int) {
+    return TRUE;
+}
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::OnChar(Ch, WORD, int) {
+    return TRUE;
+}
+
+template <typename Ch>
+void CMarkupParserT<Ch>::OnWordChar(Ch) {}
+
+template <typename Ch>
+void CMarkupParserT<Ch>::OnSeparator(Ch) {}
+
+template <typename Ch>
+Ch CMarkupParserT<Ch>::TranslateChar(Ch ch) {
+    return (ch == '\n' || ch == '\t') ? Ch(' ') : ch;
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::GetCharClass(Ch ch) {
+    return DefaultCharClass(ch);
+}
+
+// ---- tables ----
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::IsWordBreakTag(StringView tagName) {
+    return (leaf::markup::GetTagFlags(tagName) & leaf::markup::kTagWordBreak) ? TRUE : FALSE;
+}
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::IsBlockTag(StringView tagName) {
+    return (leaf::markup::GetTagFlags(tagName) & leaf::markup::kTagBlock) ? TRUE : FALSE;
+}
+
+template <typename Ch>
+void CMarkupParserT<Ch>::UpdateContext(StringView tagName, WORD& state, BOOL endTag) {
+    bool found = false;
+    const WORD bit = leaf::markup::GetContextBit(tagName, found);
+    if (!found) {
+        return;
+    }
+    if (endTag) {
+        state = static_cast<WORD>(state & ~bit);
+    } else {
+        state = static_cast<WORD>(state | bit);
+    }
+}
+
+template <typename Ch>
+WORD CMarkupParserT<Ch>::GetRawContentMask() {
+    return leaf::markup::RawContentMask();
+}
+
+template <typename Ch>
+typename CMarkupParserT<Ch>::String CMarkupParserT<Ch>::FormatRawEndTag(WORD state) {
+    String endTag;
+    for (const leaf::markup::RawContentTag& tag : leaf::markup::RawContentTags()) {
+        if (state & tag.bit) {
+            endTag.push_back('<');
+            endTag.push_back('/');
+            endTag.append(tag.name.begin(), tag.name.end());
+            endTag.push_back('>');
+            break;
+        }
+    }
+    return endTag;
+}
+
+template <typename Ch>
+void CMarkupParserT<Ch>::TrimWord(String& word) {
+    while (!word.empty() && GetCharClass(word.back()) == kWordInternalChar) {
+        word.pop_back();
+    }
+}
+
+// ---- character references ----
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::DecodeEntity(StringView text, String& entityText, String& replacement) {
+    entityText.clear();
+    replacement.clear();
+    if (!text.empty() && text[0] == '#') {
+        size_t k = 1;
+        const bool hex = k < text.size() && (text[k] == 'x' || text[k] == 'X');
+        if (hex) {
+            ++k;
+        }
+        const size_t firstDigit = k;
+        std::uint32_t value = 0;
+        for (int digit; k < text.size() && (digit = DigitValue(text[k], hex)) >= 0; ++k) {
+            // Saturates: any longer run of digits is simply out of range.
+            const std::uint64_t next = std::uint64_t(value) * (hex ? 16 : 10) + std::uint64_t(digit);
+            value = static_cast<std::uint32_t>(std::min<std::uint64_t>(next, kSaturatedReference));
+        }
+        if (k == firstDigit || value == 0) {
+            return FALSE;
+        }
+        entityText.assign(text.substr(0, k));
+        if (k < text.size() && text[k] == ';') {
+            entityText.push_back(';');
+        }
+        AppendCodePoint(replacement, NumericReferenceCharacter(value));
+        return TRUE;
+    }
+
+    // A name runs to the first ';' and has at most 8 characters. The longest known
+    // prefix of 3 or more characters is the entity; a shorter name only as a whole.
+    size_t nameLength = 0;
+    while (nameLength < text.size() && nameLength < leaf::markup::kMaxEntityNameLength && text[nameLength] != ';') {
+        ++nameLength;
+    }
+    for (size_t length = nameLength; length >= 1; --length) {
+        if (length < nameLength && length < 3) {
+            break;
+        }
+        const char32_t code = leaf::markup::LookupEntity(text.substr(0, length));
+        if (code != 0) {
+            entityText.assign(text.substr(0, length));
+            if (length < text.size() && text[length] == ';') {
+                entityText.push_back(';');
+            }
+            AppendCodePoint(replacement, code);
+            return TRUE;
+        }
+    }
+    return FALSE;
+}
+
+// ---- base href ----
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::ApplyBaseHref(StringView tagName, String& attributes, BOOL endTag, WORD state) {
+    if (!m_baseHrefEnabled) {
+        return TRUE;
+    }
+    if ((state & stateHead) && EqualsNoCase(tagName, "base")) {
+        if (endTag) {
+            return FALSE;
+        }
+        leaf::markup::SplitAttributes<Ch>(attributes, m_tokens);
+        for (const String& token : m_tokens) {
+            if (StartsWithNoCase(StringView(token), "href=")) {
+                String folder = token.substr(5);
+                std::replace(folder.begin(), folder.end(), Ch('\\'), Ch('/'));
+                while (!folder.empty() && folder.back() == '/') {
+                    folder.pop_back();
+                }
+                m_baseFolder = std::move(folder);
+                break;
+            }
+        }
+        return FALSE;
+    }
+    if (endTag || m_baseFolder.empty() || attributes.empty()) {
+        return TRUE;
+    }
+    leaf::markup::SplitAttributes<Ch>(attributes, m_tokens);
+    auto link = std::find_if(m_tokens.begin(), m_tokens.end(), [](const String& token) {
+        return StartsWithNoCase(StringView(token), "src=") || StartsWithNoCase(StringView(token), "href=");
+    });
+    if (link == m_tokens.end()) {
+        return TRUE;
+    }
+    const size_t equals = link->find(Ch('='));
+    String value = link->substr(equals + 1);
+    std::replace(value.begin(), value.end(), Ch('\\'), Ch('/'));
+    // Empty links, URLs and absolute paths stay as written.
+    if (value.empty() || value.find(Ch(':')) != String::npos || value.front() == '/') {
+        return TRUE;
+    }
+    String path = m_baseFolder;
+    path.push_back('/');
+    path += value;
+    leaf::markup::FoldPath(path);
+    if (!m_fileFolderText.empty() && StartsWithNoCase(StringView(path), StringView(m_fileFolderText))) {
+        path.erase(0, m_fileFolderText.size());
+    }
+    link->resize(equals + 1);
+    *link += path;
+
+    String rebuilt;
+    rebuilt.reserve(attributes.size() + path.size() + 2 * m_tokens.size());
+    for (const String& token : m_tokens) {
+        if (!rebuilt.empty()) {
+            rebuilt.push_back(' ');
+        }
+        const size_t tokenEquals = token.find(Ch('='));
+        if (tokenEquals == String::npos || tokenEquals + 1 == token.size()) {
+            rebuilt.append(token, 0, tokenEquals);
+            continue;
+        }
+        rebuilt.append(token, 0, tokenEquals + 1);
+        rebuilt.push_back('"');
+        for (size_t k = tokenEquals + 1; k < token.size(); ++k) {
+            if (token[k] == '"') {
+                rebuilt.push_back('\\');
+            }
+            rebuilt.push_back(token[k]);
+        }
+        rebuilt.push_back('"');
+    }
+    attributes = std::move(rebuilt);
+    return TRUE;
+}
+
+// ---- the parse loop ----
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::HasDefaultCharHandlers() const {
+    static const CMarkupParserT probe;
+    using leaf::markup::UsesBaseImplementation;
+    return UsesBaseImplementation(this, &probe, &CMarkupParserT::TranslateChar) &&
+           UsesBaseImplementation(this, &probe, &CMarkupParserT::OnChar) &&
+           UsesBaseImplementation(this, &probe, &CMarkupParserT::GetCharClass) &&
+           UsesBaseImplementation(this, &probe, &CMarkupParserT::OnWordChar) &&
+           UsesBaseImplementation(this, &probe, &CMarkupParserT::OnSeparator);
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::HasDefaultTagHandlers() const {
+    static const CMarkupParserT probe;
+    using leaf::markup::UsesBaseImplementation;
+    return UsesBaseImplementation(this, &probe, &CMarkupParserT::IsWordBreakTag) &&
+           UsesBaseImplementation(this, &probe, &CMarkupParserT::IsBlockTag) &&
+           UsesBaseImplementation(this, &probe, &CMarkupParserT::UpdateContext);
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::HasDefaultTrimWord() const {
+    static const CMarkupParserT probe;
+    return leaf::markup::UsesBaseImplementation(this, &probe, &CMarkupParserT::TrimWord);
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::ParseFile(std::string_view path) {
+    Reader file;
+    m_filePath.assign(path);
+    if (!file.Open(m_filePath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
+        return parseOpenFailed;
+    }
+    const size_t slash = m_filePath.rfind('/');
+    m_fileFolder = slash == std::string::npos ? std::string() : m_filePath.substr(0, slash + 1);
+    m_fileFolderText = ToBuildString(m_fileFolder, Ch());
+    if constexpr (std::is_same_v<Ch, char16_t>) {
+        m_charSize = file.IsUnicode() ? 2 : 1;
+    } else {
+        m_charSize = 1;
+    }
+    int result = parseException;
+    try {
+        result = ParseOpenFile(file);
+    } catch (...) {
+        result = parseException;
+    }
+    file.Abort();
+    return result;
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::ParseOpenFile(Reader& file) {
+    m_lineNumber = 1;
+    m_paragraph = 1;
+    m_wordNumber = 1;
+    m_position = 0;
+    m_wordStart = 0;
+    m_tagStart = 0;
+    m_endTag = FALSE;
+    m_declarationOpen = false;
+    m_state = 0;
+    m_word.clear();
+    m_tagName.clear();
+    m_attributes.clear();
+    m_commentBlock.clear();
+    m_rawMask = GetRawContentMask();
+    m_defaultCharHandlers = HasDefaultCharHandlers();
+    m_defaultTrimWord = HasDefaultTrimWord();
+    m_defaultTagHandlers = HasDefaultTagHandlers();
+    if constexpr (std::is_same_v<Ch, char16_t>) {
+        m_position = static_cast<LONGLONG>(file.GetPosition());  // after a byte-order mark
+    }
+    while (file.ReadLine(m_line)) {
+        const int result = ScanLine();
+        if (result != parseDone) {
+            return result;
+        }
+        m_position = static_cast<LONGLONG>(file.GetPosition());
+        ++m_lineNumber;
+    }
+    return parseDone;
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::OpensCommentBlock(size_t i, size_t& markerEnd) const {
+    StringView rest = StringView(m_line).substr(i);
+    if (rest.size() < 5 || rest[1] != '!' || rest[2] != '-' || rest[3] != '-') {
+        return false;
+    }
+    size_t k = 4;
+    if (k < rest.size() && rest[k] == ' ') {
+        ++k;
+    }
+    // The marker is the yen sign: U+00A5, in the byte build its UTF-8 bytes C2 A5 or, in
+    // a legacy 8-bit file, the single byte A5.
+    if constexpr (std::is_same_v<Ch, char>) {
+        if (k + 1 < rest.size() && static_cast<unsigned char>(rest[k]) == 0xC2 &&
+            static_cast<unsigned char>(rest[k + 1]) == 0xA5) {
+            markerEnd = i + k + 2;
+            return true;
+        }
+        if (k < rest.size() && static_cast<unsigned char>(rest[k]) == 0xA5) {
+            markerEnd = i + k + 1;
+            return true;
+        }
+    } else {
+        if (k < rest.size() && rest[k] == 0x00A5) {
+            markerEnd = i + k + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::ScanLine() {
+    // A run of word characters is taken in an inner loop, which leaves the character
+    // that ended it translated (and, when it is not '&', '<' or '>', already passed to
+    // OnChar) for the next turn.
+    bool translated = false;
+    bool reported = false;
+    for (size_t i = 0; i < m_line.size(); ++i) {
+        LONGLONG advance = 1;
+        Ch ch = m_line[i];
+        if (!translated) {
+            ch = TranslateChar(ch);
+            m_line[i] = ch;
+        }
+        const bool charReported = reported;
+        translated = false;
+        reported = false;
+
+        if (charReported) {
+            // Neither '&', '<' nor '>': straight to the general step.
+        } else if (ch == '&') {
+            if (IsTextContext()) {
+                StringView rest = StringView(m_line).substr(i + 1);
+                if (DecodeEntity(rest, m_entityText, m_replacement)) {
+                    if (!OnEntity(m_entityText, m_lineNumber)) {
+                        return parseStoppedByEntity;
+                    }
+                    // The replacement stands in for '&' and the entity text. It is written
+                    // over the end of that text, so nothing after it moves; only a
+                    // replacement longer than what it replaces is spliced in.
+                    const size_t consumed = std::min(1 + m_entityText.size(), m_line.size() - i);
+                    const size_t length = m_replacement.size();
+                    advance = static_cast<LONGLONG>(consumed) + 1 - static_cast<LONGLONG>(length);
+                    if (length == 0) {
+                        i += consumed;
+                        if (i >= m_line.size()) {
+                            break;
+                        }
+                    } else if (length <= consumed) {
+                        i += consumed - length;
+                        std::copy(m_replacement.begin(), m_replacement.end(), m_line.begin() + i);
+                    } else {
+                        m_line.replace(i, consumed, m_replacement);
+                    }
+                    ch = m_line[i];
+                }
+            }
+        } else if (ch == '<') {
+            const bool doubled = i + 1 < m_line.size() && m_line[i + 1] == '<';
+            if (!doubled && !m_declarationOpen && (m_state & (stateInTag | stateCommentBlock)) == 0) {
+                const StringView rest = StringView(m_line).substr(i);
+                bool special = true;
+                if (m_state & m_rawMask) {
+                    special = StartsWithNoCase(rest, StringView(FormatRawEndTag(m_state)));
+                }
+                if (special) {
+                    size_t markerEnd = 0;
+                    if (OpensCommentBlock(i, markerEnd)) {
+                        m_state |= stateCommentBlock;
+                        // The block's first word starts with the marker.
+                        size_t markerLength = 1;
+                        if constexpr (std::is_same_v<Ch, char>) {
+                            if (static_cast<unsigned char>(m_line[markerEnd - 2]) == 0xC2) {
+                                markerLength = 2;
+                            }
+                        }
+                        m_commentBlock.clear();
+                        for (size_t k = markerEnd - markerLength; k < markerEnd; ++k) {
+                            m_commentBlock.push_back(m_line[k]);
+                        }
+                        for (size_t k = i; k < markerEnd; ++k) {
+                            OnChar(m_line[k], m_state, m_lineNumber);
+                            m_position += m_charSize;
+                        }
+                        i = markerEnd - 1;
+                        continue;
+                    }
+                    if (rest.size() >= 2 && rest[1] == '!' && !StartsWithNoCase(rest, "<![") &&
+                        !StartsWithNoCase(rest, "<!DOCTYPE")) {
+                        m_state |= stateComment;
+                        m_declarationOpen = true;
+                        OnChar('<', m_state, m_lineNumber);
+                        OnChar('!', m_state, m_lineNumber);
+                        ++i;
+                        m_position += 2 * m_charSize;
+                        continue;
+                    }
+                    m_state |= stateInTag;
+                    m_tagStart = m_position;
+                    m_endTag = FALSE;
+                    if (rest.size() >= 2 && rest[1] == '/') {
+                        m_endTag = TRUE;
+                        ++i;
+                        advance = 2;
+                    }
+                    m_position += advance * m_charSize;
+                    continue;
+                }
+            }
+        } else if (ch == '>') {
+            if (m_declarationOpen) {
+                if (i >= 1 && m_line[i - 1] == '-') {
+                    OnChar('>', m_state, m_lineNumber);
+                    m_state = static_cast<WORD>(m_state & ~stateComment);
+                    m_declarationOpen = false;
+                    m_position += m_charSize;
+                    continue;
+                }
+            } else if (m_state & stateCommentBlock) {
+                TrimWord(m_commentBlock);
+                if (!m_commentBlock.empty() &&
+                    !OnWord(m_commentBlock, m_state, m_lineNumber, m_paragraph, m_wordNumber, 0, 0)) {
+                    return parseStoppedByWord;
+                }
+                OnChar('>', m_state, m_lineNumber);
+                m_state = static_cast<WORD>(m_state & ~stateCommentBlock);
+                m_commentBlock.clear();
+                ++m_wordNumber;
+                m_position += m_charSize;
+                continue;
+            } else if (m_state & stateInTag) {
+                m_state = static_cast<WORD>(m_state & ~(stateInTag | stateInAttributes));
+                // With the default tag handlers one lookup answers all three questions.
+                const leaf::markup::TagInfo* tag = m_defaultTagHandlers ? leaf::markup::FindTag(StringView(m_tagName)) : nullptr;
+                const DWORD tagFlags = tag ? tag->flags : 0;
+                if (m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagWordBreak) != 0 : IsWordBreakTag(m_tagName)) {
+                    TrimWord(m_word);
+                    if (!m_word.empty() && IsTextContext()) {
+                        if (!OnWord(m_word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, m_tagStart)) {
+                            return parseStoppedByWord;
+                        }
+                        ++m_wordNumber;
+                    }
+                    m_word.clear();
+                }
+                if (!m_tagName.empty() && ApplyBaseHref(m_tagName, m_attributes, m_endTag, m_state)) {
+                    if (!OnTag(m_tagName, m_attributes, m_endTag, m_lineNumber)) {
+                        return parseStoppedByTag;
+                    }
+                }
+                if (!m_endTag && (m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagBlock) != 0 : IsBlockTag(m_tagName))) {
+                    ++m_paragraph;
+                }
+                if (!m_defaultTagHandlers) {
+                    UpdateContext(m_tagName, m_state, m_endTag);
+                } else if (tag && tag->isContext) {
+                    m_state = static_cast<WORD>(m_endTag ? (m_state & ~tag->contextBit) : (m_state | tag->contextBit));
+                }
+                m_tagName.clear();
+                m_attributes.clear();
+                m_position += m_charSize;
+                continue;
+            }
+        }
+
+        String* grown = nullptr;
+        const int result = HandleChar(ch, charReported, grown);
+        if (result != parseDone) {
+            return result;
+        }
+        m_position += advance * m_charSize;
+        if (m_defaultCharHandlers) {
+            size_t next = i + 1;
+            const int plainResult = SkipPlainChars(next, grown);
+            if (plainResult != parseDone) {
+                return plainResult;
+            }
+            i = next - 1;
+            continue;
+        }
+        if (!grown) {
+            continue;
+        }
+        // The token grew by a word character: take the word characters that follow.
+        size_t k = i + 1;
+        const size_t runStart = k;
+        for (; k < m_line.size(); ++k) {
+            const Ch next = TranslateChar(m_line[k]);
+            m_line[k] = next;
+            if (next == '&' || next == '<' || next == '>') {
+                translated = true;
+                break;
+            }
+            if (!OnChar(next, m_state, m_lineNumber)) {
+                return parseStoppedByChar;
+            }
+            if (GetCharClass(next) != kWordChar || (grown == &m_tagName && IsWhiteSpace(next))) {
+                translated = true;
+                reported = true;
+                break;
+            }
+            if (grown == &m_word) {
+                OnWordChar(next);
+            }
+            m_position += m_charSize;
+        }
+        grown->append(m_line.data() + runStart, k - runStart);
+        i = k - 1;
+    }
+    return parseDone;
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::SkipPlainChars(size_t& k, String* grown) {
+    // With the default character handlers nothing is reported per character, so what the
+    // general step would do with the characters that follow can be done in bulk. Each case
+    // stops before any character that could change the state ('&', '<', '>').
+    const size_t size = m_line.size();
+    const size_t start = k;
+    const LONGLONG startPosition = m_position;
+    const auto positionOf = [&](size_t index) {
+        return startPosition + static_cast<LONGLONG>(index - start) * m_charSize;
+    };
+    const bool inTag = (m_state & stateInTag) != 0;
+    if (inTag && grown == &m_attributes && !IsTextContext()) {
+        // Attribute text takes every character up to the '>' that ends the tag.
+        size_t end = m_line.find(Ch('>'), k);
+        if (end == String::npos) {
+            end = size;
+        }
+        const size_t first = m_attributes.size();
+        m_attributes.append(m_line.data() + k, end - k);
+        for (size_t a = first; a < m_attributes.size(); ++a) {
+            if (m_attributes[a] == '\n' || m_attributes[a] == '\t') {
+                m_attributes[a] = ' ';
+            }
+        }
+        k = end;
+    } else if (inTag || (m_state & stateCommentBlock)) {
+        // A tag name or a comment-block word takes the word characters that follow.
+        if (grown) {
+            k += WordRunLength(m_line.data() + k, size - k);
+            grown->append(m_line.data() + start, k - start);
+        }
+    } else if ((m_state & 0x03F0) == 0) {
+        // Text (body, title, head, style): words are collected, and delivered at their
+        // separator in text context. A word that lies within the line is delivered from
+        // the line itself; only a word that goes on past this run is copied.
+        const bool deliver = IsTextContext();
+        size_t pending = String::npos;  // start of word characters not yet in m_word
+        while (k < size) {
+            const Ch ch = m_line[k];
+            if (ch == '&' || ch == '<' || ch == '>') {
+                break;
+            }
+            const int charClass = DefaultCharClass(ch);
+            const bool inWord = pending != String::npos || !m_word.empty();
+            if (charClass == kWordChar || (charClass == kWordInternalChar && inWord)) {
+                if (!inWord) {
+                    pending = k;
+                    if (deliver) {
+                        m_wordStart = positionOf(k);
+                    }
+                } else if (pending == String::npos) {
+                    pending = k;
+                }
+                k += 1 + WordRunLength(m_line.data() + k + 1, size - k - 1);
+                continue;
+            }
+            if (charClass == kWordInternalChar) {
+                ++k;  // before a word: dropped
+                continue;
+            }
+            if (deliver && inWord) {
+                StringView word;
+                if (m_word.empty() && m_defaultTrimWord) {
+                    word = StringView(m_line.data() + pending, k - pending);
+                    while (!word.empty() && DefaultCharClass(word.back()) == kWordInternalChar) {
+                        word.remove_suffix(1);
+                    }
+                } else {
+                    if (pending != String::npos) {
+                        m_word.append(m_line.data() + pending, k - pending);
+                    }
+                    TrimWord(m_word);
+                    word = m_word;
+                }
+                if (!word.empty()) {
+                    if (!OnWord(word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, positionOf(k))) {
+                        return parseStoppedByWord;
+                    }
+                    ++m_wordNumber;
+                }
+            }
+            m_word.clear();
+            pending = String::npos;
+            ++k;
+        }
+        if (pending != String::npos) {
+            m_word.append(m_line.data() + pending, k - pending);
+        }
+    } else if (!IsTextContext()) {
+        // Inside script, applet, embed, object, comment, declaration or deleted text only
+        // '<' and '>' can change anything.
+        while (k < size && m_line[k] != '<' && m_line[k] != '>') {
+            ++k;
+        }
+    }
+    m_position = positionOf(k);
+    return parseDone;
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::HandleChar(Ch ch, bool charReported, String*& grown) {
+    if (!charReported && !OnChar(ch, m_state, m_lineNumber)) {
+        return parseStoppedByChar;
+    }
+    const bool inTag = (m_state & stateInTag) != 0;
+    if (!inTag && (m_state & 0x03F0) != 0) {
+        return parseDone;  // inside script, applet, embed, object, comment, declaration or del
+    }
+    String* target;
+    if (m_state & stateInAttributes) {
+        target = &m_attributes;
+    } else if (inTag) {
+        // White space ends the tag name whatever the character classes say.
+        if (IsWhiteSpace(ch)) {
+            m_state |= stateInAttributes;
+            return parseDone;
+        }
+        target = &m_tagName;
+    } else if (m_state & stateCommentBlock) {
+        target = &m_commentBlock;
+    } else {
+        target = &m_word;
+    }
+
+    int charClass = GetCharClass(ch);
+    if (charClass == kWordInternalChar) {
+        if (m_state & stateCommentBlock) {
+            return parseDone;
+        }
+        if (target->empty()) {
+            OnSeparator(ch);
+            return parseDone;
+        }
+        charClass = kWordChar;
+    }
+    if (charClass == kWordChar) {
+        target->push_back(ch);
+        if (target == &m_word) {
+            // Only a word of text has a start; the end tag of a title must not move it.
+            if (target->size() == 1 && IsTextContext()) {
+                m_wordStart = m_position;
+            }
+            OnWordChar(ch);
+        }
+        grown = target;
+        return parseDone;
+    }
+    if (inTag) {
+        target->push_back(ch);
+        grown = target;
+        return parseDone;
+    }
+    if (IsTextContext() || (m_state & stateCommentBlock)) {
+        TrimWord(*target);
+        if (!target->empty()) {
+            if (!OnWord(*target, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, m_position)) {
+                return parseStoppedByWord;
+            }
+            ++m_wordNumber;
+        }
+    }
+    OnSeparator(ch);
+    target->clear();
+    return parseDone;
+}
+
+template class CMarkupParserT<char>;
+template class CMarkupParserT<char16_t>;

@@ -1,0 +1,204 @@
+#pragma once
+
+// CMarkupParserT: the markup scanner shared by the byte build (CMarkupParser, Ch = char,
+// UTF-8 text) and the UTF-16 build (CMarkupParserW, Ch = char16_t). Use those two
+// classes; this template holds what they have in common.
+//
+// The scanner reads a file line by line and reports what it finds through virtual
+// call-backs; it builds no tree and writes nothing. A user derives a class, overrides the
+// call-backs it needs and calls ParseFile.
+//
+// Call-back contract (every string argument is a view of the scanner's own buffer, valid
+// only during the call; it may hold NUL characters and has no length limit):
+//   OnWord(word, state, line, paragraph, wordNumber, wordStart, position)
+//       a word of body text or title text, or of a comment block "<!--¥ ...>" (state bit
+//       stateCommentBlock; wordStart and position are then 0). wordStart is the position
+//       of its first character, position that of the character that ended it (the
+//       separator, or the '<' of a word-break tag). FALSE stops the parse: result 3.
+//   OnTag(name, attributes, endTag, line)
+//       a tag with its raw attribute text (base-href links already resolved, see
+//       ApplyBaseHref). FALSE stops the parse: result 4.
+//   OnEntity(entityText, line)
+//       a character reference in text context: the characters after '&' that
+//       DecodeEntity consumed (';' included when present). The replacement then goes
+//       through OnChar like any character. FALSE stops the parse: result 5.
+//   OnChar(ch, state, line)
+//       every character except the '<' (and '/') that opens a tag and the '>' that closes
+//       one; tag characters carry stateInTag (and stateInAttributes past the tag name).
+//       FALSE stops the parse: result 6.
+//   OnWordChar(ch) / OnSeparator(ch)
+//       a character appended to the word buffer / a body-text character that ends or
+//       precedes a word.
+//   TranslateChar(ch)  the parse goes on with the result (default: '\n', '\t' -> ' ').
+//   GetCharClass(ch)   kWordChar, kWordInternalChar or kSeparator (MarkupTables.h).
+//   DecodeEntity(text, entityText, replacement)
+//       text is the rest of the line after an '&'; TRUE when an entity was recognised.
+//
+// Positions are byte offsets in the file (in a UTF-16 file every code unit counts two
+// bytes; in a byte-mode file read by the UTF-16 build they count code units from the
+// start of the line, and are exact again at every line end). The state word carries the
+// bits below.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "markup/MarkupFile.h"
+#include "markup/MarkupFileW.h"
+#include "markup/MarkupTables.h"
+#include "platform/base/Types.h"
+
+template <typename Ch>
+struct MarkupReaderOf;
+template <>
+struct MarkupReaderOf<char> {
+    using Type = CMarkupFile;
+};
+template <>
+struct MarkupReaderOf<char16_t> {
+    using Type = CMarkupFileW;
+};
+
+template <typename Ch>
+class CMarkupParserT {
+public:
+    using Char = Ch;
+    using String = std::basic_string<Ch>;
+    using StringView = std::basic_string_view<Ch>;
+    using Reader = typename MarkupReaderOf<Ch>::Type;
+
+    // Bits of the state word.
+    static constexpr WORD stateTitle = 0x0001;         // inside <title>
+    static constexpr WORD stateCommentBlock = 0x0002;  // inside "<!--¥ ...>"
+    static constexpr WORD stateHead = 0x0004;          // inside <head>
+    static constexpr WORD stateStyle = 0x0008;         // inside <style>
+    static constexpr WORD stateScript = 0x0010;        // inside <script>
+    static constexpr WORD stateApplet = 0x0020;        // inside <applet>
+    static constexpr WORD stateEmbed = 0x0040;         // inside <embed>
+    static constexpr WORD stateObject = 0x0080;        // inside <object>
+    static constexpr WORD stateComment = 0x0100;       // inside <comment> or a "<!...>" declaration
+    static constexpr WORD stateDeleted = 0x0200;       // inside <del>
+    static constexpr WORD stateInTag = 0x0400;         // between '<' and '>'
+    static constexpr WORD stateInAttributes = 0x0800;  // past the tag name
+
+    // ParseFile results.
+    enum ParseResult : int {
+        parseDone = 0,          // end of file reached
+        parseOpenFailed = 1,    // the file could not be opened
+        parseException = 2,     // an exception while reading or inside a call-back
+        parseStoppedByWord = 3,
+        parseStoppedByTag = 4,
+        parseStoppedByEntity = 5,
+        parseStoppedByChar = 6
+    };
+
+    CMarkupParserT();
+    virtual ~CMarkupParserT();
+    CMarkupParserT(const CMarkupParserT&) = delete;
+    CMarkupParserT& operator=(const CMarkupParserT&) = delete;
+
+    // Scans the file (path in the system's 8-bit encoding) to its end or until a
+    // call-back refuses. Returns a ParseResult. The base folder set by a <base href>
+    // outlives the parse.
+    virtual int ParseFile(std::string_view path);
+
+    virtual BOOL OnWord(StringView word, WORD state, int line, int paragraph, int wordNumber,
+                        LONGLONG wordStart, LONGLONG position);
+    virtual BOOL OnTag(StringView tagName, StringView attributes, BOOL endTag, int line);
+    virtual BOOL OnEntity(StringView entityText, int line);
+    virtual BOOL OnChar(Ch ch, WORD state, int line);
+    virtual void OnWordChar(Ch ch);
+    virtual void OnSeparator(Ch ch);
+    virtual Ch TranslateChar(Ch ch);
+    virtual int GetCharClass(Ch ch);
+    virtual BOOL DecodeEntity(StringView text, String& entityText, String& replacement);
+    virtual BOOL IsWordBreakTag(StringView tagName);
+    virtual BOOL IsBlockTag(StringView tagName);
+    // A start tag of a context element ORs its bit into the state, its end tag clears it.
+    virtual void UpdateContext(StringView tagName, WORD& state, BOOL endTag);
+    // The OR of the raw-content elements' bits.
+    virtual WORD GetRawContentMask();
+    // "</name>" of the raw-content element whose bit is in the state (the first in the
+    // order title, style, script, applet, embed, object, comment); empty when none.
+    virtual String FormatRawEndTag(WORD state);
+    // Removes trailing word-internal characters.
+    virtual void TrimWord(String& word);
+
+    // Remembers a <base href> inside <head> (such a tag never reaches OnTag, FALSE) and
+    // resolves the first src= or href= value of later tags against it, relative to the
+    // parsed file's folder, rewriting the attribute text. TRUE: pass the tag on.
+    BOOL ApplyBaseHref(StringView tagName, String& attributes, BOOL endTag, WORD state);
+
+    // Base-href handling is on by default. A user that writes the file back as it read it
+    // switches it off: then <base> tags reach OnTag and no link is rewritten.
+    void EnableBaseHref(BOOL enable) { m_baseHrefEnabled = enable; }
+    BOOL IsBaseHrefEnabled() const { return m_baseHrefEnabled; }
+
+    // The base folder (from the last <base href> inside <head>); empty when none.
+    const String& GetBaseFolder() const { return m_baseFolder; }
+    // The folder of the file being parsed, with its trailing '/'; empty when the path has
+    // no folder.
+    const std::string& GetFileFolder() const { return m_fileFolder; }
+    // The path given to ParseFile.
+    const std::string& GetFilePath() const { return m_filePath; }
+
+protected:
+    // Whether TranslateChar, OnChar, GetCharClass, OnWordChar and OnSeparator are all
+    // this class's own: then runs of characters that need no call-back are taken in bulk.
+    bool HasDefaultCharHandlers() const;
+    bool HasDefaultTrimWord() const;
+    bool HasDefaultTagHandlers() const;  // IsWordBreakTag, IsBlockTag, UpdateContext
+
+    // Bytes that one character of the line stands for (2 in a UTF-16 file).
+    LONGLONG m_charSize = 1;
+
+private:
+    int ParseOpenFile(Reader& file);
+    // Handles the characters of m_line; a non-zero result ends the parse.
+    int ScanLine();
+    // The general step for one character (charReported: OnChar has seen it); a non-zero
+    // result ends the parse. grown is set to the token that the character was added to.
+    int HandleChar(Ch ch, bool charReported, String*& grown);
+    bool OpensCommentBlock(size_t i, size_t& markerEnd) const;
+    // Takes the characters from k on that need no per-character call-back (default
+    // handlers only); k becomes the index of the first one left for the general loop. A
+    // non-zero result ends the parse.
+    int SkipPlainChars(size_t& k, String* grown);
+    // Body text or the title: where words and entities are delivered.
+    bool IsTextContext() const { return m_state == 0 || (m_state & stateTitle) != 0; }
+
+    // Tables and settings that outlive a parse.
+    String m_baseFolder;
+    BOOL m_baseHrefEnabled = TRUE;
+    std::string m_fileFolder;
+    String m_fileFolderText;  // m_fileFolder in the build's characters
+    std::string m_filePath;
+
+    // Working buffers of this object.
+    String m_line;
+    String m_word;
+    String m_tagName;
+    String m_attributes;
+    String m_commentBlock;
+    String m_entityText;
+    String m_replacement;
+    std::vector<String> m_tokens;
+
+    // Counters of one parse.
+    int m_lineNumber = 1;
+    int m_paragraph = 1;
+    int m_wordNumber = 1;
+    LONGLONG m_position = 0;
+    LONGLONG m_wordStart = 0;
+    LONGLONG m_tagStart = 0;
+    BOOL m_endTag = FALSE;
+    bool m_declarationOpen = false;
+    WORD m_state = 0;
+    WORD m_rawMask = 0;
+    bool m_defaultCharHandlers = false;
+    bool m_defaultTrimWord = false;
+    bool m_defaultTagHandlers = false;
+};
+
+extern template class CMarkupParserT<char>;
+extern template class CMarkupParserT<char16_t>;

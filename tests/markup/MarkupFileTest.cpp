@@ -1,0 +1,116 @@
+// The line readers of both builds.
+
+#include <gtest/gtest.h>
+
+#include "markup/MarkupFile.h"
+#include "markup/MarkupFileW.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using leaf::test::TempFolder;
+using namespace std::string_literals;
+
+constexpr UINT kReadFlags = CFile::modeRead | CFile::shareDenyNone;
+constexpr size_t kBlock = 64 * 1024;  // the readers' block size
+
+std::vector<std::string> ReadAll(CMarkupFile& file, std::vector<ULONGLONG>* positions = nullptr) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (file.ReadLine(line)) {
+        lines.push_back(line);
+        if (positions) positions->push_back(file.GetPosition());
+        if (lines.size() > 100) break;
+    }
+    return lines;
+}
+
+std::vector<std::u16string> ReadAll(CMarkupFileW& file, std::vector<ULONGLONG>* positions = nullptr) {
+    std::vector<std::u16string> lines;
+    std::u16string line;
+    while (file.ReadLine(line)) {
+        lines.push_back(line);
+        if (positions) positions->push_back(file.GetPosition());
+        if (lines.size() > 100) break;
+    }
+    return lines;
+}
+
+TEST(MarkupFile, DeliversLinesThenOneEmptyLineThenEnd) {
+    TempFolder folder;
+    CMarkupFile file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("a.htm", "a\r\nb").c_str(), kReadFlags));
+    std::vector<ULONGLONG> positions;
+    EXPECT_EQ(ReadAll(file, &positions), (std::vector<std::string>{"a\n", "b", ""}));
+    EXPECT_EQ(positions, (std::vector<ULONGLONG>{3, 4, 4}));
+
+    ASSERT_TRUE(file.Open(folder.WriteFile("empty.htm", "").c_str(), kReadFlags));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{""}));
+    ASSERT_TRUE(file.Open(folder.WriteFile("lf.htm", "a\n\nb\rc\n").c_str(), kReadFlags));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"a\n", "\n", "b\rc\n", ""}));
+    EXPECT_FALSE(file.Open((folder / "missing.htm").c_str(), kReadFlags));
+}
+
+TEST(MarkupFile, LinesOfAnyLengthAndCarriageReturnsAcrossBlocksAreWhole) {
+    TempFolder folder;
+    const std::string longLine(3 * kBlock + 17, 'x');
+    const std::string first(kBlock - 1, 'y');  // its "\r\n" straddles the first block's end
+    CMarkupFile file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("a.htm", first + "\r\n" + longLine + "\nz").c_str(), kReadFlags));
+    std::vector<ULONGLONG> positions;
+    const auto lines = ReadAll(file, &positions);
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[0], first + "\n");
+    EXPECT_EQ(lines[1], longLine + "\n");
+    EXPECT_EQ(lines[2], "z");
+    EXPECT_EQ(positions[0], kBlock + 1);
+    EXPECT_EQ(positions[2], kBlock + 1 + longLine.size() + 2);
+}
+
+TEST(MarkupFileW, Utf16FileWithMarkCountsTwoBytesPerUnitFromTwo) {
+    TempFolder folder;
+    CMarkupFileW file;
+    const std::string bytes("\xFF\xFE" "a\0\r\0\n\0b\0\x01", 11);  // the odd last byte is not a unit
+    ASSERT_TRUE(file.Open(folder.WriteFile("u.htm", bytes).c_str(), kReadFlags));
+    EXPECT_TRUE(file.IsUnicode());
+    EXPECT_EQ(file.GetPosition(), 2u);
+    std::vector<ULONGLONG> positions;
+    EXPECT_EQ(ReadAll(file, &positions), (std::vector<std::u16string>{u"a\n", u"b\uFFFD", u""}));
+    EXPECT_EQ(positions, (std::vector<ULONGLONG>{8, 11, 11}));
+}
+
+TEST(MarkupFileW, OtherFilesAreUtf8WithWindows1252FallbackCountingBytes) {
+    TempFolder folder;
+    CMarkupFileW file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("b.htm", "\xC3\xA9\r\n\x93x\x94\na\0b"s).c_str(), kReadFlags));
+    EXPECT_FALSE(file.IsUnicode());
+    std::vector<ULONGLONG> positions;
+    EXPECT_EQ(ReadAll(file, &positions),
+              (std::vector<std::u16string>{u"\u00E9\n", u"\u201Cx\u201D\n", u"a\0b"s, u""}));
+    EXPECT_EQ(positions, (std::vector<ULONGLONG>{4, 8, 11, 11}));
+
+    // UTF-16 without the mark reads as bytes, one unit per byte.
+    ASSERT_TRUE(file.Open(folder.WriteFile("n.htm", std::string("a\0b\0", 4)).c_str(), kReadFlags));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::u16string>{std::u16string(u"a\0b\0", 4), u""}));
+}
+
+TEST(MarkupFileW, SequencesAcrossBlockEndsAreNeverSplit) {
+    TempFolder folder;
+    const std::string head(kBlock - 1, 'a');  // the two bytes of U+00E9 straddle the block end
+    CMarkupFileW file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("s.htm", head + "\xC3\xA9\n").c_str(), kReadFlags));
+    const auto lines = ReadAll(file);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::u16string(head.begin(), head.end()) + u"\u00E9\n");
+
+    // Unicode mode: the unit that fills a block and the line feed in the next.
+    std::string bytes = "\xFF\xFE";
+    for (size_t i = 0; i < kBlock / 2; ++i) bytes += std::string("b\0", 2);
+    bytes += std::string("\x4E\x2D\n\0", 4);
+    ASSERT_TRUE(file.Open(folder.WriteFile("u.htm", bytes).c_str(), kReadFlags));
+    const auto units = ReadAll(file);
+    ASSERT_EQ(units.size(), 2u);
+    EXPECT_EQ(units[0], std::u16string(kBlock / 2, u'b') + u"\u2D4E\n");
+}
+
+}  // namespace
