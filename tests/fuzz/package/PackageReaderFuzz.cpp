@@ -1,0 +1,63 @@
+// Reads arbitrary bytes as a package file, then checks that what was read writes a
+// package that reads back and writes again to the very same bytes.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "platform/base/File.h"
+#include "sdk/package/PackageFile.h"
+
+namespace {
+
+// A scratch folder of this process, removed at exit.
+const std::string& ScratchFolder()
+{
+    static const std::string folder = [] {
+        char name[] = "/tmp/leaf-fuzz-package-XXXXXX";
+        if (!mkdtemp(name)) std::abort();
+        static std::string kept = name;
+        std::atexit([] { leaf::DeleteTree(kept); });
+        return std::string(name);
+    }();
+    return folder;
+}
+
+std::string ReadAll(const std::string& path)
+{
+    std::string contents;
+    if (!leaf::ReadFileBytes(path, contents)) std::abort();
+    return contents;
+}
+
+// Reads `from` into a fresh package and writes it to `to`; the file's text.
+std::string ReadAndWrite(const std::string& from, const std::string& to)
+{
+    CPackageFile package;
+    if (package.Read(from.c_str()) != S_OK) std::abort();
+    if (package.Write(to.c_str()) != S_OK) std::abort();
+    return ReadAll(to);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const std::string input = ScratchFolder() + "/input.opf";
+    FILE* file = std::fopen(input.c_str(), "wb");
+    if (!file) std::abort();
+    if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
+    std::fclose(file);
+
+    ReadAndWrite(input, ScratchFolder() + "/first.opf");
+    const std::string second = ReadAndWrite(ScratchFolder() + "/first.opf", ScratchFolder() + "/second.opf");
+    const std::string third = ReadAndWrite(ScratchFolder() + "/second.opf", ScratchFolder() + "/third.opf");
+    if (second != third) {
+        std::fprintf(stderr, "package files differ after a read and write:\n--- second\n%s\n--- third\n%s\n",
+                     second.c_str(), third.c_str());
+        std::abort();
+    }
+    return 0;
+}
