@@ -1,0 +1,177 @@
+#pragma once
+
+// CLeafcraftSDKControl: the build control. An automation client creates it by ProgID,
+// calls it through the dispatch interface _DLeafcraftSDK and receives its events through
+// _DLeafcraftSDKEvents. Every method returns a BOOL (or an index or an object) and keeps
+// an error code of enumErrorCodes with a details text that GetErrorCode and
+// GetErrorDetails return; no build failure raises an automation exception.
+//
+// A run (PrepareEBook, BuildEBook) fires events, and every event pumps the client's
+// messages, so a client's event handler may call back in. While a run is going on the
+// control keeps a reference to itself and refuses the calls that would change or free
+// what the run is using (Initialize, ImportPackageFile) with LCERR_UNEXPECTED.
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "filters/framework/InputFilter.h"
+#include "platform/base/CString.h"
+#include "platform/com/ConnectionPoint.h"
+#include "platform/com/DispatchTable.h"
+#include "sdk/control/FilterHost.h"
+#include "sdk/control/FontEmbedderClient.h"
+#include "sdk/package/PackageFile.h"
+
+class CLeafcraftSDKControl final
+    : public leaf::DispatchImpl<CLeafcraftSDKControl, IDispatch, leaf::ConnectionPointContainerImpl> {
+public:
+    CLeafcraftSDKControl();
+    ~CLeafcraftSDKControl() override;
+
+    static const leaf::DispatchTable<CLeafcraftSDKControl>& GetDispatchTable();
+
+    // ---- automation methods (typed) ----
+    BOOL Initialize();
+    LONG GetErrorCode() const { return m_errorCode; }
+    CString GetErrorDetails() const { return m_errorDetails; }
+    BOOL ValidateSourceFile(BSTR path);
+    BOOL AddSourceFile(BSTR path, LONG flags);
+    BOOL AddMetaData(BSTR name, BSTR attributes, BSTR value, LONG flags);
+    BOOL AddGuideItem(BSTR title, BSTR type, BSTR href);
+    BOOL ImportPackageFile(BSTR path);
+    BOOL AbortBuild();
+    BOOL IsFontEmbeddingAvailable() const { return m_fontEmbedder.IsAvailable(); }
+    BOOL PrepareEBook();
+    LONG AddTour(BSTR title, BSTR id);
+    BOOL AddTourSite(LONG tourIndex, BSTR title, BSTR href);
+
+    // ---- what the host object and the run stages use ----
+    void SetErrorDetailsText(const CString& text) { m_errorDetails = text; }
+    const CString& GetSourceFolder() const { return m_sourceFolder; }
+    BOOL IsAbortRequested() const { return m_abortRequested; }
+    // Adds a file that a filter found (mapped: the name inside the package, empty for
+    // the file's own path); nothing when the name is already known.
+    void AddDependencyItem(const CString& path, const CString& mappedPath);
+    // Adds a file already in the work folder; FALSE when its path is known.
+    BOOL AddOutputItem(const CString& path);
+    // Advances the done units and fires the progress; E_ABORT when an abort is requested.
+    HRESULT StepProgress(LONG units);
+    void FireUpdateProgress(LONG percent, LONG step, const CString& details);
+    // Fires OnLITGenMessage as given (no filtering).
+    void FireLITGenMessage(LONG type, LONG code, const CString& text, const CString& filePath, LONG line);
+    IFilterHost* GetHost() { return m_host.get(); }
+
+    // The font step of a build over the work folder (see RunFontStep's definition).
+    enum class FontStepResult { Continue, Cancelled, Failed };
+    FontStepResult RunFontStep(const CString& workFolder, IDispatch* client);
+
+    // The client object of BuildEBook's vpISDKClient argument: an IDispatch only when the
+    // argument is VT_DISPATCH with a non-null pointer.
+    static IDispatch* ClientFromVariant(const VARIANT& value);
+
+private:
+    // ---- dispatch handlers ----
+    leaf::Variant DispInitialize(const leaf::DispatchArguments&);
+    leaf::Variant DispGetErrorCode(const leaf::DispatchArguments&);
+    leaf::Variant DispGetErrorDetails(const leaf::DispatchArguments&);
+    leaf::Variant DispGetBrowseFilter(const leaf::DispatchArguments&);
+    leaf::Variant DispValidateSourceFile(const leaf::DispatchArguments&);
+    leaf::Variant DispAddSourceFile(const leaf::DispatchArguments&);
+    leaf::Variant DispAddMetaData(const leaf::DispatchArguments&);
+    leaf::Variant DispAddGuideItem(const leaf::DispatchArguments&);
+    leaf::Variant DispImportPackageFile(const leaf::DispatchArguments&);
+    leaf::Variant DispCreateTourFromTOC(const leaf::DispatchArguments&);
+    leaf::Variant DispPrepareEBook(const leaf::DispatchArguments&);
+    leaf::Variant DispGetMissingFiles(const leaf::DispatchArguments&);
+    leaf::Variant DispGetExternalFiles(const leaf::DispatchArguments&);
+    leaf::Variant DispBuildEBook(const leaf::DispatchArguments&);
+    leaf::Variant DispAbortBuild(const leaf::DispatchArguments&);
+    leaf::Variant DispIsFontEmbeddingAvailable(const leaf::DispatchArguments&);
+    leaf::Variant DispAddTour(const leaf::DispatchArguments&);
+    leaf::Variant DispAddTourSite(const leaf::DispatchArguments&);
+
+    HRESULT CreateTypeInfo(ITypeInfo** typeInfo) override;
+    // Runs a method so that a build failure never becomes an automation exception: an
+    // exception inside is kept as LCERR_UNEXPECTED and `failed` is answered.
+    leaf::Variant Guarded(leaf::Variant failed, const std::function<leaf::Variant()>& method);
+
+    // ---- error convention ----
+    void ClearError();
+    // Stores the code; a given text replaces the details; the compiler's first error
+    // text, when there is one, wins over both.
+    void SetError(LONG code);
+    void SetError(LONG code, const CString& details);
+    BOOL IsRunning() const { return m_preparing || m_building; }
+    void ResetState(BOOL releaseFilters);
+    void ReleaseFilters();
+    leaf::Variant MakeStringCollection(const std::vector<CString>& strings);
+    void RemoveQueuedWorkFolders();
+
+    // ---- filters ----
+    BOOL LoadInputFilters();
+    BOOL LoadExtensionMap();
+    void BuildBrowseFilter();
+    LONG FindFilterForFile(const CString& path, IInputFilter** filter) const;
+
+    // ---- items ----
+    CString MakeItemId(const CString& path);
+    BOOL RegisterItemName(const CString& name);
+    BOOL RegisterItemId(const CString& id);
+    int FindManifestItem(const CString& path) const;
+    static void ResolveRelativePath(CString& path);
+    // The file's spelling on disk when it exists (an exact or case-insensitive match);
+    // empty when it does not.
+    static CString FindExistingFile(const CString& path);
+
+    // ---- preparation ----
+    BOOL ScanDependencies();
+    BOOL ScanSourceFile(const CString& path);
+    BOOL SortDependencies(std::vector<CString>& missing, std::vector<CString>& external);
+    CString FindSourceFolder(BOOL spineOnly) const;
+    BOOL IsSpineItem(int index) const;
+    // Removes a manifest item and keeps the HTML guide pages' indexes right.
+    void RemoveManifestItemAt(int index);
+    BOOL CheckSpineFiles(std::vector<CString>& missing) const;
+    static CString JoinLines(const std::vector<CString>& lines);
+
+    // ---- events ----
+    // Calls every connected sink, then pumps the client's messages.
+    void FireAndPump(DISPID dispid, std::vector<leaf::Variant> arguments);
+
+    // ---- members, in order of construction ----
+    CFontEmbedderClient m_fontEmbedder;
+    std::map<std::string, leaf::ComPtr<IInputFilter>> m_filters;  // lower-cased ProgID
+    std::map<std::string, std::string> m_extensions;              // lower-cased ".ext" -> ProgID
+    CString m_browseFilter;
+    CPackageFile m_package;
+    std::map<std::string, int> m_htmlGuideItems;             // lower-cased path -> manifest index
+    std::map<std::string, std::string> m_convertedWorkPaths;  // lower-cased
+    std::set<std::string> m_knownPaths;                      // lower-cased, '\' made '/'
+    std::set<std::string> m_knownIds;                        // lower-cased; lives with the control
+    CString m_sourceFolder;
+    std::vector<CString> m_missingFiles;
+    std::vector<CString> m_externalFiles;
+    LONGLONG m_progressTotal = 0;  // 64 bits: byte counts of copied files add up
+    LONGLONG m_progressDone = 0;
+    LONG m_progressStep = 0;
+    CString m_progressDetail;
+    CString m_currentFile;
+    LONG m_currentLine = 0;
+    std::set<std::string> m_ignoredSchemes;
+    std::vector<CString> m_workFoldersToDelete;
+    std::unique_ptr<CFilterHost> m_host;
+
+    BOOL m_initialised = FALSE;
+    BOOL m_preparing = FALSE;
+    BOOL m_prepared = FALSE;
+    BOOL m_building = FALSE;
+    BOOL m_abortRequested = FALSE;
+    LONG m_errorCode = 0;
+    CString m_errorDetails;
+    CString m_compilerErrorText;
+
+};

@@ -1,0 +1,284 @@
+// CLeafcraftSDKControl::PrepareEBook: the source folder, the work total, the dependency
+// scan through the input filters, and the sorting of the files the filters reported into
+// kept, missing and external.
+
+#include <new>
+
+#include "platform/base/TextEncoding.h"
+#include "sdk/LeafcraftSDK.h"
+#include "sdk/control/LeafcraftSDKControl.h"
+#include "sdk/control/MessagePump.h"
+#include "sdk/control/RunScope.h"
+#include "studio/project/ContentType.h"
+
+namespace {
+
+leaf::Bstr Wide(const CString& text) { return leaf::Bstr::FromUtf8(text.str()); }
+
+CString Slashed(const CString& path) {
+    CString result = path;
+    result.Replace('\\', '/');
+    return result;
+}
+
+}  // namespace
+
+BOOL CLeafcraftSDKControl::IsSpineItem(int index) const {
+    for (int position = 0; position < m_package.GetSpineCount(); ++position)
+        if (m_package.GetSpineItem(position) == index)
+            return TRUE;
+    return FALSE;
+}
+
+void CLeafcraftSDKControl::RemoveManifestItemAt(int index) {
+    m_package.RemoveManifestItem(index);
+    // The HTML guide pages are kept by manifest index: follow the renumbering.
+    for (auto entry = m_htmlGuideItems.begin(); entry != m_htmlGuideItems.end();) {
+        if (entry->second == index) {
+            entry = m_htmlGuideItems.erase(entry);
+            continue;
+        }
+        if (entry->second > index)
+            --entry->second;
+        ++entry;
+    }
+}
+
+CString CLeafcraftSDKControl::FindSourceFolder(BOOL spineOnly) const {
+    CString prefix;
+    bool first = true;
+    auto visit = [&](const CString& path) {
+        CString folder = Slashed(path);
+        folder = folder.Left(folder.ReverseFind('/') + 1);
+        if (first) {
+            prefix = folder;
+            first = false;
+            return;
+        }
+        if (prefix.GetLength() > folder.GetLength())
+            prefix = prefix.Left(folder.GetLength());
+        int same = 0;
+        while (same < prefix.GetLength() && leaf::AsciiToLower(prefix[same]) == leaf::AsciiToLower(folder[same]))
+            ++same;
+        prefix = prefix.Left(same);
+        prefix = prefix.Left(prefix.ReverseFind('/') + 1);
+    };
+    if (spineOnly) {
+        for (int position = 0; position < m_package.GetSpineCount(); ++position)
+            if (CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position)))
+                visit(item->m_strPath);
+    } else {
+        for (int i = 0; i < m_package.GetManifestCount(); ++i)
+            visit(m_package.GetManifestItem(i)->m_strPath);
+    }
+    if (prefix.GetLength() > 0 && prefix[prefix.GetLength() - 1] == '/')
+        prefix = prefix.Left(prefix.GetLength() - 1);
+    return prefix;
+}
+
+BOOL CLeafcraftSDKControl::CheckSpineFiles(std::vector<CString>& missing) const {
+    BOOL allThere = TRUE;
+    for (int position = 0; position < m_package.GetSpineCount(); ++position) {
+        CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position));
+        if (item != nullptr && FindExistingFile(item->m_strPath).IsEmpty()) {
+            missing.push_back(item->m_strPath);
+            allThere = FALSE;
+        }
+    }
+    return allThere;
+}
+
+CString CLeafcraftSDKControl::JoinLines(const std::vector<CString>& lines) {
+    CString joined;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
+            joined += '\n';
+        joined += lines[i];
+    }
+    return joined;
+}
+
+BOOL CLeafcraftSDKControl::PrepareEBook() {
+    ClearError();
+    if (!m_initialised) {
+        SetError(LCERR_UNINITIALIZED);
+        return FALSE;
+    }
+    if (IsRunning()) {
+        // Called from a handler of a running preparation's or build's events.
+        SetError(LCERR_UNEXPECTED);
+        return FALSE;
+    }
+
+    // The whole preparation counts as running: the client's handlers, reached through the
+    // pump, cannot initialise again or import under it, and the control stays alive.
+    CRunScope run(static_cast<IDispatch*>(this), m_preparing);
+    try {
+        m_abortRequested = FALSE;
+        m_prepared = FALSE;
+        PumpWaitingMessages();
+
+        m_progressTotal = 0;
+        m_progressDone = 0;
+        m_progressStep = 1;
+        m_progressDetail.Empty();
+        FireUpdateProgress(0, 1, "");
+
+        if (m_package.GetSpineCount() == 0) {
+            SetError(LCERR_NOSPINEFILES);
+            return FALSE;
+        }
+        m_sourceFolder = FindSourceFolder(TRUE);
+        if (m_sourceFolder.IsEmpty()) {
+            SetError(LCERR_NOSOURCEFOLDER);
+            return FALSE;
+        }
+        std::vector<CString> missingSources;
+        if (!CheckSpineFiles(missingSources)) {
+            SetError(LCERR_MISSINGSRCFILES, JoinLines(missingSources));
+            return FALSE;
+        }
+
+        // The work total of the sources and of the HTML guide pages outside the spine.
+        std::vector<CString> sized;
+        for (int position = 0; position < m_package.GetSpineCount(); ++position)
+            if (CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position)))
+                sized.push_back(item->m_strPath);
+        for (const auto& [key, index] : m_htmlGuideItems)
+            if (!IsSpineItem(index))
+                if (CManifestItem* item = m_package.GetManifestItem(index))
+                    sized.push_back(item->m_strPath);
+        for (const CString& path : sized) {
+            IInputFilter* filter = nullptr;
+            if (FindFilterForFile(path, &filter) != LCERR_NONE)
+                continue;
+            LONG units = 0;
+            if (SUCCEEDED(filter->GetSize(Wide(path), LCF_SCAN_DEPENDENCIES | kFilterReadingOrderItem, &units)))
+                m_progressTotal += units;
+        }
+
+        if (!ScanDependencies())
+            return FALSE;
+
+        BOOL complete = SortDependencies(m_missingFiles, m_externalFiles);
+
+        m_prepared = TRUE;
+        m_progressDetail.Empty();
+        FireUpdateProgress(100, m_progressStep, "");
+        // Calls that the client's handlers made during the run left codes of their own;
+        // what the client reads afterwards is the run's result.
+        ClearError();
+        if (!complete)
+            SetError(LCWARN_INVALIDDEPENDENCIES);
+        return TRUE;
+    } catch (...) {
+        // No automation exception leaves a run; the scope clears the flag.
+        m_prepared = FALSE;
+        SetError(LCERR_UNEXPECTED);
+        return FALSE;
+    }
+}
+
+BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
+    if (m_abortRequested) {
+        SetError(LCERR_ABORTED);
+        return FALSE;
+    }
+    m_progressDetail = path.Mid(m_sourceFolder.GetLength() + 1);
+    StepProgress(0);  // publishes the detail; an abort is seen on the next file
+
+    IInputFilter* filter = nullptr;
+    LONG code = FindFilterForFile(path, &filter);
+    if (code != LCERR_NONE) {
+        SetError(code, path);
+        return FALSE;
+    }
+    leaf::ComPtr<IInputFilter> held(filter);  // alive for the call, whatever the handlers do
+    if (FAILED(held->Prepare(Wide(path), nullptr, m_host.get()))) {
+        // A filter that stopped because the client asked for it ends the run as aborted.
+        SetError(m_abortRequested ? LCERR_ABORTED : LCERR_UNEXPECTED, path);
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CLeafcraftSDKControl::ScanDependencies() {
+    // Style sheets get no filter here until the built-in style-sheet filter is added to
+    // the maps for the length of the scan.
+    // Every spine entry in order; the bound is read again after each file, since the
+    // filter's progress events let the client add files.
+    for (int position = 0; position < m_package.GetSpineCount(); ++position) {
+        CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position));
+        if (item == nullptr)
+            continue;
+        CString path = item->m_strPath;
+        if (!ScanSourceFile(path))
+            return FALSE;
+    }
+    // The HTML guide pages that are not in the spine, from a copy of the map.
+    std::map<std::string, int> guidePages = m_htmlGuideItems;
+    for (const auto& [key, index] : guidePages) {
+        if (IsSpineItem(index))
+            continue;
+        CManifestItem* item = m_package.GetManifestItem(index);
+        if (item == nullptr)
+            continue;
+        CString path = item->m_strPath;
+        if (!ScanSourceFile(path))
+            return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::vector<CString>& external) {
+    BOOL result = TRUE;
+    CString prefix = m_sourceFolder + "/";
+    for (int i = 0; i < m_package.GetManifestCount();) {
+        if (IsSpineItem(i)) {
+            ++i;
+            continue;
+        }
+        CManifestItem* item = m_package.GetManifestItem(i);
+        CString path = Slashed(item->m_strPath);
+
+        enum class Fate { Keep, Missing, External, Drop } fate;
+        if (leaf::StartsWithNoCase(path.str(), prefix.str())) {
+            fate = FindExistingFile(path).IsEmpty() ? Fate::Missing : Fate::Keep;
+        } else {
+            fate = Fate::External;
+            if (path.GetLength() > 0 && path[0] == '/') {
+                CString type = GetContentType(path);
+                if (leaf::StartsWithNoCase(type.str(), "image/") || type.CompareNoCase("text/css") == 0)
+                    fate = FindExistingFile(path).IsEmpty() ? Fate::Missing : Fate::Keep;
+            }
+            if (fate == Fate::External) {
+                int colon = path.Find(':');
+                if (colon >= 0 && m_ignoredSchemes.count(leaf::ToLowerAscii(path.Left(colon + 1).str())) != 0)
+                    fate = Fate::Drop;
+            }
+        }
+
+        switch (fate) {
+        case Fate::Keep: {
+            // Kept files are entered under their spelling on disk.
+            CString onDisk = FindExistingFile(path);
+            if (!onDisk.IsEmpty())
+                item->m_strPath = onDisk;
+            ++i;
+            continue;
+        }
+        case Fate::Missing:
+            missing.push_back(item->m_strPath);
+            result = FALSE;
+            break;
+        case Fate::External:
+            external.push_back(item->m_strPath);
+            result = FALSE;
+            break;
+        case Fate::Drop:
+            break;
+        }
+        RemoveManifestItemAt(i);
+    }
+    return result;
+}

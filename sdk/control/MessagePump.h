@@ -1,0 +1,19 @@
+#pragma once
+
+// The pump the control runs after every event it fires: it empties the client thread's
+// message queue so that the client's windows stay alive during a run and an event
+// handler's AbortBuild can reach the running loop.
+//
+// The control has no window code of its own. The process's application object (the
+// window layer) exports the C function
+//     extern "C" void LeafPumpWaitingMessages(void);
+// which dispatches every waiting message, a quit request included (it must keep the
+// quit request for its own loop). The control looks the symbol up in the process each
+// time it pumps; when no application object exports it, pumping does nothing.
+
+inline constexpr const char* kPumpWaitingMessagesSymbol = "LeafPumpWaitingMessages";
+
+using PumpWaitingMessagesFunction = void (*)();
+
+// Runs the process's pump once, when there is one.
+void PumpWaitingMessages();

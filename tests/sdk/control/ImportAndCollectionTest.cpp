@@ -1,0 +1,166 @@
+// Importing a package file, and the string collections of missing and external files as
+// a scripting client walks them (Count, Item, _NewEnum).
+
+#include <gtest/gtest.h>
+
+#include "platform/com/EnumVariant.h"
+#include "tests/sdk/control/SdkTestSupport.h"
+
+namespace sdktest {
+namespace {
+
+using leaf::Variant;
+
+class SdkImport : public SdkControlTest {
+protected:
+    void SetUp() override {
+        SdkControlTest::SetUp();
+        ASSERT_TRUE(control.Initialize());
+        sink = leaf::ComPtr<EventSink>(new EventSink());
+        control.Advise(sink.Get());
+    }
+
+    // The sources the preparation scanned, in order.
+    std::vector<std::string> ScannedSources() const {
+        std::vector<std::string> scanned;
+        for (const std::string& event : sink->events)
+            if (event.rfind("message 1 0 prepare|", 0) == 0)
+                scanned.push_back(event.substr(20, event.size() - 22));
+        return scanned;
+    }
+
+    leaf::ComPtr<EventSink> sink;
+};
+
+TEST_F(SdkImport, ResolvesPathsAndFoldsDuplicateItemsIntoTheFirst) {
+    std::string first = Source("book/opf/a.src");
+    std::string other = Source("book/other/b.src");
+    std::string package = Source("book/opf/book.opf",
+                                 "<?xml version=\"1.0\"?>\n"
+                                 "<package unique-identifier=\"id\">\n"
+                                 "<metadata><dc-metadata><dc:Title>T</dc:Title></dc-metadata></metadata>\n"
+                                 "<manifest>\n"
+                                 "<item id=\"a\" href=\"a.src\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "<item id=\"again\" href=\"./A.SRC\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "<item id=\"b\" href=\"..\\other\\b.src\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "</manifest>\n"
+                                 "<spine><itemref idref=\"a\"/><itemref idref=\"again\"/><itemref idref=\"b\"/></spine>\n"
+                                 "</package>\n");
+    EXPECT_TRUE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+    EXPECT_TRUE(control.PrepareEBook());
+    EXPECT_EQ((std::vector<std::string>{first, first, other}), ScannedSources());
+}
+
+TEST_F(SdkImport, MissingPackageFileIsReported) {
+    std::string package = folder / "nowhere.opf";
+    EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
+    EXPECT_EQ(LCERR_OPEN_PKG_FILE, control.ErrorCode());
+    EXPECT_EQ(package, control.ErrorDetails());
+}
+
+TEST_F(SdkImport, ImportStartsTheProjectAfresh) {
+    std::string page = Source("book/a.src", "dep gone.gif\n");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    ASSERT_EQ(1u, control.Collection(sdkdispid::GetMissingFiles).size());
+
+    std::string package = Source("empty/book.opf", "<package><manifest></manifest><spine></spine></package>");
+    EXPECT_TRUE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+    EXPECT_FALSE(control.PrepareEBook());
+    EXPECT_EQ(LCERR_NOSPINEFILES, control.ErrorCode());
+}
+
+class SdkCollection : public SdkImport {
+protected:
+    // A missing-file collection with the given number of entries.
+    leaf::ComPtr<IDispatch> MissingFiles(int count) {
+        std::string lines;
+        for (int i = 0; i < count; ++i)
+            lines += "dep gone" + std::to_string(i) + ".gif\n";
+        EXPECT_TRUE(control.AddSourceFile(Source("book/a.src", lines), LCF_SPINE));
+        EXPECT_TRUE(control.PrepareEBook());
+        leaf::DispatchResult result = control.Call(sdkdispid::GetMissingFiles);
+        EXPECT_EQ(VT_DISPATCH, result.value.vt);
+        return leaf::ComPtr<IDispatch>(result.value.pdispVal);
+    }
+
+    static leaf::DispatchResult Item(IDispatch* collection, LONG index) {
+        return leaf::DispatchDriver(collection).TryInvoke(collectiondispid::Item, DISPATCH_PROPERTYGET,
+                                                          {Variant(index)});
+    }
+
+    static leaf::ComPtr<IEnumVARIANT> NewEnum(IDispatch* collection) {
+        leaf::DispatchResult result =
+            leaf::DispatchDriver(collection).TryInvoke(collectiondispid::NewEnum, DISPATCH_PROPERTYGET, {});
+        leaf::ComPtr<IEnumVARIANT> enumerator;
+        if (result.value.vt == VT_UNKNOWN && result.value.punkVal)
+            result.value.punkVal->QueryInterface(IID_IEnumVARIANT, enumerator.ReceiveVoid());
+        return enumerator;
+    }
+};
+
+TEST_F(SdkCollection, ItemCountsFromOneAndRefusesIndexesOutsideTheList) {
+    leaf::ComPtr<IDispatch> missing = MissingFiles(2);
+    leaf::DispatchDriver driver(missing.Get());
+    EXPECT_EQ(2, driver.GetProperty(collectiondispid::Count).ToLong());
+    EXPECT_EQ(folder / "book/gone0.gif", Item(missing, 1).value.ToUtf8());
+    EXPECT_EQ(folder / "book/gone1.gif", Item(missing, 2).value.ToUtf8());
+    for (LONG index : {0, 3, -1}) {
+        leaf::DispatchResult result = Item(missing, index);
+        EXPECT_EQ(DISP_E_EXCEPTION, result.hr) << index;
+        EXPECT_EQ(E_INVALIDARG, result.exceptionCode) << index;
+    }
+    // Read-only.
+    EXPECT_NE(S_OK, driver.TryInvoke(collectiondispid::Count, DISPATCH_PROPERTYPUT, {Variant(LONG(5))}).hr);
+}
+
+TEST_F(SdkCollection, EmptyCollection) {
+    leaf::DispatchResult result = control.Call(sdkdispid::GetExternalFiles);
+    ASSERT_EQ(VT_DISPATCH, result.value.vt);
+    IDispatch* external = result.value.pdispVal;
+    EXPECT_EQ(0, leaf::DispatchDriver(external).GetProperty(collectiondispid::Count).ToLong());
+    EXPECT_EQ(DISP_E_EXCEPTION, Item(external, 1).hr);
+    leaf::ComPtr<IEnumVARIANT> enumerator = NewEnum(external);
+    ASSERT_TRUE(enumerator);
+    Variant value;
+    ULONG fetched = 7;
+    EXPECT_EQ(S_FALSE, enumerator->Next(1, &value, &fetched));
+    EXPECT_EQ(0u, fetched);
+}
+
+TEST_F(SdkCollection, EnumeratorWalksSkipsAndClones) {
+    leaf::ComPtr<IDispatch> missing = MissingFiles(4);
+    leaf::ComPtr<IEnumVARIANT> enumerator = NewEnum(missing);
+    ASSERT_TRUE(enumerator);
+    Variant value;
+    ASSERT_EQ(S_OK, enumerator->Next(1, &value, nullptr));
+    EXPECT_EQ(folder / "book/gone0.gif", value.ToUtf8());
+    value.Clear();
+    ASSERT_EQ(S_OK, enumerator->Next(1, &value, nullptr));
+    value.Clear();
+
+    leaf::ComPtr<IEnumVARIANT> clone;
+    ASSERT_EQ(S_OK, enumerator->Clone(clone.Receive()));
+    ASSERT_EQ(S_OK, clone->Next(1, &value, nullptr));
+    EXPECT_EQ(folder / "book/gone2.gif", value.ToUtf8());
+    value.Clear();
+
+    EXPECT_EQ(S_FALSE, enumerator->Skip(5));  // past the end: stops there
+    ULONG fetched = 1;
+    EXPECT_EQ(S_FALSE, enumerator->Next(1, &value, &fetched));
+    EXPECT_EQ(0u, fetched);
+    ASSERT_EQ(S_OK, clone->Next(1, &value, nullptr));  // the clone goes on by itself
+    EXPECT_EQ(folder / "book/gone3.gif", value.ToUtf8());
+}
+
+TEST_F(SdkCollection, CollectionIsACopyTakenWhenItWasMade) {
+    leaf::ComPtr<IDispatch> missing = MissingFiles(1);
+    ASSERT_TRUE(control.Initialize());  // empties the control's lists
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+    EXPECT_EQ(1, leaf::DispatchDriver(missing.Get()).GetProperty(collectiondispid::Count).ToLong());
+}
+
+}  // namespace
+}  // namespace sdktest

@@ -1,0 +1,130 @@
+#include "tests/sdk/control/SdkTestSupport.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "platform/base/Types.h"
+#include "platform/com/ComRuntime.h"
+
+extern char** environ;
+
+namespace sdktest {
+
+namespace {
+
+std::string Text(const VARIANT& value) {
+    leaf::Variant copy(value);
+    return copy.ToUtf8();
+}
+
+}  // namespace
+
+bool Regsvr(const std::string& moduleName, bool unregister) {
+    std::string program = leaf::test::BinDir() + "/regsvr";
+    std::string module = leaf::test::BinDir() + "/" + moduleName;
+    std::vector<std::string> arguments = {program, "-s"};
+    if (unregister)
+        arguments.push_back("-u");
+    arguments.push_back(module);
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+HRESULT EventSink::GetTypeInfoCount(UINT* count) {
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT EventSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
+    // Arguments arrive last first.
+    std::vector<std::string> arguments;
+    for (UINT i = params->cArgs; i > 0; --i)
+        arguments.push_back(Text(params->rgvarg[i - 1]));
+    std::string event;
+    if (dispid == sdkeventid::OnUpdateProgress && arguments.size() == 3)
+        event = "progress " + arguments[0] + " " + arguments[1] + " " + arguments[2];
+    else if (dispid == sdkeventid::OnLITGenMessage && arguments.size() == 5)
+        event = "message " + arguments[0] + " " + arguments[1] + " " + arguments[2] + "|" + arguments[3] + " " +
+                arguments[4];
+    else
+        event = "unexpected " + std::to_string(dispid);
+    events.push_back(event);
+    if (handler)
+        handler(event);
+    return S_OK;
+}
+
+SdkControl SdkControl::Create() {
+    SdkControl control;
+    CLSID clsid;
+    EXPECT_EQ(S_OK, CLSIDFromProgID(kLeafcraftSDKProgId, &clsid));
+    EXPECT_EQ(CLSID_LeafcraftSDK, clsid);
+    EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                     control.m_object.ReceiveVoid()));
+    return control;
+}
+
+leaf::DispatchResult SdkControl::Call(DISPID dispid, std::vector<leaf::Variant> arguments) const {
+    leaf::DispatchDriver driver(m_object);
+    return driver.TryInvoke(dispid, DISPATCH_METHOD, arguments);
+}
+
+bool SdkControl::CallBool(DISPID dispid, std::vector<leaf::Variant> arguments) const {
+    leaf::DispatchResult result = Call(dispid, std::move(arguments));
+    EXPECT_EQ(S_OK, result.hr) << "dispid " << dispid;
+    EXPECT_EQ(VT_BOOL, result.value.vt) << "dispid " << dispid;
+    return result.value.vt == VT_BOOL && result.value.boolVal != VARIANT_FALSE;
+}
+
+LONG SdkControl::ErrorCode() const {
+    leaf::DispatchResult result = Call(sdkdispid::GetErrorCode);
+    EXPECT_EQ(VT_I4, result.value.vt);
+    return result.value.lVal;
+}
+
+std::string SdkControl::ErrorDetails() const {
+    leaf::DispatchResult result = Call(sdkdispid::GetErrorDetails);
+    EXPECT_EQ(VT_BSTR, result.value.vt);
+    return result.value.ToUtf8();
+}
+
+void SdkControl::Advise(EventSink* sink) const {
+    leaf::ComPtr<IConnectionPointContainer> container;
+    ASSERT_EQ(S_OK, m_object->QueryInterface(IID_IConnectionPointContainer, container.ReceiveVoid()));
+    leaf::ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, container->FindConnectionPoint(DIID__DLeafcraftSDKEvents, point.Receive()));
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, point->Advise(static_cast<IDispatch*>(sink), &cookie));
+}
+
+std::vector<std::string> SdkControl::Collection(DISPID dispid) const {
+    std::vector<std::string> strings;
+    leaf::DispatchResult result = Call(dispid);
+    EXPECT_EQ(VT_DISPATCH, result.value.vt);
+    if (result.value.vt != VT_DISPATCH || result.value.pdispVal == nullptr)
+        return strings;
+    leaf::DispatchDriver collection(result.value.pdispVal);
+    LONG count = collection.GetProperty(collectiondispid::Count).ToLong();
+    for (LONG i = 1; i <= count; ++i)
+        strings.push_back(
+            collection.InvokeHelper(collectiondispid::Item, DISPATCH_PROPERTYGET, {leaf::Variant(i)}).ToUtf8());
+    return strings;
+}
+
+void SdkControlTest::SetUp() {
+    ASSERT_TRUE(Regsvr("leafsdk.so"));
+    ASSERT_TRUE(Regsvr("sdktestintake.so"));
+    control = SdkControl::Create();
+    ASSERT_NE(nullptr, control.Get());
+}
+
+}  // namespace sdktest
