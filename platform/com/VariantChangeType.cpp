@@ -83,8 +83,11 @@ HRESULT ParseNumber(BSTR text, Number& number) {
     if (!ascii || trimmed.empty())
         return DISP_E_TYPEMISMATCH;
     std::string_view digits = trimmed;
-    if (digits.front() == '+')
+    if (digits.front() == '+') {
         digits.remove_prefix(1);
+        if (!digits.empty() && digits.front() == '-')
+            return DISP_E_TYPEMISMATCH;
+    }
     // Plain decimal text only: no "inf", "nan", hexadecimal or a second sign.
     std::string_view body = digits;
     if (!body.empty() && body.front() == '-')

@@ -25,7 +25,7 @@ std::string RegsvrPath();
 std::string TestObjectModulePath();
 std::string NoEntryModulePath();
 
-// Runs regsvr on a module; true when it exits with 0.
+// Runs build/bin/regsvr with these arguments as a child process.
 ProcessResult RunRegsvr(const std::vector<std::string>& arguments);
 
 // Registers testcomobject.so with regsvr (a child process, into this test's registry
