@@ -14,16 +14,24 @@ FUZZ_SECONDS ?= 30
 PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            libgtest-dev libgmock-dev libbenchmark-dev \
            clang libclang-rt-14-dev \
-           qt6-base-dev
+           qt6-base-dev libfontconfig-dev fonts-dejavu-core libzip-dev zip unzip
+# Only the benchmarks compare against these.
+BENCH_PACKAGES = libxml2-dev libgumbo-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build test fuzz bench clean
+.PHONY: all deps bench-deps install-packages configure build test fuzz bench clean
 
 all: build
 
 deps:
-	@missing=""; for p in $(PACKAGES); do \
+	@$(MAKE) --no-print-directory install-packages LIST="$(PACKAGES)"
+
+bench-deps: deps
+	@$(MAKE) --no-print-directory install-packages LIST="$(BENCH_PACKAGES)"
+
+install-packages:
+	@missing=""; for p in $(LIST); do \
 	  dpkg-query -W -f='$${Status}\n' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
@@ -46,10 +54,10 @@ test: build
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DLEAF_FUZZ=ON -DLEAF_TESTS=OFF -DLEAF_SANITIZE=ON
-	cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz-all
 	tests/fuzz/run-all $(FUZZ_BUILD)/bin $(FUZZ_SECONDS)
 
-bench: deps
+bench: bench-deps
 	cmake -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DLEAF_BENCH=ON -DLEAF_TESTS=OFF
 	cmake --build $(BENCH_BUILD) -j $(JOBS)
 	bench/run-all $(BENCH_BUILD)
