@@ -1,0 +1,145 @@
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QPushButton>
+
+#include "platform/ui/PropertySheet.h"
+#include "platform/ui/ScriptedPeople.h"
+#include "tests/platform/ui/UiTestEnvironment.h"
+
+using namespace leaf::ui;
+
+namespace {
+
+class CountingPage : public CPropertyPage {
+public:
+    explicit CountingPage(UINT id, std::vector<std::string>& log) : CPropertyPage(id), m_log(log) {}
+    BOOL OnInitDialog() override {
+        m_log.push_back("init " + std::to_string(GetTemplateId()));
+        return TRUE;
+    }
+    BOOL OnSetActive() override {
+        m_log.push_back("active " + std::to_string(GetTemplateId()));
+        if (wizardButtons) GetSheet()->SetWizardButtons(wizardButtons);
+        return TRUE;
+    }
+    BOOL OnKillActive() override {
+        m_log.push_back("leave " + std::to_string(GetTemplateId()));
+        return allowLeave;
+    }
+    BOOL OnApply() override {
+        m_log.push_back("apply " + std::to_string(GetTemplateId()));
+        return CPropertyPage::OnApply();
+    }
+    LRESULT OnWizardNext() override {
+        // The second page skips the third when its box is ticked.
+        if (GetTemplateId() == 610 && IsDlgButtonChecked(611)) return -1;
+        return 0;
+    }
+    DWORD wizardButtons = 0;
+    BOOL allowLeave = TRUE;
+
+private:
+    std::vector<std::string>& m_log;
+};
+
+class PropertySheetTest : public testing::Test {
+protected:
+    void SetUp() override { leaf::test::LoadUiTestResources(); }
+    ScriptedPeople people;
+    std::vector<std::string> log;
+};
+
+}  // namespace
+
+TEST_F(PropertySheetTest, PagesAreMadeWhenFirstShownAndOnlyThoseAreApplied) {
+    CountingPage first(600, log), second(610, log), third(620, log);
+    CPropertySheet sheet("Options");
+    sheet.AddPage(&first);
+    sheet.AddPage(&second);
+    sheet.AddPage(&third);
+    people.AnswerDialog([&](QDialog& window) {
+        EXPECT_EQ(window.windowTitle(), "Options");
+        EXPECT_FALSE(sheet.Button(PSBTN_APPLYNOW)->isEnabled());
+        EXPECT_TRUE(sheet.SetActivePage(1));
+        second.CheckDlgButton(611, BST_CHECKED);
+        second.SetModified(TRUE);
+        EXPECT_TRUE(sheet.Button(PSBTN_APPLYNOW)->isEnabled());
+        EXPECT_TRUE(sheet.PressButton(PSBTN_APPLYNOW));
+        EXPECT_FALSE(sheet.Button(PSBTN_APPLYNOW)->isEnabled());
+        EXPECT_TRUE(window.isVisible());
+        qobject_cast<QPushButton*>(FindControl(&window, IDOK))->click();
+    });
+    EXPECT_EQ(sheet.DoModal(), IDOK);
+    EXPECT_EQ(log, (std::vector<std::string>{"init 600", "active 600", "leave 600", "init 610", "active 610",
+                                             "leave 610", "apply 600", "apply 610", "leave 610", "apply 600",
+                                             "apply 610"}));
+    EXPECT_EQ(third.GetWidget(), nullptr);
+    EXPECT_EQ(first.GetWidget(), nullptr);   // page windows go with the sheet
+}
+
+TEST_F(PropertySheetTest, APageThatRefusesToLeaveKeepsTheSheetOpen) {
+    CountingPage first(600, log), second(610, log);
+    first.allowLeave = FALSE;
+    CPropertySheet sheet("Options");
+    sheet.AddPage(&first);
+    sheet.AddPage(&second);
+    people.AnswerDialog([&](QDialog& window) {
+        EXPECT_FALSE(sheet.SetActivePage(1));
+        EXPECT_EQ(sheet.GetActiveIndex(), 0);
+        sheet.PressButton(PSBTN_OK);
+        EXPECT_TRUE(window.isVisible());
+        first.allowLeave = TRUE;
+        sheet.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_EQ(sheet.DoModal(), IDCANCEL);
+    EXPECT_EQ(std::count(log.begin(), log.end(), "apply 600"), 0);
+}
+
+TEST_F(PropertySheetTest, WizardMovesWithNextAndBackAndFinishes) {
+    CountingPage first(600, log), second(610, log), third(620, log);
+    first.wizardButtons = PSWIZB_NEXT;
+    second.wizardButtons = PSWIZB_BACK | PSWIZB_NEXT;
+    third.wizardButtons = PSWIZB_BACK | PSWIZB_FINISH;
+    CPropertySheet wizard("Build eBook");
+    wizard.SetWizardMode();
+    wizard.AddPage(&first);
+    wizard.AddPage(&second);
+    wizard.AddPage(&third);
+    people.AnswerDialog([&](QDialog&) {
+        EXPECT_FALSE(wizard.PressButton(PSBTN_BACK));     // disabled on the first page
+        EXPECT_FALSE(wizard.PressButton(PSBTN_FINISH));   // not offered yet
+        EXPECT_TRUE(wizard.PressButton(PSBTN_NEXT));
+        EXPECT_EQ(wizard.GetActiveIndex(), 1);
+        second.CheckDlgButton(611, BST_CHECKED);          // the page refuses to move on
+        wizard.PressButton(PSBTN_NEXT);
+        EXPECT_EQ(wizard.GetActiveIndex(), 1);
+        second.CheckDlgButton(611, BST_UNCHECKED);
+        wizard.PressButton(PSBTN_NEXT);
+        EXPECT_EQ(wizard.GetActiveIndex(), 2);
+        EXPECT_TRUE(wizard.Button(PSBTN_FINISH)->isVisible());
+        EXPECT_FALSE(wizard.Button(PSBTN_NEXT)->isVisible());
+        wizard.PressButton(PSBTN_BACK);
+        EXPECT_EQ(wizard.GetActiveIndex(), 1);
+        EXPECT_FALSE(wizard.Button(PSBTN_FINISH)->isVisible());
+        wizard.PressButton(PSBTN_NEXT);
+        wizard.PressButton(PSBTN_FINISH);
+    });
+    EXPECT_EQ(wizard.DoModal(), ID_WIZFINISH);
+    EXPECT_EQ(ID_WIZFINISH, 12325);
+    EXPECT_EQ(people.UnansweredCount(), 0);
+}
+
+TEST_F(PropertySheetTest, DisabledFinishShowsButCannotBePressed) {
+    CountingPage only(600, log);
+    only.wizardButtons = PSWIZB_DISABLEDFINISH;
+    CPropertySheet wizard("Wizard");
+    wizard.SetWizardMode();
+    wizard.AddPage(&only);
+    people.AnswerDialog([&](QDialog&) {
+        EXPECT_TRUE(wizard.Button(PSBTN_FINISH)->isVisible());
+        EXPECT_FALSE(wizard.PressButton(PSBTN_FINISH));
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_EQ(wizard.DoModal(), IDCANCEL);
+}
