@@ -1,6 +1,7 @@
 #include "platform/ui/WinApp.h"
 
 #include <QAbstractEventDispatcher>
+#include <QCoreApplication>
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
@@ -14,6 +15,15 @@ CWinApp* g_app = nullptr;
 }
 
 CWinApp* AfxGetApp() { return g_app; }
+
+// Modules without windows of their own (the build control) pump the program's messages
+// after each event they fire by calling this symbol when the process has it. It
+// dispatches every waiting message; a quit request made meanwhile stays with the loop
+// that will see it. Without an application object there is nothing to pump.
+LEAF_EXPORT_C void LeafPumpWaitingMessages() {
+    if (g_app && QCoreApplication::instance())
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 const char* AfxGetAppName() { return g_app && g_app->m_pszAppName ? g_app->m_pszAppName : ""; }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
@@ -184,4 +186,22 @@ TEST(WinApp, ProfileLivesUnderTheRegistryKeyAndApplicationName) {
     EXPECT_EQ(again.GetProfileInt("Settings", "Show Banners", 1), 0u);
     EXPECT_STREQ(again.GetProfileString("Settings", "Last").c_str(), "book.lcp");
     EXPECT_EQ(app.GetProfile()->BaseKeyPath(), "Software\\Tallbrook Systems, Inc.\\Leafcraft");
+}
+
+TEST(WinApp, ModulesFindTheMessagePumpAndItDispatchesOnlyWithAnApplication) {
+    using Pump = void (*)();
+    void* symbol = dlsym(RTLD_DEFAULT, "LeafPumpWaitingMessages");
+    ASSERT_NE(symbol, nullptr);
+    Pump pump = reinterpret_cast<Pump>(symbol);
+
+    int delivered = 0;
+    QObject context;
+    QMetaObject::invokeMethod(&context, [&] { ++delivered; }, Qt::QueuedConnection);
+    pump();
+    EXPECT_EQ(delivered, 0) << "without an application object the pump leaves messages alone";
+    {
+        CWinApp app("Leaf Test");
+        pump();
+        EXPECT_EQ(delivered, 1);
+    }
 }
