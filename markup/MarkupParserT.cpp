@@ -113,6 +113,11 @@ int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
 }
 
 template <typename Ch>
+bool IsAsciiAlphanumeric(Ch ch) {
+    return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
+}
+
+template <typename Ch>
 int DigitValue(Ch ch, bool hex) {
     if (ch >= '0' && ch <= '9') {
         return ch - '0';
@@ -276,7 +281,13 @@ BOOL CMarkupParserT<Ch>::DecodeEntity(StringView text, String& entityText, Strin
     while (nameLength < text.size() && nameLength < leaf::markup::kMaxEntityNameLength && text[nameLength] != ';') {
         ++nameLength;
     }
-    for (size_t length = nameLength; length >= 1; --length) {
+    // Every name in the table is made of ASCII letters and digits, so no candidate can
+    // reach past the first other character.
+    size_t candidateLength = 0;
+    while (candidateLength < nameLength && IsAsciiAlphanumeric(text[candidateLength])) {
+        ++candidateLength;
+    }
+    for (size_t length = candidateLength; length >= 1; --length) {
         if (length < nameLength && length < 3) {
             break;
         }
@@ -505,6 +516,17 @@ int CMarkupParserT<Ch>::ScanLine() {
         translated = false;
         reported = false;
 
+        if (m_defaultCharHandlers && ch != '&' && ch != '<' && ch != '>' &&
+            (m_state & (stateInTag | stateCommentBlock | 0x03F0)) == 0) {
+            // Text with the default character handlers: taken in bulk from here on.
+            size_t next = i;
+            const int result = SkipPlainChars(next, nullptr);
+            if (result != parseDone) {
+                return result;
+            }
+            i = next - 1;
+            continue;
+        }
         if (charReported) {
             // Neither '&', '<' nor '>': straight to the general step.
         } else if (ch == '&') {
@@ -610,12 +632,16 @@ int CMarkupParserT<Ch>::ScanLine() {
             } else if (m_state & stateInTag) {
                 m_state = static_cast<WORD>(m_state & ~(stateInTag | stateInAttributes));
                 // With the default tag handlers one lookup answers all three questions.
-                const leaf::markup::TagInfo* tag = m_defaultTagHandlers ? leaf::markup::FindTag(StringView(m_tagName)) : nullptr;
+                const leaf::markup::TagInfo* tag =
+                    m_defaultTagHandlers ? leaf::markup::FindTag(StringView(m_tagName)) : nullptr;
                 const DWORD tagFlags = tag ? tag->flags : 0;
-                if (m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagWordBreak) != 0 : IsWordBreakTag(m_tagName)) {
+                const bool wordBreak = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagWordBreak) != 0
+                                                            : IsWordBreakTag(m_tagName) != FALSE;
+                if (wordBreak) {
                     TrimWord(m_word);
                     if (!m_word.empty() && IsTextContext()) {
-                        if (!OnWord(m_word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, m_tagStart)) {
+                        if (!OnWord(m_word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart,
+                                    m_tagStart)) {
                             return parseStoppedByWord;
                         }
                         ++m_wordNumber;
@@ -627,7 +653,9 @@ int CMarkupParserT<Ch>::ScanLine() {
                         return parseStoppedByTag;
                     }
                 }
-                if (!m_endTag && (m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagBlock) != 0 : IsBlockTag(m_tagName))) {
+                const bool block = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagBlock) != 0
+                                                        : !m_endTag && IsBlockTag(m_tagName);
+                if (!m_endTag && block) {
                     ++m_paragraph;
                 }
                 if (!m_defaultTagHandlers) {

@@ -37,7 +37,13 @@
 // Positions are byte offsets in the file (in a UTF-16 file every code unit counts two
 // bytes; in a byte-mode file read by the UTF-16 build they count code units from the
 // start of the line, and are exact again at every line end). The state word carries the
-// bits below.
+// bits below. Lines, words, tag names and attribute text have no length limit.
+//
+// Speed: a user that keeps TranslateChar, OnChar, GetCharClass, OnWordChar and
+// OnSeparator as they are gets runs of text, attribute text and raw content handled in
+// bulk; one that overrides any of them gets every call, one character at a time. Both see
+// exactly the same words, tags and entities. Each scanner object has its own buffers, so
+// a call-back may run another scanner object; one object runs one parse at a time.
 
 #include <string>
 #include <string_view>

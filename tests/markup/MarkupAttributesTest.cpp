@@ -103,7 +103,8 @@ TYPED_TEST(BaseHref, LinksResolveAgainstTheBaseRelativeToTheParsedFile) {
         "<a href=\"c:\\other\\b.htm\"><img src=\"\\\\server\\a.gif\"><a href=\"/abs/x.htm\">"
         "<a href=\"http://x.org/y\"><a href=\"\">\n"
         "<a name=\"n\" href=\"b.htm\" src=\"c.gif\">\n"
-        "<img src=\"../up.gif\" title='say \"hi\"'><IMG SRC=sub\\d.gif><img src=\"\u00E9.gif\" alt=\"Gr\u00FC\u00DFe\">\n"
+        "<img src=\"../up.gif\" title='say \"hi\"'><IMG SRC=sub\\d.gif>"
+        "<img src=\"\u00E9.gif\" alt=\"Gr\u00FC\u00DFe\">\n"
         "</a>\n";
     ASSERT_EQ(ParseText(parser, this->folder, page), 0);
     EXPECT_EQ(parser.events, (Strings{

@@ -87,7 +87,8 @@ TYPED_TEST(MarkupParse, DoctypeAndCdataAreTags) {
 }
 
 TYPED_TEST(MarkupParse, SlashesInTagNames) {
-    EXPECT_EQ(this->Parse("<br/><br /></p >\n"), (Strings{"tag br/ [] line=1", "tag br [/] line=1", "tag /p [] line=1"}));
+    EXPECT_EQ(this->Parse("<br/><br /></p >\n"),
+              (Strings{"tag br/ [] line=1", "tag br [/] line=1", "tag /p [] line=1"}));
 }
 
 TYPED_TEST(MarkupParse, TheFirstAngleBracketEndsATagEvenInsideQuotes) {

@@ -45,7 +45,8 @@ TEST(MarkupParserW, LettersOfEveryScriptMakeWords) {
     TempFolder folder;
     WideRecorder parser;
     ParseText(parser, folder, "na\u00EFve \u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC \u4E2D\u6587\u3002x \n");
-    EXPECT_EQ(parser.words, (Strings{"na\u00EFve", "\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC", "\u4E2D\u6587", "x"}));
+    EXPECT_EQ(parser.words,
+              (Strings{"na\u00EFve", "\u0395\u03BB\u03BB\u03B7\u03BD\u03B9\u03BA\u03AC", "\u4E2D\u6587", "x"}));
 }
 
 TEST(MarkupParserW, AReferenceBeyondTheBasicPlaneGivesASurrogatePairAndKeepsPositions) {

@@ -18,7 +18,9 @@ TEST(MarkupTables, ByteClassesKeepAsciiRulesAndTakeEveryHighByteAsWordCharacter)
     CMarkupParser parser;
     for (char ch : std::string("09AZaz")) EXPECT_EQ(parser.GetCharClass(ch), kWordChar) << ch;
     for (char ch : std::string("'-_`")) EXPECT_EQ(parser.GetCharClass(ch), kWordInternalChar) << ch;
-    for (char ch : std::string(" \t\n\r.,;:!?\"<>&=/()[]{}@#$%^*+|~\\")) EXPECT_EQ(parser.GetCharClass(ch), kSeparator);
+    for (char ch : std::string(" \t\n\r.,;:!?\"<>&=/()[]{}@#$%^*+|~\\")) {
+        EXPECT_EQ(parser.GetCharClass(ch), kSeparator);
+    }
     EXPECT_EQ(parser.GetCharClass('\0'), kSeparator);
     for (int byte = 0x80; byte <= 0xFF; ++byte) {
         EXPECT_EQ(parser.GetCharClass(static_cast<char>(byte)), kWordChar) << byte;

@@ -79,7 +79,8 @@ using WideRecorder = RecordingParser<CMarkupParserW>;
 
 // Writes the bytes to a file in the folder and parses it.
 template <typename Parser>
-int ParseText(Parser& parser, const TempFolder& folder, const std::string& bytes, const std::string& name = "page.htm") {
+int ParseText(Parser& parser, const TempFolder& folder, const std::string& bytes,
+              const std::string& name = "page.htm") {
     return parser.ParseFile(folder.WriteFile(name, bytes));
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
 // Shared body of the scanner fuzz targets: the input is written to a file and parsed
-// with a subclass that records every call-back and checks what the scanner promises.
+// twice, once by a user that keeps the default character handlers (so the scanner takes
+// its bulk paths) and once by one that overrides them (every character through the
+// general step). Both must finish, keep the scanner's promises and see the same words,
+// tags and entities at the same positions.
 
 #include <cstdint>
 #include <cstdio>
@@ -41,11 +44,21 @@ inline void WriteScratch(const uint8_t* data, size_t size) {
     std::fclose(file);
 }
 
+inline void Check(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
 template <typename Base>
 class CheckingParser : public Base {
 public:
     using typename Base::StringView;
     using Ch = typename Base::Char;
+
+    std::vector<std::basic_string<Ch>> events;
+
+    bool TakesBulkPaths() const { return this->HasDefaultCharHandlers(); }
 
     BOOL OnWord(StringView word, WORD state, int line, int paragraph, int wordNumber, LONGLONG wordStart,
                 LONGLONG position) override {
@@ -57,7 +70,7 @@ public:
             Check(position >= m_lastPosition && wordStart <= position);
             m_lastPosition = position;
         }
-        m_text.append(word);
+        Record('w', word, state, line, paragraph, wordNumber, wordStart, position);
         return TRUE;
     }
     BOOL OnTag(StringView name, StringView attributes, BOOL endTag, int line) override {
@@ -68,40 +81,68 @@ public:
         for (std::basic_string<Ch>& token : m_tokens) {
             leaf::markup::FoldPath(token);
         }
+        Record(endTag ? 'e' : 't', name, 0, line, 0, 0, 0, 0);
+        events.back().append(attributes);
         return TRUE;
     }
+    BOOL OnEntity(StringView entityText, int line) override {
+        Record('&', entityText, 0, line, 0, 0, 0, 0);
+        return TRUE;
+    }
+
     // Forgets what the checks have seen, for another parse.
-    void ResetChecks() {
+    void Reset() {
         m_lastLine = 0;
         m_lastWordNumber = 0;
         m_lastPosition = 0;
+        events.clear();
     }
 
 private:
-    static void Check(bool condition) {
-        if (!condition) {
-            std::abort();
+    void Record(char kind, StringView text, WORD state, int line, int paragraph, int wordNumber, LONGLONG start,
+                LONGLONG position) {
+        std::basic_string<Ch> event(1, Ch(kind));
+        for (long long number : {static_cast<long long>(state), static_cast<long long>(line),
+                                 static_cast<long long>(paragraph), static_cast<long long>(wordNumber),
+                                 static_cast<long long>(start), static_cast<long long>(position)}) {
+            for (char digit : std::to_string(number) + ",") {
+                event.push_back(Ch(digit));
+            }
         }
+        event.append(text);
+        events.push_back(std::move(event));
     }
 
     int m_lastLine = 0;
     int m_lastWordNumber = 0;
     LONGLONG m_lastPosition = 0;
-    std::basic_string<Ch> m_text;
     std::vector<std::basic_string<Ch>> m_tokens;
+};
+
+// The same checks with every character handler overridden.
+template <typename Base>
+class PerCharacterParser : public CheckingParser<Base> {
+public:
+    using Ch = typename Base::Char;
+    BOOL OnChar(Ch ch, WORD state, int line) override { return TRUE; }
+    void OnWordChar(Ch ch) override {}
+    void OnSeparator(Ch ch) override {}
 };
 
 template <typename Parser>
 int FuzzOneInput(const uint8_t* data, size_t size) {
     WriteScratch(data, size);
-    CheckingParser<Parser> parser;
+    CheckingParser<Parser> bulk;
+    PerCharacterParser<Parser> perCharacter;
+    Check(bulk.TakesBulkPaths() && !perCharacter.TakesBulkPaths());
     // Nothing in the input may fail a parse. The second parse runs with the base folder
     // that a <base href> of the first one left behind.
     for (int pass = 0; pass < 2; ++pass) {
-        if (parser.ParseFile(ScratchFile()) != 0) {
-            std::abort();
-        }
-        parser.ResetChecks();
+        Check(bulk.ParseFile(ScratchFile()) == 0);
+        Check(perCharacter.ParseFile(ScratchFile()) == 0);
+        Check(bulk.events == perCharacter.events);
+        bulk.Reset();
+        perCharacter.Reset();
     }
     return 0;
 }

@@ -1,0 +1,102 @@
+// A scanner user that keeps the default character handlers gets runs of characters
+// handled in bulk; one that overrides them gets every call. Both must see the same words,
+// tags and entities at the same positions.
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "tests/markup/RecordingParser.h"
+
+namespace {
+
+using leaf::test::ParseText;
+using leaf::test::TempFolder;
+using leaf::test::ToUtf8;
+using Strings = std::vector<std::string>;
+
+// Records words, tags and entities only, so the scanner may take its bulk paths.
+template <typename Base>
+class LightRecorder : public Base {
+public:
+    using typename Base::StringView;
+    Strings events;
+
+    bool TakesBulkPaths() const { return this->HasDefaultCharHandlers() && this->HasDefaultTagHandlers(); }
+
+    BOOL OnWord(StringView word, WORD state, int line, int paragraph, int wordNumber, LONGLONG wordStart,
+                LONGLONG position) override {
+        char details[160];
+        std::snprintf(details, sizeof details, " state=%x line=%d para=%d n=%d start=%lld pos=%lld", state, line,
+                      paragraph, wordNumber, static_cast<long long>(wordStart), static_cast<long long>(position));
+        events.push_back("word " + ToUtf8(word) + details);
+        return TRUE;
+    }
+    BOOL OnTag(StringView name, StringView attributes, BOOL endTag, int line) override {
+        events.push_back(std::string("tag ") + (endTag ? "/" : "") + ToUtf8(name) + " [" + ToUtf8(attributes) +
+                         "] line=" + std::to_string(line));
+        return TRUE;
+    }
+    BOOL OnEntity(StringView entityText, int line) override {
+        events.push_back("entity " + ToUtf8(entityText));
+        return TRUE;
+    }
+};
+
+const char* const kFragments[] = {
+    "<p>", "</p>", "<P CLASS=x>", "&amp;", "&#233;", "&eacute;", "&lt", "&bogus;", "<title>", "</title>",
+    "<head>", "</head>", "<script>", "</script>", "<style>", "</style>", "<del>", "</del>", "<!-- ", " -->",
+    "<!--\xC2\xA5", ">", "<", "don't", "word", "caf\xC3\xA9", "\xE2\x80\x94", " ", " ", " ", "\n", "\t", "\r\n",
+    "'", "-", "_x_", "<a href=\"x.htm\" title='a > b'>", "</a>", "<br>", "<b>", "</b>", "<img src=a.gif alt=''>",
+    "<head><base href=\"/b/\"></head>", "<object>", "</object>", "<!DOCTYPE html>", "<<", "<a\nb=1>", "123",
+};
+
+std::string RandomDocument(std::uint32_t& seed) {
+    std::string document;
+    const int pieces = 1 + static_cast<int>(seed % 60);
+    for (int i = 0; i < pieces; ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        document += kFragments[(seed >> 8) % std::size(kFragments)];
+    }
+    return document;
+}
+
+template <typename Parser>
+class MarkupFastPath : public testing::Test {};
+using Builds = testing::Types<CMarkupParser, CMarkupParserW>;
+TYPED_TEST_SUITE(MarkupFastPath, Builds);
+
+TYPED_TEST(MarkupFastPath, BulkAndPerCharacterPathsAgree) {
+    TempFolder folder;
+    {
+        LightRecorder<TypeParam> light;
+        leaf::test::RecordingParser<TypeParam> full;
+        ASSERT_TRUE(light.TakesBulkPaths());
+        ParseText(light, folder, "x\n");
+        ParseText(full, folder, "x\n");
+    }
+    std::uint32_t seed = 12345;
+    for (int round = 0; round < 400; ++round) {
+        const std::string document = RandomDocument(seed);
+        LightRecorder<TypeParam> light;
+        leaf::test::RecordingParser<TypeParam> full;
+        ASSERT_EQ(ParseText(light, folder, document), 0);
+        ASSERT_EQ(ParseText(full, folder, document), 0);
+        ASSERT_EQ(light.events, full.events) << document;
+    }
+}
+
+TYPED_TEST(MarkupFastPath, AHandlerRefusalStopsTheBulkPathToo) {
+    struct Refusing : LightRecorder<TypeParam> {
+        BOOL OnWord(typename TypeParam::StringView word, WORD state, int line, int paragraph, int wordNumber,
+                    LONGLONG wordStart, LONGLONG position) override {
+            LightRecorder<TypeParam>::OnWord(word, state, line, paragraph, wordNumber, wordStart, position);
+            return this->events.size() < 2;
+        }
+    } parser;
+    TempFolder folder;
+    EXPECT_EQ(ParseText(parser, folder, "one two three four\n"), 3);
+    EXPECT_EQ(parser.events.size(), 2u);
+}
+
+}  // namespace
