@@ -1,0 +1,175 @@
+// Phase 3 of CHtmlConverter: the destination document is written from the temporary file,
+// with every placeholder replaced by the balanced tags of its group.
+
+
+#include "filters/html/converter/HtmlConverter.h"
+#include "markup/MarkupTables.h"
+#include "platform/base/File.h"
+
+namespace {
+
+constexpr std::string_view kPlaceholderPrefix = "<tag_group0x";
+constexpr size_t kPlaceholderLength = 21;  // the prefix, eight hexadecimal digits and '>'
+constexpr size_t kWriteChunk = 1 << 16;
+
+constexpr const char* kOebPrologue =
+    "<?xml version=\"1.0\"?>\n"
+    "<!DOCTYPE html PUBLIC\n"
+    "\t\"+//ISBN 0-9673008-1-9//DTD OEB 1.0.1 Document//EN\"\n"
+    "\t\"http://openebook.org/dtds/oeb-1.0.1/oebdoc101.dtd\">\n"
+    "\n";
+
+bool ParseHexNumber(std::string_view digits, size_t& number) {
+    number = 0;
+    for (char ch : digits) {
+        int value;
+        if (ch >= '0' && ch <= '9') {
+            value = ch - '0';
+        } else if (ch >= 'A' && ch <= 'F') {
+            value = ch - 'A' + 10;
+        } else if (ch >= 'a' && ch <= 'f') {
+            value = ch - 'a' + 10;
+        } else {
+            return false;
+        }
+        number = number * 16 + static_cast<size_t>(value);
+    }
+    return true;
+}
+
+}  // namespace
+
+void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
+    out += '<';
+    if (node.endTag) out += '/';
+    out += node.name.str();
+    if (!node.endTag) {
+        for (const CString& item : node.attributes) {
+            const std::string& text = item.str();
+            const size_t equals = text.find('=');
+            if (equals == std::string::npos || equals + 1 == text.size()) continue;  // no value: left out
+            out += ' ';
+            out += leaf::ToLowerAscii(std::string_view(text).substr(0, equals));
+            out += "=\"";
+            for (size_t i = equals + 1; i < text.size(); ++i) {
+                if (text[i] == '"') out += '\\';
+                out += text[i];
+            }
+            out += '"';
+        }
+        if ((node.flags & leaf::markup::kTagEmpty) && !(node.flags & leaf::markup::kTagOptionalEnd)) {
+            if (IsRawContentTag(node.name.str())) {
+                // "<title />" would open raw text that nothing closes when read back.
+                out += "></";
+                out += node.name.str();
+            } else {
+                out += " /";
+            }
+        }
+    }
+    out += '>';
+}
+
+BOOL CHtmlConverter::WriteLine(std::string_view line, std::string& out, LONGLONG& units) {
+    units = 0;
+    size_t i = 0;
+    while (i < line.size()) {
+        const size_t lt = line.find('<', i);
+        if (lt == std::string_view::npos) {
+            out.append(line.substr(i));
+            units += static_cast<LONGLONG>(line.size() - i);
+            break;
+        }
+        out.append(line.substr(i, lt - i));
+        units += static_cast<LONGLONG>(lt - i);
+        if (lt + 1 < line.size() && line[lt + 1] == '<') {  // a '<' of the text
+            out += '<';
+            units += 1;
+            i = lt + 2;
+            continue;
+        }
+        size_t number = 0;
+        if (line.substr(lt, kPlaceholderPrefix.size()) != kPlaceholderPrefix || lt + kPlaceholderLength > line.size() ||
+            line[lt + kPlaceholderLength - 1] != '>' ||
+            !ParseHexNumber(line.substr(lt + kPlaceholderPrefix.size(), 8), number) || number >= m_groups.size()) {
+            return FALSE;  // a damaged placeholder
+        }
+        const CTagGroup& group = m_groups[number];
+        for (const auto& node : group.nodes) {
+            if (!node) return FALSE;
+            WriteTag(*node, out);
+        }
+        units += group.sourceLength;
+        i = lt + kPlaceholderLength;
+    }
+    return TRUE;
+}
+
+BOOL CHtmlConverter::WriteDestination() {
+    // The destination appears only when it is complete: it is written under a temporary
+    // name beside it and renamed into place.
+    leaf::AtomicFile destination;
+    if (!destination.Open(m_destinationPath.str())) {
+        m_errorText = kErrorDiskSpace;
+        return FALSE;
+    }
+    CStdioFile temp;
+    if (!temp.Open(m_tempPath.c_str(), CFile::modeRead | CFile::typeText)) {
+        m_errorText = kErrorGeneric;
+        return FALSE;
+    }
+    m_progressMark = 0;
+
+    std::string out;
+    auto flush = [&]() {
+        if (!destination.Write(out)) throw CFileException(CFileException::diskFull);
+        out.clear();
+    };
+    try {
+        if (m_forceOeb) out += kOebPrologue;
+        CString line;
+        while (temp.ReadString(line)) {
+            LONGLONG units = 0;
+            if (!WriteLine(line.str(), out, units)) {
+                temp.Abort();
+                return FALSE;
+            }
+            if (m_progress) {
+                m_progressMark += units;
+                if (!ReportProgress(units)) {
+                    temp.Abort();
+                    return FALSE;
+                }
+            }
+            out += '\n';
+            if (out.size() >= kWriteChunk) flush();
+        }
+        for (auto open = m_openElements.rbegin(); open != m_openElements.rend(); ++open) {
+            out += "\n</";
+            out += (*open)->name.str();
+            out += '>';
+        }
+        flush();
+    } catch (const CFileException& error) {
+        m_errorText = error.m_cause == CFileException::diskFull ? kErrorDiskSpace : kErrorGeneric;
+        temp.Abort();
+        return FALSE;
+    } catch (...) {
+        m_errorText = kErrorGeneric;
+        temp.Abort();
+        return FALSE;
+    }
+    temp.Abort();
+    if (!destination.Commit(true)) {
+        m_errorText = kErrorDiskSpace;
+        return FALSE;
+    }
+    if (m_progress) {
+        CFileStatus status;
+        if (CFile::GetStatus(m_sourcePath.c_str(), status)) {
+            const LONGLONG rest = static_cast<LONGLONG>(status.m_size) - m_progressMark;
+            if (rest > 0 && !ReportProgress(rest)) return FALSE;
+        }
+    }
+    return TRUE;
+}
