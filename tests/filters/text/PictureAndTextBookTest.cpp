@@ -1,0 +1,112 @@
+// A book whose reading order holds a picture and a text file: the build control finds
+// the image and plain-text filters through the registry and prepares the book with them,
+// and the filters turn both items into pages as a build's conversion pass asks them to.
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "platform/registry/Profile.h"
+
+#include "filters/image/ImageFilterIds.h"
+#include "filters/text/TextFilterIds.h"
+#include "tests/filters/text/FilterTestHost.h"
+
+namespace filtertest {
+namespace {
+
+using leaf::Variant;
+
+class PictureAndTextBook : public sdktest::SdkControlTest {
+protected:
+    void SetUp() override {
+        sdktest::SdkControlTest::SetUp();
+        ASSERT_TRUE(sdktest::Regsvr("pictureintake.so"));
+        ASSERT_TRUE(sdktest::Regsvr("plainintake.so"));
+        ASSERT_TRUE(control.Initialize());
+    }
+};
+
+TEST_F(PictureAndTextBook, PreparesAndConvertsBothItems) {
+    const std::string picture = Source("book/Art/Cover.PNG", std::string("\x89PNG\r\n\x1a\n", 8) + "pixels");
+    const std::string text = Source("book/notes.txt", "Tea\t& cake\n");
+    ASSERT_TRUE(control.AddSourceFile(picture, LCF_SPINE)) << control.ErrorCode();
+    ASSERT_TRUE(control.AddSourceFile(text, LCF_SPINE)) << control.ErrorCode();
+    // A second, plain use of the picture (a guide image) is fine too.
+    ASSERT_TRUE(control.AddSourceFile(folder / "book/art/cover.png", 0)) << control.ErrorCode();
+
+    ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+    EXPECT_TRUE(control.Collection(sdkdispid::GetExternalFiles).empty());
+
+    // The conversion pass: each reading-order item through its filter.
+    leaf::ComPtr<IInputFilter> images;
+    leaf::ComPtr<IInputFilter> texts;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ImageFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IInputFilter,
+                                     images.ReceiveVoid()));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_TextFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IInputFilter,
+                                     texts.ReceiveVoid()));
+    ASSERT_EQ(S_OK, images->Initialize());
+    ASSERT_EQ(S_OK, texts->Initialize());
+    RecordingHost host;
+    host.sourceFolder = folder / "book";
+
+    const std::string picturePage = folder / "work-cover.htm";
+    const std::string textPage = folder / "work-notes.htm";
+    ASSERT_EQ(S_OK, images->Convert(U16(picture).c_str(), U16(picturePage).c_str(), 1, &host));
+    ASSERT_EQ(S_OK, texts->Convert(U16(text).c_str(), U16(textPage).c_str(), 1, &host));
+    EXPECT_EQ("<html><body>\n<p align=\"center\">\n<img src=\"Cover.PNG\" />\n</p>\n</body></html>",
+              ReadBytes(picturePage));
+    EXPECT_EQ("<html><body><pre>\nTea &amp; cake\n</pre></body></html>", ReadBytes(textPage));
+    EXPECT_EQ((std::vector<LONG>{100, 11}), host.steps);
+}
+
+// The whole build: the table of contents gives the chapter tour, the picture becomes a
+// page beside its copy, the text file a preformatted page, and the package names them.
+TEST(PictureAndTextBuild, BuildsTheBookWithItsChapterTour) {
+    namespace fs = std::filesystem;
+    leaf::test::TempFolder folder;
+    // The page filter of the control's tests reads the table of contents; the image and
+    // text filters, registered after it, take their own extensions back.
+    for (const char* module : {"leafsdk.so", "sdktestpages.so", "pictureintake.so", "plainintake.so"})
+        ASSERT_TRUE(sdktest::Regsvr(module)) << module;
+    leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft").WriteProfileString("SDK", "TempFolder", (folder / "work").c_str());
+    leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft").WriteProfileInt("SDK", "FriendlyTempFolder", 1);
+    sdktest::SdkControl control = sdktest::SdkControl::Create();
+    ASSERT_TRUE(control.Initialize());
+
+    const std::string toc = folder.WriteFile("book/toc.html",
+                                             "<html><body><ul><li><a href=\"Art/Cover.PNG\">The\ncover</a></li>\n"
+                                             "<li><a href=\"notes.txt\">Notes &amp; more</a></li></ul></body></html>\n");
+    const std::string picture = folder.WriteFile("book/Art/Cover.PNG", "PNG-bytes");
+    const std::string notes = folder.WriteFile("book/notes.txt", "a\tb <c>\n");
+    ASSERT_TRUE(control.AddSourceFile(toc, LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(picture, LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(notes, LCF_SPINE));
+    ASSERT_TRUE(control.CallBool(sdkdispid::AddGuideItem, {Variant("Contents"), Variant("toc"), Variant("toc.html")}));
+    ASSERT_TRUE(control.CallBool(sdkdispid::CreateTourFromTOC, {Variant(LONG(0))})) << control.ErrorCode();
+    ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
+    fs::create_directories(folder / "out");
+    ASSERT_TRUE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/Book.lit"), Variant("")}))
+        << control.ErrorCode() << " " << control.ErrorDetails();
+
+    const std::string work = folder / "work/Book";
+    EXPECT_EQ("PNG-bytes", ReadBytes(work + "/Art/Cover.PNG"));
+    EXPECT_EQ("<html><body><pre>\na   b &lt;c&gt;\n</pre></body></html>", ReadBytes(work + "/notes.htm"));
+    std::string picturePage;
+    for (const auto& entry : fs::directory_iterator(work + "/Art"))
+        if (entry.path().filename() != "Cover.PNG")
+            picturePage = ReadBytes(entry.path().string());
+    EXPECT_EQ("<html><body>\n<p align=\"center\">\n<img src=\"Cover.PNG\" />\n</p>\n</body></html>", picturePage);
+
+    const std::string package = ReadBytes(work + "/Book.opf");
+    EXPECT_NE(std::string::npos, package.find("name=\"ms-chaptertour\" content=\"chaptertour\"")) << package;
+    EXPECT_NE(std::string::npos, package.find("<tour id=\"chaptertour\" title=\"Chapter Tour\" >")) << package;
+    EXPECT_NE(std::string::npos, package.find("href=\"notes.htm\"")) << package;
+    EXPECT_TRUE(fs::exists(folder / "out/Book.lit"));
+}
+
+}  // namespace
+}  // namespace filtertest

@@ -1,0 +1,44 @@
+// Arbitrary bytes as a plain-text file: the page must not depend on where the file is cut
+// into blocks, and no tab or raw markup character may be left in the text of a byte-mode
+// page.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "filters/text/PlainTextConverter.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+std::string ConvertInPieces(std::string_view text, bool utf16, int tabStop, size_t cut) {
+    CPlainTextConverter converter(utf16, tabStop);
+    std::string out;
+    converter.Convert(text.substr(0, cut), out);
+    converter.Convert(text.substr(cut), out);
+    converter.Finish(out);
+    return out;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    if (size < 2)
+        return 0;
+    const bool utf16 = (data[0] & 1) != 0;
+    const int tabStop = 1 + data[0] % 64;
+    std::string_view text(reinterpret_cast<const char*>(data) + 2, size - 2);
+    const size_t cut = text.empty() ? 0 : data[1] % (text.size() + 1);
+
+    const std::string whole = ConvertInPieces(text, utf16, tabStop, text.size());
+    Check(whole == ConvertInPieces(text, utf16, tabStop, cut));
+    Check(whole == ConvertInPieces(text, utf16, tabStop, 0));
+    if (!utf16)
+        Check(whole.find_first_of("\t<>") == std::string::npos);
+    return 0;
+}
