@@ -1,0 +1,279 @@
+#include "outside/litgen/EBookWriter.h"
+
+#include <zip.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <set>
+#include <unistd.h>
+
+#include "outside/litgen/ItemStreams.h"
+#include "outside/litgen/LitGenMessages.h"
+#include "platform/base/CString.h"
+#include "platform/base/TextEncoding.h"
+
+namespace {
+
+std::string Narrow(LPCOLESTR text) { return text ? leaf::Utf16ToUtf8(std::u16string_view(text)) : std::string(); }
+
+bool IsOneOf(const std::string& mediaType, std::initializer_list<const char*> types) {
+    for (const char* type : types)
+        if (leaf::EqualsNoCase(mediaType, type))
+            return true;
+    return false;
+}
+
+CEBookItem::Kind KindOf(const std::string& mediaType) {
+    if (IsOneOf(mediaType, {"text/css", "text/x-oeb1-css"}))
+        return CEBookItem::Kind::Css;
+    if (IsOneOf(mediaType, {"text/html", "text/x-oeb1-document", "application/xhtml+xml"}))
+        return CEBookItem::Kind::Html;
+    return CEBookItem::Kind::Binary;
+}
+
+// An href the archive can hold: relative, inside the work folder, naming a file.
+bool IsSafeHref(const std::string& href) {
+    if (href.empty() || href.front() == '/' || href.back() == '/' || href.find('\\') != std::string::npos ||
+        href.find('\0') != std::string::npos || href.find(':') != std::string::npos)
+        return false;
+    size_t start = 0;
+    while (start <= href.size()) {
+        size_t end = href.find('/', start);
+        if (end == std::string::npos)
+            end = href.size();
+        std::string_view part(href.data() + start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
+// The picture formats whose signature is checked; other media types pass.
+bool MatchesPictureSignature(const std::string& mediaType, const std::string& bytes) {
+    if (leaf::EqualsNoCase(mediaType, "image/gif"))
+        return bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a");
+    if (leaf::EqualsNoCase(mediaType, "image/jpeg"))
+        return bytes.starts_with("\xFF\xD8\xFF");
+    if (leaf::EqualsNoCase(mediaType, "image/png"))
+        return bytes.starts_with("\x89PNG\r\n\x1A\n");
+    return true;
+}
+
+}  // namespace
+
+HRESULT CEBookWriter::Initialize(ICompilerCallback* callback) {
+    if (m_stage != Stage::Created)
+        return E_UNEXPECTED;
+    if (callback == nullptr)
+        return E_POINTER;
+    m_callback = callback;
+    m_stage = Stage::Initialised;
+    return S_OK;
+}
+
+HRESULT CEBookWriter::BeginEBook(LPCOLESTR eBookPath, LPCOLESTR workFolder, LPCOLESTR sourceName, void* reserved) {
+    if (m_stage != Stage::Initialised)
+        return E_UNEXPECTED;
+    if (eBookPath == nullptr || workFolder == nullptr || reserved != nullptr)
+        return E_INVALIDARG;
+    std::string path = Narrow(eBookPath);
+    std::string folder = Narrow(workFolder);
+    if (path.empty() || folder.empty())
+        return E_INVALIDARG;
+    std::error_code error;
+    std::filesystem::path target(path);
+    if (!target.has_filename() || std::filesystem::is_directory(target, error) ||
+        !std::filesystem::is_directory(target.has_parent_path() ? target.parent_path() : ".", error)) {
+        Report(kCompilerError, litgen::kMsgBadEBookPath, "The e-book file \"" + path + "\" cannot be created there.");
+        return E_FAIL;
+    }
+    m_eBookPath = path;
+    m_workFolder = folder.back() == '/' ? folder : folder + "/";
+    m_sourceName = Narrow(sourceName);
+    m_stage = Stage::Begun;
+    return S_OK;
+}
+
+HRESULT CEBookWriter::GetPackageStream(LONG, IUnknown** stream) {
+    if (stream == nullptr)
+        return E_POINTER;
+    *stream = nullptr;
+    if (m_stage != Stage::Begun)
+        return E_UNEXPECTED;
+    m_package = std::make_shared<CEBookItem>();
+    m_package->kind = CEBookItem::Kind::Package;
+    m_package->mediaType = "text/x-oeb1-package";
+    m_stage = Stage::PackageOpen;
+    leaf::ComPtr<CMarkupStream> created(new CMarkupStream(this, m_package));
+    *stream = static_cast<IMarkupStream*>(created.Detach());
+    return S_OK;
+}
+
+HRESULT CEBookWriter::OnPackageEnded(const CPackageManifest& manifest) {
+    if (m_stage != Stage::PackageOpen)
+        return E_UNEXPECTED;
+    if (!manifest.SawPackage() || manifest.Items().empty()) {
+        Report(kCompilerError, litgen::kMsgBadPackage, "The package file names no items.");
+        return E_FAIL;
+    }
+    HRESULT result = S_OK;
+    std::set<std::string> hrefs = {leaf::ToLowerAscii(PackageEntryName())};
+    for (const CPackageManifest::Item& entry : manifest.Items()) {
+        if (!IsSafeHref(entry.href)) {
+            Report(kCompilerError, litgen::kMsgBadHref,
+                   "The item \"" + entry.href + "\" does not name a file inside the work folder.");
+            result = E_FAIL;
+            continue;
+        }
+        // The archive's entries are case-sensitive, but a reader on another system may
+        // not be: two hrefs that differ only in case are one file there.
+        if (!hrefs.insert(leaf::ToLowerAscii(entry.href)).second) {
+            Report(kCompilerError, litgen::kMsgDuplicateHref, "The item \"" + entry.href + "\" is named twice.");
+            result = E_FAIL;
+            continue;
+        }
+        auto item = std::make_shared<CEBookItem>();
+        item->kind = KindOf(entry.mediaType);
+        item->id = entry.id;
+        item->href = entry.href;
+        item->mediaType = entry.mediaType;
+        item->filePath = m_workFolder + entry.href;
+        m_items.push_back(std::move(item));
+    }
+    m_stage = Stage::PackageEnded;
+    return result;
+}
+
+HRESULT CEBookWriter::NextItem(CEBookItem::Kind kind, size_t& next, IUnknown** stream) {
+    if (stream == nullptr)
+        return E_POINTER;
+    *stream = nullptr;
+    if (m_stage != Stage::PackageEnded)
+        return E_UNEXPECTED;
+    while (next < m_items.size() && m_items[next]->kind != kind)
+        ++next;
+    if (next == m_items.size())
+        return S_FALSE;
+    std::shared_ptr<CEBookItem> item = m_items[next++];
+    if (kind == CEBookItem::Kind::Css) {
+        leaf::ComPtr<CCssStream> created(new CCssStream(this, item));
+        *stream = static_cast<ICssStream*>(created.Detach());
+    } else if (kind == CEBookItem::Kind::Html) {
+        leaf::ComPtr<CMarkupStream> created(new CMarkupStream(this, item));
+        *stream = static_cast<IMarkupStream*>(created.Detach());
+    } else {
+        leaf::ComPtr<CBinaryStream> created(new CBinaryStream(this, item));
+        *stream = static_cast<IBinaryStream*>(created.Detach());
+    }
+    return S_OK;
+}
+
+HRESULT CEBookWriter::NextCssItem(IUnknown** stream) { return NextItem(CEBookItem::Kind::Css, m_nextCss, stream); }
+HRESULT CEBookWriter::NextHtmlItem(IUnknown** stream) { return NextItem(CEBookItem::Kind::Html, m_nextHtml, stream); }
+HRESULT CEBookWriter::NextBinaryItem(IUnknown** stream) {
+    return NextItem(CEBookItem::Kind::Binary, m_nextBinary, stream);
+}
+
+void CEBookWriter::OnBinaryReleased(CEBookItem& item) {
+    if (item.state != CEBookItem::State::Streaming)
+        return;
+    item.state = CEBookItem::State::Ended;
+    if (m_stage == Stage::PackageEnded)
+        CheckPicture(item);
+}
+
+void CEBookWriter::CheckPicture(const CEBookItem& item) {
+    if (!MatchesPictureSignature(item.mediaType, item.content))
+        Report(kCompilerWarning, litgen::kMsgNotAPicture,
+               "The item \"" + item.href + "\" is declared as " + item.mediaType + " but does not hold such a picture.");
+}
+
+HRESULT CEBookWriter::Finish() {
+    if (m_stage != Stage::PackageEnded)
+        return E_UNEXPECTED;
+    bool complete = true;
+    for (const auto& item : m_items) {
+        // A binary stream still held counts as complete: it has no end of its own.
+        bool streamed = item->state == CEBookItem::State::Ended ||
+                        (item->kind == CEBookItem::Kind::Binary && item->state == CEBookItem::State::Streaming);
+        if (!streamed) {
+            Report(kCompilerError, litgen::kMsgNotStreamed,
+                   "The item \"" + item->href + "\" that the package names was never streamed completely.");
+            complete = false;
+        }
+    }
+    m_stage = Stage::Done;
+    if (!complete)
+        return E_FAIL;
+    return WriteArchive();
+}
+
+HRESULT CEBookWriter::Cancel() {
+    m_stage = Stage::Done;
+    m_items.clear();
+    m_package.reset();
+    return S_OK;
+}
+
+void CEBookWriter::Report(LONG type, LONG code, const std::string& text) {
+    if (m_callback)
+        m_callback->Message(type, code, leaf::Utf8ToUtf16(text).c_str());
+}
+
+std::string CEBookWriter::PackageEntryName() const {
+    std::filesystem::path name = std::filesystem::path(m_eBookPath).filename();
+    std::string stem = name.stem().string();
+    return (stem.empty() ? std::string("package") : stem) + ".opf";
+}
+
+HRESULT CEBookWriter::WriteArchive() {
+    // A fresh temporary name beside the e-book; libzip writes the archive there at
+    // zip_close, and the rename puts it in place in one step.
+    std::string temporary;
+    for (int attempt = 0; attempt < 1000 && temporary.empty(); ++attempt) {
+        std::string candidate = m_eBookPath + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
+        std::error_code error;
+        if (!std::filesystem::exists(candidate, error) && !error)
+            temporary = candidate;
+    }
+    auto fail = [&](const std::string& why) {
+        Report(kCompilerError, litgen::kMsgWriteFailed, "The e-book file \"" + m_eBookPath + "\" could not be written: " + why);
+        if (!temporary.empty())
+            std::remove(temporary.c_str());
+        return E_FAIL;
+    };
+    if (temporary.empty())
+        return fail("no temporary name is free");
+
+    int error = 0;
+    zip_t* archive = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_EXCL, &error);
+    if (archive == nullptr)
+        return fail("the archive could not be created");
+    auto add = [&](const std::string& name, const std::string& content) {
+        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+        if (source == nullptr)
+            return false;
+        if (zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+            zip_source_free(source);
+            return false;
+        }
+        return true;
+    };
+    bool added = add(PackageEntryName(), m_package->content);
+    for (const auto& item : m_items)
+        added = added && add(item->href, item->content);
+    if (!added) {
+        std::string why = zip_strerror(archive);
+        zip_discard(archive);
+        return fail(why);
+    }
+    if (zip_close(archive) != 0) {
+        std::string why = zip_strerror(archive);
+        zip_discard(archive);
+        return fail(why);
+    }
+    if (std::rename(temporary.c_str(), m_eBookPath.c_str()) != 0)
+        return fail("it could not be moved into place");
+    return S_OK;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// CEBookWriter: the e-book compiler's writer object (IEBookWriter). It reads the package
+// from the package stream, hands out one stream per item of the package's manifest (style
+// sheets, then HTML documents, then every other item, each kind in manifest order), and
+// at Finish writes the e-book: a ZIP archive holding the package file (named after the
+// e-book, extension ".opf") and every item under its href, as the control streamed them.
+// The archive is written to a temporary name beside the e-book and renamed into place,
+// so a failed or cancelled build leaves no e-book and never a half-written one.
+//
+// Problems it meets are reported through the call-back: a package without items, an
+// href that leaves the work folder, an item never streamed, a stream ended twice or
+// written after its end, a picture whose bytes do not match its media type.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "outside/litgen/EBookItem.h"
+#include "outside/litgen/PackageManifest.h"
+#include "platform/com/ComObject.h"
+#include "sdk/compiler/EBookCompiler.h"
+
+class CEBookWriter final : public leaf::ComObject<CEBookWriter, IEBookWriter> {
+public:
+    CEBookWriter() = default;
+
+    HRESULT Initialize(ICompilerCallback* callback) override;
+    HRESULT BeginEBook(LPCOLESTR eBookPath, LPCOLESTR workFolder, LPCOLESTR sourceName, void* reserved) override;
+    HRESULT GetPackageStream(LONG flags, IUnknown** stream) override;
+    HRESULT NextCssItem(IUnknown** stream) override;
+    HRESULT NextHtmlItem(IUnknown** stream) override;
+    HRESULT NextBinaryItem(IUnknown** stream) override;
+    HRESULT Finish() override;
+    HRESULT Cancel() override;
+
+    // What the streams use.
+    void Report(LONG type, LONG code, const std::string& text);
+    // The package stream ended: its items become the items to hand out. A failure
+    // result when the package is unusable (reported).
+    HRESULT OnPackageEnded(const CPackageManifest& manifest);
+    // A binary stream was released: its item is complete.
+    void OnBinaryReleased(CEBookItem& item);
+
+private:
+    enum class Stage { Created, Initialised, Begun, PackageOpen, PackageEnded, Done };
+
+    HRESULT NextItem(CEBookItem::Kind kind, size_t& next, IUnknown** stream);
+    std::string PackageEntryName() const;
+    HRESULT WriteArchive();
+    void CheckPicture(const CEBookItem& item);
+
+    leaf::ComPtr<ICompilerCallback> m_callback;
+    Stage m_stage = Stage::Created;
+    std::string m_eBookPath;
+    std::string m_workFolder;  // ends with '/'
+    std::string m_sourceName;
+    std::shared_ptr<CEBookItem> m_package;
+    std::vector<std::shared_ptr<CEBookItem>> m_items;
+    size_t m_nextCss = 0;
+    size_t m_nextHtml = 0;
+    size_t m_nextBinary = 0;
+};

@@ -1,0 +1,195 @@
+#include "outside/litgen/ItemStreams.h"
+
+#include "outside/litgen/EBookWriter.h"
+#include "outside/litgen/LitGenMessages.h"
+#include "platform/base/TextEncoding.h"
+
+namespace {
+
+HRESULT ReturnText(const std::string& text, BSTR* out) {
+    if (out == nullptr)
+        return E_POINTER;
+    *out = leaf::Bstr::FromUtf8(text).Detach();
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+std::u16string Units(LPCOLESTR text, LONG length) {
+    if (text == nullptr || length <= 0)
+        return {};
+    return std::u16string(text, static_cast<size_t>(length));
+}
+
+std::string ItemUrl(const CEBookItem& item) { return item.filePath.empty() ? std::string() : "file://" + item.filePath; }
+
+HRESULT WrittenAfterEnd(CEBookWriter& writer, const CEBookItem& item) {
+    writer.Report(kCompilerError, litgen::kMsgWriteAfterEnd,
+                  "The stream of \"" + item.filePath + "\" was written after its end.");
+    return E_UNEXPECTED;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- element
+
+HRESULT CMarkupElement::SetName(LPCOLESTR name, LONG length) {
+    if (name == nullptr || length <= 0)
+        return E_INVALIDARG;
+    m_name = Units(name, length);
+    return S_OK;
+}
+
+HRESULT CMarkupElement::AddAttribute(LPCOLESTR name, LONG nameLength, LPCOLESTR value, LONG valueLength) {
+    if (name == nullptr || nameLength < 0 || valueLength < 0 || (value == nullptr && valueLength > 0))
+        return E_INVALIDARG;
+    m_attributes.emplace_back(Units(name, nameLength), Units(value, valueLength));
+    return S_OK;
+}
+
+// ---------------------------------------------------------------- markup stream
+
+CMarkupStream::CMarkupStream(CEBookWriter* writer, std::shared_ptr<CEBookItem> item)
+    : m_writer(writer), m_item(std::move(item)) {
+    m_item->state = CEBookItem::State::Streaming;
+}
+
+HRESULT CMarkupStream::GetId(BSTR* id) { return ReturnText(m_item->id, id); }
+HRESULT CMarkupStream::GetUrl(BSTR* url) { return ReturnText(ItemUrl(*m_item), url); }
+HRESULT CMarkupStream::GetMediaType(BSTR* mediaType) { return ReturnText(m_item->mediaType, mediaType); }
+
+HRESULT CMarkupStream::CheckOpen() {
+    return m_item->state == CEBookItem::State::Ended ? WrittenAfterEnd(*m_writer, *m_item) : S_OK;
+}
+
+HRESULT CMarkupStream::CreateElement(IUnknown** element) {
+    if (element == nullptr)
+        return E_POINTER;
+    *element = nullptr;
+    if (HRESULT hr = CheckOpen(); FAILED(hr))
+        return hr;
+    leaf::ComPtr<CMarkupElement> created(new CMarkupElement());
+    *element = static_cast<IMarkupElement*>(created.Detach());
+    return S_OK;
+}
+
+HRESULT CMarkupStream::StartElement(IMarkupElement* element, BOOL hasContent) {
+    if (HRESULT hr = CheckOpen(); FAILED(hr))
+        return hr;
+    // Only elements this stream created carry their data.
+    auto* ours = dynamic_cast<CMarkupElement*>(element);
+    if (ours == nullptr || ours->Name().empty())
+        return E_INVALIDARG;
+    m_serializer.StartElement(ours->Name(), ours->Attributes(), hasContent != FALSE);
+    if (IsPackage())
+        m_manifest.OnStartElement(ours->Name(), ours->Attributes(), hasContent != FALSE);
+    return S_OK;
+}
+
+HRESULT CMarkupStream::WriteText(LPCOLESTR text, LONG count) {
+    if (HRESULT hr = CheckOpen(); FAILED(hr))
+        return hr;
+    if (count < 0 || (text == nullptr && count > 0))
+        return E_INVALIDARG;
+    m_serializer.WriteText(Units(text, count));
+    return S_OK;
+}
+
+HRESULT CMarkupStream::EndElement() {
+    if (HRESULT hr = CheckOpen(); FAILED(hr))
+        return hr;
+    if (!m_serializer.EndElement()) {
+        m_writer->Report(kCompilerError, litgen::kMsgStrayEndElement,
+                         "The markup of \"" + m_item->filePath + "\" ends an element that was never started.");
+        return E_UNEXPECTED;
+    }
+    if (IsPackage())
+        m_manifest.OnEndElement();
+    return S_OK;
+}
+
+HRESULT CMarkupStream::WriteComment(LPCOLESTR text, LONG count) {
+    if (HRESULT hr = CheckOpen(); FAILED(hr))
+        return hr;
+    if (count < 0 || (text == nullptr && count > 0))
+        return E_INVALIDARG;
+    m_serializer.WriteComment(Units(text, count));
+    return S_OK;
+}
+
+HRESULT CMarkupStream::End() {
+    if (m_item->state == CEBookItem::State::Ended) {
+        m_writer->Report(kCompilerError, litgen::kMsgEndedTwice,
+                         "The stream of \"" + m_item->filePath + "\" was ended twice.");
+        return E_UNEXPECTED;
+    }
+    if (!m_serializer.OpenElements().empty()) {
+        m_writer->Report(kCompilerWarning, litgen::kMsgUnclosedElements,
+                         "The markup of \"" + m_item->filePath + "\" ended with " +
+                             std::to_string(m_serializer.OpenElements().size()) +
+                             " element(s) still open; they were closed.");
+        while (m_serializer.EndElement()) {
+        }
+    }
+    m_item->content = m_serializer.Text();
+    m_item->state = CEBookItem::State::Ended;
+    return IsPackage() ? m_writer->OnPackageEnded(m_manifest) : S_OK;
+}
+
+// ---------------------------------------------------------------- style-sheet stream
+
+CCssStream::CCssStream(CEBookWriter* writer, std::shared_ptr<CEBookItem> item)
+    : m_writer(writer), m_item(std::move(item)) {
+    m_item->state = CEBookItem::State::Streaming;
+}
+
+HRESULT CCssStream::GetId(BSTR* id) { return ReturnText(m_item->id, id); }
+HRESULT CCssStream::GetUrl(BSTR* url) { return ReturnText(ItemUrl(*m_item), url); }
+HRESULT CCssStream::GetMediaType(BSTR* mediaType) { return ReturnText(m_item->mediaType, mediaType); }
+
+HRESULT CCssStream::Write(const char* bytes, LONG length, LONG* written) {
+    if (written != nullptr)
+        *written = 0;
+    if (m_item->state == CEBookItem::State::Ended)
+        return WrittenAfterEnd(*m_writer, *m_item);
+    if (length < 0 || (bytes == nullptr && length > 0))
+        return E_INVALIDARG;
+    m_item->content.append(bytes, static_cast<size_t>(length));
+    if (written != nullptr)
+        *written = length;
+    return S_OK;
+}
+
+HRESULT CCssStream::End() {
+    if (m_item->state == CEBookItem::State::Ended) {
+        m_writer->Report(kCompilerError, litgen::kMsgEndedTwice,
+                         "The stream of \"" + m_item->filePath + "\" was ended twice.");
+        return E_UNEXPECTED;
+    }
+    m_item->state = CEBookItem::State::Ended;
+    return S_OK;
+}
+
+// ---------------------------------------------------------------- binary stream
+
+CBinaryStream::CBinaryStream(CEBookWriter* writer, std::shared_ptr<CEBookItem> item)
+    : m_writer(writer), m_item(std::move(item)) {
+    m_item->state = CEBookItem::State::Streaming;
+}
+
+CBinaryStream::~CBinaryStream() { m_writer->OnBinaryReleased(*m_item); }
+
+HRESULT CBinaryStream::GetId(BSTR* id) { return ReturnText(m_item->id, id); }
+HRESULT CBinaryStream::GetUrl(BSTR* url) { return ReturnText(ItemUrl(*m_item), url); }
+HRESULT CBinaryStream::GetMediaType(BSTR* mediaType) { return ReturnText(m_item->mediaType, mediaType); }
+
+HRESULT CBinaryStream::Write(const void* bytes, LONG length, LONG* written) {
+    if (written != nullptr)
+        *written = 0;
+    if (m_item->state == CEBookItem::State::Ended)
+        return WrittenAfterEnd(*m_writer, *m_item);
+    if (length < 0 || (bytes == nullptr && length > 0))
+        return E_INVALIDARG;
+    m_item->content.append(static_cast<const char*>(bytes), static_cast<size_t>(length));
+    if (written != nullptr)
+        *written = length;
+    return S_OK;
+}

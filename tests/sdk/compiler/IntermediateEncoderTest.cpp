@@ -1,0 +1,124 @@
+// The intermediate-source encoder: what reaches the compiler's markup stream, the
+// well-formedness messages, link rewriting, the style-sheet link and progress.
+
+#include <gtest/gtest.h>
+
+#include "sdk/compiler/IntermediateEncoder.h"
+#include "sdk/compiler/StyleSheetLink.h"
+#include "tests/sdk/compiler/RecordingStreams.h"
+#include "tests/support/TempFolder.h"
+
+namespace compilertest {
+namespace {
+
+class Encoder : public ::testing::Test {
+protected:
+    // Encodes the text as a file; the stream's record is in stream->out.
+    BOOL Encode(const std::string& text, const char* name = "doc.htm") {
+        path = folder.WriteFile(name, text);
+        CIntermediateEncoder encoder(&host, &outside, &converted);
+        encoder.SetLinkAttributes(linkAttributes);
+        stream->lineOut = &line;
+        return encoder.EncodeFile(path.c_str(), stream.Get(), &line);
+    }
+
+    leaf::test::TempFolder folder;
+    RecordingHost host;
+    CIntermediateEncoder::WorkPathMap outside;
+    CIntermediateEncoder::WorkPathMap converted;
+    std::u16string linkAttributes;
+    leaf::ComPtr<RecordingMarkupStream> stream{new RecordingMarkupStream()};
+    LONG line = 0;
+    std::string path;
+};
+
+TEST_F(Encoder, StreamsElementsTextAndEntitiesButNotDeclarations) {
+    ASSERT_TRUE(Encode("<?xml version=\"1.0\"?>\n<!DOCTYPE html>\n<html><body class='a b'>\n"
+                       "<p>a&amp;b\tc<!-- note --></p></body></html>\n"));
+    EXPECT_EQ("\n\n<html><body class=a b>\n<p>a&b\tc</></></>\n", stream->out);
+    EXPECT_EQ((std::vector<LONG>{3, 3, 4}), stream->lines);
+    EXPECT_EQ(0, stream->ends) << "the caller ends the stream";
+}
+
+TEST_F(Encoder, ClosesEmptyElementsAtOnceAndIgnoresTheirEndTags) {
+    ASSERT_TRUE(Encode("<p>x<br>y<img src=a.gif /><hr/></br></p>"));
+    EXPECT_EQ("<p>x<br/>y<img src=a.gif/><hr/></>", stream->out);
+}
+
+TEST_F(Encoder, MatchesEndTagsWithRegardToCase) {
+    EXPECT_FALSE(Encode("<html>\n<p>text\n</P></html>"));
+    EXPECT_EQ("The intermediate source file \"" + path + "\" is not well-formed.\n"
+              "The \"<p>\" tag on line 2 is not properly closed prior to the \"</P>\" tag on line 3.",
+              host.details);
+}
+
+TEST_F(Encoder, ListsUnclosedTagsInnermostFirst) {
+    EXPECT_FALSE(Encode("<ul>\n<li>one\n"));
+    EXPECT_EQ("The intermediate source file \"" + path + "\" is not well-formed.\n"
+              "The following tag(s) were left un-closed: <li>, <ul>.",
+              host.details);
+}
+
+TEST_F(Encoder, ReportsAnEndTagWithNothingOpen) {
+    EXPECT_FALSE(Encode("text</div>"));
+    EXPECT_EQ("The intermediate source file \"" + path + "\" is not well-formed.\n"
+              "The \"</div>\" tag on line 1 has no matching start tag.",
+              host.details);
+}
+
+TEST_F(Encoder, ReportsFilesThatCannotBeOpenedAndStreamFailures) {
+    CIntermediateEncoder encoder(&host, nullptr, nullptr);
+    std::string missing = folder / "gone.htm";
+    EXPECT_FALSE(encoder.EncodeFile(missing.c_str(), stream.Get(), nullptr));
+    EXPECT_EQ("Unable to open the intermediate source file \"" + missing + "\".", host.details);
+
+    stream->failTextAt = 2;
+    EXPECT_FALSE(Encode("<p>\nab</p>"));
+    EXPECT_EQ("An unexpected encoding error (0x8007000E) occurred while parsing and encoding line 2 of the "
+              "intermediate source file \"" + path + "\".",
+              host.details);
+}
+
+TEST_F(Encoder, InsertsTheStyleSheetLinkIntoTheHeadOnce) {
+    linkAttributes = u"rel='stylesheet' href='fonts.css' type='text/css' /";
+    ASSERT_TRUE(Encode("<html><HEAD><title>t</title></HEAD><body></body></html>"));
+    EXPECT_EQ("<html><HEAD><link rel=stylesheet href=fonts.css type=text/css/><title>t</></><body></></>", stream->out);
+
+    stream = new RecordingMarkupStream();
+    ASSERT_TRUE(Encode("<html><body><p>x</p></body></html>"));
+    EXPECT_EQ("<html><head><link rel=stylesheet href=fonts.css type=text/css/></><body><p>x</></></>", stream->out);
+}
+
+TEST_F(Encoder, RewritesLinksToOutsideAndConvertedItems) {
+    outside["/elsewhere/logo.gif"] = "external/logo.gif";
+    converted["chapter2.txt"] = "chapter2.htm";
+    ASSERT_TRUE(Encode("<p><img src=\"file:///Elsewhere/Logo%2Egif\"><a href='Chapter2.txt#s1'>x</a>"
+                       "<a href='other.htm#s1'>y</a><img src=/elsewhere/logo.gif></p>"));
+    EXPECT_EQ("<p><img src=external/logo.gif/><a href=chapter2.htm#s1>x</><a href=other.htm#s1>y</>"
+              "<img src=external/logo.gif/></>",
+              stream->out);
+}
+
+TEST_F(Encoder, ReportsProgressEveryHundredPositionsAndTheRestAtTheEnd) {
+    std::string words;
+    for (int i = 0; i < 60; ++i)
+        words += "word ";
+    ASSERT_TRUE(Encode("<p>" + words + "</p>\n"));
+    LONG sum = 0;
+    for (LONG step : host.steps)
+        sum += step;
+    EXPECT_EQ(static_cast<LONG>(words.size() + 8), sum);
+    EXPECT_GE(host.steps.size(), 3u);
+
+    host.abort = true;
+    EXPECT_FALSE(Encode("<p>" + words + "</p>\n"));
+}
+
+TEST(StyleSheetLink, IsRelativeToTheDocumentWhenTheyShareAFolder) {
+    EXPECT_EQ("rel='stylesheet' href='../fonts.css' type='text/css' /",
+              MakeStyleSheetLink("/w/book/sub/a.htm", "/w/book/fonts.css"));
+    EXPECT_EQ("rel='stylesheet' href='/w/fonts.css' type='text/css' /", MakeStyleSheetLink("a.htm", "/w/fonts.css"));
+}
+
+}  // namespace
+}  // namespace compilertest
