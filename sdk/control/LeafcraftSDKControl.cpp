@@ -128,13 +128,6 @@ leaf::Variant CLeafcraftSDKControl::DispImportPackageFile(const leaf::DispatchAr
     return Guarded(Boolean(FALSE), [&] { return Boolean(ImportPackageFile(arguments.Bstr(0))); });
 }
 
-leaf::Variant CLeafcraftSDKControl::DispCreateTourFromTOC(const leaf::DispatchArguments&) {
-    // The tour builder over the table of contents is not part of this module yet.
-    ClearError();
-    SetError(m_initialised ? LCERR_UNEXPECTED : LCERR_UNINITIALIZED);
-    return Boolean(FALSE);
-}
-
 leaf::Variant CLeafcraftSDKControl::DispPrepareEBook(const leaf::DispatchArguments&) {
     return Guarded(Boolean(FALSE), [&] { return Boolean(PrepareEBook()); });
 }
@@ -161,11 +154,10 @@ leaf::Variant CLeafcraftSDKControl::DispGetExternalFiles(const leaf::DispatchArg
     });
 }
 
-leaf::Variant CLeafcraftSDKControl::DispBuildEBook(const leaf::DispatchArguments&) {
-    // The build pipeline is not part of this module yet.
-    ClearError();
-    SetError(m_initialised ? LCERR_UNEXPECTED : LCERR_UNINITIALIZED);
-    return Boolean(FALSE);
+leaf::Variant CLeafcraftSDKControl::DispBuildEBook(const leaf::DispatchArguments& arguments) {
+    return Guarded(Boolean(FALSE), [&] {
+        return Boolean(BuildEBook(arguments.Bstr(0), arguments.Bstr(1), arguments[2], arguments[3]));
+    });
 }
 
 leaf::Variant CLeafcraftSDKControl::DispAbortBuild(const leaf::DispatchArguments&) {
@@ -226,6 +218,7 @@ void CLeafcraftSDKControl::ResetState(BOOL releaseFilters) {
     m_package.Clear();
     m_htmlGuideItems.clear();
     m_convertedWorkPaths.clear();
+    m_outsideWorkPaths.clear();
     m_knownPaths.clear();
     m_sourceFolder.Empty();
     m_missingFiles.clear();
@@ -237,6 +230,7 @@ void CLeafcraftSDKControl::ResetState(BOOL releaseFilters) {
     m_progressDetail.Empty();
     m_currentFile.Empty();
     m_currentLine = 0;
+    m_compilerCallback.StopDeferring();
 
     m_initialised = FALSE;
     m_preparing = FALSE;

@@ -22,6 +22,7 @@
 #include "platform/base/CString.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/DispatchTable.h"
+#include "sdk/compiler/CompilerCallback.h"  // compile step
 #include "sdk/control/FilterHost.h"
 #include "sdk/control/FontEmbedderClient.h"
 #include "sdk/package/PackageFile.h"
@@ -48,6 +49,29 @@ public:
     BOOL PrepareEBook();
     LONG AddTour(BSTR title, BSTR id);
     BOOL AddTourSite(LONG tourIndex, BSTR title, BSTR href);
+
+    // ---- tour from the table of contents ----
+    // Builds the chapter tour from the links of the guide's table-of-contents page.
+    BOOL CreateTourFromTOC(LONG flags);
+    // ---- end of tour from the table of contents ----
+
+    // ---- build pipeline ----
+    BOOL BuildEBook(BSTR eBookPath, BSTR source, const VARIANT& embedFonts, const VARIANT& client);
+    // The compile step, defined in LeafcraftSDKControlCompile.cpp: hands the package file
+    // that BuildEBook wrote into the work folder to the e-book compiler, which writes the
+    // e-book file. FALSE with the error set when it fails.
+    BOOL CompileEBook(const CString& packagePath, const CString& eBookPath);
+    // What the compile step reads besides its arguments, set by BuildEBook before it runs:
+    // the work folder (no trailing '/'), the title's source text (never empty), and the
+    // work paths of the items: outside items (lower-cased file path -> work path relative
+    // to the work folder, such as "external/logo.gif") and converted items (lower-cased
+    // file path, also relative to the source folder -> lower-cased work path, full and
+    // relative to the work folder).
+    const CString& GetBuildWorkFolder() const { return m_buildWorkFolder; }
+    const CString& GetBuildSource() const { return m_buildSource; }
+    const std::map<std::string, std::string>& GetOutsideWorkPaths() const { return m_outsideWorkPaths; }
+    const std::map<std::string, std::string>& GetConvertedWorkPaths() const { return m_convertedWorkPaths; }
+    // ---- end of build pipeline ----
 
     // ---- what the host object and the run stages use ----
     void SetErrorDetailsText(const CString& text) { m_errorDetails = text; }
@@ -174,4 +198,39 @@ private:
     CString m_errorDetails;
     CString m_compilerErrorText;
 
+    // ---- build pipeline (LeafcraftSDKControlBuild.cpp, LeafcraftSDKControlPackage.cpp) ----
+    friend class CCssFilterScope;
+    CString MakeWorkFolderName(const CString& eBookPath, BOOL& friendly) const;
+    BOOL IsSafeWorkFolder(const CString& folder, const CString& eBookPath) const;
+    static BOOL FolderExists(const CString& path);
+    static BOOL CreateWorkFolder(const CString& path);
+    void DropOutputItems();
+    void AssignWorkPaths(const CString& workFolder);
+    void AssignMediaTypes(const CString& workFolder);
+    std::vector<bool> ReadingOrderItems() const;
+    BOOL ConvertSources();
+    BOOL CopyFileWithProgress(const CString& source, const CString& destination);
+    void RemoveWorkFolder(const CString& folder, BOOL queue);
+    BOOL WritePackage(const CString& packagePath, const CString& workFolder);
+    void AddVersionMetaData();
+    CString m_buildWorkFolder;
+    CString m_buildSource;
+    CString m_buildEBookPath;
+    std::map<std::string, std::string> m_outsideWorkPaths;  // emptied by every build
+    // ---- end of build pipeline ----
+
+    // ---- compile step (sdk/compiler) ----
+    // Defined in LeafcraftSDKControlCompile.cpp. The compiler's call-back works on the
+    // current file, current line and compiler error text above; ResetState stops its
+    // deferring and drops its queue.
+    friend class CControlCompileSite;
+    // Applies the filter of compiler messages; a message that passes is fired as
+    // OnLITGenMessage (with the pump).
+    void FireCompilerMessage(LONG type, LONG code, const CString& text, const CString& filePath, LONG line);
+    CCompilerCallback m_compilerCallback{
+        m_currentFile, m_currentLine, m_compilerErrorText,
+        [this](LONG type, LONG code, const CString& text, const CString& filePath, LONG line) {
+            FireCompilerMessage(type, code, text, filePath, line);
+        }};
+    // ---- end of compile step ----
 };

@@ -3,9 +3,11 @@
 // kept, missing and external.
 
 #include <new>
+#include <vector>
 
 #include "platform/base/TextEncoding.h"
 #include "sdk/LeafcraftSDK.h"
+#include "sdk/control/CssFilterScope.h"
 #include "sdk/control/LeafcraftSDKControl.h"
 #include "sdk/control/MessagePump.h"
 #include "sdk/control/RunScope.h"
@@ -203,8 +205,8 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
 }
 
 BOOL CLeafcraftSDKControl::ScanDependencies() {
-    // Style sheets get no filter here until the built-in style-sheet filter is added to
-    // the maps for the length of the scan.
+    // Style sheets get the built-in style-sheet filter for the length of the scan.
+    CCssFilterScope cssFilter(*this);
     // Every spine entry in order; the bound is read again after each file, since the
     // filter's progress events let the client add files.
     for (int position = 0; position < m_package.GetSpineCount(); ++position) {
@@ -233,8 +235,13 @@ BOOL CLeafcraftSDKControl::ScanDependencies() {
 BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::vector<CString>& external) {
     BOOL result = TRUE;
     CString prefix = m_sourceFolder + "/";
+    // Which items are in the spine, by manifest index, kept in step with the removals.
+    std::vector<bool> inSpine(static_cast<size_t>(m_package.GetManifestCount()), false);
+    for (int position = 0; position < m_package.GetSpineCount(); ++position)
+        if (m_package.GetSpineItem(position) >= 0 && m_package.GetSpineItem(position) < m_package.GetManifestCount())
+            inSpine[static_cast<size_t>(m_package.GetSpineItem(position))] = true;
     for (int i = 0; i < m_package.GetManifestCount();) {
-        if (IsSpineItem(i)) {
+        if (inSpine[static_cast<size_t>(i)]) {
             ++i;
             continue;
         }
@@ -261,9 +268,14 @@ BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::
         switch (fate) {
         case Fate::Keep: {
             // Kept files are entered under their spelling on disk.
+            // A name the package knows the file by that is only its own path in other
+            // letter case follows, so the work copy gets the spelling on disk too.
             CString onDisk = FindExistingFile(path);
-            if (!onDisk.IsEmpty())
+            if (!onDisk.IsEmpty()) {
+                if (Slashed(item->m_strMappedPath).CompareNoCase(path) == 0)
+                    item->m_strMappedPath = onDisk;
                 item->m_strPath = onDisk;
+            }
             ++i;
             continue;
         }
@@ -279,6 +291,7 @@ BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::
             break;
         }
         RemoveManifestItemAt(i);
+        inSpine.erase(inSpine.begin() + i);
     }
     return result;
 }

@@ -1,0 +1,46 @@
+#pragma once
+
+// CCssInputFilter: the control's own filter for style sheets. It has the shape of an
+// input filter but is an ordinary object of the control, not a registered server: the
+// dependency scan and the conversion pass each register one for ".css" while they run
+// (CCssFilterScope) and delete it at the end. Its conversion copies a style sheet line
+// by line and writes colour values in the six-digit form "#RRGGBB" with upper-case
+// digits. It reports no dependencies.
+//
+// Reference counting does nothing: the control owns the object.
+
+#include <string>
+
+#include "filters/framework/InputFilter.h"
+
+class CCssInputFilter final : public IInputFilter {
+public:
+    CCssInputFilter() = default;
+    virtual ~CCssInputFilter() = default;
+
+    CCssInputFilter(const CCssInputFilter&) = delete;
+    CCssInputFilter& operator=(const CCssInputFilter&) = delete;
+
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOTIMPL; }
+    ULONG AddRef() override { return 0; }
+    ULONG Release() override { return 0; }
+
+    HRESULT Initialize() override { return S_OK; }
+    HRESULT Prepare(LPCOLESTR sourcePath, LPCOLESTR auxiliaryPath, IFilterHost* host) override;
+    HRESULT Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LONG flags, IFilterHost* host) override;
+    HRESULT GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) override;
+
+    // Rewrites the colour values of one line (the line end excluded): after every
+    // "color" (case-sensitive, so also "background-color") that is followed by white
+    // space and a ':', the run of hexadecimal digits and '#' that comes next is
+    // normalised. TRUE when the line changed.
+    static BOOL RewriteLine(std::string& line);
+    // Normalises one colour value found in `line` right before `following` (the index of
+    // the character after the value). TRUE when the value changed.
+    static BOOL NormalizeColor(std::string& value, const std::string& line, size_t following);
+
+private:
+    std::u16string m_sourcePath;
+    std::u16string m_auxiliaryPath;
+    IFilterHost* m_host = nullptr;  // not owned; valid during a call only
+};

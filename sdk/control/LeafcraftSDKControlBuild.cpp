@@ -1,0 +1,557 @@
+// CLeafcraftSDKControl::BuildEBook: the work folder, a place in it for every item, the
+// conversion pass (each item converted by its input filter or copied), the font step,
+// the package file and the hand-over to the compile step.
+//
+// A build never deletes its own work folder: it queues it, and queued folders are
+// deleted when the control is destroyed (when "AutoDelete" is set).
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <unordered_set>
+
+#include "platform/base/Environment.h"
+#include "platform/base/File.h"
+#include "platform/base/LocalTime.h"
+#include "platform/base/Path.h"
+#include "platform/base/TextEncoding.h"
+#include "platform/ui/Resources.h"
+#include "sdk/LeafcraftSDK.h"
+#include "sdk/control/CssFilterScope.h"
+#include "sdk/control/LeafcraftSDKControl.h"
+#include "sdk/control/RunScope.h"
+#include "sdk/control/SDKControlModule.h"
+#include "sdk/control/SDKResourceIds.h"
+#include "studio/project/ContentType.h"
+
+namespace {
+
+constexpr int kMaxFriendlyNameLength = 50;
+constexpr UINT kCopyBlockSize = 10240;
+
+leaf::Bstr Wide(const CString& text) { return leaf::Bstr::FromUtf8(text.str()); }
+
+CString Slashed(const CString& path) {
+    CString result = path;
+    result.Replace('\\', '/');
+    return result;
+}
+
+std::string LowerKey(const CString& path) { return leaf::ToLowerAscii(Slashed(path).str()); }
+
+// The part of path below folder (compared without regard to case, on a separator
+// boundary); false when path does not lie below folder.
+bool RelativeTo(const CString& folder, const CString& path, CString& relative) {
+    if (folder.IsEmpty() || path.GetLength() <= folder.GetLength() + 1)
+        return false;
+    if (!leaf::StartsWithNoCase(path.str(), folder.str()) || path[folder.GetLength()] != '/')
+        return false;
+    relative = path.Mid(folder.GetLength() + 1);
+    return true;
+}
+
+// The absolute, lexically normal form of a path, without a trailing '/'.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    std::string text = error ? path : absolute.lexically_normal().string();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
+    return text;
+}
+
+// The path with every symbolic link resolved, for a path that exists; else its
+// absolute form.
+std::string RealPath(const std::string& path) {
+    std::unique_ptr<char, decltype(&free)> resolved(realpath(path.c_str(), nullptr), &free);
+    return resolved ? std::string(resolved.get()) : AbsolutePath(path);
+}
+
+bool IsOnlyDots(const CString& name) { return name.SpanIncluding(".").GetLength() == name.GetLength(); }
+
+// The first `count` characters of UTF-8 text, never cutting a character in two.
+CString FirstCharacters(const CString& text, int count) {
+    int bytes = 0;
+    for (int characters = 0; bytes < text.GetLength() && characters < count; ++characters) {
+        ++bytes;
+        while (bytes < text.GetLength() && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80)
+            ++bytes;
+    }
+    return text.Left(bytes);
+}
+
+// folder + "/" + relative, made unique against the used work paths (lower-cased): a
+// digit ending the name before its extension counts up (ch.htm, ch1.htm ... ch9.htm,
+// ch10.htm, ch11.htm). The caller adds the result to the set.
+CString MakeUniqueWorkPath(const CString& folder, CString relative, const std::unordered_set<std::string>& used) {
+    for (;;) {
+        CString candidate = folder + "/" + Slashed(relative);
+        if (used.count(leaf::ToLowerAscii(candidate.str())) == 0)
+            return candidate;
+        int dot = relative.ReverseFind('.');
+        int slash = relative.ReverseFind('/');
+        CString extension = dot > slash ? relative.Mid(dot) : CString();
+        CString base = relative.Left(relative.GetLength() - extension.GetLength());
+        int number = 0;
+        char last = base[base.GetLength() - 1];
+        if (last >= '0' && last <= '9') {
+            number = last - '0';
+            base = base.Left(base.GetLength() - 1);
+        }
+        relative = base;
+        relative.AppendFormat("%d", number + 1);
+        relative += extension;
+    }
+}
+
+// The package file of a build: the e-book's name, without its extension, with ".opf".
+CString MakePackagePath(const CString& folder, const CString& eBookPath) {
+    CString name(leaf::path::FilePart(Slashed(eBookPath).str()));
+    int dot = name.ReverseFind('.');
+    if (dot >= 0)
+        name = name.Left(dot);
+    return folder + "/" + name + ".opf";
+}
+
+// TRUE when the two paths name the same existing file.
+bool IsSameFile(const CString& a, const CString& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a.str(), b.str(), error) && !error;
+}
+
+// TRUE when the file starts with the byte-order mark of UTF-16 little-endian text.
+bool HasUtf16Mark(const CString& path) {
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone))
+        return false;
+    unsigned char mark[2] = {0, 0};
+    UINT n = 0;
+    try {
+        n = file.Read(mark, 2);
+    } catch (const CFileException&) {
+        n = 0;
+    }
+    file.Abort();
+    return n == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+}
+
+// Queues the work folder of a build for deletion when the build ends, whatever way.
+class CWorkFolderQueue {
+public:
+    explicit CWorkFolderQueue(std::vector<CString>& queue) : m_queue(queue) {}
+    ~CWorkFolderQueue() {
+        if (m_folder.IsEmpty())
+            return;
+        try {
+            m_queue.push_back(m_folder);
+        } catch (...) {
+            // Out of memory: the folder stays on disk.
+        }
+    }
+    CWorkFolderQueue(const CWorkFolderQueue&) = delete;
+    CWorkFolderQueue& operator=(const CWorkFolderQueue&) = delete;
+
+    void Set(const CString& folder) { m_folder = folder; }
+
+private:
+    std::vector<CString>& m_queue;
+    CString m_folder;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------- work folder
+
+CString CLeafcraftSDKControl::MakeWorkFolderName(const CString& eBookPath, BOOL& friendly) const {
+    const CSDKControlModule& module = CSDKControlModule::Instance();
+    CString base = Slashed(module.GetProfileString("TempFolder"));
+    if (base.IsEmpty())
+        base = CString(leaf::GetTempFolder());
+    if (base.GetLength() > 0 && base[base.GetLength() - 1] == '/')
+        base = base.Left(base.GetLength() - 1);
+
+    friendly = module.GetProfileInt("FriendlyTempFolder", 0) != 0 ? TRUE : FALSE;
+    if (friendly) {
+        CString name(leaf::path::FilePart(Slashed(eBookPath).str()));
+        if (name.GetLength() >= 4 && name.Right(4).CompareNoCase(".lit") == 0)
+            name = name.Left(name.GetLength() - 4);
+        // A name of dots only would climb out of the base folder or name it.
+        if (name.IsEmpty() || IsOnlyDots(name))
+            name = "New Folder";
+        return base + "/" + FirstCharacters(name, kMaxFriendlyNameLength);
+    }
+
+    // Named after the time; a folder of that name that exists already (another build in
+    // the same second) gets a counter, so two builds never share a work folder.
+    CString folder = base + "/" + CString(leaf::FormatLocalTime(std::time(nullptr), "%m%d%y-%H%M%S"));
+    CString unique = folder;
+    for (int counter = 1; leaf::path::Resolve(unique.str()) || FolderExists(unique); ++counter) {
+        unique = folder;
+        unique.AppendFormat("-%d", counter);
+    }
+    return unique;
+}
+
+BOOL CLeafcraftSDKControl::IsSafeWorkFolder(const CString& folder, const CString& eBookPath) const {
+    // The work folder is emptied and deleted later: it must not be, or hold, the folder
+    // of the sources or of the e-book.
+    std::vector<std::string> protectedFolders;
+    if (!m_sourceFolder.IsEmpty())
+        protectedFolders.push_back(m_sourceFolder.str());
+    protectedFolders.push_back(leaf::path::FolderPart(AbsolutePath(Slashed(eBookPath).str())));
+    const std::string forms[] = {AbsolutePath(folder.str()), RealPath(folder.str())};
+    for (const std::string& kept : protectedFolders) {
+        const std::string keptForms[] = {AbsolutePath(kept), RealPath(kept)};
+        for (const std::string& work : forms)
+            for (const std::string& keptForm : keptForms)
+                if (work == "/" || leaf::path::IsUnderFolder(work, keptForm))
+                    return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CLeafcraftSDKControl::FolderExists(const CString& path) {
+    struct stat info;
+    return !path.IsEmpty() && stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? TRUE : FALSE;
+}
+
+BOOL CLeafcraftSDKControl::CreateWorkFolder(const CString& path) {
+    if (FolderExists(path))
+        return TRUE;
+    std::error_code error;
+    std::filesystem::create_directories(path.str(), error);
+    return FolderExists(path);
+}
+
+void CLeafcraftSDKControl::RemoveWorkFolder(const CString& folder, BOOL queue) {
+    if (queue) {
+        m_workFoldersToDelete.push_back(folder);
+        return;
+    }
+    if (CSDKControlModule::Instance().GetProfileInt("AutoDelete", 1) == 0)
+        return;
+    std::vector<std::string> protectedFolders;
+    if (!m_sourceFolder.IsEmpty())
+        protectedFolders.push_back(m_sourceFolder.str());
+    if (!m_buildEBookPath.IsEmpty())
+        protectedFolders.push_back(leaf::path::FolderPart(AbsolutePath(Slashed(m_buildEBookPath).str())));
+    leaf::DeleteTree(folder.str(), protectedFolders);
+}
+
+// ---------------------------------------------------------------- work paths
+
+std::vector<bool> CLeafcraftSDKControl::ReadingOrderItems() const {
+    std::vector<bool> reading(static_cast<size_t>(m_package.GetManifestCount()), false);
+    for (int position = 0; position < m_package.GetSpineCount(); ++position) {
+        int index = m_package.GetSpineItem(position);
+        if (index >= 0 && index < static_cast<int>(reading.size()))
+            reading[static_cast<size_t>(index)] = true;
+    }
+    for (const auto& [key, index] : m_htmlGuideItems)
+        if (index >= 0 && index < static_cast<int>(reading.size()))
+            reading[static_cast<size_t>(index)] = true;
+    return reading;
+}
+
+void CLeafcraftSDKControl::DropOutputItems() {
+    // A file that a holder of the host added to an earlier build's work folder (its work
+    // path is the file itself) belongs to that build, whose folder may be gone: the
+    // holder adds it again to this one.
+    std::vector<bool> reading = ReadingOrderItems();
+    for (int i = 0; i < m_package.GetManifestCount();) {
+        CManifestItem* item = m_package.GetManifestItem(i);
+        if (!reading[static_cast<size_t>(i)] && !item->m_strWorkPath.IsEmpty() &&
+            item->m_strWorkPath == item->m_strPath && item->m_strMappedPath.IsEmpty()) {
+            m_knownPaths.erase(LowerKey(item->m_strPath));
+            RemoveManifestItemAt(i);
+            reading.erase(reading.begin() + i);
+            continue;
+        }
+        ++i;
+    }
+}
+
+void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
+    std::vector<bool> reading = ReadingOrderItems();
+    std::unordered_set<std::string> used;
+
+    // Pass 1: items that keep their place below the source folder.
+    for (int i = 0; i < m_package.GetManifestCount(); ++i) {
+        CManifestItem* item = m_package.GetManifestItem(i);
+        item->m_strWorkPath.Empty();
+        CString name = Slashed(item->m_strMappedPath.IsEmpty() ? item->m_strPath : item->m_strMappedPath);
+        bool html = GetContentType(name).CompareNoCase("text/html") == 0;
+        if (!html && reading[static_cast<size_t>(i)])
+            continue;  // a filter turns it into a page under a new name: pass 2
+        CString relative;
+        if (!RelativeTo(m_sourceFolder, name, relative))
+            continue;  // outside the source folder: pass 2
+        item->m_strWorkPath = workFolder + "/" + relative;
+        used.insert(leaf::ToLowerAscii(item->m_strWorkPath.str()));
+    }
+
+    // Pass 2: outside items go to "external", converted items get ".htm".
+    for (int i = 0; i < m_package.GetManifestCount(); ++i) {
+        CManifestItem* item = m_package.GetManifestItem(i);
+        if (!item->m_strWorkPath.IsEmpty())
+            continue;
+        CString path = Slashed(item->m_strPath);
+        CString relative;
+        CString workPath;
+        if (!RelativeTo(m_sourceFolder, path, relative)) {
+            workPath = MakeUniqueWorkPath(workFolder, "external/" + CString(leaf::path::FilePart(path.str())), used);
+            m_outsideWorkPaths[LowerKey(path)] = workPath.Mid(workFolder.GetLength() + 1).str();
+        } else {
+            std::string extension = leaf::path::Extension(relative.str());
+            relative = relative.Left(relative.GetLength() - static_cast<int>(extension.size())) + ".htm";
+            workPath = MakeUniqueWorkPath(workFolder, relative, used);
+            m_convertedWorkPaths[LowerKey(path)] = leaf::ToLowerAscii(workPath.str());
+        }
+        used.insert(leaf::ToLowerAscii(workPath.str()));
+        item->m_strWorkPath = workPath;
+    }
+}
+
+void CLeafcraftSDKControl::AssignMediaTypes(const CString& workFolder) {
+    // The converted items also by their paths relative to the source folder, mapped to
+    // their paths relative to the work folder.
+    std::vector<std::pair<std::string, std::string>> relativePairs;
+    for (const auto& [key, value] : m_convertedWorkPaths) {
+        CString relativeKey;
+        CString relativeValue;
+        if (RelativeTo(m_sourceFolder, CString(key), relativeKey) &&
+            RelativeTo(workFolder, CString(value), relativeValue))
+            relativePairs.emplace_back(relativeKey.str(), relativeValue.str());
+    }
+    for (auto& [key, value] : relativePairs)
+        m_convertedWorkPaths.emplace(std::move(key), std::move(value));
+
+    std::vector<bool> reading = ReadingOrderItems();
+    for (int i = 0; i < m_package.GetManifestCount(); ++i)
+        if (reading[static_cast<size_t>(i)])
+            m_package.GetManifestItem(i)->m_strMediaType = "text/html";
+
+    // Links of tours and of the guide that name a converted source now name its page.
+    auto rewrite = [&](CString& href) {
+        CString pathPart;
+        CString fragment;
+        SplitFragment(href, pathPart, fragment, FALSE);
+        auto converted = m_convertedWorkPaths.find(LowerKey(pathPart));
+        if (converted != m_convertedWorkPaths.end())
+            href = CString(converted->second) + fragment;
+    };
+    for (int tour = 0; tour < m_package.GetTourCount(); ++tour)
+        for (int site = 0; site < m_package.GetTourSiteCount(tour); ++site)
+            rewrite(m_package.GetTourSite(tour, site)->m_strHref);
+    for (int i = 0; i < m_package.GetGuideCount(); ++i) {
+        CGuideReference* reference = m_package.GetGuideItem(i);
+        if (reference->m_strType.Find("image") < 0)
+            rewrite(reference->m_strHref);
+    }
+}
+
+// ---------------------------------------------------------------- conversion pass
+
+BOOL CLeafcraftSDKControl::ConvertSources() {
+    if (m_abortRequested) {
+        SetError(LCERR_ABORTED);
+        return FALSE;
+    }
+    m_progressTotal = 0;
+    m_progressDone = 0;
+    m_progressStep = 2;
+    m_progressDetail.Empty();
+    FireUpdateProgress(0, 2, "");
+
+    CCssFilterScope cssFilter(*this);
+
+    // The filter of an item; none for a UTF-16 page, which is copied as it is.
+    auto filterFor = [&](const CString& path) -> IInputFilter* {
+        IInputFilter* filter = nullptr;
+        if (FindFilterForFile(path, &filter) != LCERR_NONE)
+            return nullptr;
+        std::string extension = leaf::ToLowerAscii(leaf::path::Extension(path.str()));
+        if ((extension == ".htm" || extension == ".html") && HasUtf16Mark(path))
+            return nullptr;
+        return filter;
+    };
+    std::vector<bool> reading = ReadingOrderItems();
+    auto flagsOf = [&](int index) -> LONG {
+        return index < static_cast<int>(reading.size()) && reading[static_cast<size_t>(index)]
+                   ? kFilterReadingOrderItem
+                   : 0;
+    };
+
+    // Sizing: the filters' work units, the byte sizes of copied files.
+    for (int i = 0; i < m_package.GetManifestCount(); ++i) {
+        CString path = m_package.GetManifestItem(i)->m_strPath;
+        if (IInputFilter* filter = filterFor(path)) {
+            LONG units = 0;
+            if (SUCCEEDED(filter->GetSize(Wide(path), flagsOf(i), &units)) && units > 0)
+                m_progressTotal += units;
+        } else {
+            CFileStatus status;
+            if (CFile::GetStatus(path.c_str(), status))
+                m_progressTotal += static_cast<LONGLONG>(status.m_size);
+        }
+    }
+
+    // Conversion; the bound is read again after every item, since the events let the
+    // client's handlers change the package.
+    for (int i = 0; i < m_package.GetManifestCount(); ++i) {
+        CManifestItem* item = m_package.GetManifestItem(i);
+        CString path = item->m_strPath;
+        CString workPath = item->m_strWorkPath;
+        CString relative;
+        m_progressDetail = RelativeTo(m_sourceFolder, Slashed(path), relative) ? relative : path;
+        StepProgress(0);
+        if (m_abortRequested) {
+            SetError(LCERR_ABORTED);
+            return FALSE;
+        }
+        // An item added while the build runs has no place in the work folder, and a file
+        // already in its place is neither copied nor converted onto itself.
+        if (workPath.IsEmpty() || workPath == path || IsSameFile(path, workPath))
+            continue;
+
+        CreateWorkFolder(CString(leaf::path::FolderPart(workPath.str())));
+        if (IInputFilter* filter = filterFor(path)) {
+            leaf::ComPtr<IInputFilter> held(filter);  // alive for the call, whatever the handlers do
+            if (FAILED(held->Convert(Wide(path), Wide(workPath), flagsOf(i), m_host.get()))) {
+                if (m_abortRequested) {
+                    SetError(LCERR_ABORTED);
+                } else {
+                    if (m_errorDetails.IsEmpty())
+                        m_errorDetails = path;
+                    SetError(LCERR_CONVERTFAIL);
+                }
+                return FALSE;
+            }
+        } else if (!CopyFileWithProgress(path, workPath)) {
+            if (m_abortRequested)
+                SetError(LCERR_ABORTED);
+            else
+                SetError(LCERR_COPYFAIL, path);
+            return FALSE;
+        }
+    }
+
+    m_progressDetail.Empty();
+    FireUpdateProgress(100, 2, "");
+    return TRUE;
+}
+
+BOOL CLeafcraftSDKControl::CopyFileWithProgress(const CString& source, const CString& destination) {
+    try {
+        CFile in;
+        CFile out;
+        if (!in.Open(source.c_str(), CFile::modeRead | CFile::shareDenyNone) ||
+            !out.Open(destination.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive)) {
+            SetError(LCERR_UNEXPECTED);
+            return FALSE;
+        }
+        // Until the end of the data, however long the file is by then.
+        std::vector<char> buffer(kCopyBlockSize);
+        for (UINT n = in.Read(buffer.data(), kCopyBlockSize); n > 0; n = in.Read(buffer.data(), kCopyBlockSize)) {
+            out.Write(buffer.data(), n);
+            if (FAILED(StepProgress(static_cast<LONG>(n)))) {
+                in.Abort();
+                out.Abort();
+                SetError(LCERR_ABORTED);
+                return FALSE;
+            }
+        }
+        in.Close();
+        out.Close();
+        return TRUE;
+    } catch (const CFileException&) {
+        SetError(LCERR_UNEXPECTED);
+        return FALSE;
+    }
+}
+
+// ---------------------------------------------------------------- BuildEBook
+
+BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const VARIANT& embedFonts,
+                                      const VARIANT& client) {
+    ClearError();
+    if (!m_initialised) {
+        SetError(LCERR_UNINITIALIZED);
+        return FALSE;
+    }
+    if (eBookPathText == nullptr) {
+        SetError(LCERR_POINTER);
+        return FALSE;
+    }
+    if (!m_prepared) {
+        SetError(LCERR_ILLEGAL);
+        return FALSE;
+    }
+    if (IsRunning()) {
+        SetError(LCERR_UNEXPECTED);
+        return FALSE;
+    }
+
+    // The scope clears the building flag and the queue takes the work folder, once it is
+    // created, on every way out.
+    CRunScope run(static_cast<IDispatch*>(this), m_building);
+    CWorkFolderQueue queue(m_workFoldersToDelete);
+    try {
+        m_abortRequested = FALSE;
+        m_outsideWorkPaths.clear();
+        m_convertedWorkPaths.clear();
+        m_buildWorkFolder.Empty();
+        m_buildSource.Empty();
+
+        CString eBookPath(leaf::BstrToUtf8(eBookPathText));
+        m_buildEBookPath = eBookPath;
+        BOOL friendly = FALSE;
+        CString folder = MakeWorkFolderName(eBookPath, friendly);
+        if (folder.IsEmpty() || !IsSafeWorkFolder(folder, eBookPath)) {
+            SetError(LCERR_CREATETARGETDIR, folder);
+            return FALSE;
+        }
+        if (friendly)
+            RemoveWorkFolder(folder, FALSE);  // what an earlier build of this name left
+        if (!CreateWorkFolder(folder)) {
+            SetError(LCERR_CREATETARGETDIR, folder);
+            return FALSE;
+        }
+        queue.Set(folder);
+        m_buildWorkFolder = folder;
+
+        DropOutputItems();
+        AssignWorkPaths(folder);
+        AssignMediaTypes(folder);
+        if (!ConvertSources())
+            return FALSE;
+
+        if (embedFonts.vt == VT_BOOL && embedFonts.boolVal != VARIANT_FALSE &&
+            RunFontStep(folder, ClientFromVariant(client)) != FontStepResult::Continue)
+            return FALSE;
+
+        CString package = MakePackagePath(folder, eBookPath);
+        if (!WritePackage(package, folder)) {
+            SetError(LCERR_CREATEPACKAGEFILE, package);
+            return FALSE;
+        }
+
+        m_buildSource = sourceText != nullptr ? CString(leaf::BstrToUtf8(sourceText)) : CString();
+        if (m_buildSource.IsEmpty())
+            m_buildSource = leaf::ui::LoadResString(IDS_DEFAULT_SOURCE);
+        if (!CompileEBook(package, eBookPath))
+            return FALSE;
+        if (m_abortRequested) {
+            SetError(LCERR_ABORTED);
+            return FALSE;
+        }
+        return TRUE;
+    } catch (...) {
+        // No automation exception leaves a build.
+        SetError(LCERR_UNEXPECTED);
+        return FALSE;
+    }
+}

@@ -1,0 +1,36 @@
+// Arbitrary bytes as one line of a style sheet: the colour rewriting must finish, leave
+// a line that a second rewriting does not change, and grow the line by at most six
+// characters per "color" in it.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "sdk/control/CssInputFilter.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+size_t CountColor(const std::string& text) {
+    size_t count = 0;
+    for (size_t at = text.find("color"); at != std::string::npos; at = text.find("color", at + 1))
+        ++count;
+    return count;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    std::string line = input;
+    BOOL changed = CCssInputFilter::RewriteLine(line);
+    Check((changed != FALSE) == (line != input));
+    Check(line.size() <= input.size() + 6 * CountColor(input));
+    std::string again = line;
+    Check(CCssInputFilter::RewriteLine(again) == FALSE && again == line);
+    return 0;
+}

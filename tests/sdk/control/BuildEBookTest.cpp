@@ -1,0 +1,467 @@
+// BuildEBook as a client sees it, against real folders: the work folder and what lands
+// in it, the package file's text, the events of the conversion pass, and the state the
+// control is left in on every way out.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+
+#include "platform/base/File.h"
+#include "platform/registry/RegistryKey.h"
+#include "platform/registry/Profile.h"
+#include "tests/sdk/control/SdkTestSupport.h"
+
+namespace sdktest {
+namespace {
+
+namespace fs = std::filesystem;
+using leaf::Variant;
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    EXPECT_TRUE(leaf::ReadFileBytes(path, text)) << path;
+    return text;
+}
+
+// Every file below a folder, relative to it, sorted.
+std::vector<std::string> ListFiles(const std::string& folder) {
+    std::vector<std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files.push_back(fs::relative(entry.path(), folder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+// The manifest line of an href in a package file's text.
+std::string ManifestLine(const std::string& package, const std::string& href) {
+    size_t at = package.find("href=\"" + href + "\" media-type");
+    if (at == std::string::npos)
+        return "";
+    size_t start = package.rfind('\n', at) + 1;
+    return package.substr(start, package.find('\n', at) - start);
+}
+
+size_t Count(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+class SdkBuild : public SdkControlTest {
+protected:
+    void SetUp() override {
+        SdkControlTest::SetUp();
+        ASSERT_TRUE(Regsvr("sdktestpages.so"));
+        ASSERT_TRUE(control.Initialize());
+        sink = leaf::ComPtr<EventSink>(new EventSink());
+        control.Advise(sink.Get());
+        SetSetting("TempFolder", folder / "work");
+        SetSetting("FriendlyTempFolder", 1);
+    }
+
+    void SetSetting(const char* name, const std::string& value) {
+        profile.WriteProfileString("SDK", name, value.c_str());
+    }
+    void SetSetting(const char* name, int value) { profile.WriteProfileInt("SDK", name, value); }
+
+    // The build's answer; a failure is traced with its code and details.
+    bool Build(const std::string& eBookPath) const {
+        fs::create_directories(fs::path(eBookPath).parent_path());
+        bool built = control.CallBool(sdkdispid::BuildEBook, {Variant(eBookPath), Variant("")});
+        if (!built)
+            std::cerr << "build failed: " << control.ErrorCode() << " " << control.ErrorDetails() << "\n";
+        return built;
+    }
+
+    // A one-page book, prepared.
+    std::string PrepareOnePage() {
+        std::string page = Source("book/index.html", "<html><body>one page</body></html>");
+        EXPECT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+        EXPECT_TRUE(control.PrepareEBook());
+        return page;
+    }
+
+    leaf::Profile profile{"Tallbrook Systems, Inc.", "Leafcraft"};
+    leaf::ComPtr<EventSink> sink;
+};
+
+TEST_F(SdkBuild, BuildsTheWorkFolderAndThePackageOfANestedBook) {
+    leaf::test::TempFolder elsewhere;
+    std::string logo = elsewhere.WriteFile("logo.gif", "GIF89a-logo");
+    std::string index = Source("book/index.html", "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head><body>\n"
+                                                  "<a href=\"chapters/one.html#top\">one</a>\n"
+                                                  "<a href=\"../outside/page.html\">outside</a>\n"
+                                                  "<a href=\"http://web.example/x.htm\">web</a>\n"
+                                                  "<img src=\"Pics/Cover.GIF\"><img src=\"missing.gif\">\n"
+                                                  "<img src=\"" + logo + "\"></body></html>\n");
+    Source("book/chapters/one.html", "<img src=\"../pics/inner.png\"><a href=\"../index.html\">back</a>");
+    Source("book/pics/cover.gif", "GIF89a-cover");
+    Source("book/pics/inner.png", "PNG-inner");
+    Source("book/style.css", "body { color: #abc; background-color: fff }\n");
+    std::string notes = Source("book/notes.txt", "notes text");
+    Source("outside/page.html", "<html></html>");
+
+    ASSERT_TRUE(control.AddSourceFile(index, LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(notes, LCF_SPINE));
+    LONG tour = control.Call(sdkdispid::AddTour, {Variant("Chapters"), Variant("chapters")}).value.lVal;
+    ASSERT_TRUE(control.CallBool(sdkdispid::AddTourSite, {Variant(tour), Variant("Notes"), Variant("notes.txt#s3")}));
+    ASSERT_TRUE(control.CallBool(sdkdispid::AddGuideItem, {Variant("Notes"), Variant("text"), Variant("notes.txt")}));
+    ASSERT_TRUE(control.CallBool(sdkdispid::AddGuideItem,
+                                 {Variant("Cover"), Variant("other.ms-coverimage"), Variant("pics/cover.gif")}));
+
+    ASSERT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
+    EXPECT_EQ(std::vector<std::string>{folder / "book/missing.gif"}, control.Collection(sdkdispid::GetMissingFiles));
+    EXPECT_EQ(std::vector<std::string>{folder / "outside/page.html"}, control.Collection(sdkdispid::GetExternalFiles));
+
+    sink->events.clear();
+    ASSERT_TRUE(Build(folder / "out/My Book.lit"));
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+
+    // The work folder holds every item at its place, converted or copied.
+    std::string work = folder / "work/My Book";
+    EXPECT_EQ((std::vector<std::string>{"My Book.opf", "chapters/one.html", "external/logo.gif", "index.html",
+                                        "notes.htm", "pics/cover.gif", "pics/inner.png", "style.css"}),
+              ListFiles(work));
+    EXPECT_EQ(0u, ReadText(work + "/index.html").find("<!-- converted -->"));
+    EXPECT_NE(std::string::npos, ReadText(work + "/notes.htm").find("<pre>notes text</pre>"));
+    EXPECT_EQ("body { color: #AABBCC; background-color: #FFFFFF }\n", ReadText(work + "/style.css"));
+    EXPECT_EQ("GIF89a-cover", ReadText(work + "/pics/cover.gif"));
+    EXPECT_EQ("GIF89a-logo", ReadText(work + "/external/logo.gif"));
+
+    // The package names the items by their places in the work folder.
+    std::string package = ReadText(work + "/My Book.opf");
+    EXPECT_NE(std::string::npos, ManifestLine(package, "index.html").find("media-type=\"text/html\""));
+    EXPECT_NE(std::string::npos, ManifestLine(package, "notes.htm").find("media-type=\"text/html\""));
+    EXPECT_NE(std::string::npos, ManifestLine(package, "chapters/one.html").find("media-type=\"text/html\""));
+    EXPECT_NE(std::string::npos, ManifestLine(package, "style.css").find("media-type=\"text/css\""));
+    EXPECT_NE(std::string::npos, ManifestLine(package, "pics/cover.gif").find("media-type=\"image/gif\""));
+    EXPECT_NE(std::string::npos, ManifestLine(package, "pics/inner.png").find("media-type=\"image/png\""));
+    EXPECT_NE(std::string::npos, ManifestLine(package, "external/logo.gif").find("media-type=\"image/gif\""));
+    EXPECT_EQ(std::string::npos, package.find(folder.Path().string()));
+    EXPECT_EQ(std::string::npos, package.find("missing.gif"));
+    EXPECT_NE(std::string::npos, package.find("href=\"notes.htm#s3\""));
+    EXPECT_NE(std::string::npos, package.find("type=\"text\" title=\"Notes\" href=\"notes.htm\""));
+    EXPECT_NE(std::string::npos, package.find("title=\"Cover\" href=\"pics/cover.gif\""));
+    EXPECT_NE(std::string::npos, package.find("name=\"lcver-"));
+
+    // The conversion pass: 0 first, 100 last, never going back, and the items in
+    // manifest order (relative to the source folder; outside items by their path).
+    auto end = std::find(sink->events.begin(), sink->events.end(), "progress 100 2 ");
+    ASSERT_NE(sink->events.end(), end);
+    EXPECT_EQ("progress 0 2 ", sink->events.front());
+    std::vector<std::string> details;
+    int lastPercent = 0;
+    for (const std::string& event : std::vector<std::string>(sink->events.begin(), end)) {
+        ASSERT_EQ(0u, event.find("progress ")) << event;
+        int percent = std::stoi(event.substr(9));
+        EXPECT_GE(percent, lastPercent) << event;
+        EXPECT_LE(percent, 100);
+        lastPercent = percent;
+        EXPECT_EQ(" 2 ", event.substr(event.find(' ', 9), 3)) << event;
+        std::string detail = event.substr(event.find(' ', 9) + 3);
+        if (!detail.empty() && (details.empty() || details.back() != detail))
+            details.push_back(detail);
+    }
+    EXPECT_EQ((std::vector<std::string>{"index.html", "notes.txt", "style.css", "chapters/one.html", "pics/inner.png",
+                                        "pics/cover.gif", logo}),
+              details);
+}
+
+TEST_F(SdkBuild, GivesEveryConvertedItemItsOwnPlace) {
+    ASSERT_TRUE(control.AddSourceFile(Source("book/a.tpg", "a"), LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(Source("book/a.txt", "a text"), LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(Source("book/b9.htm", "<p>b9</p>"), LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(Source("book/b9.tpg", "b9 page"), LCF_SPINE));
+    // A UTF-16 page is copied as it is.
+    std::string wide("\xFF\xFE", 2);
+    for (char ch : std::string("<html><body>wide</body></html>"))
+        wide += std::string{ch, '\0'};
+    ASSERT_TRUE(control.AddSourceFile(Source("book/wide.htm", wide), LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    ASSERT_TRUE(Build(folder / "out/units.lit"));
+
+    std::string work = folder / "work/units";
+    EXPECT_EQ((std::vector<std::string>{"a.htm", "a1.htm", "b10.htm", "b9.htm", "units.opf", "wide.htm"}),
+              ListFiles(work));
+    EXPECT_NE(std::string::npos, ReadText(work + "/a1.htm").find("a text"));
+    EXPECT_NE(std::string::npos, ReadText(work + "/b10.htm").find("b9 page"));
+    EXPECT_EQ(wide, ReadText(work + "/wide.htm"));
+}
+
+TEST_F(SdkBuild, WorkFolderNeverTakesTheSourcesOrTheEBooksFolder) {
+    std::string page = PrepareOnePage();
+    std::string outSentinel = Source("out/keep.txt", "keep");
+
+    // Named after the source folder, below its parent: the work folder would be the
+    // sources' own folder.
+    SetSetting("TempFolder", folder.Path().string());
+    EXPECT_FALSE(Build(folder / "elsewhere/book.lit"));
+    EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
+    EXPECT_EQ(folder / "book", control.ErrorDetails());
+    EXPECT_EQ("<html><body>one page</body></html>", ReadText(page));
+
+    // The e-book's own folder.
+    EXPECT_FALSE(Build(folder / "out/out.lit"));
+    EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
+    EXPECT_EQ("keep", ReadText(outSentinel));
+
+    // A work folder holding the sources' folder.
+    SetSetting("TempFolder", fs::path(folder.Path()).parent_path().string());
+    EXPECT_FALSE(Build(folder / ("out/" + folder.Path().filename().string() + ".lit")));
+    EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
+    EXPECT_EQ("<html><body>one page</body></html>", ReadText(page));
+
+    // A base folder that is a file.
+    SetSetting("TempFolder", Source("afile", "x"));
+    EXPECT_FALSE(Build(folder / "out/x.lit"));
+    EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
+    EXPECT_EQ(folder / "afile/x", control.ErrorDetails());
+
+    // After all that the control still builds.
+    SetSetting("TempFolder", folder / "work");
+    EXPECT_TRUE(Build(folder / "out/x.lit"));
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+}
+
+TEST_F(SdkBuild, FriendlyNamesOfDotsAndLinksDeleteNothingOfTheUsers) {
+    PrepareOnePage();
+    std::string sentinel = Source("work/keep.txt", "keep");
+    std::string userData = Source("mine/data.txt", "mine");
+    fs::create_symlink(folder / "mine", folder / "work/link");
+
+    EXPECT_TRUE(Build(folder / "out/..lit"));
+    EXPECT_TRUE(fs::exists(folder / "work/New Folder/index.html"));
+    EXPECT_TRUE(Build(folder / "out/.lit"));
+    EXPECT_EQ("keep", ReadText(sentinel));
+
+    // A folder of the e-book's name that is a link: the link goes, not what it names.
+    EXPECT_TRUE(Build(folder / "out/link.lit"));
+    EXPECT_FALSE(fs::is_symlink(folder / "work/link"));
+    EXPECT_TRUE(fs::exists(folder / "work/link/index.html"));
+    EXPECT_EQ("mine", ReadText(userData));
+
+    // A long name keeps its first 50 characters.
+    EXPECT_TRUE(Build(folder / ("out/" + std::string(60, 'n') + ".LIT")));
+    EXPECT_TRUE(fs::exists(folder / ("work/" + std::string(50, 'n') + "/index.html")));
+}
+
+TEST_F(SdkBuild, TimeNamedWorkFoldersAreNeverShared) {
+    SetSetting("FriendlyTempFolder", 0);
+    PrepareOnePage();
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    std::vector<std::string> folders;
+    for (const auto& entry : fs::directory_iterator(folder / "work"))
+        folders.push_back(entry.path().filename().string());
+    EXPECT_EQ(3u, folders.size());
+    for (const std::string& name : folders)
+        EXPECT_TRUE(fs::exists(folder / ("work/" + name + "/a.opf"))) << name;
+}
+
+TEST_F(SdkBuild, FailuresReportTheirCodeAndLeaveTheControlReady) {
+    std::string page = Source("book/index.html", "<img src=\"pic.gif\">");
+    fs::create_directories(folder / "book/pic.gif");  // a picture that cannot be read
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+
+    EXPECT_FALSE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_COPYFAIL, control.ErrorCode());
+    EXPECT_EQ(folder / "book/pic.gif", control.ErrorDetails());
+    fs::remove(folder / "book/pic.gif");
+    Source("book/pic.gif", "GIF89a");
+
+    // The spine file disappears between the preparation and the build.
+    fs::rename(page, folder / "moved.html");
+    EXPECT_FALSE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_CONVERTFAIL, control.ErrorCode());
+    EXPECT_EQ(page, control.ErrorDetails());
+
+    // A filter's own text stays as the details.
+    Source("book/index.html", "CONVERT-FAILS <img src=\"pic.gif\">");
+    EXPECT_FALSE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_CONVERTFAIL, control.ErrorCode());
+    EXPECT_EQ("cannot convert", control.ErrorDetails());
+
+    // Aborted from the client's handler.
+    Source("book/index.html", "<img src=\"pic.gif\">");
+    sink->handler = [&](const std::string& event) {
+        if (event.find("pic.gif") != std::string::npos)
+            control.CallBool(sdkdispid::AbortBuild);
+    };
+    EXPECT_FALSE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_ABORTED, control.ErrorCode());
+    sink->handler = nullptr;
+
+    // No flag is left set: the same prepared package builds.
+    EXPECT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+    EXPECT_FALSE(control.CallBool(sdkdispid::AbortBuild));
+    EXPECT_EQ(LCERR_ILLEGAL, control.ErrorCode());
+
+    // Refusals before anything starts.
+    EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant::NullBstr(), Variant("")}));
+    EXPECT_EQ(LCERR_POINTER, control.ErrorCode());
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    EXPECT_FALSE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_ILLEGAL, control.ErrorCode());
+}
+
+TEST_F(SdkBuild, QueuedWorkFoldersGoWithTheControlUnlessKept) {
+    PrepareOnePage();
+    ASSERT_TRUE(Build(folder / "out/first.lit"));
+    std::string page = folder / "book/index.html";
+    fs::remove(page);
+    EXPECT_FALSE(Build(folder / "out/second.lit"));
+    EXPECT_TRUE(fs::exists(folder / "work/first"));
+    EXPECT_TRUE(fs::exists(folder / "work/second"));
+    control.Release();
+    EXPECT_FALSE(fs::exists(folder / "work/first"));
+    EXPECT_FALSE(fs::exists(folder / "work/second"));
+    EXPECT_TRUE(fs::exists(folder / "work"));
+
+    SetSetting("AutoDelete", 0);
+    control = SdkControl::Create();
+    ASSERT_TRUE(control.Initialize());
+    PrepareOnePage();
+    ASSERT_TRUE(Build(folder / "out/third.lit"));
+    control.Release();
+    EXPECT_TRUE(fs::exists(folder / "work/third/index.html"));
+}
+
+TEST_F(SdkBuild, CopiesToTheEndOfTheDataWhenAFileShrinksWhileRead) {
+    std::string page = Source("book/index.html", "<img src=\"big.gif\">");
+    std::string big = Source("book/big.gif", std::string(30000, 'x'));
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    int seen = 0;
+    sink->handler = [&](const std::string& event) {
+        if (event.find("big.gif") != std::string::npos && ++seen == 2)
+            fs::resize_file(big, 100);  // after the first block
+    };
+    EXPECT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(10240u, fs::file_size(folder / "work/a/big.gif"));
+}
+
+TEST_F(SdkBuild, ForcedOebMediaTypesLastForTheWriteAndVersionItemsAreNotRepeated) {
+    Source("book/style.css", "p { }");
+    std::string page = Source("book/index.html", "<link href=\"style.css\">");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+
+    SetSetting("ForceOEBOutput", 1);
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    std::string forced = ReadText(folder / "work/a/a.opf");
+    EXPECT_NE(std::string::npos, ManifestLine(forced, "index.html").find("\"text/x-oeb1-document\""));
+    EXPECT_NE(std::string::npos, ManifestLine(forced, "style.css").find("\"text/x-oeb1-css\""));
+
+    SetSetting("ForceOEBOutput", 0);
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    std::string plain = ReadText(folder / "work/a/a.opf");
+    EXPECT_NE(std::string::npos, ManifestLine(plain, "index.html").find("\"text/html\""));
+    EXPECT_NE(std::string::npos, ManifestLine(plain, "style.css").find("\"text/css\""));
+    EXPECT_GT(Count(plain, "name=\"lcver-"), 0u);
+    EXPECT_EQ(Count(forced, "name=\"lcver-"), Count(plain, "name=\"lcver-"));
+}
+
+TEST_F(SdkBuild, LinkThroughAFileAsIfItWereAFolderIsMissing) {
+    std::string page = Source("book/index.html", "<img src=\"index.html/pic.gif\"><img src=\"pic.gif\">");
+    Source("book/pic.gif", "GIF89a");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(std::vector<std::string>{folder / "book/index.html/pic.gif"},
+              control.Collection(sdkdispid::GetMissingFiles));
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_EQ((std::vector<std::string>{"a.opf", "index.html", "pic.gif"}), ListFiles(folder / "work/a"));
+}
+
+TEST_F(SdkBuild, FilesAddedToAWorkFolderBelongToTheirBuildOnly) {
+    ASSERT_TRUE(control.AddSourceFile(Source("book/index.html", "ADDS-OUTPUT"), LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    for (int build = 0; build < 2; ++build) {
+        // The second build of the same name starts from a fresh folder of that name.
+        ASSERT_TRUE(Build(folder / "out/a.lit")) << build;
+        EXPECT_EQ((std::vector<std::string>{"a.opf", "extra.css", "index.html"}), ListFiles(folder / "work/a"));
+        std::string package = ReadText(folder / "work/a/a.opf");
+        EXPECT_EQ(1u, Count(package, "href=\"extra.css\""));
+        EXPECT_NE(std::string::npos, ManifestLine(package, "extra.css").find("\"text/css\""));
+    }
+}
+
+TEST_F(SdkBuild, LongPathsReachTheFiltersWhole) {
+    const std::string deep = std::string(90, 'd') + "/" + std::string(90, 'e') + "/" + std::string(90, 'f');
+    std::string page = Source("book/index.html", "<a href=\"" + deep + "/page.html\">deep</a>");
+    Source("book/" + deep + "/deep.css", "p { color: #123 }");
+    Source("book/" + deep + "/page.html", "<link href=\"deep.css\"><p>deep page</p>");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    ASSERT_GT((folder / ("work/a/" + deep + "/page.html")).size(), 300u);
+    EXPECT_NE(std::string::npos, ReadText(folder / ("work/a/" + deep + "/page.html")).find("deep page"));
+    EXPECT_EQ("p { color: #112233 }", ReadText(folder / ("work/a/" + deep + "/deep.css")));
+}
+
+// The client object of a build: SelectEmbeddedFonts (dispatch id 1) answers `answer`.
+class FontChooser final : public leaf::ComObject<FontChooser, IDispatch> {
+public:
+    HRESULT GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    HRESULT Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) override {
+        if (dispid != 1)
+            return DISP_E_MEMBERNOTFOUND;
+        ++calls;
+        if (result != nullptr) {
+            result->vt = VT_I4;
+            result->lVal = answer;
+        }
+        return S_OK;
+    }
+
+    LONG answer = 0;
+    int calls = 0;
+};
+
+TEST_F(SdkBuild, ClientCancellingTheFontChoiceAbortsTheBuild) {
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Leafcraft.FontEmbedder\\CLSID")
+        .WriteString("", "{5C2E7A10-3B41-4E0F-9D6A-1F0C2B7E9A03}");
+    setenv("LEAF_TEST_EMBEDDER_CHECK", "0", 1);
+    control = SdkControl::Create();
+    unsetenv("LEAF_TEST_EMBEDDER_CHECK");
+    ASSERT_TRUE(control.CallBool(sdkdispid::IsFontEmbeddingAvailable));
+    ASSERT_TRUE(control.Initialize());
+    PrepareOnePage();
+
+    leaf::ComPtr<FontChooser> chooser(new FontChooser());
+    auto build = [&](Variant embed) {
+        fs::create_directories(folder / "out");
+        return control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/fonts.lit"), Variant(""), embed,
+                                                        Variant(static_cast<IDispatch*>(chooser.Get()))});
+    };
+    EXPECT_FALSE(build(Variant(true)));
+    EXPECT_EQ(LCERR_ABORTED, control.ErrorCode());
+    EXPECT_EQ("", control.ErrorDetails());
+    EXPECT_EQ(1, chooser->calls);
+    EXPECT_TRUE(fs::exists(folder / "work/fonts/index.html"));
+
+    // Only a boolean asks for fonts.
+    EXPECT_TRUE(build(Variant(LONG(1))));
+    EXPECT_EQ(1, chooser->calls);
+    chooser->answer = 1;
+    EXPECT_TRUE(build(Variant(true)));
+    EXPECT_EQ(2, chooser->calls);
+
+    control.Release();
+    EXPECT_FALSE(fs::exists(folder / "work/fonts"));
+}
+
+}  // namespace
+}  // namespace sdktest

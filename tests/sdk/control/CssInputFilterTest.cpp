@@ -1,0 +1,125 @@
+// The built-in style-sheet filter on its own: colour values rewritten line by line, lines
+// of any length kept whole, line ends, sizes and the abort answer of the host.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/base/File.h"
+#include "platform/base/TextEncoding.h"
+#include "sdk/control/CssInputFilter.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+struct RewriteCase {
+    const char* line;
+    const char* expected;
+};
+
+class CssRewriteLine : public ::testing::TestWithParam<RewriteCase> {};
+
+TEST_P(CssRewriteLine, WritesColoursInTheSixDigitForm) {
+    std::string line = GetParam().line;
+    BOOL changed = CCssInputFilter::RewriteLine(line);
+    EXPECT_EQ(GetParam().expected, line);
+    EXPECT_EQ(std::string(GetParam().line) != GetParam().expected, changed != FALSE);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, CssRewriteLine,
+    ::testing::Values(RewriteCase{"color:#abc;", "color:#AABBCC;"},
+                      RewriteCase{"color:#FFF;", "color:#FFFFFF;"},
+                      RewriteCase{"color: ffcc00", "color: #FFCC00"},
+                      RewriteCase{"color: #AbCdEf", "color: #AbCdEf"},
+                      RewriteCase{"color: black", "color: black"},
+                      RewriteCase{"color: blue; background-color: beige", "color: blue; background-color: beige"},
+                      RewriteCase{"color: red", "color: red"},
+                      RewriteCase{"color:#abcd", "color:#ABCD00"},
+                      RewriteCase{"color:#abcde", "color:#ABCD0E"},
+                      RewriteCase{"COLOR: #abc", "COLOR: #abc"},
+                      RewriteCase{"color #abc", "color #abc"},
+                      RewriteCase{"color: #", "color: #"},
+                      RewriteCase{"color: #aabbccdd", "color: #aabbccdd"},
+                      RewriteCase{"color: a#bc", "color: a#bc"},
+                      RewriteCase{"p{color:#123}h1{border-color :\t#0f0;background-color:fed}",
+                                  "p{color:#112233}h1{border-color :\t#00FF00;background-color:#FFEEDD}"},
+                      RewriteCase{"a{color:", "a{color:"}));
+
+class FakeHost final : public IFilterHost {
+public:
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOTIMPL; }
+    ULONG AddRef() override { return 0; }
+    ULONG Release() override { return 0; }
+    HRESULT SetErrorDetails(LPCOLESTR) override { return S_OK; }
+    HRESULT AddDependency(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    HRESULT GetSourceFolder(BSTR*) override { return E_NOTIMPL; }
+    HRESULT StepProgress(LONG units) override {
+        steps.push_back(units);
+        return abort ? E_ABORT : S_OK;
+    }
+    HRESULT UpdateProgress(LONG, LONG, LPCOLESTR) override { return S_OK; }
+    HRESULT AddOutputFile(LPCOLESTR) override { return S_OK; }
+    HRESULT Message(LONG, LONG, LONG, LPCOLESTR, LPCOLESTR, LONG) override { return S_OK; }
+
+    std::vector<LONG> steps;
+    bool abort = false;
+};
+
+class CssConvert : public ::testing::Test {
+protected:
+    HRESULT Convert(const std::string& contents) {
+        std::string source = folder.WriteFile("style.css", contents);
+        return filter.Convert(leaf::Utf8ToUtf16(source).c_str(), leaf::Utf8ToUtf16(folder / "out.css").c_str(), 0,
+                              &host);
+    }
+    std::string Output() const {
+        std::string text;
+        EXPECT_TRUE(leaf::ReadFileBytes(folder / "out.css", text));
+        return text;
+    }
+
+    leaf::test::TempFolder folder;
+    CCssInputFilter filter;
+    FakeHost host;
+};
+
+TEST_F(CssConvert, KeepsAMinifiedStyleSheetWhole) {
+    // One line far longer than any read buffer, with colours all along it.
+    std::string line;
+    std::string expected;
+    for (int i = 0; i < 5000; ++i) {
+        line += ".c" + std::to_string(i) + "{color:#abc;margin:0}";
+        expected += ".c" + std::to_string(i) + "{color:#AABBCC;margin:0}";
+    }
+    ASSERT_EQ(S_OK, Convert(line));
+    EXPECT_EQ(expected, Output());
+    EXPECT_EQ(std::vector<LONG>{static_cast<LONG>(line.size())}, host.steps);
+}
+
+TEST_F(CssConvert, WritesPlatformLineEndsAndCountsEveryLine) {
+    ASSERT_EQ(S_OK, Convert("a { color: #fff }\r\nb { }\r\n"));
+    EXPECT_EQ("a { color: #FFFFFF }\nb { }\n", Output());
+    EXPECT_EQ((std::vector<LONG>{19, 7}), host.steps);  // the bytes of each line in the file
+}
+
+TEST_F(CssConvert, StopsWhenTheHostAnswersAbort) {
+    host.abort = true;
+    EXPECT_EQ(E_ABORT, Convert("a{}\nb{}\nc{}\n"));
+    EXPECT_EQ(1u, host.steps.size());
+}
+
+TEST_F(CssConvert, ReportsMissingSourcesAndNullArguments) {
+    EXPECT_EQ(static_cast<HRESULT>(0x80030003),
+              filter.Convert(leaf::Utf8ToUtf16(folder / "none.css").c_str(),
+                             leaf::Utf8ToUtf16(folder / "out.css").c_str(), 0, &host));
+    EXPECT_EQ(E_POINTER, filter.Convert(u"a.css", u"b.css", 0, nullptr));
+    LONG units = 7;
+    EXPECT_EQ(static_cast<HRESULT>(0x80030003), filter.GetSize(leaf::Utf8ToUtf16(folder / "none.css").c_str(), 0, &units));
+    EXPECT_EQ(0, units);
+    std::string source = folder.WriteFile("sized.css", "12345");
+    EXPECT_EQ(S_OK, filter.GetSize(leaf::Utf8ToUtf16(source).c_str(), 0, &units));
+    EXPECT_EQ(5, units);
+}
+
+}  // namespace
