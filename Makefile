@@ -16,7 +16,7 @@ PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            clang libclang-rt-14-dev \
            qt6-base-dev libfontconfig-dev fonts-dejavu-core libzip-dev zip unzip
 # Only the benchmarks compare against these.
-BENCH_PACKAGES = libxml2-dev libgumbo-dev
+BENCH_PACKAGES = libxml2-dev libgumbo-dev nettle-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -64,3 +64,17 @@ bench: bench-deps
 
 clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
+
+# make run  builds the sample book of examples/sample-book with build/bin/build-book (an
+#           automation client of the build control) into $(BUILD)/sample-book.lit.
+.PHONY: run
+run: build
+	@rm -f $(BUILD)/sample-book.lit
+	cd examples/sample-book && \
+	  ASAN_OPTIONS=detect_leaks=0 LEAF_REGISTRY=$(abspath $(BUILD))/registry $(abspath $(BUILD))/bin/build-book \
+	    --title "The Lamplighter of Fenwick Lane" --author "The Leafcraft Authors" --toc toc.html \
+	    $(abspath $(BUILD))/sample-book.lit $$(grep -v '^#' book.list)
+	@echo
+	@echo "$(BUILD)/sample-book.lit is a ZIP archive holding the package file (.opf) and the book's items."
+	@echo "  list it:    unzip -l $(BUILD)/sample-book.lit"
+	@echo "  unpack it:  unzip -o $(BUILD)/sample-book.lit -d $(BUILD)/sample-book"

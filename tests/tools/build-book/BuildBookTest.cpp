@@ -1,0 +1,234 @@
+// build-book run as a person or a script runs it: a child process against the built
+// control and filters, registered in the test's own registry. What it prints, and its
+// exit status: 0 for a book, the control's error code with "error N: details" for a
+// failed step, 2 for a wrong command line, 3 when there is no control.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+#include "tests/support/TempFolder.h"
+#include "tests/tools/build-book/ChildProcess.h"
+
+namespace buildbooktest {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream contents;
+    contents << file.rdbuf();
+    return contents.str();
+}
+
+bool HasModule(const std::string& name) { return fs::exists(fs::path(leaf::test::BinDir()) / name); }
+
+class BuildBook : public testing::Test {
+protected:
+    // Runs build/bin/build-book with the arguments.
+    ChildResult Run(const std::vector<std::string>& arguments, const std::string& workingFolder = "") const {
+        ChildResult result = RunChild(leaf::test::BinDir() + "/build-book", arguments, workingFolder);
+        EXPECT_TRUE(result.started) << "build-book could not be started";
+        return result;
+    }
+
+    // Registers a module of build/bin in this test's registry with regsvr, as an
+    // installer would.
+    static bool Register(const std::string& moduleName) {
+        return RunChild(leaf::test::BinDir() + "/regsvr", {"-s", leaf::test::BinDir() + "/" + moduleName})
+                   .exitStatus == 0;
+    }
+
+    // The control, every filter this tree has built, and the control's test filter
+    // (".src" sources that do what their lines say).
+    void RegisterControlAndFilters() const {
+        ASSERT_TRUE(Register("leafsdk.so"));
+        for (const char* filter : {"markupintake.so", "pictureintake.so", "plainintake.so", "FontEmbedder.so"}) {
+            if (HasModule(filter)) {
+                EXPECT_TRUE(Register(filter)) << filter;
+            }
+        }
+        ASSERT_TRUE(Register("sdktestintake.so"));
+    }
+
+    // The code of the "error N:" line on standard error; -1 when there is none.
+    static int ReportedErrorCode(const ChildResult& result) {
+        std::smatch match;
+        static const std::regex errorLine("error ([0-9]+)");
+        return std::regex_search(result.err, match, errorLine) ? std::stoi(match[1]) : -1;
+    }
+
+    leaf::test::ScopedRegistryRoot registry;  // children inherit it
+    leaf::test::TempFolder folder;
+};
+
+TEST_F(BuildBook, AWrongCommandLineShowsTheUsageAndExitsWithTwo) {
+    const std::vector<std::vector<std::string>> wrongLines = {
+        {}, {"out.lit"}, {"--frobnicate", "out.lit", "a.html"}, {"out.lit", "a.html", "--title"}};
+    for (const std::vector<std::string>& arguments : wrongLines) {
+        ChildResult result = Run(arguments);
+        EXPECT_EQ(2, result.exitStatus);
+        EXPECT_TRUE(Contains(result.err, "usage: build-book")) << result.err;
+        EXPECT_EQ("", result.out);
+    }
+    ChildResult help = Run({"--help"});
+    EXPECT_EQ(0, help.exitStatus);
+    EXPECT_TRUE(Contains(help.out, "usage: build-book"));
+    EXPECT_EQ("", help.err);
+}
+
+TEST_F(BuildBook, WithoutARegisteredControlExitsWithThree) {
+    std::string page = folder.WriteFile("book/a.html", "<p>x</p>");
+    ChildResult result = Run({folder / "out.lit", page});
+    EXPECT_EQ(3, result.exitStatus);
+    EXPECT_TRUE(Contains(result.err, "cannot create the build control Leafcraft.SDK")) << result.err;
+}
+
+TEST_F(BuildBook, AControlWithoutFiltersFailsToInitialiseWithItsCode) {
+    ASSERT_TRUE(Register("leafsdk.so"));
+    std::string page = folder.WriteFile("book/a.html", "<p>x</p>");
+    ChildResult result = Run({folder / "out.lit", page});
+    EXPECT_EQ(21, result.exitStatus);  // no filters
+    EXPECT_TRUE(Contains(result.err, "cannot initialise the build control: error 21")) << result.err;
+}
+
+TEST_F(BuildBook, AMissingSourceFailsWithTheControlsCodeAndItsPath) {
+    RegisterControlAndFilters();
+    std::string present = folder.WriteFile("book/a.src", "");
+    ChildResult result = Run({folder / "out.lit", present, folder / "book/gone.src"});
+    EXPECT_EQ(30, result.exitStatus);
+    EXPECT_TRUE(Contains(result.err, "error 30: " + folder / "book/gone.src")) << result.err;
+    EXPECT_FALSE(fs::exists(folder / "out.lit"));
+}
+
+TEST_F(BuildBook, ASourceOfAnUnknownKindFailsWithTheControlsCode) {
+    RegisterControlAndFilters();
+    std::string odd = folder.WriteFile("book/notes.odd", "?");
+    ChildResult result = Run({folder / "out.lit", odd});
+    EXPECT_EQ(32, result.exitStatus);
+    EXPECT_EQ(32, ReportedErrorCode(result));
+    EXPECT_TRUE(Contains(result.err, odd)) << result.err;
+}
+
+TEST_F(BuildBook, RelativePathsAreTakenFromTheWorkingFolder) {
+    RegisterControlAndFilters();
+    folder.WriteFile("book/a.src", "");
+    ChildResult result = Run({"out.lit", "book/a.src", "book/b.src"}, folder.Path().string());
+    EXPECT_EQ(30, result.exitStatus);
+    EXPECT_TRUE(Contains(result.err, "error 30: " + folder / "book/b.src")) << result.err;
+    EXPECT_TRUE(Contains(result.out, "building " + folder / "out.lit" + " from 2 sources")) << result.out;
+}
+
+TEST_F(BuildBook, PrintsProgressAndMessagesButNotTheCompilersChatter) {
+    RegisterControlAndFilters();
+    std::string source = folder.WriteFile("book/a.src", "msg 4250 chatter\n"
+                                                        "msg 1106 more-chatter\n"
+                                                        "msg 4500 worth-reading\n");
+    ChildResult result = Run({folder / "out.lit", source});
+    EXPECT_TRUE(Contains(result.out, "[  0%] preparing a.src\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "compiler message 4500: worth-reading (" + source + ")\n")) << result.out;
+    EXPECT_FALSE(Contains(result.out, "chatter")) << result.out;
+}
+
+TEST_F(BuildBook, MissingAndOutsideFilesAreListedAndTheBuildGoesOn) {
+    RegisterControlAndFilters();
+    leaf::test::TempFolder elsewhere;
+    std::string outsidePage = elsewhere.WriteFile("page.htm", "<p>elsewhere</p>");
+    std::string source = folder.WriteFile("book/a.src", "dep gone.gif\n"
+                                                        "dep " + outsidePage + "\n");
+    ChildResult result = Run({"--title", "Lists", folder / "out.lit", source});
+
+    EXPECT_TRUE(Contains(result.out, "warning 100: ")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "  missing: " + folder / "book/gone.gif" + "\n")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "  outside: " + outsidePage + "\n")) << result.out;
+    // It went on to the build, where the test filter refuses to convert its source.
+    EXPECT_TRUE(Contains(result.out, "converting a.src")) << result.out;
+    EXPECT_EQ(63, result.exitStatus);
+    EXPECT_EQ(63, ReportedErrorCode(result));
+    EXPECT_TRUE(Contains(result.err, "cannot build the e-book \"" + folder / "out.lit" + "\": error 63: " + source))
+        << result.err;
+}
+
+// The sample book of examples/, built as the README's run command builds it, and
+// unpacked: the package file and one item for every source, picture and style sheet.
+class SampleBook : public BuildBook {
+protected:
+    static std::vector<std::string> ReadingOrder() {
+        std::vector<std::string> sources;
+        std::istringstream list(ReadFile(fs::path(LEAF_SAMPLE_BOOK_DIR) / "book.list"));
+        std::string line;
+        while (std::getline(list, line))
+            if (!line.empty() && line[0] != '#')
+                sources.push_back(std::string(LEAF_SAMPLE_BOOK_DIR) + "/" + line);
+        return sources;
+    }
+
+    // Every file below a folder, with its contents.
+    static std::vector<std::pair<fs::path, std::string>> FilesBelow(const fs::path& root) {
+        std::vector<std::pair<fs::path, std::string>> files;
+        for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                files.emplace_back(entry.path(), ReadFile(entry.path()));
+        return files;
+    }
+};
+
+TEST_F(SampleBook, BuildsIntoAnArchiveWhoseItemsMatchTheSources) {
+    if (!HasModule("LITGen.so"))
+        GTEST_SKIP() << "the e-book compiler LITGen.so is not in " << leaf::test::BinDir();
+    RegisterControlAndFilters();
+    std::vector<std::string> arguments = {"--title", "The Lamplighter of Fenwick Lane", "--author",
+                                          "The Leafcraft Authors", "--toc",
+                                          std::string(LEAF_SAMPLE_BOOK_DIR) + "/toc.html", folder / "sample.lit"};
+    std::vector<std::string> sources = ReadingOrder();
+    ASSERT_EQ(5u, sources.size());
+    arguments.insert(arguments.end(), sources.begin(), sources.end());
+
+    ChildResult result = Run(arguments);
+    ASSERT_EQ(0, result.exitStatus) << result.out << result.err;
+    EXPECT_TRUE(Contains(result.out, "built " + folder / "sample.lit")) << result.out;
+    EXPECT_FALSE(Contains(result.out, "warning 100")) << result.out;  // every link of the book resolves
+
+    ChildResult unzip = RunChild("unzip", {"-q", folder / "sample.lit", "-d", folder / "unpacked"});
+    ASSERT_EQ(0, unzip.exitStatus) << unzip.err;
+    auto files = FilesBelow(folder / "unpacked");
+
+    // The package file names the book and reads the five sources in order.
+    auto package = std::find_if(files.begin(), files.end(), [](const auto& file) {
+        return file.first.extension() == ".opf";
+    });
+    ASSERT_NE(files.end(), package);
+    const std::string& opf = package->second;
+    EXPECT_TRUE(Contains(opf, "The Lamplighter of Fenwick Lane")) << opf;
+    EXPECT_TRUE(Contains(opf, "The Leafcraft Authors")) << opf;
+    std::size_t itemrefs = 0;
+    for (std::size_t at = opf.find("<itemref"); at != std::string::npos; at = opf.find("<itemref", at + 1))
+        ++itemrefs;
+    EXPECT_EQ(5u, itemrefs) << opf;
+
+    // Each source's text, and each picture byte for byte, is in an item of its own.
+    auto itemHolding = [&](const std::string& text) {
+        return std::count_if(files.begin(), files.end(), [&](const auto& file) {
+            return file.first != package->first && Contains(file.second, text);
+        });
+    };
+    for (const char* passage : {"A short story in three chapters", "There were eleven lamps on the lane",
+                                "One November night a gale came in from the sea", "They lit the lamps together",
+                                "dedicated to the public domain", "text-indent: 1.5em"})
+        EXPECT_GE(itemHolding(passage), 1) << passage;
+    for (const char* picture : {"pictures/lamp.png", "pictures/lane.png"}) {
+        std::string bytes = ReadFile(fs::path(LEAF_SAMPLE_BOOK_DIR) / picture);
+        EXPECT_TRUE(std::any_of(files.begin(), files.end(), [&](const auto& file) { return file.second == bytes; }))
+            << picture;
+    }
+}
+
+}  // namespace
+}  // namespace buildbooktest
