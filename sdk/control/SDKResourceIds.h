@@ -1,6 +1,6 @@
 #pragma once
 
-// Ids of the build control's string resources (resources/sdk/leafsdk.rc).
+// Ids of the build control's string resources (resources/sdk/leafsdk.lrc).
 
 #include "platform/base/Types.h"
 
