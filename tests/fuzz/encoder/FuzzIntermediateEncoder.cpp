@@ -1,0 +1,130 @@
+// Arbitrary bytes as an HTML item of a build, through the intermediate-source encoder
+// into a stream that checks what it is given: ends never outnumber the elements that
+// were started with content, an accepted document leaves no element open, and the
+// number of calls stays within a fixed multiple of the input's length (linear work).
+// The encoder runs with a host, both link maps and a style-sheet link to insert, as it
+// does for an HTML item of a build.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unistd.h>
+
+#include "platform/com/ComObject.h"
+#include "sdk/compiler/IntermediateEncoder.h"
+#include "tests/sdk/compiler/RecordingStreams.h"
+
+namespace {
+
+void Check(bool condition) {
+    if (!condition)
+        std::abort();
+}
+
+const std::string& ScratchFile() {
+    static const std::string path = [] {
+        char name[] = "/tmp/leaf-fuzz-encoder-XXXXXX";
+        const int fd = mkstemp(name);
+        Check(fd >= 0);
+        close(fd);
+        static std::string kept = name;
+        std::atexit([] { unlink(kept.c_str()); });
+        return std::string(name);
+    }();
+    return path;
+}
+
+class CheckingElement final : public leaf::ComObject<CheckingElement, IMarkupElement> {
+public:
+    HRESULT SetName(LPCOLESTR name, LONG length) override {
+        Check(name != nullptr && length > 0);
+        named = true;
+        return S_OK;
+    }
+    HRESULT AddAttribute(LPCOLESTR name, LONG nameLength, LPCOLESTR value, LONG valueLength) override {
+        Check(named && name != nullptr && nameLength >= 0 && valueLength >= 0);
+        Check(valueLength == 0 || value != nullptr);
+        ++attributes;
+        return S_OK;
+    }
+    bool named = false;
+    size_t attributes = 0;
+};
+
+class CheckingStream final : public leaf::ComObject<CheckingStream, IMarkupStream> {
+public:
+    HRESULT GetId(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetUrl(BSTR*) override { return E_NOTIMPL; }
+    HRESULT GetMediaType(BSTR*) override { return E_NOTIMPL; }
+    HRESULT CreateElement(IUnknown** element) override {
+        leaf::ComPtr<CheckingElement> created(new CheckingElement());
+        *element = static_cast<IMarkupElement*>(created.Detach());
+        ++calls;
+        return S_OK;
+    }
+    HRESULT StartElement(IMarkupElement* element, BOOL hasContent) override {
+        auto* checked = static_cast<CheckingElement*>(element);
+        Check(checked->named);
+        calls += 1 + checked->attributes;
+        ++elements;
+        if (hasContent)
+            ++depth;
+        return S_OK;
+    }
+    HRESULT WriteText(LPCOLESTR text, LONG count) override {
+        Check(text != nullptr && count == 1);
+        ++textUnits;
+        ++calls;
+        return S_OK;
+    }
+    HRESULT EndElement() override {
+        Check(depth > 0);
+        --depth;
+        ++calls;
+        return S_OK;
+    }
+    HRESULT WriteComment(LPCOLESTR, LONG) override { return E_NOTIMPL; }
+    HRESULT End() override { return S_OK; }
+
+    size_t depth = 0;
+    size_t elements = 0;
+    size_t textUnits = 0;
+    size_t calls = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FILE* file = std::fopen(ScratchFile().c_str(), "wb");
+    Check(file != nullptr);
+    Check(size == 0 || std::fwrite(data, 1, size, file) == size);
+    std::fclose(file);
+
+    const CIntermediateEncoder::WorkPathMap outside = {{"/art/logo.gif", "external/logo.gif"}};
+    const CIntermediateEncoder::WorkPathMap converted = {{"notes.txt", "notes.htm"}};
+    compilertest::RecordingHost host;
+    leaf::ComPtr<CheckingStream> stream(new CheckingStream());
+    LONG line = 0;
+    {
+        CIntermediateEncoder encoder(&host, &outside, &converted);
+        encoder.SetLinkAttributes(u"rel='stylesheet' href='fonts/embedded-fonts.css' type='text/css' /");
+        const BOOL encoded = encoder.EncodeFile(ScratchFile().c_str(), stream.Get(), &line);
+        // An accepted document closed every element it opened.
+        if (encoded)
+            Check(stream->depth == 0);
+    }
+    // Every character written came from the input, one unit at most per byte; every
+    // element needs at least three bytes of it (besides an inserted head and link).
+    Check(stream->textUnits <= size);
+    Check(stream->elements <= size / 3 + 2);
+    Check(line >= 0);
+    // Progress never reports more than the file holds.
+    LONGLONG progress = 0;
+    for (LONG units : host.steps) {
+        Check(units >= 0);
+        progress += units;
+    }
+    Check(progress <= static_cast<LONGLONG>(size));
+    return 0;
+}

@@ -1,0 +1,230 @@
+#include "tests/sdk/builds/BuildsTestSupport.h"
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <iostream>
+#include <regex>
+
+#include "platform/base/File.h"
+
+extern char** environ;
+
+namespace buildstest {
+
+namespace fs = std::filesystem;
+using leaf::Variant;
+
+std::map<std::string, std::string> UnpackEBook(const std::string& path) {
+    std::map<std::string, std::string> entries;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    if (archive == nullptr)
+        return entries;
+    const zip_int64_t count = zip_get_num_entries(archive, 0);
+    for (zip_int64_t index = 0; index < count; ++index) {
+        zip_stat_t stat;
+        if (zip_stat_index(archive, index, 0, &stat) != 0)
+            continue;
+        zip_file_t* file = zip_fopen_index(archive, index, 0);
+        if (file == nullptr)
+            continue;
+        std::string bytes(stat.size, '\0');
+        const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
+        zip_fclose(file);
+        if (read == static_cast<zip_int64_t>(stat.size))
+            entries[stat.name] = std::move(bytes);
+    }
+    zip_discard(archive);
+    return entries;
+}
+
+namespace {
+
+std::string Lower(std::string text) {
+    for (char& ch : text)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+}  // namespace
+
+std::string NestingFault(const std::string& markup) {
+    std::vector<std::string> open;
+    size_t at = 0;
+    while ((at = markup.find('<', at)) != std::string::npos) {
+        if (markup.compare(at, 4, "<!--") == 0) {
+            size_t end = markup.find("-->", at + 4);
+            if (end == std::string::npos)
+                return "a comment is not closed";
+            at = end + 3;
+            continue;
+        }
+        size_t end = markup.find('>', at);
+        if (end == std::string::npos)
+            return "a tag is not closed at " + std::to_string(at);
+        std::string tag = markup.substr(at + 1, end - at - 1);
+        at = end + 1;
+        if (!tag.empty() && tag[0] == '/') {
+            std::string name = tag.substr(1);
+            if (open.empty())
+                return "</" + name + "> closes nothing";
+            if (open.back() != name)
+                return "</" + name + "> closes <" + open.back() + ">";
+            open.pop_back();
+            continue;
+        }
+        if (!tag.empty() && tag.back() == '/')
+            continue;  // started without content
+        std::string name = tag.substr(0, tag.find(' '));
+        if (name.empty())
+            return "a tag without a name";
+        open.push_back(name);
+        // The text of style and script is raw: it runs to their end tag.
+        if (Lower(name) == "style" || Lower(name) == "script") {
+            size_t close = markup.find("</" + name + ">", at);
+            if (close == std::string::npos)
+                return "<" + name + "> is not closed";
+            at = close;
+        }
+    }
+    if (!open.empty())
+        return "<" + open.back() + "> is left open";
+    return "";
+}
+
+std::string CollapseSpace(const std::string& text) {
+    std::string collapsed;
+    for (char ch : text) {
+        if (std::isspace(static_cast<unsigned char>(ch))) {
+            if (!collapsed.empty() && collapsed.back() != ' ')
+                collapsed += ' ';
+        } else {
+            collapsed += ch;
+        }
+    }
+    if (!collapsed.empty() && collapsed.back() == ' ')
+        collapsed.pop_back();
+    return collapsed;
+}
+
+std::string TextOf(const std::string& markup) {
+    std::string text;
+    bool inTag = false;
+    for (char ch : markup) {
+        if (ch == '<')
+            inTag = true;
+        else if (ch == '>' && inTag)
+            inTag = false;
+        else if (!inTag)
+            text += ch;
+    }
+    static const std::pair<const char*, const char*> references[] = {
+        {"&lt;", "<"}, {"&gt;", ">"}, {"&quot;", "\""}, {"&#39;", "'"}, {"&nbsp;", " "},
+        {"&ldquo;", "\u201C"}, {"&rdquo;", "\u201D"}, {"&middot;", "\u00B7"}, {"&amp;", "&"}};
+    for (const auto& [reference, character] : references)
+        for (size_t at = text.find(reference); at != std::string::npos; at = text.find(reference, at + 1))
+            text.replace(at, std::string(reference).size(), character);
+    return CollapseSpace(text);
+}
+
+std::vector<ManifestEntry> ManifestOf(const std::string& package) {
+    std::vector<ManifestEntry> entries;
+    static const std::regex item("<item\\b([^>]*)>");
+    auto attribute = [](const std::string& attributes, const std::string& name) {
+        std::smatch match;
+        std::regex pattern("\\b" + name + "=\"([^\"]*)\"");
+        return std::regex_search(attributes, match, pattern) ? match[1].str() : std::string();
+    };
+    for (auto match = std::sregex_iterator(package.begin(), package.end(), item); match != std::sregex_iterator();
+         ++match) {
+        const std::string attributes = (*match)[1].str();
+        entries.push_back({attribute(attributes, "id"), attribute(attributes, "href"),
+                           attribute(attributes, "media-type")});
+    }
+    return entries;
+}
+
+std::vector<std::string> SpineOf(const std::string& package) {
+    std::vector<std::string> ids;
+    static const std::regex itemref("<itemref\\b[^>]*\\bidref=\"([^\"]*)\"");
+    for (auto match = std::sregex_iterator(package.begin(), package.end(), itemref);
+         match != std::sregex_iterator(); ++match)
+        ids.push_back((*match)[1].str());
+    return ids;
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(leaf::ReadFileBytes(path, bytes)) << path;
+    return bytes;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(folder, error))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool RegisterModuleAt(const std::string& path) {
+    std::string program = leaf::test::BinDir() + "/regsvr";
+    std::vector<std::string> arguments = {program, "-s", path};
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t child = 0;
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
+        return false;
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void EBookBuild::SetUp() {
+    profile.WriteProfileString("SDK", "TempFolder", (folder / "work").c_str());
+    profile.WriteProfileInt("SDK", "FriendlyTempFolder", 1);
+}
+
+void EBookBuild::StartControl(const std::string& controlModule) {
+    const std::string module =
+        fs::path(controlModule).is_absolute() ? controlModule : leaf::test::BinDir() + "/" + controlModule;
+    ASSERT_TRUE(RegisterModuleAt(module)) << module;
+    for (const char* filter : {"markupintake.so", "pictureintake.so", "plainintake.so"})
+        ASSERT_TRUE(sdktest::Regsvr(filter)) << filter;
+    control = sdktest::SdkControl::Create();
+    ASSERT_NE(nullptr, control.Get());
+    ASSERT_TRUE(control.Initialize());
+    sink = leaf::ComPtr<sdktest::EventSink>(new sdktest::EventSink());
+    control.Advise(sink.Get());
+}
+
+void EBookBuild::Prepare(const std::vector<std::string>& spine) {
+    for (const std::string& source : spine)
+        ASSERT_TRUE(control.AddSourceFile(source, LCF_SPINE)) << source << ": " << control.ErrorCode();
+    ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
+}
+
+bool EBookBuild::Build(const std::string& eBookPath) const {
+    fs::create_directories(fs::path(eBookPath).parent_path());
+    const bool built = control.CallBool(sdkdispid::BuildEBook, {Variant(eBookPath), Variant("")});
+    if (!built)
+        std::cerr << "build failed: " << control.ErrorCode() << " " << control.ErrorDetails() << "\n";
+    return built;
+}
+
+std::vector<std::string> EBookBuild::Messages() const {
+    std::vector<std::string> messages;
+    for (const std::string& event : sink->events)
+        if (event.rfind("message ", 0) == 0)
+            messages.push_back(event.substr(8));
+    return messages;
+}
+
+}  // namespace buildstest
