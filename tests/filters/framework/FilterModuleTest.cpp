@@ -3,8 +3,6 @@
 // object identity and lifetime, and the filter calls with a host.
 
 #include <dlfcn.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <cstring>
 #include <filesystem>
@@ -21,6 +19,7 @@
 #include "platform/registry/Registry.h"
 #include "tests/filters/framework/RegistryReading.h"
 #include "tests/filters/framework/testfilter/TestFilterIds.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -166,31 +165,14 @@ TEST_F(FilterModuleTest, RegisterServerWritesTheModuleEntries) {
     EXPECT_EQ(clsid, CLSID_TestFilter);
 }
 
-// Runs build/bin/regsvr with the arguments; its exit status, or -1 when it cannot run.
-int RunRegsvr(std::vector<std::string> arguments) {
-    std::string program = leaf::test::BinDir() + "/regsvr";
-    arguments.insert(arguments.begin(), program);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
 TEST_F(FilterModuleTest, RegistersThroughTheRegistrationTool) {
-    if (!std::filesystem::exists(leaf::test::BinDir() + "/regsvr"))
+    if (!std::filesystem::exists(leaf::test::RegsvrPath()))
         GTEST_SKIP() << "regsvr is not built";
-    ASSERT_EQ(RunRegsvr({"-s", intake.path}), 0);
+    ASSERT_EQ(leaf::test::RunProgram(leaf::test::RegsvrPath(), {"-s", intake.path}), 0);
     EXPECT_EQ(ReadString(HKEY_CLASSES_ROOT, "CLSID\\" + leaf::GuidToString(CLSID_TestFilter) + "\\InprocServer32"),
               intake.path);
     EXPECT_EQ(ReadString(HKEY_USERS, kExtensionsKey + "\\.tst"), "Leafcraft.TestFilter");
-    ASSERT_EQ(RunRegsvr({"-u", "-s", intake.path}), 0);
+    ASSERT_EQ(leaf::test::RunProgram(leaf::test::RegsvrPath(), {"-u", "-s", intake.path}), 0);
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\" + leaf::GuidToString(CLSID_TestFilter)));
     EXPECT_FALSE(KeyExists(HKEY_USERS, kExtensionsKey + "\\.tst"));
 }

@@ -3,9 +3,6 @@
 // surface, the filter found through its registration and its setting read from the
 // profile.
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -17,9 +14,8 @@
 #include "platform/com/DispatchDriver.h"
 #include "platform/registry/Profile.h"
 #include "sdk/LeafcraftSDK.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
-
-extern char** environ;
 
 namespace htmltest {
 namespace {
@@ -27,25 +23,11 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Registers a module of build/bin with regsvr, as an installer does.
-bool Register(const std::string& moduleName) {
-    std::vector<std::string> arguments = {leaf::test::BinDir() + "/regsvr", "-s", leaf::test::BinDir() + "/" + moduleName};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 class HtmlFilterBookTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(Register("leafsdk.so"));
-        ASSERT_TRUE(Register("markupintake.so"));
+        ASSERT_TRUE(leaf::test::RegisterModule("leafsdk.so"));
+        ASSERT_TRUE(leaf::test::RegisterModule("markupintake.so"));
         leaf::ComPtr<IDispatch> object;
         CLSID clsid;
         ASSERT_EQ(S_OK, CLSIDFromProgID(kLeafcraftSDKProgId, &clsid));

@@ -1,11 +1,8 @@
 #include "tests/filters/pages/FilterPagesTestSupport.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -14,7 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 
-#include "tests/support/TempFolder.h"
+#include "tests/support/ChildProcess.h"
 
 namespace pagetest {
 
@@ -43,25 +40,9 @@ private:
 
 }  // namespace
 
-bool RegisterModule(const std::string& moduleName) {
-    std::string program = leaf::test::BinDir() + "/regsvr";
-    std::vector<std::string> arguments = {program, "-s", leaf::test::BinDir() + "/" + moduleName};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child)
-        return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 void RegisterFilterModules() {
     for (const char* module : {"markupintake.so", "pictureintake.so", "plainintake.so"})
-        ASSERT_TRUE(RegisterModule(module)) << module;
+        ASSERT_TRUE(leaf::test::RegisterModule(module)) << module;
 }
 
 leaf::Profile FilterProfile() { return leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft"); }

@@ -14,9 +14,7 @@ class QDialog;
 
 namespace pagetest {
 
-// Runs build/bin/regsvr on a module of build/bin; true when it succeeded.
-bool RegisterModule(const std::string& moduleName);
-// Registers markupintake, pictureintake and plainintake.
+// Registers markupintake, pictureintake and plainintake with regsvr.
 void RegisterFilterModules();
 
 // The user's profile of the filters: HKCU "Software\Tallbrook Systems, Inc.\Leafcraft".

@@ -57,7 +57,7 @@ public:
 // Registers build/bin/<module> and creates its filter object by CLSID.
 inline leaf::ComPtr<IInputFilter> CreateFilter(const std::string& module, REFCLSID clsid) {
     leaf::ComPtr<IInputFilter> filter;
-    EXPECT_TRUE(sdktest::Regsvr(module)) << module;
+    EXPECT_TRUE(leaf::test::RegisterModule(module)) << module;
     EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IInputFilter, filter.ReceiveVoid()));
     return filter;
 }

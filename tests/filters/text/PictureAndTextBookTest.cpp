@@ -22,8 +22,8 @@ class PictureAndTextBook : public sdktest::SdkControlTest {
 protected:
     void SetUp() override {
         sdktest::SdkControlTest::SetUp();
-        ASSERT_TRUE(sdktest::Regsvr("pictureintake.so"));
-        ASSERT_TRUE(sdktest::Regsvr("plainintake.so"));
+        ASSERT_TRUE(leaf::test::RegisterModule("pictureintake.so"));
+        ASSERT_TRUE(leaf::test::RegisterModule("plainintake.so"));
         ASSERT_TRUE(control.Initialize());
     }
 };
@@ -71,7 +71,7 @@ TEST(PictureAndTextBuild, BuildsTheBookWithItsChapterTour) {
     // The page filter of the control's tests reads the table of contents; the image and
     // text filters, registered after it, take their own extensions back.
     for (const char* module : {"leafsdk.so", "sdktestpages.so", "pictureintake.so", "plainintake.so"})
-        ASSERT_TRUE(sdktest::Regsvr(module)) << module;
+        ASSERT_TRUE(leaf::test::RegisterModule(module)) << module;
     leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft").WriteProfileString("SDK", "TempFolder", (folder / "work").c_str());
     leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft").WriteProfileInt("SDK", "FriendlyTempFolder", 1);
     sdktest::SdkControl control = sdktest::SdkControl::Create();

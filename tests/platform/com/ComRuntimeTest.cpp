@@ -68,8 +68,8 @@ TEST_F(ComRuntimeTest, CreatesByProgIdAndAsksForInterfaces) {
 }
 
 TEST_F(ComRuntimeTest, UnregisteringRemovesEverything) {
-    leaf::test::ProcessResult result = RunRegsvr({"-u", leaf::test::TestObjectModulePath()});
-    ASSERT_EQ(result.exitCode, 0) << result.output;
+    leaf::test::ChildResult result = RunRegsvr({"-u", leaf::test::TestObjectModulePath()});
+    ASSERT_EQ(result.exitStatus, 0) << result.out;
     leaf::ComPtr<IUnknown> object;
     EXPECT_EQ(Create(CLSID_TestObject, object), REGDB_E_CLASSNOTREG);
     CLSID clsid{};
@@ -139,17 +139,17 @@ TEST(ComRuntimeInit, InitialisationCounts) {
 }
 
 TEST(Regsvr, ReportsWhatFailed) {
-    leaf::test::ProcessResult missing = RunRegsvr({"/nonexistent/module.so"});
-    EXPECT_NE(missing.exitCode, 0);
-    EXPECT_NE(missing.output.find("no such file"), std::string::npos) << missing.output;
+    leaf::test::ChildResult missing = RunRegsvr({"/nonexistent/module.so"});
+    EXPECT_NE(missing.exitStatus, 0);
+    EXPECT_NE(missing.out.find("no such file"), std::string::npos) << missing.out;
 
-    leaf::test::ProcessResult noEntry = RunRegsvr({leaf::test::NoEntryModulePath()});
-    EXPECT_NE(noEntry.exitCode, 0);
-    EXPECT_NE(noEntry.output.find("DllRegisterServer"), std::string::npos) << noEntry.output;
+    leaf::test::ChildResult noEntry = RunRegsvr({leaf::test::NoEntryModulePath()});
+    EXPECT_NE(noEntry.exitStatus, 0);
+    EXPECT_NE(noEntry.out.find("DllRegisterServer"), std::string::npos) << noEntry.out;
 
-    leaf::test::ProcessResult usage = RunRegsvr({});
-    EXPECT_NE(usage.exitCode, 0);
-    EXPECT_NE(usage.output.find("usage"), std::string::npos);
+    leaf::test::ChildResult usage = RunRegsvr({});
+    EXPECT_NE(usage.exitStatus, 0);
+    EXPECT_NE(usage.out.find("usage"), std::string::npos);
 }
 
 }  // namespace

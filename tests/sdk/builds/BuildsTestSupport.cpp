@@ -1,7 +1,5 @@
 #include "tests/sdk/builds/BuildsTestSupport.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
 #include <zip.h>
 
 #include <algorithm>
@@ -11,8 +9,6 @@
 #include <regex>
 
 #include "platform/base/File.h"
-
-extern char** environ;
 
 namespace buildstest {
 
@@ -173,20 +169,6 @@ std::vector<std::string> FilesIn(const std::string& folder) {
     return names;
 }
 
-bool RegisterModuleAt(const std::string& path) {
-    std::string program = leaf::test::BinDir() + "/regsvr";
-    std::vector<std::string> arguments = {program, "-s", path};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 void EBookBuild::SetUp() {
     profile.WriteProfileString("SDK", "TempFolder", (folder / "work").c_str());
     profile.WriteProfileInt("SDK", "FriendlyTempFolder", 1);
@@ -195,9 +177,9 @@ void EBookBuild::SetUp() {
 void EBookBuild::StartControl(const std::string& controlModule) {
     const std::string module =
         fs::path(controlModule).is_absolute() ? controlModule : leaf::test::BinDir() + "/" + controlModule;
-    ASSERT_TRUE(RegisterModuleAt(module)) << module;
+    ASSERT_TRUE(leaf::test::RegisterModule(module)) << module;
     for (const char* filter : {"markupintake.so", "pictureintake.so", "plainintake.so"})
-        ASSERT_TRUE(sdktest::Regsvr(filter)) << filter;
+        ASSERT_TRUE(leaf::test::RegisterModule(filter)) << filter;
     control = sdktest::SdkControl::Create();
     ASSERT_NE(nullptr, control.Get());
     ASSERT_TRUE(control.Initialize());

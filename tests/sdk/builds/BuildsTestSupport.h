@@ -64,7 +64,4 @@ protected:
     leaf::ComPtr<sdktest::EventSink> sink;
 };
 
-// Registers a module at any path with the build's regsvr; true when it succeeded.
-bool RegisterModuleAt(const std::string& path);
-
 }  // namespace buildstest

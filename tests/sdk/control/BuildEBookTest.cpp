@@ -55,7 +55,7 @@ class SdkBuild : public SdkControlTest {
 protected:
     void SetUp() override {
         SdkControlTest::SetUp();
-        ASSERT_TRUE(Regsvr("sdktestpages.so"));
+        ASSERT_TRUE(leaf::test::RegisterModule("sdktestpages.so"));
         ASSERT_TRUE(control.Initialize());
         sink = leaf::ComPtr<EventSink>(new EventSink());
         control.Advise(sink.Get());

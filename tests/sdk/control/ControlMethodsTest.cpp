@@ -21,19 +21,19 @@ using leaf::Variant;
 constexpr const char* kExtensionsKey = ".Default\\Software\\Tallbrook Systems, Inc.\\Leafcraft\\Filters";
 
 TEST(SdkInitialize, FailsWithoutFiltersAndSucceedsOnceTheyAreInstalled) {
-    ASSERT_TRUE(Regsvr("leafsdk.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("leafsdk.so"));
     SdkControl control = SdkControl::Create();
     EXPECT_FALSE(control.Initialize());
     EXPECT_EQ(LCERR_NO_FILTERS, control.ErrorCode());
 
-    ASSERT_TRUE(Regsvr("sdktestintake.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("sdktestintake.so"));
     EXPECT_TRUE(control.Initialize());
     EXPECT_EQ(LCERR_NONE, control.ErrorCode());
 }
 
 TEST(SdkInitialize, SecondInitializeAfterFailedFirstReleasesWhatTheFirstLoaded) {
-    ASSERT_TRUE(Regsvr("leafsdk.so"));
-    ASSERT_TRUE(Regsvr("sdktestintake.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("leafsdk.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("sdktestintake.so"));
     // The filters load, but no extension maps to them.
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKey(HKEY_USERS, (std::string(kExtensionsKey) + "\\.src").c_str()));
     ASSERT_EQ(ERROR_SUCCESS, RegDeleteKey(HKEY_USERS, (std::string(kExtensionsKey) + "\\.page").c_str()));

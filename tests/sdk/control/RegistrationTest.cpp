@@ -17,7 +17,7 @@ bool ClassKeyExists() {
 }
 
 TEST(SdkRegistration, RegisterThenUnregisterLeavesNothingBehind) {
-    ASSERT_TRUE(Regsvr("leafsdk.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("leafsdk.so"));
     CLSID clsid;
     ASSERT_EQ(S_OK, CLSIDFromProgID(kLeafcraftSDKProgId, &clsid));
     EXPECT_EQ(CLSID_LeafcraftSDK, clsid);
@@ -28,7 +28,7 @@ TEST(SdkRegistration, RegisterThenUnregisterLeavesNothingBehind) {
     leaf::ComPtr<ITypeLib> library;
     ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_LeafcraftTypeLib, 1, 0, 0, library.Receive()));
 
-    ASSERT_TRUE(Regsvr("leafsdk.so", /*unregister=*/true));
+    ASSERT_TRUE(leaf::test::RegisterModule("leafsdk.so", /*unregister=*/true));
     EXPECT_NE(S_OK, CLSIDFromProgID(kLeafcraftSDKProgId, &clsid));
     EXPECT_FALSE(ClassKeyExists());
     leaf::ComPtr<ITypeLib> gone;

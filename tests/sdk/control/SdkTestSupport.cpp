@@ -1,12 +1,7 @@
 #include "tests/sdk/control/SdkTestSupport.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include "platform/base/Types.h"
 #include "platform/com/ComRuntime.h"
-
-extern char** environ;
 
 namespace sdktest {
 
@@ -18,26 +13,6 @@ std::string Text(const VARIANT& value) {
 }
 
 }  // namespace
-
-bool Regsvr(const std::string& moduleName, bool unregister) {
-    std::string program = leaf::test::BinDir() + "/regsvr";
-    std::string module = leaf::test::BinDir() + "/" + moduleName;
-    std::vector<std::string> arguments = {program, "-s"};
-    if (unregister)
-        arguments.push_back("-u");
-    arguments.push_back(module);
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    if (waitpid(child, &status, 0) != child)
-        return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 HRESULT EventSink::GetTypeInfoCount(UINT* count) {
     *count = 0;
@@ -121,8 +96,8 @@ std::vector<std::string> SdkControl::Collection(DISPID dispid) const {
 }
 
 void SdkControlTest::SetUp() {
-    ASSERT_TRUE(Regsvr("leafsdk.so"));
-    ASSERT_TRUE(Regsvr("sdktestintake.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("leafsdk.so"));
+    ASSERT_TRUE(leaf::test::RegisterModule("sdktestintake.so"));
     control = SdkControl::Create();
     ASSERT_NE(nullptr, control.Get());
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-// What the control's tests share: registering modules as an installer would (regsvr in
-// a child process), creating the control by ProgID through the registry, calling it
-// through IDispatch::Invoke, an event sink that records every event, and the message
-// pump that this test program exports to the control.
+// What the control's tests share: registering modules as an installer would
+// (leaf::test::RegisterModule: regsvr in a child process), creating the control by ProgID
+// through the registry, calling it through IDispatch::Invoke, an event sink that records
+// every event, and the message pump that this test program exports to the control.
 
 #include <functional>
 #include <string>
@@ -16,12 +16,10 @@
 #include "platform/com/DispatchDriver.h"
 #include "platform/com/Variant.h"
 #include "sdk/LeafcraftSDK.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
 
 namespace sdktest {
-
-// Runs build/bin/regsvr on a module of build/bin; true when it succeeded.
-bool Regsvr(const std::string& moduleName, bool unregister = false);
 
 // The pump this program exports as LeafPumpWaitingMessages (TestPump.cpp; a suite
 // without it runs with no application object): it counts its runs and runs the

@@ -11,13 +11,16 @@
 #include <regex>
 #include <sstream>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/TempFolder.h"
-#include "tests/tools/build-book/ChildProcess.h"
 
 namespace buildbooktest {
 namespace {
 
 namespace fs = std::filesystem;
+using leaf::test::ChildResult;
+using leaf::test::RegisterModule;
+using leaf::test::RunChild;
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
@@ -39,23 +42,16 @@ protected:
         return result;
     }
 
-    // Registers a module of build/bin in this test's registry with regsvr, as an
-    // installer would.
-    static bool Register(const std::string& moduleName) {
-        return RunChild(leaf::test::BinDir() + "/regsvr", {"-s", leaf::test::BinDir() + "/" + moduleName})
-                   .exitStatus == 0;
-    }
-
     // The control, every filter this tree has built, and the control's test filter
     // (".src" sources that do what their lines say).
     void RegisterControlAndFilters() const {
-        ASSERT_TRUE(Register("leafsdk.so"));
+        ASSERT_TRUE(RegisterModule("leafsdk.so"));
         for (const char* filter : {"markupintake.so", "pictureintake.so", "plainintake.so", "FontEmbedder.so"}) {
             if (HasModule(filter)) {
-                EXPECT_TRUE(Register(filter)) << filter;
+                EXPECT_TRUE(RegisterModule(filter)) << filter;
             }
         }
-        ASSERT_TRUE(Register("sdktestintake.so"));
+        ASSERT_TRUE(RegisterModule("sdktestintake.so"));
     }
 
     // The code of the "error N:" line on standard error; -1 when there is none.
@@ -92,7 +88,7 @@ TEST_F(BuildBook, WithoutARegisteredControlExitsWithThree) {
 }
 
 TEST_F(BuildBook, AControlWithoutFiltersFailsToInitialiseWithItsCode) {
-    ASSERT_TRUE(Register("leafsdk.so"));
+    ASSERT_TRUE(RegisterModule("leafsdk.so"));
     std::string page = folder.WriteFile("book/a.html", "<p>x</p>");
     ChildResult result = Run({folder / "out.lit", page});
     EXPECT_EQ(21, result.exitStatus);  // no filters
