@@ -160,7 +160,7 @@ bool IsFontSizeToken(std::string_view token) {
 
 // The font shorthand: [style] [variant] [weight] size[/line-height] family-list. Values
 // it leaves out are reset to normal. A system-font value (no size) declares nothing.
-void ApplyFontShorthand(std::string_view value, FontSpec& spec) {
+void ApplyFontShorthand(std::string_view value, FontSpec& fontSpec) {
     std::optional<LONG> weight;
     bool italic = false;
     size_t pos = 0;
@@ -186,9 +186,9 @@ void ApplyFontShorthand(std::string_view value, FontSpec& spec) {
                 while (pos < value.size() && !IsSpace(value[pos]))
                     ++pos;
             }
-            spec.families = ParseFontFamilyList(value.substr(pos));
-            spec.weight = weight.value_or(kWeightNormal);
-            spec.italic = italic;
+            fontSpec.families = ParseFontFamilyList(value.substr(pos));
+            fontSpec.weight = weight.value_or(kWeightNormal);
+            fontSpec.italic = italic;
             return;
         }
         if (token == "italic" || token == "oblique")
@@ -295,20 +295,20 @@ LONG ParseFontWeight(std::string_view value) {
 }
 
 FontSpec FontSpecFromDeclarations(const std::vector<CssDeclaration>& declarations) {
-    FontSpec spec;
+    FontSpec fontSpec;
     for (const CssDeclaration& declaration : declarations) {
         if (declaration.name == "font-family") {
-            spec.families = ParseFontFamilyList(declaration.value);
+            fontSpec.families = ParseFontFamilyList(declaration.value);
         } else if (declaration.name == "font-weight") {
-            spec.weight = ParseFontWeight(declaration.value);
+            fontSpec.weight = ParseFontWeight(declaration.value);
         } else if (declaration.name == "font-style") {
             std::string style = ToLowerAscii(declaration.value);
-            spec.italic = style.starts_with("italic") || style.starts_with("oblique");
+            fontSpec.italic = style.starts_with("italic") || style.starts_with("oblique");
         } else if (declaration.name == "font") {
-            ApplyFontShorthand(declaration.value, spec);
+            ApplyFontShorthand(declaration.value, fontSpec);
         }
     }
-    return spec;
+    return fontSpec;
 }
 
 }  // namespace fontembed

@@ -340,18 +340,18 @@ void CFontUsageScanner::ScanPage(const std::string& path, std::string_view text)
     }
     std::vector<std::pair<CssRule, FontSpec>> fontRules;
     for (CssRule& rule : rules) {
-        FontSpec spec = FontSpecFromDeclarations(rule.declarations);
-        if (!rule.fontFace && (spec.families || spec.weight || spec.italic))
-            fontRules.emplace_back(std::move(rule), std::move(spec));
+        FontSpec fontSpec = FontSpecFromDeclarations(rule.declarations);
+        if (!rule.fontFace && (fontSpec.families || fontSpec.weight || fontSpec.italic))
+            fontRules.emplace_back(std::move(rule), std::move(fontSpec));
     }
 
-    auto apply = [](const FontSpec& spec, FontState& state) {
-        if (spec.families)
-            state.families = *spec.families;
-        if (spec.weight)
-            state.weight = *spec.weight;
-        if (spec.italic)
-            state.italic = *spec.italic;
+    auto apply = [](const FontSpec& fontSpec, FontState& state) {
+        if (fontSpec.families)
+            state.families = *fontSpec.families;
+        if (fontSpec.weight)
+            state.weight = *fontSpec.weight;
+        if (fontSpec.italic)
+            state.italic = *fontSpec.italic;
     };
 
     std::vector<std::pair<std::string, FontState>> open;
@@ -380,10 +380,10 @@ void CFontUsageScanner::ScanPage(const std::string& path, std::string_view text)
                 return found == token.attributes.end() ? std::string() : found->second;
             };
             ElementFacts facts{tag, SplitClasses(attribute("class")), attribute("id")};
-            for (const auto& [rule, spec] : fontRules) {
+            for (const auto& [rule, fontSpec] : fontRules) {
                 for (const std::string& selector : rule.selectors) {
                     if (SelectorMatches(selector, facts)) {
-                        apply(spec, state);
+                        apply(fontSpec, state);
                         break;
                     }
                 }
@@ -410,13 +410,13 @@ void CFontUsageScanner::ScanPage(const std::string& path, std::string_view text)
 
 void CFontUsageScanner::RecordRules(const std::vector<CssRule>& rules) {
     for (const CssRule& rule : rules) {
-        FontSpec spec = FontSpecFromDeclarations(rule.declarations);
-        if (!spec.families || spec.families->empty())
+        FontSpec fontSpec = FontSpecFromDeclarations(rule.declarations);
+        if (!fontSpec.families || fontSpec.families->empty())
             continue;
-        LONG weight = spec.weight.value_or(kWeightNormal);
-        bool italic = spec.italic.value_or(false);
+        LONG weight = fontSpec.weight.value_or(kWeightNormal);
+        bool italic = fontSpec.italic.value_or(false);
         if (!rule.fontFace) {
-            for (const std::string& family : *spec.families)
+            for (const std::string& family : *fontSpec.families)
                 UsageFor(family, weight, italic);
             continue;
         }
@@ -435,8 +435,8 @@ void CFontUsageScanner::RecordRules(const std::vector<CssRule>& rules) {
             url = std::string(inner);
         }
         if (!url.empty())
-            m_external[ToLowerAscii(spec.families->front())] = url;
-        UsageFor(spec.families->front(), weight, italic);
+            m_external[ToLowerAscii(fontSpec.families->front())] = url;
+        UsageFor(fontSpec.families->front(), weight, italic);
     }
 }
 

@@ -47,10 +47,10 @@ void PrintTo(const SpecCase& value, std::ostream* out) { *out << CaseName(value.
 class FontSpecTest : public testing::TestWithParam<SpecCase> {};
 
 TEST_P(FontSpecTest, ReadsFontProperties) {
-    FontSpec spec = FontSpecFromDeclarations(ParseCssDeclarations(GetParam().declarations));
-    EXPECT_EQ(spec.families, GetParam().families);
-    EXPECT_EQ(spec.weight, GetParam().weight);
-    EXPECT_EQ(spec.italic, GetParam().italic);
+    FontSpec fontSpec = FontSpecFromDeclarations(ParseCssDeclarations(GetParam().declarations));
+    EXPECT_EQ(fontSpec.families, GetParam().families);
+    EXPECT_EQ(fontSpec.weight, GetParam().weight);
+    EXPECT_EQ(fontSpec.italic, GetParam().italic);
 }
 
 INSTANTIATE_TEST_SUITE_P(
