@@ -1,15 +1,26 @@
-// Benchmark of the build control's PrepareEBook and of BuildEBook up to the compiler
-// step, on a book folder as make-book writes it (chapterNNNN.html, toc.html, style.css,
-// images/, afterword.txt), driven through the automation surface as a client drives it.
+// Benchmark of the build control on a book folder as make-book writes it
+// (chapterNNNN.html, toc.html, style.css, images/, afterword.txt), driven through the
+// automation surface as a client drives it: PrepareEBook, BuildEBook up to the compiler
+// step, and the whole build (the e-book written by LITGen.so).
 //
-//   bench-build BOOK_DIR
+//   bench-build [--peers] BOOK_DIR
 //
-// Runs in a registry and work folder of its own (both temporary). Registers leafsdk.so
-// and the input filters found beside this program: sdktestpages.so (a simple page
-// filter) first, then markupintake.so, plainintake.so and pictureintake.so where they
-// exist, so the product's filters win. Prints seconds and peak memory (maximum resident
-// set size of the process so far) after each of the two steps.
+// Each measurement runs in a child process of its own (this program again, with
+// --measure MODE), so that its peak memory (the child's maximum resident set size) and
+// its processor time are its own:
+//   baseline  the control created and the book added, nothing prepared;
+//   prepare   PrepareEBook;
+//   compiler  PrepareEBook, then BuildEBook until the compiler step starts;
+//   whole     PrepareEBook, then the whole BuildEBook.
+// With --peers the same book (entry page toc.html) is also converted to EPUB by
+// ebook-convert and by pandoc, when they are on the PATH, and the ratios are printed.
+//
+// A child runs in a registry and work folder of its own (both temporary). It registers
+// leafsdk.so and the input filters found beside this program: sdktestpages.so (a simple
+// page filter) first, then markupintake.so, plainintake.so and pictureintake.so where
+// they exist, so the product's filters win.
 
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -52,14 +63,78 @@ bool Regsvr(const fs::path& module) {
     return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-double PeakMegabytes() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+// A program run to its end in a child process: its exit status, wall-clock seconds,
+// processor seconds (user and system) and peak memory.
+struct ChildRun {
+    bool started = false;
+    int exitCode = -1;
+    double seconds = 0;
+    double cpuSeconds = 0;
+    double peakMegabytes = 0;
+    std::string output;  // what it wrote to its standard output
+};
+
+ChildRun RunChild(const std::vector<std::string>& arguments, bool quiet) {
+    ChildRun run;
+    char outputTemplate[] = "/tmp/bench-build-out-XXXXXX";
+    int output = mkstemp(outputTemplate);
+    if (output < 0)
+        return run;
+    unlink(outputTemplate);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, output, STDOUT_FILENO);
+    if (quiet)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    std::vector<std::string> copies = arguments;
+    std::vector<char*> argv;
+    for (std::string& argument : copies)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    auto start = Clock::now();
+    pid_t child = 0;
+    run.started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    if (run.started) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(child, &status, 0, &usage) == child) {
+            run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
+            run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            run.cpuSeconds = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+            run.peakMegabytes = static_cast<double>(usage.ru_maxrss) / 1024.0;
+        }
+    }
+    lseek(output, 0, SEEK_SET);
+    char buffer[4096];
+    for (ssize_t n = read(output, buffer, sizeof buffer); n > 0; n = read(output, buffer, sizeof buffer))
+        run.output.append(buffer, static_cast<size_t>(n));
+    close(output);
+    return run;
 }
 
-// Marks when the compiler step starts (the first progress event of step 3) and stops
-// the build there.
+// The first directory of the PATH that holds an executable `name`; empty when none does.
+std::string FindOnPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path != nullptr ? path : "";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        size_t end = folders.find(':', start);
+        if (end == std::string::npos)
+            end = folders.size();
+        fs::path candidate = fs::path(folders.substr(start, end - start)) / name;
+        if (end > start && access(candidate.c_str(), X_OK) == 0)
+            return candidate.string();
+        start = end + 1;
+    }
+    return std::string();
+}
+
+enum class Mode { Baseline, Prepare, Compiler, Whole };
+
+// Marks when the compiler step starts (the first progress event of step 3) and, when
+// asked to, stops the build there.
 class StepWatcher final : public leaf::ComObject<StepWatcher, IDispatch> {
 public:
     HRESULT GetTypeInfoCount(UINT* count) override {
@@ -75,12 +150,14 @@ public:
             params->rgvarg[1].lVal == 3 && !compilerReached) {
             compilerReached = true;
             compilerStart = Clock::now();
-            leaf::DispatchDriver(control).TryInvoke(sdkdispid::AbortBuild, DISPATCH_METHOD, {});
+            if (stopAtCompiler)
+                leaf::DispatchDriver(control).TryInvoke(sdkdispid::AbortBuild, DISPATCH_METHOD, {});
         }
         return S_OK;
     }
 
     IDispatch* control = nullptr;
+    bool stopAtCompiler = false;
     bool compilerReached = false;
     Clock::time_point compilerStart;
     long events = 0;
@@ -95,116 +172,239 @@ LONG ErrorCode(IDispatch* control) {
     return leaf::DispatchDriver(control).TryInvoke(sdkdispid::GetErrorCode, DISPATCH_METHOD, {}).value.lVal;
 }
 
-}  // namespace
+// The reading order of a make-book folder: the contents page, the chapters, the afterword.
+std::vector<fs::path> BookSpine(const fs::path& book) {
+    std::vector<fs::path> chapters;
+    for (const auto& entry : fs::directory_iterator(book))
+        if (entry.path().filename().string().rfind("chapter", 0) == 0)
+            chapters.push_back(entry.path());
+    std::sort(chapters.begin(), chapters.end());
+    std::vector<fs::path> spine = {book / "toc.html"};
+    spine.insert(spine.end(), chapters.begin(), chapters.end());
+    spine.push_back(book / "afterword.txt");
+    return spine;
+}
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: bench-build BOOK_DIR\n");
-        return 2;
-    }
-    const fs::path book = fs::absolute(argv[1]);
-    char scratchTemplate[] = "/tmp/bench-build-XXXXXX";
-    if (!mkdtemp(scratchTemplate)) {
-        std::perror("mkdtemp");
-        return 1;
-    }
-    const fs::path scratch = scratchTemplate;
+// One measurement, in this (child) process. Prints one line to the standard output:
+//   "result OK PREPARE_SECONDS BUILD_SECONDS EVENTS EBOOK_BYTES FILTERS..."
+// and returns 0 when every step it ran succeeded.
+int Measure(Mode mode, const fs::path& book, const fs::path& scratch) {
     setenv("LEAF_REGISTRY", (scratch / "registry").c_str(), 1);
     fs::create_directories(scratch / "registry");
 
-    int status = 1;
-    {
-        std::vector<std::string> filters;
-        for (const char* name : {"leafsdk.so", "sdktestpages.so", "markupintake.so", "plainintake.so", "pictureintake.so"}) {
-            fs::path module = ProgramFolder() / name;
-            if (!fs::exists(module))
-                continue;
-            if (!Regsvr(module)) {
-                std::fprintf(stderr, "cannot register %s\n", name);
-                return 1;
-            }
-            filters.emplace_back(name);
-        }
-        leaf::Profile profile("Tallbrook Systems, Inc.", "Leafcraft");
-        profile.WriteProfileString("SDK", "TempFolder", (scratch / "work").c_str());
-        fs::create_directories(scratch / "work");
-        fs::create_directories(scratch / "out");
-
-        CLSID clsid;
-        leaf::ComPtr<IDispatch> control;
-        if (FAILED(CLSIDFromProgID(kLeafcraftSDKProgId, &clsid)) ||
-            FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.ReceiveVoid()))) {
-            std::fprintf(stderr, "cannot create the control\n");
+    std::string filters;
+    for (const char* name : {"leafsdk.so", "sdktestpages.so", "markupintake.so", "plainintake.so", "pictureintake.so"}) {
+        fs::path module = ProgramFolder() / name;
+        if (!fs::exists(module))
+            continue;
+        if (!Regsvr(module)) {
+            std::fprintf(stderr, "cannot register %s\n", name);
             return 1;
         }
-        leaf::ComPtr<StepWatcher> watcher(new StepWatcher());
-        watcher->control = control.Get();
-        leaf::ComPtr<IConnectionPointContainer> container;
-        leaf::ComPtr<IConnectionPoint> point;
-        DWORD cookie = 0;
-        control->QueryInterface(IID_IConnectionPointContainer, container.ReceiveVoid());
-        container->FindConnectionPoint(DIID__DLeafcraftSDKEvents, point.Receive());
-        point->Advise(static_cast<IDispatch*>(watcher.Get()), &cookie);
+        filters += std::string(" ") + name;
+    }
+    leaf::Profile profile("Tallbrook Systems, Inc.", "Leafcraft");
+    profile.WriteProfileString("SDK", "TempFolder", (scratch / "work").c_str());
+    fs::create_directories(scratch / "work");
+    fs::create_directories(scratch / "out");
 
-        if (!CallBool(control.Get(), sdkdispid::Initialize)) {
-            std::fprintf(stderr, "Initialize failed: %d\n", static_cast<int>(ErrorCode(control.Get())));
+    CLSID clsid;
+    leaf::ComPtr<IDispatch> control;
+    if (FAILED(CLSIDFromProgID(kLeafcraftSDKProgId, &clsid)) ||
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.ReceiveVoid()))) {
+        std::fprintf(stderr, "cannot create the control\n");
+        return 1;
+    }
+    leaf::ComPtr<StepWatcher> watcher(new StepWatcher());
+    watcher->control = control.Get();
+    watcher->stopAtCompiler = mode == Mode::Compiler;
+    leaf::ComPtr<IConnectionPointContainer> container;
+    leaf::ComPtr<IConnectionPoint> point;
+    DWORD cookie = 0;
+    control->QueryInterface(IID_IConnectionPointContainer, container.ReceiveVoid());
+    container->FindConnectionPoint(DIID__DLeafcraftSDKEvents, point.Receive());
+    point->Advise(static_cast<IDispatch*>(watcher.Get()), &cookie);
+
+    if (!CallBool(control.Get(), sdkdispid::Initialize)) {
+        std::fprintf(stderr, "Initialize failed: %d\n", static_cast<int>(ErrorCode(control.Get())));
+        return 1;
+    }
+    for (const fs::path& page : BookSpine(book))
+        if (!CallBool(control.Get(), sdkdispid::AddSourceFile, {leaf::Variant(page.string()), leaf::Variant(LONG(LCF_SPINE))})) {
+            std::fprintf(stderr, "AddSourceFile %s failed: %d\n", page.c_str(), static_cast<int>(ErrorCode(control.Get())));
             return 1;
         }
+    CallBool(control.Get(), sdkdispid::AddGuideItem,
+             {leaf::Variant("Contents"), leaf::Variant("toc"), leaf::Variant((book / "toc.html").string())});
 
-        std::vector<fs::path> chapters;
-        for (const auto& entry : fs::directory_iterator(book))
-            if (entry.path().filename().string().rfind("chapter", 0) == 0)
-                chapters.push_back(entry.path());
-        std::sort(chapters.begin(), chapters.end());
-        std::vector<fs::path> spine = {book / "toc.html"};
-        spine.insert(spine.end(), chapters.begin(), chapters.end());
-        spine.push_back(book / "afterword.txt");
-        for (const fs::path& page : spine)
-            if (!CallBool(control.Get(), sdkdispid::AddSourceFile, {leaf::Variant(page.string()), leaf::Variant(LONG(LCF_SPINE))})) {
-                std::fprintf(stderr, "AddSourceFile %s failed: %d\n", page.c_str(), static_cast<int>(ErrorCode(control.Get())));
-                return 1;
-            }
-        CallBool(control.Get(), sdkdispid::AddGuideItem,
-                 {leaf::Variant("Contents"), leaf::Variant("toc"), leaf::Variant((book / "toc.html").string())});
-
+    bool ok = true;
+    double prepareSeconds = 0;
+    double buildSeconds = 0;
+    uintmax_t eBookBytes = 0;
+    if (mode != Mode::Baseline) {
         auto start = Clock::now();
-        bool prepared = CallBool(control.Get(), sdkdispid::PrepareEBook);
-        double prepareSeconds = std::chrono::duration<double>(Clock::now() - start).count();
-        double preparePeak = PeakMegabytes();
-        LONG prepareCode = ErrorCode(control.Get());
-
-        start = Clock::now();
+        ok = CallBool(control.Get(), sdkdispid::PrepareEBook);
+        prepareSeconds = std::chrono::duration<double>(Clock::now() - start).count();
+        if (!ok)
+            std::fprintf(stderr, "PrepareEBook failed: %d\n", static_cast<int>(ErrorCode(control.Get())));
+    }
+    if (ok && (mode == Mode::Compiler || mode == Mode::Whole)) {
+        const fs::path eBook = scratch / "out/book.lit";
+        auto start = Clock::now();
         bool built = CallBool(control.Get(), sdkdispid::BuildEBook,
-                              {leaf::Variant((scratch / "out/book.lit").string()), leaf::Variant("")});
-        auto end = watcher->compilerReached ? watcher->compilerStart : Clock::now();
-        double buildSeconds = std::chrono::duration<double>(end - start).count();
-        double buildPeak = PeakMegabytes();
-        LONG buildCode = ErrorCode(control.Get());
+                              {leaf::Variant(eBook.string()), leaf::Variant("")});
+        auto end = mode == Mode::Compiler && watcher->compilerReached ? watcher->compilerStart : Clock::now();
+        buildSeconds = std::chrono::duration<double>(end - start).count();
+        std::error_code error;
+        if (mode == Mode::Compiler) {
+            ok = watcher->compilerReached;
+        } else {
+            eBookBytes = fs::file_size(eBook, error);
+            ok = built && !error;
+        }
+        if (!ok)
+            std::fprintf(stderr, "BuildEBook failed: %d\n", static_cast<int>(ErrorCode(control.Get())));
+    }
+    std::printf("result %s %.3f %.3f %ld %ju%s\n", ok ? "OK" : "FAILED", prepareSeconds, buildSeconds,
+                watcher->events, eBookBytes, filters.c_str());
+    point->Unadvise(cookie);
+    control = nullptr;  // deletes the queued work folder
+    return ok ? 0 : 1;
+}
 
-        size_t workFiles = 0;
-        uintmax_t workBytes = 0;
-        for (const auto& entry : fs::recursive_directory_iterator(scratch / "work"))
-            if (entry.is_regular_file()) {
-                ++workFiles;
-                workBytes += entry.file_size();
-            }
+struct Measurement {
+    ChildRun run;
+    bool ok = false;
+    double prepareSeconds = 0;
+    double buildSeconds = 0;
+    long events = 0;
+    unsigned long long eBookBytes = 0;
+    std::string filters;
+};
 
-        std::printf("book: %s (%zu spine files); filters:", book.c_str(), spine.size());
-        for (const std::string& name : filters)
-            std::printf(" %s", name.c_str());
-        std::printf("\n%-36s %10s %14s %8s\n", "step", "seconds", "peak RSS (MB)", "code");
-        std::printf("%-36s %10.3f %14.1f %8d%s\n", "PrepareEBook", prepareSeconds, preparePeak,
-                    static_cast<int>(prepareCode), prepared ? "" : " (failed)");
-        std::printf("%-36s %10.3f %14.1f %8d%s\n", "BuildEBook up to the compiler step", buildSeconds, buildPeak,
-                    static_cast<int>(buildCode),
-                    watcher->compilerReached ? "" : (built ? " (no compiler step seen)" : " (failed)"));
-        std::printf("work folder: %zu files, %.1f MB; %ld events\n", workFiles,
-                    static_cast<double>(workBytes) / (1024.0 * 1024.0), watcher->events);
-        status = prepared && watcher->compilerReached ? 0 : 1;
-        point->Unadvise(cookie);
-        control = nullptr;  // deletes the queued work folder
+Measurement MeasureInChild(Mode mode, const fs::path& book) {
+    static const char* const names[] = {"baseline", "prepare", "compiler", "whole"};
+    Measurement measurement;
+    measurement.run = RunChild({(ProgramFolder() / "bench-build").string(), "--measure",
+                                names[static_cast<int>(mode)], book.string()},
+                               false);
+    const std::string& output = measurement.run.output;
+    size_t line = output.rfind("result ");
+    if (line == std::string::npos)
+        return measurement;
+    char status[16] = {};
+    int filtersAt = 0;
+    if (std::sscanf(output.c_str() + line, "result %15s %lf %lf %ld %llu%n", status, &measurement.prepareSeconds,
+                    &measurement.buildSeconds, &measurement.events, &measurement.eBookBytes, &filtersAt) == 5) {
+        measurement.ok = std::string(status) == "OK" && measurement.run.exitCode == 0;
+        std::string rest = output.substr(line + static_cast<size_t>(filtersAt));
+        measurement.filters = rest.substr(0, rest.find('\n'));
+    }
+    return measurement;
+}
+
+void PrintRow(const char* step, double seconds, const ChildRun& run, const char* note) {
+    std::printf("%-40s %9.3f %9.2f %10.1f  %s\n", step, seconds, run.cpuSeconds, run.peakMegabytes, note);
+}
+
+int MeasureBook(const fs::path& book, bool peers) {
+    size_t spineFiles = BookSpine(book).size();
+    Measurement baseline = MeasureInChild(Mode::Baseline, book);
+    Measurement prepare = MeasureInChild(Mode::Prepare, book);
+    Measurement compiler = MeasureInChild(Mode::Compiler, book);
+    Measurement whole = MeasureInChild(Mode::Whole, book);
+
+    std::printf("book: %s (%zu spine files); filters:%s\n", book.c_str(), spineFiles, whole.filters.c_str());
+    std::printf("%-40s %9s %9s %10s\n", "measurement (one process each)", "seconds", "cpu s", "peak MB");
+    PrintRow("control and book loaded (baseline)", baseline.run.seconds, baseline.run, baseline.ok ? "" : "(failed)");
+    PrintRow("PrepareEBook", prepare.prepareSeconds, prepare.run, prepare.ok ? "" : "(failed)");
+    PrintRow("BuildEBook up to the compiler step", compiler.buildSeconds, compiler.run,
+             compiler.ok ? "(peak and cpu include PrepareEBook)" : "(failed)");
+    PrintRow("whole build: BuildEBook to the e-book", whole.buildSeconds, whole.run,
+             whole.ok ? "(peak and cpu include PrepareEBook)" : "(failed)");
+    const double wholeSeconds = whole.prepareSeconds + whole.buildSeconds;
+    std::printf("%-40s %9.3f %9s %10s  e-book %.1f MB, %ld progress events\n", "whole build: PrepareEBook + BuildEBook",
+                wholeSeconds, "", "", static_cast<double>(whole.eBookBytes) / (1024.0 * 1024.0), whole.events);
+    int status = baseline.ok && prepare.ok && compiler.ok && whole.ok ? 0 : 1;
+    if (!peers)
+        return status;
+
+    char workTemplate[] = "/tmp/bench-build-peers-XXXXXX";
+    if (!mkdtemp(workTemplate))
+        return 1;
+    const fs::path work = workTemplate;
+    struct Peer {
+        const char* name;
+        ChildRun run;
+        bool measured = false;
+    };
+    Peer calibre{"ebook-convert (calibre)", {}, false};
+    Peer pandoc{"pandoc", {}, false};
+    if (std::string program = FindOnPath("ebook-convert"); !program.empty()) {
+        calibre.run = RunChild({program, (book / "toc.html").string(), (work / "calibre.epub").string()}, true);
+        calibre.measured = calibre.run.exitCode == 0;
+    } else {
+        std::printf("note: ebook-convert (Debian package calibre) is not installed\n");
+    }
+    if (std::string program = FindOnPath("pandoc"); !program.empty()) {
+        // Pandoc follows no links: it is given the pages in reading order, entry page first.
+        std::vector<std::string> arguments = {program, "-f", "html", "-t", "epub", "-o", (work / "pandoc.epub").string()};
+        for (const fs::path& page : BookSpine(book))
+            if (page.extension() == ".html")
+                arguments.push_back(page.string());
+        pandoc.run = RunChild(arguments, true);
+        pandoc.measured = pandoc.run.exitCode == 0;
+    } else {
+        std::printf("note: pandoc is not installed\n");
     }
     std::error_code ignored;
-    fs::remove_all(scratch, ignored);
+    fs::remove_all(work, ignored);
+
+    for (const Peer* peer : {&calibre, &pandoc})
+        if (peer->measured)
+            PrintRow(peer->name, peer->run.seconds, peer->run, "(to EPUB)");
+        else if (peer->run.started)
+            std::printf("%-40s failed (exit code %d)\n", peer->name, peer->run.exitCode);
+    const Peer* faster = nullptr;
+    for (const Peer* peer : {&calibre, &pandoc})
+        if (peer->measured && (faster == nullptr || peer->run.seconds < faster->run.seconds))
+            faster = peer;
+    if (faster != nullptr && whole.ok && wholeSeconds > 0)
+        std::printf("ratio: %s takes %.1f times as long as the whole build (goal: at least 20)\n", faster->name,
+                    faster->run.seconds / wholeSeconds);
+    if (calibre.measured && whole.ok && calibre.run.peakMegabytes > 0)
+        std::printf("ratio: the whole build's peak memory is %.3f of calibre's (goal: under 0.1)\n",
+                    whole.run.peakMegabytes / calibre.run.peakMegabytes);
     return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (arguments.size() == 3 && arguments[0] == "--measure") {
+        const std::string& name = arguments[1];
+        Mode mode = name == "baseline" ? Mode::Baseline
+                    : name == "prepare" ? Mode::Prepare
+                    : name == "compiler" ? Mode::Compiler
+                                         : Mode::Whole;
+        char scratchTemplate[] = "/tmp/bench-build-XXXXXX";
+        if (!mkdtemp(scratchTemplate)) {
+            std::perror("mkdtemp");
+            return 1;
+        }
+        const fs::path scratch = scratchTemplate;
+        int status = Measure(mode, fs::absolute(arguments[2]), scratch);
+        std::error_code ignored;
+        fs::remove_all(scratch, ignored);
+        return status;
+    }
+    bool peers = !arguments.empty() && arguments[0] == "--peers";
+    if (peers)
+        arguments.erase(arguments.begin());
+    if (arguments.size() != 1) {
+        std::fprintf(stderr, "usage: bench-build [--peers] BOOK_DIR\n");
+        return 2;
+    }
+    return MeasureBook(fs::absolute(arguments[0]), peers);
 }

@@ -107,15 +107,17 @@ CHtmlFilter::WalkResult CHtmlFilter::WalkLinks(const CString& path, int depth, C
                                                 IFilterHost* host) {
     seen.MarkOpened(path);
     std::vector<CString> targets;
-    bool stopped = false;
-    {
-        const bool reportsProgress = depth == m_walkLinkLevel;
+    // The source itself is always read, since reading it is what its progress counts; a
+    // linked page is read once and then taken from the cache while it is unchanged.
+    const bool reportsProgress = depth == m_walkLinkLevel;
+    const CLinkTargetCache::FileStamp stamp = CLinkTargetCache::FileStamp::Of(path);
+    if (reportsProgress || !m_linkTargets.Find(path, stamp, targets)) {
         CLinkCollector collector(reportsProgress ? &CHtmlFilter::ReportProgress : nullptr, host);
         collector.Run(path, targets);
-        stopped = collector.WasStopped();
+        if (collector.WasStopped())
+            return WalkResult::Aborted;
+        m_linkTargets.Store(path, stamp, targets);
     }
-    if (stopped)
-        return WalkResult::Aborted;
 
     const CString folder = FolderOf(path);
     std::vector<CString> fresh;

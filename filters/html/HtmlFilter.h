@@ -7,6 +7,7 @@
 // page is. The Word filter creates this filter by CLSID_HtmlFilter and forwards to it.
 
 #include "filters/framework/FilterObject.h"
+#include "filters/html/LinkTargetCache.h"
 #include "filters/html/LinkedPaths.h"
 #include "platform/base/CString.h"
 
@@ -57,4 +58,6 @@ protected:
 
 private:
     int m_walkLinkLevel = 1;
+    // The targets of the pages read by earlier walks of this filter object.
+    CLinkTargetCache m_linkTargets;
 };

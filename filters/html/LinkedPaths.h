@@ -5,8 +5,8 @@
 // in the spelling found on disk when the file exists, else as the link wrote it. The
 // set also remembers which pages the walk has opened, so that no page is read twice.
 
-#include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/base/CString.h"
@@ -24,7 +24,7 @@ public:
     const std::vector<CString>& GetPaths() const { return m_paths; }
 
 private:
-    std::set<std::string> m_keys;
+    std::unordered_set<std::string> m_keys;
     std::vector<CString> m_paths;
-    std::set<std::string> m_opened;
+    std::unordered_set<std::string> m_opened;
 };

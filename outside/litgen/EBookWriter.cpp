@@ -60,6 +60,14 @@ bool MatchesPictureSignature(const std::string& mediaType, const std::string& by
     return true;
 }
 
+// The deflate level of text items: the fastest, which still takes most of the size off.
+constexpr zip_uint32_t kCompressionLevel = 1;
+
+// Text is deflated; pictures, which their own formats compress already, are stored.
+zip_int32_t CompressionOf(const std::string& mediaType) {
+    return leaf::StartsWithNoCase(mediaType, "image/") ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+}
+
 }  // namespace
 
 HRESULT CEBookWriter::Initialize(ICompilerCallback* callback) {
@@ -181,6 +189,25 @@ void CEBookWriter::OnBinaryReleased(CEBookItem& item) {
     item.state = CEBookItem::State::Ended;
     if (m_stage == Stage::PackageEnded)
         CheckPicture(item);
+    OnItemEnded(item);
+}
+
+void CEBookWriter::OnItemEnded(CEBookItem& item) {
+    if (item.spooled || item.content.empty() || m_spoolUnavailable || m_spoolFailed || m_eBookPath.empty())
+        return;
+    if (!m_spool.IsOpen() && !m_spool.Create(m_eBookPath + ".spool")) {
+        m_spoolUnavailable = true;  // no scratch file beside the e-book: the items stay in memory
+        return;
+    }
+    CItemSpool::Range range;
+    if (!m_spool.Append(item.content, range)) {
+        m_spoolFailed = true;
+        return;
+    }
+    item.spooled = true;
+    item.spoolOffset = range.offset;
+    item.spoolLength = range.length;
+    std::string().swap(item.content);
 }
 
 void CEBookWriter::CheckPicture(const CEBookItem& item) {
@@ -213,6 +240,7 @@ HRESULT CEBookWriter::Cancel() {
     m_stage = Stage::Done;
     m_items.clear();
     m_package.reset();
+    m_spool.Remove();
     return S_OK;
 }
 
@@ -228,6 +256,12 @@ std::string CEBookWriter::PackageEntryName() const {
 }
 
 HRESULT CEBookWriter::WriteArchive() {
+    HRESULT result = WriteArchiveFromSpool();
+    m_spool.Remove();
+    return result;
+}
+
+HRESULT CEBookWriter::WriteArchiveFromSpool() {
     // A fresh temporary name beside the e-book; libzip writes the archive there at
     // zip_close, and the rename puts it in place in one step.
     std::string temporary;
@@ -245,24 +279,32 @@ HRESULT CEBookWriter::WriteArchive() {
     };
     if (temporary.empty())
         return fail("no temporary name is free");
+    // Items whose content went to the spool are read from there as the archive is written.
+    if (m_spoolFailed || (m_spool.IsOpen() && !m_spool.Flush()))
+        return fail("the scratch file beside it could not be written");
 
     int error = 0;
     zip_t* archive = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_EXCL, &error);
     if (archive == nullptr)
         return fail("the archive could not be created");
-    auto add = [&](const std::string& name, const std::string& content) {
-        zip_source_t* source = zip_source_buffer(archive, content.data(), content.size(), 0);
+    auto add = [&](const std::string& name, const CEBookItem& item) {
+        zip_source_t* source =
+            item.spooled ? zip_source_file(archive, m_spool.Path().c_str(), item.spoolOffset,
+                                           static_cast<zip_int64_t>(item.spoolLength))
+                         : zip_source_buffer(archive, item.content.data(), item.content.size(), 0);
         if (source == nullptr)
             return false;
-        if (zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8) < 0) {
+        zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
             zip_source_free(source);
             return false;
         }
-        return true;
+        return zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), CompressionOf(item.mediaType),
+                                        kCompressionLevel) == 0;
     };
-    bool added = add(PackageEntryName(), m_package->content);
+    bool added = add(PackageEntryName(), *m_package);
     for (const auto& item : m_items)
-        added = added && add(item->href, item->content);
+        added = added && add(item->href, *item);
     if (!added) {
         std::string why = zip_strerror(archive);
         zip_discard(archive);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "outside/litgen/EBookItem.h"
+#include "outside/litgen/ItemSpool.h"
 #include "outside/litgen/PackageManifest.h"
 #include "platform/com/ComObject.h"
 #include "sdk/compiler/EBookCompiler.h"
@@ -41,13 +42,17 @@ public:
     HRESULT OnPackageEnded(const CPackageManifest& manifest);
     // A binary stream was released: its item is complete.
     void OnBinaryReleased(CEBookItem& item);
+    // An item's stream has ended: its content moves from memory to the spool file.
+    void OnItemEnded(CEBookItem& item);
 
 private:
     enum class Stage { Created, Initialised, Begun, PackageOpen, PackageEnded, Done };
 
     HRESULT NextItem(CEBookItem::Kind kind, size_t& next, IUnknown** stream);
     std::string PackageEntryName() const;
+    // Writes the archive and removes the spool.
     HRESULT WriteArchive();
+    HRESULT WriteArchiveFromSpool();
     void CheckPicture(const CEBookItem& item);
 
     leaf::ComPtr<ICompilerCallback> m_callback;
@@ -57,6 +62,9 @@ private:
     std::string m_sourceName;
     std::shared_ptr<CEBookItem> m_package;
     std::vector<std::shared_ptr<CEBookItem>> m_items;
+    CItemSpool m_spool;
+    bool m_spoolUnavailable = false;  // no spool could be made: items stay in memory
+    bool m_spoolFailed = false;       // an item could not be spooled: the archive cannot be written
     size_t m_nextCss = 0;
     size_t m_nextHtml = 0;
     size_t m_nextBinary = 0;

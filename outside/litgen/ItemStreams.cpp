@@ -130,8 +130,12 @@ HRESULT CMarkupStream::End() {
         }
     }
     m_item->content = m_serializer.Text();
+    m_serializer = CMarkupSerializer();
     m_item->state = CEBookItem::State::Ended;
-    return IsPackage() ? m_writer->OnPackageEnded(m_manifest) : S_OK;
+    if (IsPackage())
+        return m_writer->OnPackageEnded(m_manifest);
+    m_writer->OnItemEnded(*m_item);
+    return S_OK;
 }
 
 // ---------------------------------------------------------------- style-sheet stream
@@ -165,6 +169,7 @@ HRESULT CCssStream::End() {
         return E_UNEXPECTED;
     }
     m_item->state = CEBookItem::State::Ended;
+    m_writer->OnItemEnded(*m_item);
     return S_OK;
 }
 

@@ -16,6 +16,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "filters/framework/InputFilter.h"
@@ -174,8 +175,8 @@ private:
     CPackageFile m_package;
     std::map<std::string, int> m_htmlGuideItems;             // lower-cased path -> manifest index
     std::map<std::string, std::string> m_convertedWorkPaths;  // lower-cased
-    std::set<std::string> m_knownPaths;                      // lower-cased, '\' made '/'
-    std::set<std::string> m_knownIds;                        // lower-cased; lives with the control
+    std::unordered_set<std::string> m_knownPaths;            // lower-cased, '\' made '/'
+    std::unordered_set<std::string> m_knownIds;              // lower-cased; lives with the control
     CString m_sourceFolder;
     std::vector<CString> m_missingFiles;
     std::vector<CString> m_externalFiles;

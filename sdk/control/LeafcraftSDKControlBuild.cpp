@@ -22,6 +22,7 @@
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/control/CssFilterScope.h"
 #include "sdk/control/LeafcraftSDKControl.h"
+#include "sdk/control/MessagePump.h"
 #include "sdk/control/RunScope.h"
 #include "sdk/control/SDKControlModule.h"
 #include "sdk/control/SDKResourceIds.h"
@@ -501,6 +502,7 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
     CWorkFolderQueue queue(m_workFoldersToDelete);
     try {
         m_abortRequested = FALSE;
+        RefreshPumpLookup();
         m_outsideWorkPaths.clear();
         m_convertedWorkPaths.clear();
         m_buildWorkFolder.Empty();

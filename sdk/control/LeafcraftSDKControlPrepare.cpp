@@ -118,6 +118,7 @@ BOOL CLeafcraftSDKControl::PrepareEBook() {
     try {
         m_abortRequested = FALSE;
         m_prepared = FALSE;
+        RefreshPumpLookup();
         PumpWaitingMessages();
 
         m_progressTotal = 0;

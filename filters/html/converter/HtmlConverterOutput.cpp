@@ -2,9 +2,17 @@
 // with every placeholder replaced by the balanced tags of its group.
 
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <string>
+
 #include "filters/html/converter/HtmlConverter.h"
 #include "markup/MarkupTables.h"
 #include "platform/base/File.h"
+#include "platform/base/Path.h"
 
 namespace {
 
@@ -36,6 +44,84 @@ bool ParseHexNumber(std::string_view digits, size_t& number) {
     }
     return true;
 }
+
+// The destination, written under a temporary name beside it and renamed into place
+// once complete, so that it appears only whole. It is not synced to the disk: the
+// destination is a file of the build's work folder, which lives only as long as the
+// build, and a sync per page made syncing the largest part of a book's conversion.
+class DestinationFile {
+public:
+    DestinationFile() = default;
+    ~DestinationFile() { Discard(); }
+    DestinationFile(const DestinationFile&) = delete;
+    DestinationFile& operator=(const DestinationFile&) = delete;
+
+    bool Open(const std::string& target) {
+        static std::atomic<unsigned> counter{0};
+        const std::string folder = leaf::path::FolderPart(target);
+        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+            std::string name = ".";
+            name += leaf::path::FilePart(target);
+            name += ".tmp";
+            name += std::to_string(getpid());
+            name += '-';
+            name += std::to_string(counter++);
+            m_temporary = folder.empty() ? name : leaf::path::Join(folder, name);
+            m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST)
+                break;
+        }
+        if (m_fd < 0) {
+            m_temporary.clear();
+            return false;
+        }
+        m_target = target;
+        return true;
+    }
+
+    bool Write(std::string_view data) {
+        while (!data.empty()) {
+            const ssize_t written = ::write(m_fd, data.data(), data.size());
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return false;
+            data.remove_prefix(static_cast<size_t>(written));
+        }
+        return true;
+    }
+
+    bool Commit() {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0 && errno != EINTR) {
+            Discard();
+            return false;
+        }
+        if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
+            Discard();
+            return false;
+        }
+        m_temporary.clear();
+        return true;
+    }
+
+    void Discard() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+            m_fd = -1;
+        }
+        if (!m_temporary.empty()) {
+            ::unlink(m_temporary.c_str());
+            m_temporary.clear();
+        }
+    }
+
+private:
+    int m_fd = -1;
+    std::string m_target;
+    std::string m_temporary;
+};
 
 }  // namespace
 
@@ -108,7 +194,7 @@ BOOL CHtmlConverter::WriteLine(std::string_view line, std::string& out, LONGLONG
 BOOL CHtmlConverter::WriteDestination() {
     // The destination appears only when it is complete: it is written under a temporary
     // name beside it and renamed into place.
-    leaf::AtomicFile destination;
+    DestinationFile destination;
     if (!destination.Open(m_destinationPath.str())) {
         m_errorText = kErrorDiskSpace;
         return FALSE;
@@ -160,7 +246,7 @@ BOOL CHtmlConverter::WriteDestination() {
         return FALSE;
     }
     temp.Abort();
-    if (!destination.Commit(true)) {
+    if (!destination.Commit()) {
         m_errorText = kErrorDiskSpace;
         return FALSE;
     }

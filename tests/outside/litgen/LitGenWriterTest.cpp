@@ -258,6 +258,68 @@ TEST_F(LitGen, CancelWritesNothingAndKeepsAnOlderEBook) {
     EXPECT_EQ("old", contents);
 }
 
+// Items leave memory as they end and are written from a scratch file: every item still
+// arrives whole and in its own bytes, an empty one among them, and no scratch file is left.
+TEST_F(LitGen, LargeItemsArriveWholeAndNoScratchFileIsLeft) {
+    constexpr int kPages = 12;
+    std::vector<std::pair<std::u16string, std::u16string>> items;
+    for (int page = 0; page < kPages; ++page)
+        items.emplace_back(u"p" + leaf::Utf8ToUtf16(std::to_string(page)) + u".htm", u"text/html");
+    items.emplace_back(u"empty.css", u"text/css");
+    items.emplace_back(u"pic.png", u"image/png");
+    ASSERT_EQ(S_OK, StreamPackage(items));
+
+    leaf::ComPtr<IUnknown> object;
+    ASSERT_EQ(S_OK, writer->NextCssItem(object.Receive()));
+    EXPECT_EQ(S_OK, object.As<ICssStream>()->End());
+    std::vector<std::string> texts;
+    while (writer->NextHtmlItem(object.Receive()) == S_OK) {
+        leaf::ComPtr<IMarkupStream> html = object.As<IMarkupStream>();
+        std::string text;
+        for (int line = 0; text.size() < 200 * 1024; ++line)
+            text += "line " + std::to_string(line) + " of page " + std::to_string(texts.size()) + "\n";
+        std::u16string wide = leaf::Utf8ToUtf16(text);
+        Start(html, {u"pre", {}}, true);
+        html->WriteText(wide.c_str(), static_cast<LONG>(wide.size()));
+        html->EndElement();
+        EXPECT_EQ(S_OK, html->End());
+        texts.push_back("<pre>" + text + "</pre>");
+    }
+    ASSERT_EQ(static_cast<size_t>(kPages), texts.size());
+    std::string picture = "\x89PNG\r\n\x1A\n";
+    for (int i = 0; i < 100000; ++i)
+        picture += static_cast<char>(i * 7919 % 251);
+    ASSERT_EQ(S_OK, writer->NextBinaryItem(object.Receive()));
+    {
+        leaf::ComPtr<IBinaryStream> binary = object.As<IBinaryStream>();
+        object = nullptr;
+        LONG written = 0;
+        EXPECT_EQ(S_OK, binary->Write(picture.data(), static_cast<LONG>(picture.size()), &written));
+    }
+    EXPECT_EQ(S_OK, writer->Finish());
+    EXPECT_TRUE(callback.messages.empty());
+
+    std::map<std::string, std::string> entries = Unpack(eBook);
+    ASSERT_EQ(static_cast<size_t>(kPages) + 3, entries.size());
+    for (int page = 0; page < kPages; ++page)
+        EXPECT_EQ(texts[static_cast<size_t>(page)], entries["p" + std::to_string(page) + ".htm"]) << page;
+    EXPECT_EQ("", entries["empty.css"]);
+    EXPECT_EQ(picture, entries["pic.png"]);
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));
+}
+
+TEST_F(LitGen, CancelAfterItemsEndedLeavesNoScratchFile) {
+    ASSERT_EQ(S_OK, StreamPackage({{u"a.css", u"text/css"}, {u"b.css", u"text/css"}}));
+    leaf::ComPtr<IUnknown> object;
+    ASSERT_EQ(S_OK, writer->NextCssItem(object.Receive()));
+    LONG written = 0;
+    object.As<ICssStream>()->Write("p { }\n", 6, &written);
+    EXPECT_EQ(S_OK, object.As<ICssStream>()->End());
+    EXPECT_EQ(S_OK, writer->Cancel());
+    EXPECT_FALSE(std::filesystem::exists(eBook));
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));  // the work folder
+}
+
 TEST(LitGenBegin, RefusesAnEBookInAFolderThatDoesNotExist) {
     void* module = dlopen((leaf::test::BinDir() + "/LITGen.so").c_str(), RTLD_NOW | RTLD_LOCAL);
     ASSERT_NE(nullptr, module);
