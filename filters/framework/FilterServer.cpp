@@ -1,16 +1,15 @@
 #include "filters/framework/FilterServer.h"
 
-#include <new>
-
 #include "filters/framework/FilterApp.h"
 #include "filters/framework/FilterClassFactory.h"
 #include "filters/framework/FilterRegistration.h"
+#include "platform/com/ExceptionBarrier.h"
 
 HRESULT FilterServerGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
     if (object == nullptr)
         return E_POINTER;
     *object = nullptr;
-    try {
+    return leaf::CallWithoutThrowing([&]() -> HRESULT {
         CFilterApp* app = CFilterApp::GetApp();
         if (app == nullptr)
             return E_FAIL;
@@ -23,11 +22,7 @@ HRESULT FilterServerGetClassObject(REFCLSID clsid, REFIID riid, void** object) {
         HRESULT hr = factory->QueryInterface(riid, object);
         factory->Release();
         return hr;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 HRESULT FilterServerCanUnloadNow() {
@@ -43,28 +38,20 @@ HRESULT FilterServerCanUnloadNow() {
 }
 
 HRESULT FilterServerRegister() {
-    try {
+    return leaf::CallWithoutThrowing([]() -> HRESULT {
         CFilterApp* app = CFilterApp::GetApp();
         if (app == nullptr)
             return E_FAIL;
         return RegisterFilterServer(CFilterRegistration::FromModule(*app));
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }
 
 HRESULT FilterServerUnregister() {
-    try {
+    return leaf::CallWithoutThrowing([]() -> HRESULT {
         CFilterApp* app = CFilterApp::GetApp();
         if (app == nullptr)
             return E_FAIL;
         UnregisterFilterServer(CFilterRegistration::FromModule(*app));
         return S_OK;
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
+    });
 }

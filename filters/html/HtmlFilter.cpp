@@ -14,6 +14,7 @@
 #include "platform/base/File.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
+#include "platform/com/ExceptionBarrier.h"
 #include "studio/project/ContentType.h"
 
 namespace {
@@ -29,18 +30,6 @@ std::u16string ToWide(const CString& text) {
 // The path up to its last '/', without it ("" for a path in the root or without one).
 CString FolderOf(const CString& path) {
     return path.Left(std::max(path.ReverseFind('/'), 0));
-}
-
-// Runs a filter operation so that no C++ exception crosses the interface.
-template <class Operation>
-HRESULT Guarded(Operation operation) {
-    try {
-        return operation();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_FAIL;
-    }
 }
 
 }  // namespace
@@ -65,7 +54,7 @@ int CHtmlFilter::ReadWalkLinkLevel() {
 }
 
 HRESULT CHtmlFilter::Initialize() {
-    return Guarded([&] {
+    return leaf::CallWithoutThrowing([&] {
         m_walkLinkLevel = ReadWalkLinkLevel();
         return S_OK;
     });
@@ -143,7 +132,7 @@ CHtmlFilter::WalkResult CHtmlFilter::WalkLinks(const CString& path, int depth, C
 HRESULT CHtmlFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR mappingFolder, IFilterHost* host) {
     if (sourcePath == nullptr || host == nullptr)
         return E_POINTER;
-    return Guarded([&]() -> HRESULT {
+    return leaf::CallWithoutThrowing([&]() -> HRESULT {
         const CString source = FromWide(sourcePath);
         CLinkedPaths seen;
         if (WalkLinks(source, m_walkLinkLevel, seen, host) == WalkResult::Aborted)
@@ -174,7 +163,7 @@ HRESULT CHtmlFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR mappingFolder, IFil
 HRESULT CHtmlFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LONG, IFilterHost* host) {
     if (sourcePath == nullptr || destinationPath == nullptr || host == nullptr)
         return E_POINTER;
-    return Guarded([&]() -> HRESULT {
+    return leaf::CallWithoutThrowing([&]() -> HRESULT {
         CString errorText;
         if (ConvertHtmlDocument(FromWide(sourcePath), FromWide(destinationPath), &CHtmlFilter::ReportProgress, host,
                                 errorText))
@@ -191,7 +180,7 @@ HRESULT CHtmlFilter::GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) {
     if (sourcePath == nullptr || units == nullptr)
         return E_POINTER;
     *units = 0;
-    return Guarded([&]() -> HRESULT {
+    return leaf::CallWithoutThrowing([&]() -> HRESULT {
         CFileStatus status;
         if (!CFile::GetStatus(FromWide(sourcePath).c_str(), status))
             return STG_E_PATHNOTFOUND;

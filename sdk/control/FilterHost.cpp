@@ -1,9 +1,7 @@
 #include "sdk/control/FilterHost.h"
 
-#include <exception>
-#include <new>
-
 #include "platform/base/TextEncoding.h"
+#include "platform/com/ExceptionBarrier.h"
 #include "sdk/control/LeafcraftSDKControl.h"
 
 namespace {
@@ -15,18 +13,6 @@ CString FromWide(LPCOLESTR text) {
     return CString(leaf::Utf16ToUtf8(std::u16string_view(text)));
 }
 
-// Runs one host operation so that no C++ exception crosses the interface.
-template <class Operation>
-HRESULT Guarded(Operation operation) {
-    try {
-        return operation();
-    } catch (const std::bad_alloc&) {
-        return E_OUTOFMEMORY;
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
-}
-
 }  // namespace
 
 HRESULT CFilterHost::QueryInterface(REFIID, void** object) {
@@ -36,46 +22,47 @@ HRESULT CFilterHost::QueryInterface(REFIID, void** object) {
 }
 
 HRESULT CFilterHost::SetErrorDetails(LPCOLESTR text) {
-    return Guarded([&] {
+    return leaf::CallWithoutThrowing([&] {
         m_control.SetErrorDetailsText(FromWide(text));
         return S_OK;
-    });
+    }, E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::AddDependency(LPCOLESTR path, LPCOLESTR mappedPath) {
-    return Guarded([&] {
+    return leaf::CallWithoutThrowing([&] {
         m_control.AddDependencyItem(FromWide(path), FromWide(mappedPath));
         return S_OK;
-    });
+    }, E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::GetSourceFolder(BSTR* folder) {
     if (folder == nullptr)
         return E_POINTER;
-    return Guarded([&] {
+    return leaf::CallWithoutThrowing([&] {
         *folder = leaf::Bstr::FromUtf8(m_control.GetSourceFolder().str()).Detach();
         return S_OK;
-    });
+    }, E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::StepProgress(LONG units) {
-    return Guarded([&] { return m_control.StepProgress(units); });
+    return leaf::CallWithoutThrowing([&] { return m_control.StepProgress(units); }, E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::UpdateProgress(LONG percent, LONG step, LPCOLESTR details) {
-    return Guarded([&] {
+    return leaf::CallWithoutThrowing([&] {
         m_control.FireUpdateProgress(percent, step, FromWide(details));
         return m_control.IsAbortRequested() ? E_ABORT : S_OK;
-    });
+    }, E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::AddOutputFile(LPCOLESTR path) {
-    return Guarded([&] { return m_control.AddOutputItem(FromWide(path)) ? S_OK : S_FALSE; });
+    return leaf::CallWithoutThrowing([&] { return m_control.AddOutputItem(FromWide(path)) ? S_OK : S_FALSE; },
+                                     E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::Message(LONG, LONG type, LONG code, LPCOLESTR text, LPCOLESTR filePath, LONG line) {
-    return Guarded([&] {
+    return leaf::CallWithoutThrowing([&] {
         m_control.FireLITGenMessage(type, code, FromWide(text), FromWide(filePath), line);
         return S_OK;
-    });
+    }, E_UNEXPECTED);
 }
