@@ -109,18 +109,21 @@ bool RegistryKey::DeleteValue(std::string_view name) {
     return m_key && RegDeleteValue(m_key, std::string(name).c_str()) == ERROR_SUCCESS;
 }
 
-std::vector<std::string> RegistryKey::SubKeyNames() const {
+namespace {
+
+// Collects the names an enumeration call gives for index 0, 1, ... until it stops,
+// growing the buffer for a name that does not fit.
+template <class Enumerate>
+std::vector<std::string> EnumerateNames(Enumerate enumerate) {
     std::vector<std::string> names;
-    if (!m_key)
-        return names;
     for (DWORD index = 0;; ++index) {
         std::string name(64, '\0');
         DWORD size = static_cast<DWORD>(name.size());
-        LONG result = RegEnumKeyEx(m_key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+        LONG result = enumerate(index, name.data(), &size);
         if (result == ERROR_MORE_DATA) {
             name.resize(size + 1);
             size = static_cast<DWORD>(name.size());
-            result = RegEnumKeyEx(m_key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
+            result = enumerate(index, name.data(), &size);
         }
         if (result != ERROR_SUCCESS)
             break;
@@ -130,25 +133,22 @@ std::vector<std::string> RegistryKey::SubKeyNames() const {
     return names;
 }
 
-std::vector<std::string> RegistryKey::ValueNames() const {
-    std::vector<std::string> names;
+}  // namespace
+
+std::vector<std::string> RegistryKey::SubKeyNames() const {
     if (!m_key)
-        return names;
-    for (DWORD index = 0;; ++index) {
-        std::string name(64, '\0');
-        DWORD size = static_cast<DWORD>(name.size());
-        LONG result = RegEnumValue(m_key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_MORE_DATA) {
-            name.resize(size + 1);
-            size = static_cast<DWORD>(name.size());
-            result = RegEnumValue(m_key, index, name.data(), &size, nullptr, nullptr, nullptr, nullptr);
-        }
-        if (result != ERROR_SUCCESS)
-            break;
-        name.resize(size);
-        names.push_back(std::move(name));
-    }
-    return names;
+        return {};
+    return EnumerateNames([this](DWORD index, char* name, DWORD* size) {
+        return RegEnumKeyEx(m_key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+std::vector<std::string> RegistryKey::ValueNames() const {
+    if (!m_key)
+        return {};
+    return EnumerateNames([this](DWORD index, char* name, DWORD* size) {
+        return RegEnumValue(m_key, index, name, size, nullptr, nullptr, nullptr, nullptr);
+    });
 }
 
 }  // namespace leaf
