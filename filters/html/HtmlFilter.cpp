@@ -1,6 +1,7 @@
 #include "filters/html/HtmlFilter.h"
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
 #include <limits>
 #include <new>
@@ -25,6 +26,19 @@ CString FromWide(LPCOLESTR text) {
 
 std::u16string ToWide(const CString& text) {
     return leaf::Utf8ToUtf16(text.str());
+}
+
+// Whether a link begins with a URL scheme ("http:", "mailto:"): letters first, then
+// letters, digits, '+', '-' or '.', up to a ':' that comes before any '/'. A colon
+// anywhere else is an ordinary character of a file name.
+bool HasScheme(const CString& link) {
+    const std::string& text = link.str();
+    const size_t colon = text.find(':');
+    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(text[0])))
+        return false;
+    return std::all_of(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(colon), [](char ch) {
+        return std::isalnum(static_cast<unsigned char>(ch)) || ch == '+' || ch == '-' || ch == '.';
+    });
 }
 
 // The path up to its last '/', without it ("" for a path in the root or without one).
@@ -81,12 +95,13 @@ CString CHtmlFilter::ResolveTarget(const CString& folder, const CString& target)
         if (rooted)
             path.Insert(0, '/');
     }
-    if (path.Find(':') < 0) {
-        if (!leaf::path::IsAbsolute(path.str()))
-            path = folder + "/" + path;
-        // "a//b" names the file "a/b": one spelling per file.
-        while (path.Replace("//", "/") > 0) {
-        }
+    // A web address is kept as written: folding its "../" could eat the scheme.
+    if (HasScheme(path))
+        return path;
+    if (!leaf::path::IsAbsolute(path.str()))
+        path = folder + "/" + path;
+    // "a//b" names the file "a/b": one spelling per file.
+    while (path.Replace("//", "/") > 0) {
     }
     NormalizePath(path);
     return path;

@@ -256,6 +256,10 @@ INSTANTIATE_TEST_SUITE_P(
                       TargetCase{"/book", "file:///book/a.htm", "/book/a.htm"},
                       TargetCase{"/book", "FILE:a.htm", "/book/a.htm"},
                       TargetCase{"/book", "http://example.com/a.htm", "http://example.com/a.htm"},
+                      TargetCase{"/book", "http:/../x.htm", "http:/../x.htm"},
+                      // A colon that ends no scheme is part of a file name.
+                      TargetCase{"/book/ch", "..\\.:\\..\\x.gif", "/book/x.gif"},
+                      TargetCase{"/book", "notes/a:b.htm", "/book/notes/a:b.htm"},
                       // A "../" above the root stops the folding, as the path was written.
                       TargetCase{"", "../x.gif", "/../x.gif"}),
     [](const auto& info) { return "Case" + std::to_string(info.index); });
