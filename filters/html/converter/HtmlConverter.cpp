@@ -325,8 +325,13 @@ BOOL CHtmlConverter::HandleTag(std::string_view tagName, std::string_view attrib
         name.pop_back();
         selfClosing = true;
     }
+    const size_t untrimmedLength = name.size();
     TrimNameStart(name);
     if (name.empty()) return TRUE;  // "<//>" names nothing that could be kept
+    // "<<style>" did not start the scanner's raw text, so what follows it was read as
+    // markup; written back as "<style>" it would turn that markup into style text and
+    // unbalance the document. Such a start tag is dropped.
+    if (!endTag && name.size() != untrimmedLength && IsRawContentTag(name)) return TRUE;
 
     if (!endTag) {
         if (name == "html") m_htmlSeen = true;

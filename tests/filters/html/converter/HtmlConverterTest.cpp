@@ -146,6 +146,7 @@ TEST_F(HtmlConverterTest, UnbalancedMarkupAlwaysComesOutNested) {
              "<a href=x>one<a href=y>two</a></a></a>",
              "<p>a<title />b</title>c</p>",
              "<'/v>x</'/v>", "<_!x>y</_!x>", "<'<b>z</'<b>", "<-//>", "<'!doctype html>w",
+             "<<'<style>p{x}<i>a</'a<t</style>b", "<'<script>x<b>y",
              "<p>a<title/>b</title>c<style/>d<script />e</script></p>",
          }) {
         SCOPED_TRACE(source);
