@@ -108,6 +108,9 @@ BOOL CIntermediateEncoder::OnTag(StringView tagName, StringView attributes, BOOL
         tag.pop_back();
         empty = TRUE;
     }
+    // "<//>" names no element: there is nothing to stream or to close.
+    if (tag.empty())
+        return TRUE;
     if (leaf::EqualsNoCase(tag, u"?xml") || leaf::EqualsNoCase(tag, u"!DOCTYPE"))
         return TRUE;
     if ((leaf::markup::GetTagFlags(std::u16string_view(tag)) & kTagHasNoEnd) != 0)

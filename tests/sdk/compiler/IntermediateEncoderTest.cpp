@@ -45,6 +45,11 @@ TEST_F(Encoder, ClosesEmptyElementsAtOnceAndIgnoresTheirEndTags) {
     EXPECT_EQ("<p>x<br/>y<img src=a.gif/><hr/></>", stream->out);
 }
 
+TEST_F(Encoder, PassesOverTagsThatNameNoElement) {
+    ASSERT_TRUE(Encode("<p>a<`/>b</p>"));
+    EXPECT_EQ("<p>ab</>", stream->out);
+}
+
 TEST_F(Encoder, MatchesEndTagsWithRegardToCase) {
     EXPECT_FALSE(Encode("<html>\n<p>text\n</P></html>"));
     EXPECT_EQ("The intermediate source file \"" + path + "\" is not well-formed.\n"
