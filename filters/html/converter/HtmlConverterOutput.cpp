@@ -138,6 +138,21 @@ void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
             out += leaf::ToLowerAscii(std::string_view(text).substr(0, equals));
             out += "=\"";
             for (size_t i = equals + 1; i < text.size(); ++i) {
+                // A '<' or '>' inside a value would end the tag, or start another, when the
+                // document is read again: they are written as references.
+                if (text[i] == '<') {
+                    out += "&lt;";
+                    continue;
+                }
+                if (text[i] == '>') {
+                    out += "&gt;";
+                    continue;
+                }
+                // A value ending in '=' would take the next attribute as its own when read.
+                if (text[i] == '=' && i + 1 == text.size()) {
+                    out += "&#61;";
+                    continue;
+                }
                 if (text[i] == '"') out += '\\';
                 out += text[i];
             }

@@ -154,6 +154,12 @@ TEST_F(HtmlConverterTest, UnbalancedMarkupAlwaysComesOutNested) {
     }
 }
 
+TEST_F(HtmlConverterTest, AttributeValuesCannotEndOrJoinTagsWhenReadAgain) {
+    const std::string output = ConvertNested("<p title=\"a<b\" class=\"x=\">y</p>\n");
+    EXPECT_NE(output.find("<p title=\"a&lt;b\" class=\"x&#61;\">y</p>"), std::string::npos) << output;
+    ConvertNested("<table><tr><td style=\"a:b<td style=c\" />x</tr></table>");
+}
+
 TEST_F(HtmlConverterTest, ATextLessThanBeforeARemovedTagCannotStartATag) {
     const std::string output = ConvertNested("<p>a<</font>b</p>\n");
     EXPECT_EQ(output, "<html><body><p>a&lt;b</p>\n\n</body>\n</html>");
