@@ -57,6 +57,16 @@ BOOL CCmdTarget::OnCmdMsg(UINT id, int code, void* extra, LRESULT* result, bool 
         handler(header, result ? result : &ignored);
         return TRUE;
     }
+    if (code == CN_EVENT) {
+        auto* event = static_cast<AFX_EVENT*>(extra);
+        auto it = m_events.find({id, event ? event->m_dispid : 0});
+        if (it == m_events.end()) return FALSE;
+        if (probe || !event) return TRUE;
+        auto handler = it->second;   // a copy: the handler may change the tables
+        BOOL handled = handler(event->m_pDispParams);
+        event->m_bHandled = event->m_bHandled || handled;
+        return handled;
+    }
     if (code == CN_COMMAND) {
         if (auto it = m_commands.find(id); it != m_commands.end()) {
             if (probe) return TRUE;
@@ -110,6 +120,10 @@ void CCmdTarget::MapUpdateUI(UINT id, std::function<void(CCmdUI*)> handler) { m_
 
 void CCmdTarget::MapUpdateUIRange(UINT first, UINT last, std::function<void(CCmdUI*)> handler) {
     m_updateRanges.push_back({first, last, std::move(handler)});
+}
+
+void CCmdTarget::MapEvent(UINT controlId, long dispid, std::function<BOOL(DISPPARAMS*)> handler) {
+    m_events[{controlId, dispid}] = std::move(handler);
 }
 
 void CCmdTarget::MapNotify(UINT id, UINT code, std::function<void(NMHDR*, LRESULT*)> handler) {

@@ -11,12 +11,14 @@
 #include <memory>
 #include <vector>
 
+#include "platform/base/Archive.h"
 #include "platform/base/CString.h"
 #include "platform/ui/WinDefs.h"
 
 class CCmdTarget;
 class CCmdUI;
 struct IDispatch;
+struct DISPPARAMS;
 
 namespace leaf::ui {
 // The IDispatch face of a command target (DispatchMap.h makes it).
@@ -33,6 +35,34 @@ class CWnd;
 inline constexpr int CN_COMMAND = 0;
 inline constexpr int CN_UPDATE_COMMAND_UI = -1;
 inline constexpr int CN_NOTIFY = 0x4E;   // a WM_NOTIFY record travels as the extra argument
+inline constexpr int CN_EVENT = -5;        // an event of a hosted control: extra is an AFX_EVENT
+
+// An event fired by a control hosted in a window (CWnd::CreateControl): the control's id
+// travels as the command id, the event's dispatch id and arguments here. m_bHandled tells
+// the control site whether some handler took it.
+struct AFX_EVENT {
+    long m_dispid = 0;
+    DISPPARAMS* m_pDispParams = nullptr;   // arguments as IDispatch::Invoke has them (last first)
+    BOOL m_bHandled = FALSE;
+};
+
+// Run-time classes for window classes (views, frames, documents) that a template or a
+// splitter creates by class: DECLARE_DYNCREATE in the class, IMPLEMENT_DYNCREATE in its
+// source; RUNTIME_CLASS(name) names the class. DYNAMIC is the same without a factory.
+#define DECLARE_DYNCREATE(className) \
+    static const CRuntimeClass class##className; \
+    static CObject* CreateObject(); \
+    const CRuntimeClass* GetRuntimeClass() const override;
+#define IMPLEMENT_DYNCREATE(className, baseClassName) \
+    CObject* className::CreateObject() { return new className; } \
+    const CRuntimeClass className::class##className = {#className, 0xFFFF, &className::CreateObject}; \
+    const CRuntimeClass* className::GetRuntimeClass() const { return &class##className; }
+#define DECLARE_DYNAMIC(className) \
+    static const CRuntimeClass class##className; \
+    const CRuntimeClass* GetRuntimeClass() const override;
+#define IMPLEMENT_DYNAMIC(className, baseClassName) \
+    const CRuntimeClass className::class##className = {#className, 0xFFFF, nullptr}; \
+    const CRuntimeClass* className::GetRuntimeClass() const { return &class##className; }
 
 class CCmdUI {
 public:
@@ -51,6 +81,9 @@ public:
 
     UINT m_nID = 0;
     UINT m_nIndex = 0;
+    // The number of items of the menu being updated; a handler that inserts or removes
+    // items (the recent-file list) moves m_nIndex and m_nIndexMax with them.
+    UINT m_nIndexMax = 0;
     CMenu* m_pMenu = nullptr;
     CWnd* m_pOther = nullptr;
     BOOL m_bEnableChanged = FALSE;
@@ -64,7 +97,7 @@ public:
     bool m_textChanged = false;
 };
 
-class CCmdTarget {
+class CCmdTarget : public CObject {
 public:
     CCmdTarget() = default;
     virtual ~CCmdTarget() = default;
@@ -98,6 +131,10 @@ protected:
     void MapUpdateUI(UINT id, std::function<void(CCmdUI*)> handler);
     void MapUpdateUIRange(UINT first, UINT last, std::function<void(CCmdUI*)> handler);
     void MapNotify(UINT id, UINT code, std::function<void(NMHDR*, LRESULT*)> handler);
+    // The event sink map: an event `dispid` of the hosted control `controlId`. The
+    // handler gets the event's arguments (leaf::ui::EventArgument reads them in order)
+    // and answers TRUE when it handled the event.
+    void MapEvent(UINT controlId, long dispid, std::function<BOOL(DISPPARAMS*)> handler);
 
     // The same with member functions of the derived class.
     template <class T> void MapCommand(UINT id, void (T::*fn)()) {
@@ -137,4 +174,5 @@ private:
     std::map<UINT, std::function<void(CCmdUI*)>> m_updates;
     std::vector<UpdateRange> m_updateRanges;
     std::map<std::pair<UINT, UINT>, std::function<void(NMHDR*, LRESULT*)>> m_notifies;
+    std::map<std::pair<UINT, long>, std::function<BOOL(DISPPARAMS*)>> m_events;
 };

@@ -41,6 +41,7 @@ BOOL CToolBar::Create(CFrameWnd* parent, UINT id) {
     bar->setMovable(true);
     SetControlId(bar, static_cast<int>(id));
     parent->MainWindow()->addToolBar(Qt::TopToolBarArea, bar);
+    bar->show();   // made visible, also in a frame that shows already
     Attach(bar);
     return TRUE;
 }
@@ -110,6 +111,7 @@ BOOL CStatusBar::Create(CFrameWnd* parent, UINT id) {
     if (!parent || !parent->MainWindow() || GetWidget()) return FALSE;
     QStatusBar* bar = parent->MainWindow()->statusBar();
     SetControlId(bar, static_cast<int>(id));
+    bar->show();   // made visible, also in a frame that shows already
     return Attach(bar);
 }
 
@@ -138,4 +140,26 @@ CString CStatusBar::GetPaneText(int index) const {
     if (index == 0) return CString(bar->currentMessage().toStdString());
     QList<QLabel*> panes = bar->findChildren<QLabel*>(QStringLiteral("leafPane"), Qt::FindDirectChildrenOnly);
     return index - 1 < panes.size() ? CString(panes[index - 1]->text().toStdString()) : CString();
+}
+
+BOOL CStatusBar::SetIndicators(const UINT* ids, int count) {
+    if (!GetWidget() || (!ids && count > 0) || count < 0) return FALSE;
+    m_indicators.assign(ids, ids + count);
+    // The message pane is pane 0; every other indicator is a text pane after it.
+    int pane = 1;
+    for (UINT id : m_indicators) {
+        if (id == ID_SEPARATOR) continue;
+        SetPaneText(pane++, LoadResString(id).c_str());
+    }
+    return TRUE;
+}
+
+UINT CStatusBar::GetItemID(int index) const {
+    return index >= 0 && index < GetCount() ? m_indicators[static_cast<size_t>(index)] : 0;
+}
+
+int CStatusBar::CommandToIndex(UINT id) const {
+    for (int i = 0; i < GetCount(); ++i)
+        if (m_indicators[static_cast<size_t>(i)] == id) return i;
+    return -1;
 }

@@ -35,6 +35,15 @@ private:
 class CStatusBar : public CWnd {
 public:
     BOOL Create(CFrameWnd* parent, UINT id = AFX_IDW_STATUS_BAR);
+    // The panes: ID_SEPARATOR (0) is the message pane, any other id a pane showing the
+    // string of that id ("CAP", "NUM", "SCRL"). FALSE before Create.
+    BOOL SetIndicators(const UINT* ids, int count);
+    int GetCount() const { return static_cast<int>(m_indicators.size()); }
+    UINT GetItemID(int index) const;
+    int CommandToIndex(UINT id) const;
     BOOL SetPaneText(int index, const char* text);
     CString GetPaneText(int index) const;
+
+private:
+    std::vector<UINT> m_indicators;
 };

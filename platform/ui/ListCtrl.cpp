@@ -459,8 +459,14 @@ QWidget* CListCtrl::CreateFromTemplate(const ResourceNode& node) {
         click.iSubItem = index.isValid() ? index.column() : 0;
         NotifyParent(view, &click.hdr, code);
     };
-    QObject::connect(view, &QAbstractItemView::clicked, view, [sendClick](const QModelIndex& i) { sendClick(NM_CLICK, i); });
-    QObject::connect(view, &QAbstractItemView::doubleClicked, view, [sendClick](const QModelIndex& i) { sendClick(NM_DBLCLK, i); });
+    QObject::connect(view, &QAbstractItemView::clicked, view, [view, sendClick](const QModelIndex& i) {
+        sendClick(NM_CLICK, i);
+        if (i.isValid() && (State(view).extendedStyle & LVS_EX_ONECLICKACTIVATE)) sendClick(LVN_ITEMACTIVATE, i);
+    });
+    QObject::connect(view, &QAbstractItemView::doubleClicked, view, [view, sendClick](const QModelIndex& i) {
+        sendClick(NM_DBLCLK, i);
+        if (i.isValid() && !(State(view).extendedStyle & LVS_EX_ONECLICKACTIVATE)) sendClick(LVN_ITEMACTIVATE, i);
+    });
     QObject::connect(view, &QWidget::customContextMenuRequested, view,
                      [view, sendClick](const QPoint& at) { sendClick(NM_RCLICK, view->indexAt(at)); });
     if (auto* tree = qobject_cast<QTreeView*>(view)) {

@@ -6,7 +6,8 @@
 // changes send LVN_ITEMCHANGED; clicks NM_CLICK, NM_DBLCLK, NM_RCLICK; keys LVN_KEYDOWN;
 // label editing LVN_BEGINLABELEDIT (a non-zero answer vetoes it) and LVN_ENDLABELEDIT
 // (the new text is kept only when the answer is non-zero; a cancelled edit has a null
-// text); a click on a column heading LVN_COLUMNCLICK.
+// text); a click on a column heading LVN_COLUMNCLICK. Activating an item (double click or
+// Enter, or a single click with LVS_EX_ONECLICKACTIVATE) sends LVN_ITEMACTIVATE.
 
 #include <QtCore/qnamespace.h>
 
@@ -24,6 +25,7 @@ inline constexpr UINT LVNI_ALL = 0x0000;
 inline constexpr UINT LVNI_FOCUSED = 0x0001;
 inline constexpr UINT LVNI_SELECTED = 0x0002;
 inline constexpr DWORD LVS_EX_FULLROWSELECT = 0x00000020;
+inline constexpr DWORD LVS_EX_ONECLICKACTIVATE = 0x00000040;
 
 using PFNLVCOMPARE = int (*)(LPARAM, LPARAM, LPARAM);
 

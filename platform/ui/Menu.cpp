@@ -216,8 +216,12 @@ void CMenu::UpdateForPopup(CWnd* owner, UINT index) {
         CMenuCmdUI update;
         update.m_nID = id;
         update.m_nIndex = i;
+        update.m_nIndexMax = GetMenuItemCount();
         update.m_pMenu = this;
         update.DoUpdate(owner, TRUE);
+        // A handler that added or removed items (the recent-file list) says where the
+        // walk goes on.
+        i = update.m_nIndex;
     }
 }
 

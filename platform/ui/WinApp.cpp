@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/FrameworkStrings.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Wnd.h"
 
@@ -15,6 +18,8 @@ CWinApp* g_app = nullptr;
 }
 
 CWinApp* AfxGetApp() { return g_app; }
+
+CWnd* AfxGetMainWnd() { return g_app ? g_app->GetMainWnd() : nullptr; }
 
 // Modules without windows of their own (the build control) pump the program's messages
 // after each event they fire by calling this symbol when the process has it. It
@@ -33,6 +38,18 @@ CWinApp::CWinApp(const char* appName) {
 }
 
 CWinApp::~CWinApp() {
+    // The main window goes first (its views leave their documents), then the templates
+    // with their documents.
+    // Windows can only go while Qt is still there; after it (a program's static application
+    // object outliving the event loop) they are left to the process's end.
+    if (QCoreApplication::instance()) {
+        if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) frame->DestroyWindow();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    m_pMainWnd = nullptr;
+    m_templates.clear();
+    m_pRecentFileList = nullptr;
+    m_recentFiles.reset();
     if (g_app == this) g_app = nullptr;
 }
 
@@ -146,6 +163,133 @@ void CWinApp::UnregisterWindow(CWnd* window) {
     }
 }
 
+void CWinApp::AddDocTemplate(CDocTemplate* docTemplate) {
+    if (docTemplate) m_templates.emplace_back(docTemplate);
+}
+
+BOOL CWinApp::OnCmdMsg(UINT id, int code, void* extra, LRESULT* result, bool probe) {
+    if (CCmdTarget::OnCmdMsg(id, code, extra, result, probe)) return TRUE;
+    const bool recentFile = id >= ID_FILE_MRU_FILE1 && id <= ID_FILE_MRU_FILE16;
+    if (code == CN_UPDATE_COMMAND_UI) {
+        if (id != ID_FILE_MRU_FILE1) return FALSE;
+        if (probe) return TRUE;
+        auto* update = static_cast<CCmdUI*>(extra);
+        if (!update) return TRUE;
+        if (m_pRecentFileList) m_pRecentFileList->UpdateMenu(update);
+        else update->Enable(FALSE);
+        return TRUE;
+    }
+    if (code != CN_COMMAND) return FALSE;
+    if (id != ID_FILE_NEW && id != ID_FILE_OPEN && id != ID_APP_EXIT && !recentFile) return FALSE;
+    if (probe) return TRUE;
+    if (id == ID_FILE_NEW) OnFileNew();
+    else if (id == ID_FILE_OPEN) OnFileOpen();
+    else if (id == ID_APP_EXIT) OnAppExit();
+    else OnOpenRecentFile(id);
+    return TRUE;
+}
+
+void CWinApp::OnFileNew() {
+    // With one template, a new document of that kind; the current one is asked first.
+    if (CDocTemplate* docTemplate = GetFirstDocTemplate()) docTemplate->OpenDocumentFile(nullptr);
+}
+
+void CWinApp::OnFileOpen() {
+    CString path;
+    if (!DoPromptFileName(path, AFX_IDS_OPENFILE, 0, TRUE, nullptr)) return;
+    OpenDocumentFile(path.c_str());
+}
+
+CDocument* CWinApp::OpenDocumentFile(const char* path) {
+    CDocTemplate* docTemplate = GetFirstDocTemplate();
+    if (!docTemplate || !path || !*path) return nullptr;
+    // A file that is open already is not loaded again: its frame comes to the front.
+    if (auto* single = dynamic_cast<CSingleDocTemplate*>(docTemplate)) {
+        CDocument* open = single->GetDocument();
+        if (open && !open->GetPathName().IsEmpty() && open->GetPathName().CompareNoCase(path) == 0) {
+            if (QWidget* window = GetMainWidget()) window->activateWindow();
+            return open;
+        }
+    }
+    return docTemplate->OpenDocumentFile(path);
+}
+
+BOOL CWinApp::OnOpenRecentFile(UINT id) {
+    if (id < ID_FILE_MRU_FILE1 || id > ID_FILE_MRU_FILE16 || !m_pRecentFileList) return FALSE;
+    int index = static_cast<int>(id - ID_FILE_MRU_FILE1);
+    CString path = (*m_pRecentFileList)[index];
+    if (path.IsEmpty()) return FALSE;
+    if (!OpenDocumentFile(path.c_str())) {
+        // The entry that failed goes (found again by path: opening may have moved it).
+        for (int i = 0; i < m_pRecentFileList->GetSize(); ++i) {
+            if ((*m_pRecentFileList)[i] == path) {
+                m_pRecentFileList->Remove(i);
+                break;
+            }
+        }
+        m_pRecentFileList->WriteList();
+    }
+    return TRUE;
+}
+
+void CWinApp::OnAppExit() {
+    if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+}
+
+BOOL CWinApp::DoPromptFileName(CString& path, UINT titleId, DWORD, BOOL openFileDialog, CDocTemplate* docTemplate) {
+    leaf::ui::FileDialogRequest request;
+    request.save = !openFileDialog;
+    request.title = leaf::ui::FrameworkString(titleId).str();
+    std::string filter;
+    if (docTemplate) {
+        filter = docTemplate->GetFileFilter().str();
+        CString extension;
+        if (docTemplate->GetDocString(extension, CDocTemplate::filterExt)) {
+            request.defaultExtension = extension.str();
+            if (!request.defaultExtension.empty() && request.defaultExtension[0] == '.')
+                request.defaultExtension.erase(0, 1);
+        }
+    } else {
+        for (const auto& each : m_templates) filter += each->GetFileFilter().str();
+    }
+    filter += leaf::ui::FrameworkString(AFX_IDS_ALLFILTER).str() + "|*|";
+    request.filter = filter;
+    int slash = path.ReverseFind('/');
+    if (slash >= 0) {
+        request.initialFolder = path.Left(slash).str();
+        request.initialName = path.Mid(slash + 1).str();
+    } else {
+        request.initialName = path.str();
+    }
+    std::vector<std::string> chosen = leaf::ui::People().ChooseFiles(GetMainWidget(), request);
+    if (chosen.empty() || chosen.front().empty()) return FALSE;
+    path = CString(chosen.front());
+    return TRUE;
+}
+
+BOOL CWinApp::SaveAllModified() {
+    for (const auto& each : m_templates)
+        if (!each->SaveAllModified()) return FALSE;
+    return TRUE;
+}
+
+void CWinApp::CloseAllDocuments(BOOL endSession) {
+    for (const auto& each : m_templates) each->CloseAllDocuments(endSession);
+}
+
+void CWinApp::LoadStdProfileSettings(UINT maxMRU) {
+    if (maxMRU == 0) return;
+    m_recentFiles = std::make_unique<CRecentFileList>(ID_FILE_MRU_FILE1, "Recent File List", "File%d", static_cast<int>(maxMRU));
+    m_pRecentFileList = m_recentFiles.get();
+    m_pRecentFileList->ReadList();
+}
+
+void CWinApp::AddToRecentFileList(const char* path) {
+    if (!m_pRecentFileList || !path || !*path) return;
+    m_pRecentFileList->Add(path);
+    m_pRecentFileList->WriteList();
+}
+
 int CWinApp::DoMessageBox(const char* text, UINT type, UINT) {
     return leaf::ui::People().MessageBox(GetMainWidget(), text ? text : "", AfxGetAppName(), type);
 }
@@ -158,6 +302,9 @@ int AfxWinMain(int argc, char** argv) {
     QApplication qt(argc, argv);
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
-    if (!app->InitInstance()) return app->ExitInstance();
-    return app->Run();
+    int result = app->InitInstance() ? app->Run() : app->ExitInstance();
+    // The main window goes while Qt is still there.
+    if (auto* frame = dynamic_cast<CFrameWnd*>(app->m_pMainWnd)) frame->DestroyWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
 }

@@ -16,7 +16,10 @@
 
 #include "platform/registry/Profile.h"
 #include "platform/ui/CmdTarget.h"
+#include "platform/ui/RecentFileList.h"
 
+class CDocTemplate;
+class CDocument;
 class CWnd;
 class QWidget;
 
@@ -61,6 +64,41 @@ public:
     void UnregisterWindow(CWnd* window);
     size_t RegisteredWindowCount() const { return m_registered.size(); }
 
+    // Documents. The application owns its templates; OnFileNew and OnFileOpen are the
+    // class library's File New (57600) and File Open (57601) commands, OnOpenRecentFile
+    // the recent-file commands (57616-57631), OnAppExit ID_APP_EXIT (57665); they are in
+    // the application's command map from its construction.
+    void AddDocTemplate(CDocTemplate* docTemplate);
+    CDocTemplate* GetFirstDocTemplate() const { return m_templates.empty() ? nullptr : m_templates.front().get(); }
+    const std::vector<std::unique_ptr<CDocTemplate>>& GetDocTemplates() const { return m_templates; }
+    void OnFileNew();
+    void OnFileOpen();
+    // The recent-file command `id`: opens that entry; an entry that fails to open is
+    // dropped from the list. TRUE when the command was a recent-file command.
+    BOOL OnOpenRecentFile(UINT id);
+    void OnAppExit();
+    // Opens a file with the first template (its document replaces the open one when it
+    // agrees to go); null on failure.
+    virtual CDocument* OpenDocumentFile(const char* path);
+    // The file dialog (open or save) of the document commands: `path` is the initial name
+    // in, the chosen path out; the filter of `docTemplate`, or of every template when null.
+    virtual BOOL DoPromptFileName(CString& path, UINT titleId, DWORD flags, BOOL openFileDialog,
+                                  CDocTemplate* docTemplate);
+    // Asks every template's documents to save; FALSE when one refuses.
+    BOOL SaveAllModified();
+    void CloseAllDocuments(BOOL endSession);
+
+    // The recent-file list: LoadStdProfileSettings makes it with `maxMRU` entries (0: none)
+    // and reads it from the profile section "Recent File List" (File1..FileN).
+    void LoadStdProfileSettings(UINT maxMRU = 4);
+    virtual void AddToRecentFileList(const char* path);
+    CRecentFileList* m_pRecentFileList = nullptr;
+
+    // The application's own map first; then the class library's document commands
+    // (File New, File Open, the recent files and their menu, Exit), so that a derived
+    // application's handlers for the same ids win.
+    BOOL OnCmdMsg(UINT id, int code, void* extra, LRESULT* result = nullptr, bool probe = false) override;
+
     // Every message box of the program passes here (AfxMessageBox).
     virtual int DoMessageBox(const char* text, UINT type, UINT helpId);
     // Help requests: the program's help file, the command and the context number.
@@ -68,6 +106,9 @@ public:
 
 private:
     void IdleStep();
+
+    std::vector<std::unique_ptr<CDocTemplate>> m_templates;
+    std::unique_ptr<CRecentFileList> m_recentFiles;
 
     std::string m_appName;
     std::string m_registryKey;
@@ -81,6 +122,8 @@ private:
 };
 
 CWinApp* AfxGetApp();
+// The application's main window (null without an application or main window).
+CWnd* AfxGetMainWnd();
 // The program's entry: makes the Qt application, runs the application object's
 // InitInstance and, when that succeeds, its event loop. Returns the exit code.
 int AfxWinMain(int argc, char** argv);

@@ -6,7 +6,10 @@
 // keep the numbers the system has always used. This header needs no Qt.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
+#include "platform/base/CString.h"
 #include "platform/base/Types.h"
 
 // A window handle: opaque outside the layer; inside it names a QWidget
@@ -177,6 +180,7 @@ inline constexpr UINT LVN_ITEMCHANGED = static_cast<UINT>(-101);
 inline constexpr UINT LVN_BEGINLABELEDIT = static_cast<UINT>(-105);
 inline constexpr UINT LVN_ENDLABELEDIT = static_cast<UINT>(-106);
 inline constexpr UINT LVN_COLUMNCLICK = static_cast<UINT>(-108);
+inline constexpr UINT LVN_ITEMACTIVATE = static_cast<UINT>(-114);
 inline constexpr UINT LVN_KEYDOWN = static_cast<UINT>(-155);
 inline constexpr UINT TVN_SELCHANGED = static_cast<UINT>(-402);
 inline constexpr UINT TVN_BEGINLABELEDIT = static_cast<UINT>(-410);
@@ -262,3 +266,56 @@ inline constexpr WORD VK_DOWN = 0x28;
 inline constexpr WORD VK_INSERT = 0x2D;
 inline constexpr WORD VK_DELETE = 0x2E;
 inline constexpr WORD VK_F1 = 0x70;
+
+// Messages of the document/frame facility and of hosted controls.
+inline constexpr UINT WM_DROPFILES = 0x0233;
+inline constexpr UINT WM_SETTINGCHANGE = 0x001A;
+inline constexpr UINT WM_SYSCOLORCHANGE = 0x0015;
+
+// The class library's standard commands.
+inline constexpr UINT ID_FILE_NEW = 0xE100;          // 57600
+inline constexpr UINT ID_FILE_OPEN = 0xE101;         // 57601
+inline constexpr UINT ID_FILE_CLOSE = 0xE102;        // 57602
+inline constexpr UINT ID_FILE_SAVE = 0xE103;         // 57603
+inline constexpr UINT ID_FILE_SAVE_AS = 0xE104;      // 57604
+inline constexpr UINT ID_FILE_PRINT = 0xE107;        // 57607
+inline constexpr UINT ID_APP_ABOUT = 0xE140;         // 57664
+inline constexpr UINT ID_APP_EXIT = 0xE141;          // 57665
+inline constexpr UINT ID_HELP_FINDER = 0xE143;       // 57667
+inline constexpr UINT ID_CONTEXT_HELP = 0xE145;      // 57669
+inline constexpr UINT ID_DEFAULT_HELP = 0xE147;      // 57671
+inline constexpr UINT ID_VIEW_TOOLBAR = 0xE800;      // 59392
+inline constexpr UINT ID_VIEW_STATUS_BAR = 0xE801;   // 59393
+inline constexpr UINT ID_INDICATOR_CAPS = 0xE701;    // 59137
+inline constexpr UINT ID_INDICATOR_NUM = 0xE702;     // 59138
+inline constexpr UINT ID_INDICATOR_SCRL = 0xE703;    // 59139
+inline constexpr UINT ID_SEPARATOR = 0;
+
+// Window styles that hosted controls and views are created with (recorded, not drawn).
+inline constexpr DWORD WS_CHILD = 0x40000000;
+inline constexpr DWORD WS_VISIBLE = 0x10000000;
+inline constexpr DWORD WS_BORDER = 0x00800000;
+
+// The tracking sizes a window may be resized between (WM_GETMINMAXINFO's record).
+struct MINMAXINFO {
+    POINT ptReserved;
+    POINT ptMaxSize;
+    POINT ptMaxPosition;
+    POINT ptMinTrackSize;
+    POINT ptMaxTrackSize;
+};
+
+// Files dropped on a window that accepts them (CWnd::DragAcceptFiles): WM_DROPFILES
+// carries the drop as wParam; DragQueryFile reads it.
+namespace leaf::ui {
+struct DropList {
+    std::vector<std::string> paths;
+    POINT point;   // in the client coordinates of the window dropped on
+};
+}  // namespace leaf::ui
+using HDROP = const leaf::ui::DropList*;
+// The path of file `index` of the drop; index 0xFFFFFFFF answers the number of files.
+// Returns the path's length (0 for a bad index).
+UINT DragQueryFile(HDROP drop, UINT index, CString* path);
+BOOL DragQueryPoint(HDROP drop, POINT* point);
+inline void DragFinish(HDROP) {}

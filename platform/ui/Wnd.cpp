@@ -1,6 +1,10 @@
 #include "platform/ui/Wnd.h"
 
 #include <QAbstractButton>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +17,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
+#include <functional>
 #include <limits>
+
+#include "platform/ui/ControlSite.h"
 
 namespace leaf::ui {
 
@@ -120,6 +127,7 @@ CWnd::CWnd() = default;
 
 CWnd::~CWnd() {
     m_timers.clear();
+    m_controlSite.reset();
     if (m_temporary || !m_widget) return;
     QWidget* widget = Detach();
     // A window object that made its widget destroys it with itself.
@@ -183,6 +191,8 @@ void CWnd::WidgetDestroyed() {
     // The widget went away under us (its parent was destroyed): the window object
     // sees the end of its window as it would with DestroyWindow.
     m_timers.clear();
+    if (m_controlSite) m_controlSite->ForgetWidget();
+    m_controlSite.reset();
     m_widget = nullptr;
     if (m_destroying) return;
     m_destroying = true;
@@ -437,6 +447,7 @@ BOOL CWnd::DestroyWindow() {
     SendMessage(WM_DESTROY);
     SendMessage(WM_NCDESTROY);
     m_timers.clear();
+    m_controlSite.reset();
     QWidget* widget = Detach();
     // Deleted once control returns to the event loop: the call may come from one of the
     // widget's own handlers. Hidden at once so that it is gone for the person.
@@ -456,6 +467,31 @@ bool CWnd::HandleQtEvent(QObject* watched, QEvent* event) {
         return true;
     }
     if (IsEventConsumed(event)) return false;
+    if (m_widget->property("leafAcceptFiles").toBool()) {
+        if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
+            auto* drag = static_cast<QDropEvent*>(event);
+            bool files = false;
+            if (drag->mimeData())
+                for (const QUrl& url : drag->mimeData()->urls()) files = files || url.isLocalFile();
+            if (files) {
+                drag->acceptProposedAction();
+                return true;
+            }
+        } else if (event->type() == QEvent::Drop) {
+            auto* drop = static_cast<QDropEvent*>(event);
+            DropList list;
+            if (drop->mimeData())
+                for (const QUrl& url : drop->mimeData()->urls())
+                    if (url.isLocalFile()) list.paths.push_back(url.toLocalFile().toStdString());
+            QPoint at = drop->position().toPoint();
+            list.point = {at.x(), at.y()};
+            if (!list.paths.empty()) {
+                drop->acceptProposedAction();
+                SendMessage(WM_DROPFILES, reinterpret_cast<WPARAM>(&list), 0);
+                return true;
+            }
+        }
+    }
     if (event->type() == QEvent::Resize) {
         auto* resize = static_cast<QResizeEvent*>(event);
         UINT type = m_widget->isMinimized() ? SIZE_MINIMIZED : m_widget->isMaximized() ? SIZE_MAXIMIZED : SIZE_RESTORED;
@@ -479,6 +515,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_SIZE: OnSize(static_cast<UINT>(wParam), LOWORD(static_cast<WPARAM>(lParam)), HIWORD(static_cast<WPARAM>(lParam))); return 0;
         case WM_DESTROY: OnDestroy(); return 0;
         case WM_IDLEUPDATECMDUI: OnIdleUpdateCmdUI(static_cast<BOOL>(wParam)); return 0;
+        case WM_DROPFILES: OnDropFiles(reinterpret_cast<HDROP>(wParam)); return 0;
         default: break;
     }
     return DefWindowProc(message, wParam, lParam);
@@ -507,6 +544,29 @@ BOOL CWnd::OnNotify(WPARAM, LPARAM lParam, LRESULT* result) {
 }
 
 void CWnd::OnTimer(UINT_PTR) {}
+void CWnd::OnDropFiles(HDROP) {}
+
+void CWnd::DragAcceptFiles(BOOL accept) {
+    if (!m_widget) return;
+    m_widget->setAcceptDrops(accept != FALSE);
+    m_widget->setProperty("leafAcceptFiles", accept != FALSE);
+}
+
+BOOL CWnd::CreateControl(REFCLSID clsid, const char* windowName, DWORD style, const RECT& rect, CWnd* parent, UINT id) {
+    if (m_widget || !parent || !parent->GetWidget()) return FALSE;
+    std::unique_ptr<ControlSite> site = ControlSite::Create(clsid, parent->GetWidget(), id, style);
+    if (!site) return FALSE;
+    QWidget* widget = site->Widget();
+    widget->setGeometry(rect.left, rect.top, std::max<LONG>(0, rect.right - rect.left), std::max<LONG>(0, rect.bottom - rect.top));
+    if (windowName) widget->setWindowTitle(QString::fromUtf8(windowName));
+    AttachCreated(widget);
+    m_controlSite = std::move(site);
+    return TRUE;
+}
+
+IUnknown* CWnd::GetControlUnknown() const { return m_controlSite ? m_controlSite->Unknown() : nullptr; }
+
+IDispatch* CWnd::GetControlDispatch() const { return m_controlSite ? m_controlSite->Dispatch() : nullptr; }
 void CWnd::OnSize(UINT, int, int) {}
 void CWnd::OnDestroy() {}
 void CWnd::PostNcDestroy() {}
@@ -514,4 +574,21 @@ void CWnd::OnIdleUpdateCmdUI(BOOL) {}
 
 BOOL CWnd::OnCmdMsg(UINT id, int code, void* extra, LRESULT* result, bool probe) {
     return CCmdTarget::OnCmdMsg(id, code, extra, result, probe);
+}
+
+UINT DragQueryFile(HDROP drop, UINT index, CString* path) {
+    if (!drop) return 0;
+    if (index == 0xFFFFFFFF) return static_cast<UINT>(drop->paths.size());
+    if (index >= drop->paths.size()) {
+        if (path) path->Empty();
+        return 0;
+    }
+    if (path) *path = CString(drop->paths[index]);
+    return static_cast<UINT>(drop->paths[index].size());
+}
+
+BOOL DragQueryPoint(HDROP drop, POINT* point) {
+    if (!drop || !point) return FALSE;
+    *point = drop->point;
+    return TRUE;
 }

@@ -13,10 +13,17 @@
 #include <memory>
 #include <typeindex>
 
+#include "platform/com/Guid.h"
 #include "platform/ui/CmdTarget.h"
 
 class QObject;
 class QTimer;
+struct IDispatch;
+struct IUnknown;
+
+namespace leaf::ui {
+class ControlSite;
+}
 
 namespace leaf::ui {
 
@@ -133,6 +140,23 @@ public:
     void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, BOOL deep = TRUE);
     BOOL DestroyWindow();
 
+    // Files dropped from outside: with accept, a drop of local files sends WM_DROPFILES
+    // (OnDropFiles) with the list of their paths.
+    void DragAcceptFiles(BOOL accept = TRUE);
+    virtual void OnDropFiles(HDROP drop);
+
+    // Hosts a control made by CLSID (CoCreateInstance from the module registered for it)
+    // as a child window of `parent` with control id `id`; WS_VISIBLE in `style` shows it.
+    // The control's events (its first connection point, an event dispatch interface) go
+    // to `parent` as CN_EVENT with the control id, where an event sink map (MapEvent)
+    // handles them. FALSE when the control cannot be made (nothing is left behind).
+    virtual BOOL CreateControl(REFCLSID clsid, const char* windowName, DWORD style, const RECT& rect,
+                               CWnd* parent, UINT id);
+    // The hosted control's IUnknown and IDispatch (no reference added); null when this
+    // window hosts none.
+    IUnknown* GetControlUnknown() const;
+    IDispatch* GetControlDispatch() const;
+
     // The message handling chain.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
@@ -161,6 +185,7 @@ private:
 
     QPointer<QWidget> m_widget;
     std::unique_ptr<QObject> m_bridge;
+    std::unique_ptr<leaf::ui::ControlSite> m_controlSite;
     std::map<UINT_PTR, std::unique_ptr<QTimer>> m_timers;
     bool m_destroying = false;
     bool m_temporary = false;
