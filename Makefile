@@ -14,7 +14,8 @@ FUZZ_SECONDS ?= 30
 PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            libgtest-dev libgmock-dev libbenchmark-dev \
            clang libclang-rt-14-dev \
-           qt6-base-dev libfontconfig-dev fonts-dejavu-core libzip-dev zip unzip
+           qt6-base-dev libfontconfig-dev fonts-dejavu-core libzip-dev zip unzip \
+           libreoffice-writer-nogui
 # Only the benchmarks compare against these.
 BENCH_PACKAGES = libxml2-dev libgumbo-dev nettle-dev
 

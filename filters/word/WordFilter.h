@@ -1,0 +1,51 @@
+#pragma once
+
+// CWordFilter: the filter of wordintake.so for ".doc". Word saves each document as HTML
+// into the filter's own temporary folder (during Prepare); the HTML filter of
+// markupintake, created through COM, then reports and converts that page, with the
+// document's folder as the mapping folder, so that the pictures Word writes beside the
+// page count as lying beside the document.
+
+#include <map>
+#include <memory>
+
+#include "filters/framework/SimpleFilterObject.h"
+#include "platform/base/CString.h"
+#include "platform/com/DispatchDriver.h"
+#include "platform/com/Unknown.h"
+
+class CWordFilter : public CSimpleFilterObject {
+public:
+    CWordFilter() = default;
+    ~CWordFilter() override;
+
+    HRESULT Initialize() override;
+    HRESULT Prepare(LPCOLESTR sourcePath, LPCOLESTR mappingFolder, IFilterHost* host) override;
+    HRESULT Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LONG flags, IFilterHost* host) override;
+    HRESULT GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) override;
+
+    // "Word.Application\CurVer" names a version above 8 (Word 9 or later).
+    static BOOL IsWordInstalled();
+    // A folder that exists.
+    static BOOL FolderExists(const char* path);
+    // Creates the folder and every missing folder above it; TRUE when it exists afterwards.
+    static BOOL CreateFolderPath(const char* path);
+    // Deletes a folder with everything in it (never following symbolic links).
+    static void DeleteFolderTree(const char* folder);
+
+    const CString& GetTempFolder() const { return m_tempFolder; }
+
+private:
+    // "<temporary folder>/wordintake.NNN", the first number not taken, created.
+    void CreateTempFolder();
+    // The next free "<temporary folder>/$docNNNN.htm"; FALSE (and empty) past 9999.
+    BOOL MakeIntermediateName(CString& name);
+    HRESULT SaveDocumentAsHtml(const CString& document, const CString& intermediate, IFilterHost* host);
+    void DeleteIntermediates();
+
+    std::map<CString, CString> m_documents;  // lower-cased document path -> its HTML file
+    bool m_wordChecked = false;
+    leaf::ComPtr<IInputFilter> m_htmlFilter;
+    std::unique_ptr<COleDispatchDriver> m_word;
+    CString m_tempFolder;
+};

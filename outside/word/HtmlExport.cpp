@@ -1,0 +1,96 @@
+#include "outside/word/HtmlExport.h"
+
+#include <filesystem>
+#include <vector>
+
+#include "platform/base/File.h"
+
+namespace fs = std::filesystem;
+
+namespace wordstub {
+
+namespace {
+
+// Moves a file, copying it where a rename cannot (another file system).
+bool MoveFile(const fs::path& from, const fs::path& to) {
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (!error)
+        return true;
+    if (!leaf::CopyFileBytes(from.string(), to.string(), false))
+        return false;
+    fs::remove(from, error);
+    return true;
+}
+
+}  // namespace
+
+std::string EscapeReference(const std::string& reference) {
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string escaped;
+    for (unsigned char ch : reference) {
+        if (ch <= ' ' || ch == '"' || ch == '\'' || ch == '#' || ch == '%' || ch == '<' || ch == '>' || ch == '?' ||
+            ch >= 0x7F) {
+            escaped += '%';
+            escaped += kHex[ch >> 4];
+            escaped += kHex[ch & 0xF];
+        } else {
+            escaped += static_cast<char>(ch);
+        }
+    }
+    return escaped;
+}
+
+void ReplaceQuotedReference(std::string& html, const std::string& name, const std::string& replacement) {
+    for (char quote : {'"', '\''}) {
+        std::string from = quote + name + quote;
+        std::string to = quote + replacement + quote;
+        std::size_t position = 0;
+        while ((position = html.find(from, position)) != std::string::npos) {
+            html.replace(position, from.size(), to);
+            position += to.size();
+        }
+    }
+}
+
+bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFolder, const std::string& target,
+                     std::string& error) {
+    std::string html;
+    if (!leaf::ReadFileBytes(htmlPath, html)) {
+        error = "The converted page could not be read.";
+        return false;
+    }
+    std::error_code ignored;
+    std::vector<fs::path> companions;
+    for (const fs::directory_entry& entry : fs::directory_iterator(scratchFolder, ignored))
+        if (entry.is_regular_file(ignored) && !fs::equivalent(entry.path(), htmlPath, ignored))
+            companions.push_back(entry.path());
+
+    fs::path targetPath(target);
+    if (!companions.empty()) {
+        std::string folderName = targetPath.stem().string() + "_files";
+        fs::path folder = targetPath.parent_path() / folderName;
+        fs::create_directories(folder, ignored);
+        if (!fs::is_directory(folder, ignored)) {
+            error = "The folder \"" + folder.string() + "\" could not be created.";
+            return false;
+        }
+        for (const fs::path& companion : companions) {
+            std::string name = companion.filename().string();
+            if (!MoveFile(companion, folder / name)) {
+                error = "The file \"" + (folder / name).string() + "\" could not be written.";
+                return false;
+            }
+            ReplaceQuotedReference(html, name, EscapeReference(folderName + "/" + name));
+            ReplaceQuotedReference(html, EscapeReference(name), EscapeReference(folderName + "/" + name));
+        }
+    }
+
+    if (!leaf::WriteFileAtomically(target, html)) {
+        error = "The file \"" + target + "\" could not be written.";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace wordstub

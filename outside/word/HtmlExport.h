@@ -1,0 +1,23 @@
+#pragma once
+
+// Puts an HTML file that the office suite wrote into a scratch folder where Word would
+// have written it: the page at the target path, and its pictures and other companion
+// files in a folder beside it named after the page with "_files", the page's links to
+// them rewritten to match.
+
+#include <string>
+
+namespace wordstub {
+
+// `htmlPath` lies in `scratchFolder`; every other file there is a companion. False, with
+// the reason in `error`, when the target or the companion folder cannot be written.
+bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFolder, const std::string& target,
+                     std::string& error);
+
+// Replaces every quoted occurrence ("name" or 'name') of `name` in `html` by `replacement`.
+void ReplaceQuotedReference(std::string& html, const std::string& name, const std::string& replacement);
+
+// Escapes the bytes of a relative reference that a URL cannot hold as they are.
+std::string EscapeReference(const std::string& reference);
+
+}  // namespace wordstub

@@ -1,0 +1,34 @@
+#pragma once
+
+// Runs the office suite in headless mode to convert documents: the program is started
+// with an argument list (no shell), with a private profile folder for the one call, its
+// output thrown away, and killed (with everything it started) when it overruns its time.
+
+#include <string>
+
+namespace wordstub {
+
+// The office program: the environment variable LEAF_SOFFICE when it is set (empty means
+// "not installed"), else "soffice" or "libreoffice" found on PATH; empty when none.
+std::string FindOfficeProgram();
+
+struct OfficeConversion {
+    bool succeeded = false;
+    std::string outputPath;  // the file written, when succeeded
+    std::string error;       // why not, when failed
+};
+
+// Converts `sourcePath` with --convert-to `format` ("html", "docx", ...) into
+// `outputFolder` (which must exist). The output is named after the source with the
+// format's extension ("extension" when the format's name is not one).
+OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::string& format,
+                                   const std::string& extension, const std::string& outputFolder,
+                                   int timeoutSeconds = 120);
+
+// A new private folder below the temporary folder ("wordstub.XXXXXX"); empty on failure.
+std::string MakePrivateFolder();
+
+// "file://" URL of an absolute path, with reserved bytes escaped.
+std::string FileUrl(const std::string& path);
+
+}  // namespace wordstub

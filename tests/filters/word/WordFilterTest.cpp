@@ -1,0 +1,227 @@
+// The Word filter as the build control drives it: the HTML filter, the Word filter and
+// the Word stand-in registered in the test's own registry, the filter created by its
+// CLSID, with a host that records what it is told.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "filters/framework/InputFilter.h"
+#include "filters/word/WordFilter.h"
+#include "filters/word/WordFilterIds.h"
+#include "platform/base/File.h"
+#include "platform/base/TextEncoding.h"
+#include "platform/com/ComRuntime.h"
+#include "platform/registry/RegistryKey.h"
+#include "tests/filters/html/RecordingHost.h"
+#include "tests/outside/word/DocxFixture.h"
+#include "tests/outside/word/WordServerTestSupport.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempFolder.h"
+
+namespace fs = std::filesystem;
+using htmltest::RecordingHost;
+
+namespace {
+
+std::u16string U(const std::string& text) { return leaf::Utf8ToUtf16(text); }
+
+void SetWordVersion(const char* progId) {
+    leaf::RegistryKey curVer = leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Word.Application\\CurVer");
+    ASSERT_TRUE(curVer.WriteString("", progId));
+}
+
+class WordFilterTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(leaf::test::RegisterModule("markupintake.so"));
+        ASSERT_TRUE(leaf::test::RegisterModule("wordintake.so"));
+        ASSERT_EQ(leaf::test::RegisterWordServer(OfficeProgram()), S_OK);
+        // The filter's temporary folder goes below a folder of the test's own.
+        setenv("TMP", (temp.Path().string() + "/").c_str(), 1);
+    }
+
+    virtual std::string OfficeProgram() { return "/bin/true"; }
+
+    leaf::ComPtr<IInputFilter> CreateFilter() {
+        leaf::ComPtr<IInputFilter> filter;
+        EXPECT_EQ(CoCreateInstance(CLSID_WordFilter, nullptr, CLSCTX_INPROC_SERVER, IID_IInputFilter,
+                                   filter.ReceiveVoid()),
+                  S_OK);
+        return filter;
+    }
+
+    std::string WriteDocument(const std::string& name, bool withPicture = false) {
+        leaf::test::DocxFixture fixture;
+        fixture.paragraphs = {{"Chapter " + name, {"Start"}}};
+        fixture.withPicture = withPicture;
+        std::string path = books / name;
+        EXPECT_TRUE(fixture.Write(path));
+        return path;
+    }
+
+    leaf::test::TempFolder temp;
+    leaf::test::TempFolder books;
+    RecordingHost host;
+};
+
+}  // namespace
+
+TEST(WordFilterInstalledTest, WordNineOrLaterIsRequired) {
+    struct Case {
+        const char* curVer;
+        BOOL installed;
+    };
+    for (Case test : {Case{"Word.Application.8", FALSE}, Case{"Word.Application.9", TRUE},
+                      Case{"Word.Application.10", TRUE}, Case{"Word.Application", FALSE}, Case{"", FALSE}}) {
+        SetWordVersion(test.curVer);
+        EXPECT_EQ(CWordFilter::IsWordInstalled(), test.installed) << test.curVer;
+    }
+    leaf::RegistryKey classes = leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Word.Application");
+    ASSERT_EQ(RegDeleteKey(classes.Handle(), "CurVer"), ERROR_SUCCESS);
+    EXPECT_FALSE(CWordFilter::IsWordInstalled()) << "no CurVer key";
+}
+
+TEST(WordFilterFoldersTest, FolderPathsAreCreatedWholeAndDeletedWhole) {
+    leaf::test::TempFolder folder;
+    std::string deep = folder / "a/b/c";
+    EXPECT_FALSE(CWordFilter::FolderExists(deep.c_str()));
+    EXPECT_TRUE(CWordFilter::CreateFolderPath(deep.c_str()));
+    EXPECT_TRUE(CWordFilter::FolderExists(deep.c_str()));
+    EXPECT_TRUE(CWordFilter::CreateFolderPath(deep.c_str())) << "an existing folder is fine";
+    std::string file = folder.WriteFile("a/file.txt", "x");
+    EXPECT_FALSE(CWordFilter::FolderExists(file.c_str()));
+    EXPECT_FALSE(CWordFilter::FolderExists(nullptr));
+    CWordFilter::DeleteFolderTree((folder / "a").c_str());
+    EXPECT_FALSE(fs::exists(folder / "a"));
+}
+
+TEST_F(WordFilterTest, WithoutWordNineTheFilterDoesNotInitialise) {
+    SetWordVersion("Word.Application.8");
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_TRUE(filter);
+    EXPECT_EQ(filter->Initialize(), E_FAIL);
+    EXPECT_FALSE(fs::exists(temp.Path() / "wordintake.001"));
+    // The check is repeated at the next call.
+    SetWordVersion("Word.Application.10");
+    EXPECT_EQ(filter->Initialize(), S_OK);
+    EXPECT_TRUE(fs::is_directory(temp.Path() / "wordintake.001"));
+}
+
+TEST_F(WordFilterTest, TemporaryFoldersTakeTheNextFreeNumberAndGoWhenEmpty) {
+    fs::create_directory(temp.Path() / "wordintake.001");
+    {
+        leaf::ComPtr<IInputFilter> filter = CreateFilter();
+        ASSERT_EQ(filter->Initialize(), S_OK);
+        EXPECT_TRUE(fs::is_directory(temp.Path() / "wordintake.002"));
+    }
+    EXPECT_FALSE(fs::exists(temp.Path() / "wordintake.002")) << "removed with the filter";
+    EXPECT_TRUE(fs::exists(temp.Path() / "wordintake.001")) << "another's folder stays";
+}
+
+TEST_F(WordFilterTest, ConvertWithoutPrepareReportsTheMissingIntermediate) {
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    std::string document = WriteDocument("linked.doc");
+    EXPECT_EQ(filter->Convert(U(document).c_str(), U(books / "out.htm").c_str(), 1, &host), E_FAIL);
+    EXPECT_EQ(host.errorDetails,
+              "Could not find the intermediate .html file corresponding to the Word document file \"" + document +
+                  "\".  \nMake sure this Word document is not a hyperlinked .doc file.");
+    EXPECT_EQ(filter->Convert(nullptr, U("x").c_str(), 0, &host), E_POINTER);
+    EXPECT_EQ(filter->Prepare(U(document).c_str(), nullptr, nullptr), E_POINTER);
+}
+
+TEST_F(WordFilterTest, SizesAreTheDocumentsOwn) {
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    std::string document = books.WriteFile("sized.doc", std::string(1000, 'x'));
+    LONG units = -1;
+    ASSERT_EQ(filter->GetSize(U(document).c_str(), kFilterScanDependencies | 1, &units), S_OK);
+    EXPECT_EQ(units, 1000);
+    ASSERT_EQ(filter->GetSize(U(document).c_str(), 1, &units), S_OK);
+    EXPECT_EQ(units, 2000);
+    EXPECT_EQ(filter->GetSize(U(books / "none.doc").c_str(), 0, &units), STG_E_PATHNOTFOUND);
+}
+
+TEST_F(WordFilterTest, AFailedSaveReportsWordsErrorAndLeavesNothing) {
+    // The stand-in's office program here ("/bin/true") converts nothing.
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    std::string document = WriteDocument("book.doc");
+    HRESULT hr = filter->Prepare(U(document).c_str(), nullptr, &host);
+    EXPECT_EQ(hr, static_cast<HRESULT>(0x800A1066));
+    EXPECT_EQ(host.errorDetails.rfind("Word reported the following error when attempting to save the current "
+                                      "document as an HTML file:\n",
+                                      0),
+              0u)
+        << host.errorDetails;
+    EXPECT_TRUE(host.dependencies.empty());
+    EXPECT_TRUE(fs::is_empty(temp.Path() / "wordintake.001"));
+
+    // A missing document fails in Word's open, with its error code.
+    host.errorDetails.clear();
+    EXPECT_EQ(filter->Prepare(U(books / "none.doc").c_str(), nullptr, &host), static_cast<HRESULT>(0x800A1436));
+    EXPECT_FALSE(host.errorDetails.empty());
+}
+
+TEST_F(WordFilterTest, WithoutTheHtmlFilterInitialiseFails) {
+    ASSERT_TRUE(leaf::test::RegisterModule("markupintake.so", true));
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    EXPECT_TRUE(FAILED(filter->Initialize()));
+    // Nothing to forward to: the other calls refuse instead of failing on a missing object.
+    std::string document = WriteDocument("book.doc");
+    EXPECT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), E_UNEXPECTED);
+    LONG units = 0;
+    EXPECT_EQ(filter->GetSize(U(document).c_str(), 0, &units), E_UNEXPECTED);
+}
+
+namespace {
+
+class WordFilterOfficeTest : public WordFilterTest {
+protected:
+    void SetUp() override {
+        if (leaf::test::InstalledOfficeProgram().empty())
+            GTEST_SKIP() << "the office suite is not installed";
+        WordFilterTest::SetUp();
+    }
+    std::string OfficeProgram() override { return leaf::test::InstalledOfficeProgram(); }
+};
+
+}  // namespace
+
+TEST_F(WordFilterOfficeTest, DocumentsBecomePagesWhosePicturesLieBesideTheDocument) {
+    std::string first = WriteDocument("First.doc", true);
+    std::string second = WriteDocument("second.doc");
+    fs::path work = temp.Path() / "wordintake.001";
+    {
+        leaf::ComPtr<IInputFilter> filter = CreateFilter();
+        ASSERT_EQ(filter->Initialize(), S_OK);
+        ASSERT_EQ(filter->Prepare(U(first).c_str(), nullptr, &host), S_OK) << host.errorDetails;
+        ASSERT_EQ(filter->Prepare(U(second).c_str(), nullptr, &host), S_OK) << host.errorDetails;
+        EXPECT_TRUE(fs::exists(work / "$doc0001.htm"));
+        EXPECT_TRUE(fs::exists(work / "$doc0002.htm"));
+
+        // The picture Word wrote beside the first page is reported under the document's folder.
+        bool pictureMapped = false;
+        for (const auto& [path, mapped] : host.dependencies) {
+            if (path.find("$doc0001_files/") == std::string::npos)
+                continue;
+            EXPECT_EQ(path.rfind(work.string(), 0), 0u) << path;
+            std::string expected = books.Path().string() + "/$doc0001_files/";
+            EXPECT_EQ(mapped.rfind(expected, 0), 0u) << mapped;
+            pictureMapped = true;
+        }
+        EXPECT_TRUE(pictureMapped);
+
+        // Convert finds the page of a document named in other letter case.
+        std::string upper = books.Path().string() + "/FIRST.DOC";
+        std::string output = books / "out.htm";
+        ASSERT_EQ(filter->Convert(U(upper).c_str(), U(output).c_str(), 1, &host), S_OK) << host.errorDetails;
+        std::string html;
+        ASSERT_TRUE(leaf::ReadFileBytes(output, html));
+        EXPECT_NE(html.find("Chapter"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(work)) << "pages, picture folders and the temporary folder are removed";
+    EXPECT_TRUE(fs::exists(first));
+}

@@ -1,0 +1,199 @@
+// The Word stand-in through automation, as its clients drive it: registration, opening
+// documents, bookmarks, built-in properties, closing and quitting, and SaveAs through the
+// office suite.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "outside/word/WordServer.h"
+#include "platform/base/File.h"
+#include "platform/com/ComRuntime.h"
+#include "platform/com/DispatchDriver.h"
+#include "platform/registry/RegistryKey.h"
+#include "tests/outside/word/DocxFixture.h"
+#include "tests/outside/word/WordServerTestSupport.h"
+#include "tests/support/TempFolder.h"
+
+namespace fs = std::filesystem;
+using leaf::DispatchDriver;
+using leaf::Variant;
+
+namespace {
+
+DispatchDriver CreateWord() {
+    CLSID clsid{};
+    leaf::ComPtr<IDispatch> word;
+    if (SUCCEEDED(CLSIDFromProgID("Word.Application", &clsid)))
+        CoCreateInstance(clsid, nullptr, CLSCTX_ALL, IID_IDispatch, word.ReceiveVoid());
+    return DispatchDriver(word);
+}
+
+DispatchDriver Child(const DispatchDriver& parent, DISPID member) {
+    return DispatchDriver(parent.GetProperty(member).ToDispatch());
+}
+
+class WordServerTest : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(CreateWord()) << "nothing is registered in a fresh registry";
+        ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
+        word = CreateWord();
+        ASSERT_TRUE(word);
+        documents = Child(word, wordstub::dispid::ApplicationDocuments);
+        fixture.paragraphs = {{"Intro text", {"Intro"}}, {"More", {"beta", "Alpha"}}, {"End", {"_GoBack"}}};
+        fixture.title = "A Title";
+        fixture.author = "Ann Author";
+        fixture.created = "2024-03-01T00:00:00";
+        ASSERT_TRUE(fixture.Write(folder / "book.docx"));
+    }
+
+    DispatchDriver Open(const std::string& path) {
+        return DispatchDriver(documents.Invoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, path).ToDispatch());
+    }
+
+    leaf::test::TempFolder folder;
+    leaf::test::DocxFixture fixture;
+    DispatchDriver word;
+    DispatchDriver documents;
+};
+
+}  // namespace
+
+TEST_F(WordServerTest, RegistersTheVersionThatClientsCheck) {
+    leaf::RegistryKey curVer = leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Word.Application\\CurVer");
+    ASSERT_TRUE(curVer.IsOpen());
+    EXPECT_EQ(curVer.ReadString().value_or(""), "Word.Application.12");
+    EXPECT_EQ(word.GetProperty(wordstub::dispid::ApplicationVersion).ToUtf8(), "12.0");
+}
+
+TEST(WordServerRegistrationTest, WithoutTheOfficeSuiteNothingIsRegistered) {
+    ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
+    ASSERT_TRUE(CreateWord());
+    // Registering again where the suite is gone removes the earlier registration.
+    EXPECT_EQ(leaf::test::RegisterWordServer(""), S_FALSE);
+    EXPECT_FALSE(CreateWord());
+    EXPECT_FALSE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Word.Application").IsOpen());
+    EXPECT_EQ(leaf::test::RegisterWordServer("/no/such/soffice"), S_FALSE);
+    EXPECT_FALSE(CreateWord());
+}
+
+TEST_F(WordServerTest, OpensDocumentsAndListsBookmarksByName) {
+    DispatchDriver document = Open(folder / "book.docx");
+    ASSERT_TRUE(document);
+    EXPECT_EQ(documents.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 1);
+
+    DispatchDriver bookmarks = Child(document, wordstub::dispid::DocumentBookmarks);
+    ASSERT_EQ(bookmarks.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 3) << "hidden ones are left out";
+    std::vector<std::pair<std::string, LONG>> listed;
+    for (LONG i = 1; i <= 3; ++i) {
+        Variant index(i);
+        Variant reference;
+        reference.vt = VT_BYREF | VT_VARIANT;
+        reference.pvarVal = &index;
+        DispatchDriver bookmark(
+            bookmarks.InvokeHelper(wordstub::dispid::CollectionItem, DISPATCH_METHOD, {reference}).ToDispatch());
+        listed.emplace_back(bookmark.GetProperty(wordstub::dispid::BookmarkName).ToUtf8(),
+                            bookmark.GetProperty(wordstub::dispid::BookmarkStart).ToLong());
+    }
+    // Numbered by name; each keeps the position where it starts.
+    std::vector<std::pair<std::string, LONG>> expected = {{"Alpha", 11}, {"beta", 11}, {"Intro", 0}};
+    EXPECT_EQ(listed, expected);
+
+    leaf::DispatchResult outside = bookmarks.TryInvoke(wordstub::dispid::CollectionItem, DISPATCH_METHOD, {Variant(LONG{4})});
+    EXPECT_EQ(outside.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(outside.exceptionCode, wordstub::kWordErrorBadIndex);
+}
+
+TEST_F(WordServerTest, BuiltInPropertiesHaveTheirTypes) {
+    setenv("TZ", "UTC", 1);
+    tzset();
+    DispatchDriver document = Open(folder / "book.docx");
+    DispatchDriver properties = Child(document, wordstub::dispid::DocumentBuiltInProperties);
+    auto value = [&](const char* name) {
+        DispatchDriver property(
+            properties.Invoke(wordstub::dispid::CollectionItem, DISPATCH_PROPERTYGET, name).ToDispatch());
+        return property.TryInvoke(wordstub::dispid::PropertyValue, DISPATCH_PROPERTYGET, {});
+    };
+    EXPECT_EQ(value("Title").value.ToUtf8(), "A Title");
+    EXPECT_EQ(value("author").value.ToUtf8(), "Ann Author");
+    EXPECT_EQ(value("Subject").value.ToUtf8(), "") << "a text property the document does not set is empty";
+    leaf::DispatchResult created = value("Creation Date");
+    ASSERT_EQ(created.value.vt, VT_DATE);
+    EXPECT_DOUBLE_EQ(created.value.date, 45352.0);
+    EXPECT_EQ(value("Last Print Date").hr, DISP_E_EXCEPTION) << "an unset date has no value";
+
+    leaf::DispatchResult unknown =
+        properties.TryInvoke(wordstub::dispid::CollectionItem, DISPATCH_PROPERTYGET, {Variant("Colour")});
+    EXPECT_EQ(unknown.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(unknown.exceptionCode, E_INVALIDARG);
+}
+
+TEST_F(WordServerTest, MissingFilesFailAndCloseAndQuitEndTheSession) {
+    leaf::DispatchResult missing =
+        documents.TryInvoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, {Variant(folder / "none.doc")});
+    EXPECT_EQ(missing.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(missing.exceptionCode, wordstub::kWordErrorFileNotFound);
+    EXPECT_EQ(documents.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 0);
+
+    DispatchDriver first = Open(folder / "book.docx");
+    DispatchDriver blank(documents.Invoke(wordstub::dispid::DocumentsAdd, DISPATCH_METHOD).ToDispatch());
+    ASSERT_TRUE(blank);
+    EXPECT_EQ(documents.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 2);
+    first.Invoke(wordstub::dispid::DocumentActivate, DISPATCH_METHOD);
+    first.Invoke(wordstub::dispid::DocumentClose, DISPATCH_METHOD, LONG{0});
+    EXPECT_EQ(documents.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 1);
+    EXPECT_EQ(first.TryInvoke(wordstub::dispid::DocumentBookmarks, DISPATCH_PROPERTYGET, {}).hr, DISP_E_EXCEPTION)
+        << "a closed document answers nothing";
+    documents.Invoke(wordstub::dispid::DocumentsClose, DISPATCH_METHOD, LONG{0});
+    EXPECT_EQ(documents.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 0);
+
+    word.Invoke(wordstub::dispid::ApplicationQuit, DISPATCH_METHOD, LONG{0});
+    EXPECT_EQ(documents.TryInvoke(wordstub::dispid::CollectionCount, DISPATCH_PROPERTYGET, {}).hr, DISP_E_EXCEPTION);
+}
+
+TEST_F(WordServerTest, SaveAsFailsCleanlyWhenTheSuiteDoesNotConvert) {
+    // "/bin/true" ends at once without writing anything.
+    DispatchDriver document = Open(folder / "book.docx");
+    leaf::DispatchResult saved = document.TryInvoke(wordstub::dispid::DocumentSaveAs, DISPATCH_METHOD,
+                                                    {Variant(folder / "out.htm"), Variant(LONG{8})});
+    EXPECT_EQ(saved.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(saved.exceptionCode, wordstub::kWordErrorCommandFailed);
+    EXPECT_FALSE(fs::exists(folder / "out.htm"));
+    leaf::DispatchResult format = document.TryInvoke(wordstub::dispid::DocumentSaveAs, DISPATCH_METHOD,
+                                                     {Variant(folder / "out.xyz"), Variant(LONG{99})});
+    EXPECT_EQ(format.exceptionCode, wordstub::kWordErrorCommandFailed);
+}
+
+TEST(WordServerOfficeTest, SaveAsHtmlWritesThePageAndItsPictureFolder) {
+    std::string office = leaf::test::InstalledOfficeProgram();
+    if (office.empty())
+        GTEST_SKIP() << "the office suite is not installed";
+    ASSERT_EQ(leaf::test::RegisterWordServer(office), S_OK);
+    leaf::test::TempFolder folder;
+    leaf::test::DocxFixture fixture;
+    fixture.paragraphs = {{"Picture page", {"Top"}}};
+    fixture.withPicture = true;
+    ASSERT_TRUE(fixture.Write(folder / "pictures.doc"));  // a package under the older extension
+
+    DispatchDriver word = CreateWord();
+    DispatchDriver documents = Child(word, wordstub::dispid::ApplicationDocuments);
+    DispatchDriver document(
+        documents.Invoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, folder / "pictures.doc").ToDispatch());
+    std::string target = folder / "$doc0001.htm";
+    document.Invoke(wordstub::dispid::DocumentSaveAs, DISPATCH_METHOD, target, LONG{8});
+
+    std::string html;
+    ASSERT_TRUE(leaf::ReadFileBytes(target, html));
+    EXPECT_NE(html.find("Picture"), std::string::npos);
+    ASSERT_TRUE(fs::is_directory(folder / "$doc0001_files"));
+    int pictures = 0;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder / "$doc0001_files")) {
+        ++pictures;
+        EXPECT_NE(html.find("$doc0001_files/" + entry.path().filename().string()), std::string::npos)
+            << "the page links to its picture in the companion folder";
+    }
+    EXPECT_GE(pictures, 1);
+    EXPECT_TRUE(fs::exists(folder / "pictures.doc")) << "the source is left as it was";
+    word.Invoke(wordstub::dispid::ApplicationQuit, DISPATCH_METHOD);
+}
