@@ -1,0 +1,415 @@
+#include "studio/project/HeadingAnchorer.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <optional>
+
+#include "platform/base/Path.h"
+#include "platform/base/TextEncoding.h"
+#include "platform/ui/shell/RecycleBin.h"
+
+namespace {
+
+constexpr size_t kOutputBlock = 64 * 1024;
+constexpr int kMaxTemporaryNumber = 999;
+constexpr std::u16string_view kIdAttribute = u"id=";
+
+// Adds one UTF-16 unit to UTF-8 text; a surrogate pair is joined across two calls through
+// `pending`, and a lone half becomes U+FFFD.
+void AppendUnit(std::string& out, char16_t unit, char16_t& pending) {
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (pending) leaf::AppendUtf8(out, leaf::kReplacementCharacter);
+        pending = unit;
+        return;
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        if (pending) {
+            leaf::AppendUtf8(out, 0x10000 + ((static_cast<char32_t>(pending) - 0xD800) << 10) + (unit - 0xDC00));
+            pending = 0;
+        } else {
+            leaf::AppendUtf8(out, leaf::kReplacementCharacter);
+        }
+        return;
+    }
+    if (pending) {
+        leaf::AppendUtf8(out, leaf::kReplacementCharacter);
+        pending = 0;
+    }
+    leaf::AppendUtf8(out, unit);
+}
+
+std::u16string Lower(std::u16string_view text) { return leaf::ToLowerAscii(text); }
+
+bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
+    return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
+}
+
+bool PathExists(const CString& path) {
+    struct stat status {};
+    return ::lstat(path.c_str(), &status) == 0;
+}
+
+// "<stem>.NNN" beside the source: the first number from 1 to 999 that names no file (999
+// when all do). The stem is the path up to the last '.' of its file name.
+CString TemporaryPathFor(const CString& sourcePath) {
+    std::string stem = sourcePath.str();
+    const size_t slash = stem.rfind('/');
+    const size_t dot = stem.rfind('.');
+    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) stem.resize(dot);
+    CString candidate;
+    for (int number = 1; number <= kMaxTemporaryNumber; ++number) {
+        candidate.Format("%s.%.3d", stem.c_str(), number);
+        if (!PathExists(candidate)) break;
+    }
+    return candidate;
+}
+
+}  // namespace
+
+CHeadingAnchorer::CHeadingAnchorer(EntryCallback onEntry, ProgressCallback onProgress, void* context)
+    : m_onEntry(onEntry), m_onProgress(onProgress), m_context(context) {
+    // The source is written back as it was read: <base> tags stay and links are not
+    // resolved against them.
+    EnableBaseHref(FALSE);
+}
+
+CHeadingAnchorer::~CHeadingAnchorer() = default;
+
+BOOL CHeadingAnchorer::BuildRules(const std::vector<CString>& headingTags) {
+    m_rules.clear();
+    for (const CString& tag : headingTags) {
+        if (tag.IsEmpty() || tag[0] != '<' || tag[tag.GetLength() - 1] != '>') {
+            m_errorText.Format("Invalid HTML tag \"%s\".", tag.c_str());
+            m_rules.clear();
+            return FALSE;
+        }
+    }
+    for (const CString& tag : headingTags) {
+        CString inner = tag;
+        inner.Remove('<');
+        inner.Remove('>');
+        inner.Trim();
+        const std::u16string text = leaf::Utf8ToUtf16(inner.str());
+        const size_t space = text.find(u' ');
+        HeadingRule rule;
+        rule.tagName = Lower(std::u16string_view(text).substr(0, space));
+        if (space != std::u16string::npos) {
+            std::u16string_view rest = std::u16string_view(text).substr(space);
+            while (!rest.empty() && (rest.front() == u' ' || rest.front() == u'\t')) rest.remove_prefix(1);
+            SplitAttributes(rest, rule.attributes);
+        }
+        m_rules.push_back(std::move(rule));
+    }
+    return TRUE;
+}
+
+BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, const std::vector<CString>& headingTags,
+                                      const char* idBaseName) {
+    m_errorText.Empty();
+    m_sourcePath = sourcePath ? sourcePath : "";
+    if (!BuildRules(headingTags)) return FALSE;
+
+    m_temporaryPath = TemporaryPathFor(m_sourcePath);
+    CFileException openError;
+    if (!m_output.Open(m_temporaryPath.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
+                       &openError)) {
+        m_errorText.Format("Unable to create a temporary copy of the specified source file \"%s\".",
+                           m_sourcePath.c_str());
+        m_rules.clear();
+        return FALSE;
+    }
+
+    m_reportedHeading = false;
+    m_reportedPosition = 0;
+    m_firstOutput = true;
+    m_levelBase = levelBase;
+    m_openRule = -1;
+    m_idCounter = 1;
+    m_idPrefix = "_LC" + std::string(idBaseName ? idBaseName : "TOC") + "-";
+    m_headingText.clear();
+    m_headingId.clear();
+    m_outputBuffer.clear();
+    m_outputSurrogate = 0;
+    m_headingSurrogate = 0;
+    m_raw.clear();
+    m_tagStart = std::u16string::npos;
+
+    BOOL outcome = TRUE;
+    const int result = ParseFile(m_sourcePath.str());
+    if (result == parseDone) {
+        try {
+            // A tag left open at the end of the file stays as it was.
+            WriteRaw(m_raw);
+            m_raw.clear();
+            if (m_outputSurrogate) WriteOutput("\xEF\xBF\xBD");
+            FlushOutput();
+        } catch (const CFileException&) {
+            m_errorText.Format("An unexpected error occurred while importing headings from the specified source file "
+                               "\"%s\".",
+                               m_sourcePath.c_str());
+            outcome = FALSE;
+        }
+    } else {
+        if (result == parseOpenFailed) {
+            m_errorText.Format("Unable to open the specified source file \"%s\".", m_sourcePath.c_str());
+        } else if (result == parseException) {
+            m_errorText.Format("An unexpected error occurred while importing headings from the specified source file "
+                               "\"%s\".",
+                               m_sourcePath.c_str());
+        }
+        outcome = FALSE;
+    }
+    if (outcome) {
+        try {
+            m_output.Close();
+        } catch (const CFileException&) {
+            // Data that did not reach the disk: the copy must not replace the source.
+            m_errorText.Format("Unable to modify the specified source file \"%s\".", m_sourcePath.c_str());
+            outcome = FALSE;
+        }
+    }
+    m_output.Abort();
+    m_rules.clear();
+    m_outputBuffer.clear();
+
+    if (outcome && m_reportedHeading) {
+        outcome = ReplaceSource();
+    }
+    if (!outcome || !m_reportedHeading) {
+        std::remove(m_temporaryPath.c_str());
+    }
+    if (outcome && m_onProgress) {
+        CFileStatus status;
+        if (CFile::GetStatus(m_sourcePath.c_str(), status)) {
+            const LONGLONG rest = static_cast<LONGLONG>(status.m_size) - m_reportedPosition;
+            if (rest >= 1 && !m_onProgress(rest, m_context)) outcome = FALSE;
+        }
+    }
+    return outcome;
+}
+
+BOOL CHeadingAnchorer::ReplaceSource() {
+    // The copy takes the source's permission bits. The previous version goes to the
+    // Recycle Bin, from where the user can get it back; where there is none to be had,
+    // the copy is renamed over the source in one step, so the source is never missing or
+    // half written.
+    // The source keeps the name it has on disk, whatever the spelling the project uses.
+    std::string target = m_sourcePath.str();
+    if (std::optional<std::string> found = leaf::path::Resolve(target)) target = *found;
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) ::chmod(m_temporaryPath.c_str(), status.st_mode & 07777);
+    leaf::ui::MoveToRecycleBin(target.c_str());
+    try {
+        CFile::Rename(m_temporaryPath.c_str(), target.c_str());
+    } catch (const CFileException&) {
+        m_errorText.Format("Unable to modify the specified source file \"%s\".", m_sourcePath.c_str());
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CHeadingAnchorer::ReportProgress(LONGLONG position) {
+    if (!m_onProgress || position - m_reportedPosition < 100) return TRUE;
+    const LONGLONG units = position - m_reportedPosition;
+    m_reportedPosition = position;
+    return m_onProgress(units, m_context);
+}
+
+BOOL CHeadingAnchorer::OnWord(std::u16string_view, WORD, int, int, int, LONGLONG, LONGLONG position) {
+    return ReportProgress(position);
+}
+
+int CHeadingAnchorer::FindMatchingRule(const std::u16string& name, const std::vector<std::u16string>& attributes) const {
+    for (size_t i = 0; i < m_rules.size(); ++i) {
+        const HeadingRule& rule = m_rules[i];
+        if (rule.tagName != name) continue;
+        const bool all = std::all_of(rule.attributes.begin(), rule.attributes.end(), [&](const std::u16string& wanted) {
+            return std::any_of(attributes.begin(), attributes.end(),
+                               [&](const std::u16string& have) { return leaf::EqualsNoCase(have, wanted); });
+        });
+        if (all) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+BOOL CHeadingAnchorer::OnTag(std::u16string_view tagName, std::u16string_view attributeText, BOOL endTag, int) {
+    // m_raw holds what came before the tag, then the tag as read ("<" to ">").
+    size_t tagStart = m_tagStart;
+    if (tagStart == std::u16string::npos || tagStart > m_raw.size()) {
+        tagStart = m_raw.rfind(u'<');
+        if (tagStart == std::u16string::npos) tagStart = 0;
+    }
+    const std::u16string leading = m_raw.substr(0, tagStart);
+    std::u16string asRead = m_raw.substr(tagStart);
+    // The scanner takes the '/' of an end tag without passing it on.
+    if (endTag) asRead.insert(asRead.empty() ? 0 : 1, u"/");
+    m_raw.clear();
+    m_tagStart = std::u16string::npos;
+    const std::u16string name = Lower(tagName);
+    std::vector<std::u16string> attributes;
+    SplitAttributes(attributeText, attributes);
+    bool changed = false;
+
+    // Ids that an earlier run added are removed (every one of them, so that a tag that
+    // carries two comes out the same from every later run).
+    const std::u16string stalePrefix = std::u16string(kIdAttribute) + leaf::Utf8ToUtf16(m_idPrefix);
+    const size_t before = attributes.size();
+    std::erase_if(attributes, [&](const std::u16string& a) { return StartsWith(a, stalePrefix); });
+    if (attributes.size() != before) changed = true;
+
+    const bool selfClosing = !attributes.empty() && attributes.back() == u"/";
+    if (!selfClosing) {
+        if (endTag) {
+            if (m_openRule >= 0 && name == m_rules[m_openRule].tagName) {
+                const int level = m_openRule + m_levelBase;
+                const CString text(m_headingText), id(m_headingId);
+                m_openRule = -1;
+                m_headingText.clear();
+                m_headingId.clear();
+                m_headingSurrogate = 0;
+                if (!text.IsEmpty()) {
+                    m_reportedHeading = true;
+                    if (m_onEntry && !m_onEntry(level, text, id, m_context)) return FALSE;
+                }
+            }
+        } else if (const int rule = FindMatchingRule(name, attributes); rule >= 0) {
+            m_openRule = rule;
+            m_headingText.clear();
+            m_headingId.clear();
+            m_headingSurrogate = 0;
+            auto own = std::find_if(attributes.begin(), attributes.end(), [](const std::u16string& a) {
+                return leaf::StartsWithNoCase(std::u16string_view(a), kIdAttribute);
+            });
+            if (own != attributes.end()) {
+                m_headingId = leaf::Utf16ToUtf8(std::u16string_view(*own).substr(kIdAttribute.size()));
+            } else {
+                m_headingId = m_idPrefix + std::to_string(m_idCounter++);
+                attributes.push_back(std::u16string(kIdAttribute) + leaf::Utf8ToUtf16(m_headingId));
+                changed = true;
+            }
+        }
+    }
+
+    std::u16string out;
+    if (changed) {
+        out = endTag ? u"</" : u"<";
+        out += name;
+        for (const std::u16string& attribute : attributes) {
+            out += u' ';
+            const size_t equals = attribute.find(u'=');
+            if (equals == std::u16string::npos) {
+                out += attribute;
+                continue;
+            }
+            out.append(attribute, 0, equals);
+            out += u"=\"";
+            // A value that held a double quote (it stood in single quotes) keeps it as a
+            // reference, so the rebuilt tag stays well formed.
+            for (char16_t ch : std::u16string_view(attribute).substr(equals + 1)) {
+                if (ch == u'"') out += u"&quot;";
+                else out += ch;
+            }
+            out += u'"';
+        }
+        out += u'>';
+    } else {
+        out = asRead;
+    }
+    try {
+        WriteRaw(leading);
+        WriteRaw(out);
+    } catch (const CFileException&) {
+        m_errorText.Format("An unexpected error occurred while importing headings from the specified source file \"%s\".",
+                           m_sourcePath.c_str());
+        return FALSE;
+    }
+    return TRUE;
+}
+
+void CHeadingAnchorer::WriteRaw(std::u16string_view text) {
+    if (text.empty()) return;
+    BeginOutput();
+    for (char16_t ch : text) WriteChar(ch);
+}
+
+BOOL CHeadingAnchorer::OnChar(char16_t ch, WORD state, int) {
+    if (state & (stateInTag | stateInAttributes)) {
+        // Written by OnTag once the tag is complete. The first character after the '<'
+        // marks where the tag began: a tag's text holds no '>' but its last, so a '>' after
+        // the recorded start means that tag ended unreported (it had no name) and this
+        // character begins the next. (The scanner passes an end tag's '/' on to no one.)
+        const bool newTag = m_tagStart == std::u16string::npos ||
+                            m_raw.find(u'>', std::min(m_tagStart, m_raw.size())) != std::u16string::npos;
+        if (newTag && !m_raw.empty()) m_tagStart = m_raw.size() >= 2 ? m_raw.size() - 2 : 0;
+        return TRUE;
+    }
+    try {
+        if (m_openRule >= 0) {
+            if (m_headingText.size() >= kMaxHeadingText && ch == u' ') {
+                if (!m_headingText.ends_with("...")) m_headingText += "...";
+            } else {
+                AppendUnit(m_headingText, ch, m_headingSurrogate);
+            }
+        }
+        // Everything read up to this character goes out as it was read.
+        const bool included = !m_raw.empty() && m_raw.back() == ch;
+        WriteRaw(m_raw);
+        m_raw.clear();
+        m_tagStart = std::u16string::npos;
+        if (!included) WriteRaw(std::u16string_view(&ch, 1));
+    } catch (const CFileException&) {
+        m_errorText.Format("An unexpected error occurred while importing headings from the specified source file \"%s\".",
+                           m_sourcePath.c_str());
+        return FALSE;
+    }
+    return TRUE;
+}
+
+char16_t CHeadingAnchorer::TranslateChar(char16_t ch) {
+    // Every character of the source passes here once, in order, before the scanner acts on
+    // it: the record of what is still to be written.
+    m_raw.push_back(ch);
+    return ch;
+}
+
+int CHeadingAnchorer::GetCharClass(char16_t ch) { return ch == u' ' ? 3 : 1; }
+
+BOOL CHeadingAnchorer::DecodeEntity(std::u16string_view, std::u16string&, std::u16string&) { return FALSE; }
+
+void CHeadingAnchorer::BeginOutput() {
+    if (!m_firstOutput) return;
+    m_firstOutput = false;
+    if (IsUnicodeFile()) WriteOutput("\xFF\xFE");
+}
+
+void CHeadingAnchorer::WriteChar(char16_t ch) {
+    if (IsUnicodeFile()) {
+        if (ch == u'\n') WriteOutput(std::string_view("\r\0", 2));
+        const char bytes[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
+        WriteOutput(std::string_view(bytes, 2));
+        return;
+    }
+    if (ch == u'\n') {
+        if (m_outputSurrogate) {
+            leaf::AppendUtf8(m_outputBuffer, leaf::kReplacementCharacter);
+            m_outputSurrogate = 0;
+        }
+        m_outputBuffer += "\r\n";
+    } else {
+        AppendUnit(m_outputBuffer, ch, m_outputSurrogate);
+    }
+    if (m_outputBuffer.size() >= kOutputBlock) FlushOutput();
+}
+
+void CHeadingAnchorer::WriteOutput(std::string_view bytes) {
+    m_outputBuffer += bytes;
+    if (m_outputBuffer.size() >= kOutputBlock) FlushOutput();
+}
+
+void CHeadingAnchorer::FlushOutput() {
+    if (m_outputBuffer.empty()) return;
+    m_output.Write(m_outputBuffer.data(), static_cast<UINT>(m_outputBuffer.size()));
+    m_outputBuffer.clear();
+}

@@ -1,0 +1,66 @@
+#include "tests/studio/project/build/BuildTestEnvironment.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QThread>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempFolder.h"
+
+namespace buildtest {
+
+namespace {
+
+class TestApplication : public CWinApp {
+public:
+    TestApplication() : CWinApp("Leafcraft") { SetRegistryKey("Tallbrook Systems, Inc."); }
+};
+
+class QtEnvironment : public testing::Environment {
+public:
+    void SetUp() override {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        static int argc = 1;
+        static char name[] = "test_studio_build";
+        static char* argv[] = {name, nullptr};
+        m_qt = std::make_unique<QApplication>(argc, argv);
+    }
+    void TearDown() override { m_qt.reset(); }
+
+private:
+    std::unique_ptr<QApplication> m_qt;
+};
+
+[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+CWinApp& TestApp() {
+    static TestApplication app;
+    return app;
+}
+
+bool RegisterBuildModules() {
+    for (const char* module : {"leafsdk.so", "markupintake.so", "pictureintake.so", "plainintake.so"})
+        if (!leaf::test::RegisterModule(module))
+            return false;
+    return true;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition()) {
+        if (timer.elapsed() > milliseconds)
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    return true;
+}
+
+}  // namespace buildtest

@@ -1,0 +1,420 @@
+// The Build eBook wizard driven headless through its buttons, with the real control,
+// filters and compiler: a project built into an e-book, the questions about missing
+// files, a wrong begin-reading link, cancelling a running build, the default guide files
+// and the messages recorded for the pages and the report.
+#include <gtest/gtest.h>
+
+#include <QDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+
+#include "platform/registry/Registry.h"
+#include "platform/ui/ComboBox.h"
+#include "platform/ui/ListCtrl.h"
+#include "platform/ui/ScriptedPeople.h"
+#include "sdk/LeafcraftSDK.h"
+#include "studio/project/ApplicationLists.h"
+#include "studio/project/BuildDonePage.h"
+#include "studio/project/BuildErrorPage.h"
+#include "studio/project/BuildFontsPage.h"
+#include "studio/project/BuildOutputPage.h"
+#include "studio/project/BuildProgressPage.h"
+#include "studio/project/BuildWizardSheet.h"
+#include "studio/project/LeafcraftDoc.h"
+#include "studio/project/ReaderFolders.h"
+#include "tests/studio/project/build/BuildTestEnvironment.h"
+#include "tests/studio/project/build/EBookArchive.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using leaf::ui::ScriptedPeople;
+
+void WriteUserValue(const char* key, const char* name, const std::string& value) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKey(HKEY_CURRENT_USER, key, &handle));
+    RegSetValueEx(handle, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                  static_cast<DWORD>(value.size() + 1));
+    RegCloseKey(handle);
+}
+
+class BuildWizardTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        CWinApp& app = buildtest::TestApp();
+        app.WriteProfileString("SDK", "TempFolder", (folder / "work").c_str());
+        ASSERT_TRUE(buildtest::RegisterBuildModules());
+        // A reading program with its library, and a documents folder of its own.
+        fs::create_directories(folder / "Documents");
+        setenv("XDG_DOCUMENTS_DIR", (folder / "Documents").c_str(), 1);
+        folder.WriteFile("reader/MSReader.exe", "");
+        library = folder / "Documents/My Library";
+        fs::create_directories(library);
+        WriteUserValue("Software\\Microsoft\\EBook", "InstallDir", folder / "reader");
+        WriteUserValue("Software\\Microsoft\\EBook", "ContentDir", library);
+        ASSERT_FALSE(GetReaderPath().IsEmpty());
+        ASSERT_EQ(CString(library), GetReaderLibraryDir(TRUE));
+
+        leaf::ApplicationLists& lists = leaf::GetApplicationLists();
+        leaf::LoadGuideTypes(lists.m_guideTypes);
+        lists.m_metaDataDefinitions.clear();
+        auto title = std::make_unique<CMetaDataDefinition>();
+        title->m_strName = "dc:Title";
+        title->m_nPromptType = CMetaDataDefinition::promptEdit;
+        lists.m_metaDataDefinitions.push_back(std::move(title));
+        auto subject = std::make_unique<CMetaDataDefinition>();
+        subject->m_strName = "dc:Subject";
+        subject->m_nPromptType = CMetaDataDefinition::promptList;
+        subject->m_valueMap["Fiction"] = "FIC000000";
+        lists.m_metaDataDefinitions.push_back(std::move(subject));
+
+        chapter = folder.WriteFile("book/chapter.htm",
+                                   "<html><head><title>Chapter</title></head><body><h1>One</h1><p>Text.</p></body></html>");
+        toc = folder.WriteFile("book/toc.htm",
+                               "<html><head><title>Contents</title></head><body><a href=\"chapter.htm\">One</a></body></html>");
+        ASSERT_TRUE(document.AddSourceFile(chapter.c_str(), 0));
+        document.GetMetaData("dc:Title", TRUE)->m_strValue = "The Book";
+        document.GetMetaData("dc:Subject", TRUE)->AddValue("Fiction");
+        document.GetMetaData("x-unknown", TRUE)->m_strValue = "never sent";
+        document.m_strEBookName = "The Book.lit";
+    }
+
+    // Runs the wizard; `script` drives it once it shows (the sheet's window).
+    int RunWizard(CBuildWizardSheet& sheet, std::function<void(CBuildWizardSheet&)> script) {
+        people.AnswerDialog([&sheet, script](QDialog&) { script(sheet); });
+        return sheet.DoModal();
+    }
+
+    static bool OnPage(CBuildWizardSheet& sheet, CPropertyPage* page) {
+        return buildtest::WaitFor([&] { return sheet.GetActivePage() == page; });
+    }
+
+    leaf::test::TempFolder folder;
+    ScriptedPeople people;
+    CLeafcraftDoc document;
+    std::string library;
+    std::string chapter;
+    std::string toc;
+};
+
+TEST_F(BuildWizardTest, BuildsTheProjectIntoAnEBook) {
+    document.GetGuideItem("toc", TRUE)->m_strPath = toc.c_str();
+    document.GetGuideItem("toc", TRUE)->m_nMode = CLCCoverPage::modeUser;
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool reachedDone = false;
+    const int result = RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.GetOutputPage().SetDlgItemText(1095, "Built");
+        wizard.PressButton(PSBTN_NEXT);
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        reachedDone = OnPage(wizard, &wizard.GetDonePage());
+        if (!reachedDone)
+            return;
+        wizard.GetDonePage().CheckDlgButton(1083, BST_UNCHECKED);
+        wizard.PressButton(PSBTN_FINISH);
+    });
+    ASSERT_TRUE(reachedDone) << "active page " << sheet.GetActiveIndex();
+    EXPECT_EQ(ID_WIZFINISH, result);
+
+    const std::string eBook = library + "/Built.lit";
+    EXPECT_EQ(eBook, sheet.GetEBookPath().str());
+    const auto entries = buildtest::UnpackEBook(eBook);
+    ASSERT_FALSE(entries.empty()) << eBook;
+    const std::string package = entries.count("Built.opf") ? entries.at("Built.opf") : std::string();
+    ASSERT_FALSE(package.empty());
+    EXPECT_NE(std::string::npos, package.find("The Book"));
+    // A list value goes out as its stored value; an item without a definition not at all.
+    EXPECT_NE(std::string::npos, package.find("FIC000000"));
+    EXPECT_EQ(std::string::npos, package.find("never sent"));
+    // The table of contents, titled, and the built-in cover pictures.
+    EXPECT_NE(std::string::npos, package.find("title=\"Table of Contents\""));
+    EXPECT_NE(std::string::npos, package.find("other.ms-coverimage-standard"));
+    size_t defaults = 0;
+    for (const auto& [name, bytes] : entries)
+        if (name.find("~cov") != std::string::npos && name.size() > 4 && name.substr(name.size() - 4) == ".jpg") {
+            ++defaults;
+            EXPECT_EQ(0, bytes.compare(0, 2, "\xFF\xD8")) << name;
+        }
+    EXPECT_EQ(5u, defaults);
+
+    // The temporary default files are gone again and the items point nowhere.
+    for (const auto& entry : fs::directory_iterator(folder / "book"))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
+    EXPECT_TRUE(document.GetGuideItem("other.ms-coverimage-standard", FALSE)->m_strPath.IsEmpty());
+    // The choices of the output page are kept.
+    EXPECT_EQ(CString("Built.lit"), document.m_strEBookName);
+    EXPECT_EQ(CString(library), document.m_strOutputFolder);
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_EQ(CString(library), buildtest::TestApp().GetProfileString("Settings", "Last Local Folder"));
+    EXPECT_EQ(0u, buildtest::TestApp().GetProfileInt("Settings", "Autorun Reader", 1));
+    EXPECT_TRUE(people.Asked("process").empty());
+}
+
+TEST_F(BuildWizardTest, AFolderFromTheHistoryMovesToItsTopAndBrowseFillsTheFolder) {
+    CWinApp& app = buildtest::TestApp();
+    std::vector<std::string> folders;
+    for (int i = 1; i <= 5; ++i) {
+        folders.push_back(folder / ("Documents/shelf" + std::to_string(i)));
+        fs::create_directories(folders.back());
+        app.WriteProfileString("Settings", ("Folder History " + std::to_string(i)).c_str(), folders.back().c_str());
+    }
+    // The reading positions of an earlier e-book of that name.
+    const std::string positions = folders[2] + "/The Book.ebo";
+    folder.WriteFile("Documents/shelf3/The Book.ebo", "old positions");
+    const std::string browsed = folder / "Documents/browsed";
+    fs::create_directories(browsed);
+    people.AnswerFolder(browsed);
+    CBuildWizardSheet sheet(&document, nullptr);
+    std::vector<std::string> entries;
+    CString afterBrowse;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        auto* local = wizard.GetOutputPage().GetDlgItemAs<CComboBox>(12007);
+        ASSERT_NE(nullptr, local);
+        for (int i = 0; i < local->GetCount(); ++i) {
+            CString text;
+            local->GetLBText(i, text);
+            entries.push_back(text.str());
+        }
+        wizard.GetOutputPage().OnBrowse();
+        afterBrowse = local->GetWindowText();
+        local->ChooseEntry(3);   // the third history entry
+        wizard.PressButton(PSBTN_NEXT);
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        OnPage(wizard, &wizard.GetDonePage());
+        wizard.PressButton(PSBTN_FINISH);   // "Open this eBook" stays ticked
+    });
+    // The library first, then the history, each shown under the documents folder.
+    ASSERT_EQ(6u, entries.size());
+    EXPECT_EQ("<Documents>/My Library", entries[0]);
+    EXPECT_EQ("<Documents>/shelf1", entries[1]);
+    EXPECT_EQ(CString(browsed), afterBrowse);
+    auto history = [&app](int i) {
+        return app.GetProfileString("Settings", ("Folder History " + std::to_string(i)).c_str()).str();
+    };
+    EXPECT_EQ(folders[2], history(1));
+    EXPECT_EQ(folders[0], history(2));
+    EXPECT_EQ(folders[1], history(3));
+    EXPECT_EQ(folders[3], history(4));
+    EXPECT_EQ(folders[4], history(5));
+    EXPECT_TRUE(fs::exists(folders[2] + "/The Book.lit"));
+    EXPECT_FALSE(fs::exists(positions));
+    const auto starts = people.Asked("process");
+    ASSERT_EQ(1u, starts.size());
+    EXPECT_EQ(std::vector<std::string>{folders[2] + "/The Book.lit"}, starts[0].arguments);
+    EXPECT_EQ(1u, app.GetProfileInt("Settings", "Autorun Reader", 0));
+}
+
+TEST_F(BuildWizardTest, TheFontsPageKeepsTheEmbedChoiceInTheProject) {
+    ASSERT_TRUE(leaf::test::RegisterModule("FontEmbedder.so"));
+    document.SetModifiedFlag(FALSE);
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool shownUnchecked = false, backToFonts = false;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        ASSERT_TRUE(wizard.HasFontsPage());
+        wizard.PressButton(PSBTN_NEXT);
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetFontsPage()));
+        shownUnchecked = wizard.GetFontsPage().IsDlgButtonChecked(1134) == BST_UNCHECKED;
+        wizard.GetFontsPage().CheckDlgButton(1134, BST_CHECKED);
+        wizard.PressButton(PSBTN_NEXT);
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetDonePage()));
+        // Back from the done page leads to the fonts page.
+        wizard.SetWizardButtons(PSWIZB_BACK | PSWIZB_FINISH);
+        wizard.PressButton(PSBTN_BACK);
+        backToFonts = wizard.GetActivePage() == &wizard.GetFontsPage();
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_TRUE(shownUnchecked);
+    EXPECT_TRUE(backToFonts);
+    EXPECT_EQ(1, document.m_bEmbedFonts);
+    EXPECT_TRUE(document.IsModified());
+    EXPECT_TRUE(fs::exists(library + "/The Book.lit"));
+}
+
+TEST_F(BuildWizardTest, MissingFilesAreAskedAboutAndNoGoesBack) {
+    const std::string page = folder.WriteFile(
+        "book/pictures.htm", "<html><body><img src=\"gone1.gif\"><img src=\"gone2.gif\"></body></html>");
+    ASSERT_TRUE(document.AddSourceFile(page.c_str(), 1));
+    people.AnswerMessageBox(IDNO);
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool back = false;
+    const int result = RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.PressButton(PSBTN_NEXT);
+        back = buildtest::WaitFor([&] { return !people.Asked("message").empty() && wizard.GetActiveIndex() == 0; });
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_TRUE(back);
+    EXPECT_EQ(IDCANCEL, result);
+    const auto asked = people.Asked("message");
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_NE(std::string::npos, asked[0].text.find("There are one or more files that can not be found:\n"));
+    EXPECT_NE(std::string::npos, asked[0].text.find("gone1.gif\n"));
+    EXPECT_NE(std::string::npos, asked[0].text.find("gone2.gif\nDo you wish to continue?"));
+    EXPECT_FALSE(fs::exists(library + "/The Book.lit"));
+}
+
+TEST_F(BuildWizardTest, FilesOutsideTheSourceFolderAreAskedAboutAndYesBuilds) {
+    const std::string page = folder.WriteFile("book/links.htm", "<html><body><a href=\"../notes.htm\">Notes</a></body></html>");
+    folder.WriteFile("notes.htm", "<html><body><p>Notes</p></body></html>");
+    ASSERT_TRUE(document.AddSourceFile(page.c_str(), 1));
+    people.AnswerMessageBox(IDYES);
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool done = false, stillOpen = false;
+    const int result = RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.PressButton(PSBTN_NEXT);
+        done = OnPage(wizard, &wizard.GetDonePage());
+        wizard.PressButton(PSBTN_CANCEL);   // Cancel is disabled on the done page
+        stillOpen = wizard.GetWidget() && wizard.GetWidget()->isVisible() &&
+                    wizard.GetActivePage() == &wizard.GetDonePage();
+        wizard.GetDonePage().CheckDlgButton(1083, BST_UNCHECKED);
+        wizard.PressButton(PSBTN_FINISH);
+    });
+    EXPECT_TRUE(done);
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(ID_WIZFINISH, result);
+    const auto asked = people.Asked("message");
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_EQ(0u, asked[0].text.find("There are one or more files that are not located within the common source folder \"" +
+                                     (folder / "book") + "\":\n"));
+    EXPECT_NE(std::string::npos, asked[0].text.find("notes.htm\nThese file(s) will be ignored."));
+    EXPECT_TRUE(fs::exists(library + "/The Book.lit"));
+}
+
+TEST_F(BuildWizardTest, ABeginReadingLinkOutsideTheSourcesStopsTheBuild) {
+    CLCCoverPage* firstPage = document.GetGuideItem("other.ms-firstpage", TRUE);
+    firstPage->m_nMode = CLCCoverPage::modeUser;
+    const std::string elsewhere = folder.WriteFile("book/elsewhere.htm", "<html><body><p>Not a source</p></body></html>");
+    firstPage->m_strPath = (elsewhere + "#start").c_str();
+    people.AnswerMessageBox(IDOK);
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool back = false;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.PressButton(PSBTN_NEXT);
+        back = buildtest::WaitFor([&] { return !people.Asked("message").empty() && wizard.GetActiveIndex() == 0; });
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_TRUE(back);
+    const auto asked = people.Asked("message");
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_NE(std::string::npos, asked[0].text.find("\"begin reading link\" is not found in the source file list"));
+    EXPECT_FALSE(fs::exists(library + "/The Book.lit"));
+    // Nothing of the default guide files is left behind.
+    for (const auto& entry : fs::directory_iterator(folder / "book"))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
+}
+
+TEST_F(BuildWizardTest, CancelDuringTheBuildReturnsToThePageBeforeWithoutClosing) {
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool back = false;
+    bool openAfterCancel = false;
+    const int result = RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        // Cancel is pressed as the build starts, while the progress page shows.
+        QTimer::singleShot(0, [&wizard, &openAfterCancel] {
+            wizard.PressButton(PSBTN_CANCEL);
+            openAfterCancel = wizard.GetWidget() && wizard.GetWidget()->isVisible();
+        });
+        wizard.PressButton(PSBTN_NEXT);
+        back = buildtest::WaitFor([&] { return wizard.GetActiveIndex() == (wizard.HasFontsPage() ? 1 : 0); });
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_TRUE(back);
+    EXPECT_TRUE(openAfterCancel);
+    EXPECT_EQ(IDCANCEL, result);
+    EXPECT_TRUE(people.Asked("message").empty());   // no error page, no message
+    EXPECT_FALSE(fs::exists(library + "/The Book.lit"));
+}
+
+TEST_F(BuildWizardTest, AFailedBuildShowsTheErrorPageWithTheControlsError) {
+    // The control's work folder would lie below a file, so the build cannot start.
+    folder.WriteFile("blocker", "a file");
+    buildtest::TestApp().WriteProfileString("SDK", "TempFolder", (folder / "blocker/work").c_str());
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool onError = false;
+    CString codeText, errorText;
+    bool backEnabled = false, nextVisible = true;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.PressButton(PSBTN_NEXT);
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        onError = OnPage(wizard, &wizard.GetErrorPage());
+        wizard.GetErrorPage().GetDlgItemText(1103, codeText);
+        wizard.GetErrorPage().GetDlgItemText(1102, errorText);
+        backEnabled = wizard.Button(PSBTN_BACK)->isEnabled();
+        nextVisible = wizard.Button(PSBTN_NEXT)->isEnabled();
+        // Back leads to the page before the progress page.
+        wizard.PressButton(PSBTN_BACK);
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    ASSERT_TRUE(onError);
+    EXPECT_EQ(CString("Error 60:"), codeText);
+    EXPECT_EQ(0, errorText.Find("Unable to create the target folder ("));
+    EXPECT_TRUE(backEnabled);
+    EXPECT_FALSE(nextVisible);
+}
+
+TEST_F(BuildWizardTest, RecordsCompilerMessagesButNotTheInformationalOnes) {
+    CBuildWizardSheet sheet(&document, nullptr);
+    sheet.OnLITGenMessage(1, 4250, "informational", "/w/a.htm", 3);
+    sheet.OnLITGenMessage(1, 1106, "informational", "/w/a.htm", 3);
+    sheet.OnLITGenMessage(1, 4500, "kept", "/w/a.htm", 3);
+    sheet.OnSDKMessage(0, 9, "shown only", "", 0);
+    ASSERT_EQ(1u, sheet.GetMessages().size());
+    EXPECT_EQ(4500, sheet.GetMessages()[0]->m_nCode);
+    EXPECT_EQ(CString("kept"), sheet.GetMessages()[0]->m_strMessage);
+}
+
+TEST_F(BuildWizardTest, AMachineWithoutReaderOrFoldersClosesTheWizardAfterTheWarning) {
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKey(HKEY_CURRENT_USER, "Software\\Microsoft\\EBook", &handle));
+    RegDeleteValue(handle, "InstallDir");
+    RegDeleteValue(handle, "ContentDir");
+    RegCloseKey(handle);
+    unsetenv("XDG_DOCUMENTS_DIR");
+    setenv("HOME", "", 1);
+    people.AnswerDialog([](QDialog& warning) { warning.accept(); });
+    CBuildWizardSheet sheet(&document, nullptr);
+    EXPECT_EQ(IDABORT, sheet.DoModal());
+    const auto dialogs = people.Asked("dialog");
+    ASSERT_FALSE(dialogs.empty());
+    EXPECT_EQ(231u, dialogs[0].flags);
+}
+
+TEST_F(BuildWizardTest, MessageListTakesItsColumnsFromTheStringTable) {
+    CDialog host(243);
+    ASSERT_TRUE(host.Create(243, nullptr));
+    auto* list = host.GetDlgItemAs<CListCtrl>(1098);
+    ASSERT_NE(nullptr, list);
+    CBuildWizardSheet::InitMessageList(*list);
+    ASSERT_EQ(4, list->GetColumnCount());
+    EXPECT_EQ(CString("Code"), list->GetColumnHeading(0));
+    EXPECT_EQ(CString("Filename"), list->GetColumnHeading(1));
+    EXPECT_EQ(CString("Line#"), list->GetColumnHeading(2));
+    EXPECT_EQ(CString("Details"), list->GetColumnHeading(3));
+    EXPECT_EQ(170, list->GetColumnWidth(1));
+
+    CBuildWizardSheet::AddMessageToList(*list, CBuildMessage(1, 2002, "Picture", "/work/pics/a.gif", 0));
+    CBuildWizardSheet::AddMessageToList(*list, CBuildMessage(0, 2001, "Open", "", 12));
+    EXPECT_EQ(CString("2002"), list->GetItemText(0, 0));
+    EXPECT_EQ(CString("a.gif"), list->GetItemText(0, 1));
+    EXPECT_EQ(CString("n/a"), list->GetItemText(0, 2));
+    EXPECT_EQ(2, list->GetItemImage(0));
+    EXPECT_EQ(CString("n/a"), list->GetItemText(1, 1));
+    EXPECT_EQ(CString("12"), list->GetItemText(1, 2));
+    EXPECT_EQ(1, list->GetItemImage(1));
+    host.DestroyWindow();
+}
+
+}  // namespace
