@@ -1,0 +1,80 @@
+#include "studio/workspace/AppConnections.h"
+
+#include <QCoreApplication>
+
+#include "platform/com/ComRuntime.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryKey.h"
+#include "platform/ui/DocTemplate.h"
+#include "platform/ui/WinDefs.h"
+#include "platform/ui/RecentFileList.h"
+#include "studio/project/BuildWizardSheet.h"
+#include "studio/workspace/AboutDlg.h"
+#include "studio/workspace/FontEmbedDlg.h"
+#include "studio/workspace/LeafcraftContentsView.h"
+#include "studio/workspace/LeafcraftCoverPageView.h"
+#include "studio/workspace/LeafcraftPropertiesView.h"
+#include "studio/workspace/LeafcraftSrcFilesView.h"
+#include "studio/workspace/MainFrame.h"
+#include "studio/workspace/SplashWnd.h"
+#include "studio/workspace/StartupDlg.h"
+#include "studio/workspace/LeafcraftStructNavView.h"
+
+namespace leaf::app {
+
+bool InitializeAutomation() { return SUCCEEDED(OleInitialize(nullptr)); }
+
+void RegisterShellFileTypes(const CDocTemplate& docTemplate) {
+    CString extension, typeId, typeName;
+    if (!docTemplate.GetDocString(extension, CDocTemplate::filterExt) ||
+        !docTemplate.GetDocString(typeId, CDocTemplate::regFileTypeId))
+        return;
+    docTemplate.GetDocString(typeName, CDocTemplate::regFileTypeName);
+    std::string program = QCoreApplication::applicationFilePath().toStdString();
+
+    RegistryKey type = RegistryKey::Create(HKEY_CLASSES_ROOT, typeId.str());
+    if (!type.IsOpen()) return;
+    type.WriteString("", typeName.str());
+    RegistryKey::Create(type.Handle(), "DefaultIcon").WriteString("", program + ",0");
+    RegistryKey::Create(type.Handle(), "shell\\open\\command").WriteString("", "\"" + program + "\" \"%1\"");
+    RegistryKey::Create(HKEY_CLASSES_ROOT, extension.str()).WriteString("", typeId.str());
+}
+
+void ShowSplashScreen(UINT bitmapId, UINT minimumMs) { CSplashWnd::ShowSplashScreen(bitmapId, minimumMs); }
+void RequestHideSplashScreen() { CSplashWnd::RequestHide(); }
+void HideSplashScreen() { CSplashWnd::HideSplashScreen(); }
+
+bool RunStartupDialog(CRecentFileList* recentFiles, CWnd* parent, StartupChoice& choice) {
+    CStartupDlg dialog(recentFiles, parent);
+    if (dialog.DoModal() != IDOK) return false;
+    choice.option = dialog.GetChosenOption();
+    choice.file = dialog.GetChosenFile();
+    return true;
+}
+
+void RunAboutDialog(CWnd* parent) {
+    CAboutDlg dialog(parent);
+    dialog.DoModal();
+}
+
+void RunBuildWizard(CLeafcraftDoc* document, CMainFrame* frame, CBuildWizardSheet*& current) {
+    CBuildWizardSheet wizard(document, frame);
+    current = &wizard;
+    wizard.DoModal();
+    current = nullptr;
+}
+
+int RunFontEmbedDialog(IDispatch* fontList, CLeafcraftDoc* document, CWnd* parent) {
+    CFontEmbedDlg dialog(fontList, document, parent);
+    return dialog.DoModal();
+}
+
+const WorkspaceViewClasses& GetWorkspaceViewClasses() {
+    static const WorkspaceViewClasses classes{
+        RUNTIME_CLASS(CLeafcraftSrcFilesView), RUNTIME_CLASS(CLeafcraftPropertiesView),
+        RUNTIME_CLASS(CLeafcraftContentsView), RUNTIME_CLASS(CLeafcraftCoverPageView),
+        RUNTIME_CLASS(CLeafcraftStructNavView)};
+    return classes;
+}
+
+}  // namespace leaf::app
