@@ -10,7 +10,8 @@ BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
 FUZZ_SECONDS ?= 30
 
-# Debian packages the build and the tests need.
+# Debian packages the build and the tests need (LibreOffice converts Word documents for the
+# Word stand-in).
 PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            libgtest-dev libgmock-dev libbenchmark-dev \
            clang libclang-rt-14-dev \
@@ -67,7 +68,8 @@ clean:
 	rm -rf $(BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)
 
 # make run  builds the sample book of examples/sample-book with build/bin/build-book (an
-#           automation client of the build control) into $(BUILD)/sample-book.lit.
+#           automation client of the build control) into $(BUILD)/sample-book.lit, then starts
+#           the authoring program build/bin/leafstudio on this desktop.
 .PHONY: run
 run: build
 	@rm -f $(BUILD)/sample-book.lit
@@ -79,3 +81,11 @@ run: build
 	@echo "$(BUILD)/sample-book.lit is a ZIP archive holding the package file (.opf) and the book's items."
 	@echo "  list it:    unzip -l $(BUILD)/sample-book.lit"
 	@echo "  unpack it:  unzip -o $(BUILD)/sample-book.lit -d $(BUILD)/sample-book"
+	@echo
+	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+	  echo "No desktop here (DISPLAY and WAYLAND_DISPLAY are unset): the authoring program needs one."; \
+	  echo "  start it on a desktop with:  LEAF_REGISTRY=$(BUILD)/registry $(BUILD)/bin/leafstudio"; \
+	  echo "  or under a virtual display:  xvfb-run env LEAF_REGISTRY=$(BUILD)/registry $(BUILD)/bin/leafstudio"; \
+	else \
+	  ASAN_OPTIONS=detect_leaks=0 LEAF_REGISTRY=$(abspath $(BUILD))/registry $(abspath $(BUILD))/bin/leafstudio; \
+	fi
