@@ -154,16 +154,12 @@ HRESULT CWordFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR, IFilterHost* host)
     CString intermediate;
     if (!MakeIntermediateName(intermediate))
         return kNoIntermediateName;
-    if (!m_word) {
-        auto word = std::make_unique<COleDispatchDriver>();
-        HRESULT hr = StartWord(word.get());
-        if (FAILED(hr))
-            return hr;
-        m_word = std::move(word);
-    }
+    HRESULT hr = EnsureWordStarted(m_word);
+    if (FAILED(hr))
+        return hr;
 
     CString source = Narrow(sourcePath);
-    HRESULT hr = SaveDocumentAsHtml(source, intermediate, host);
+    hr = SaveDocumentAsHtml(source, intermediate, host);
     if (FAILED(hr)) {
         CFileStatus status;
         if (CFile::GetStatus(intermediate.c_str(), status))

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/base/TextEncoding.h"
+
 namespace wordstub {
 
 namespace {
@@ -19,26 +21,6 @@ std::string_view AfterPrefix(std::string_view name) {
 }
 
 }  // namespace
-
-void AppendUtf8(std::string& out, unsigned long codePoint) {
-    if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF) || codePoint == 0)
-        codePoint = 0xFFFD;
-    if (codePoint < 0x80) {
-        out += static_cast<char>(codePoint);
-    } else if (codePoint < 0x800) {
-        out += static_cast<char>(0xC0 | (codePoint >> 6));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else if (codePoint < 0x10000) {
-        out += static_cast<char>(0xE0 | (codePoint >> 12));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (codePoint >> 18));
-        out += static_cast<char>(0x80 | ((codePoint >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((codePoint >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (codePoint & 0x3F));
-    }
-}
 
 std::string_view XmlScanner::LocalName() const { return AfterPrefix(m_name); }
 
@@ -222,7 +204,10 @@ bool XmlScanner::AppendDecoded(std::string_view raw, std::string& out) const {
             unsigned long codePoint = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
             if (stop == nullptr || *stop != '\0' || digits[0] == '-' || digits[0] == '+')
                 return false;
-            AppendUtf8(out, codePoint);
+            // A NUL is no character of an XML document: like a code point out of range,
+            // it reads as the replacement character.
+            leaf::AppendUtf8(out, codePoint == 0 || codePoint > 0x10FFFF ? leaf::kReplacementCharacter
+                                                                         : static_cast<char32_t>(codePoint));
         } else {
             return false;
         }

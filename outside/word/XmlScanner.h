@@ -55,7 +55,4 @@ private:
     std::vector<std::pair<std::string, std::string>> m_attributes;
 };
 
-// Appends the UTF-8 form of a code point (invalid ones become U+FFFD).
-void AppendUtf8(std::string& out, unsigned long codePoint);
-
 }  // namespace wordstub

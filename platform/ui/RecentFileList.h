@@ -20,6 +20,7 @@ inline constexpr UINT ID_FILE_MRU_FILE16 = 0xE11F;   // 57631
 class CRecentFileList {
 public:
     CRecentFileList(UINT start, const char* section, const char* entryFormat, int size, int maxDisplayLength = 30);
+    virtual ~CRecentFileList() = default;
 
     int GetSize() const { return static_cast<int>(m_entries.size()); }
     // The path of entry i ("" when empty or out of range).

@@ -70,7 +70,16 @@ public:
     // Metadata.
     CLCMetaData* GetMetaData(const CString& name, BOOL create);
     CString GetTitle();
+    // The book's title (the "dc:Title" item), not the window title the class library sets
+    // through its own SetTitle(const char*), which stays as it is.
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Woverloaded-virtual"
+#endif
     void SetTitle(const CString& title);
+#if defined(__clang__)
+#pragma clang diagnostic pop
+#endif
     // The "dc:Publisher" value, else the product name.
     CString GetPublisher();
     const CMetaDataDefinition* FindMetaDataDefinition(const CString& name) const;

@@ -9,6 +9,7 @@ class CReportProgressDlg : public CDialog {
 public:
     CReportProgressDlg() : CDialog(246) {}
 
+    using CDialog::Create;
     BOOL Create(CWnd* parent);
     BOOL OnInitDialog() override;
     void OnCancel() override;

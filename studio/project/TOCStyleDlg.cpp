@@ -356,17 +356,23 @@ void CTOCStyleDlg::OnSpacingChanged(int editId) {
     RefreshPreview();
 }
 
-void CTOCStyleDlg::OnIndentSpin(NMHDR* header, LRESULT* result) {
-    // The page moves the field itself: the control's own step does not understand the
-    // inch mark.
+CSpinButtonCtrl* CTOCStyleDlg::ReadSpin(NMHDR* header, LRESULT* result, int& delta, int& editId, CString& text) {
+    // The control's own step would not understand the inch mark of the indents.
     *result = 1;
-    auto* change = reinterpret_cast<NMUPDOWN*>(header);
+    delta = reinterpret_cast<NMUPDOWN*>(header)->iDelta;
     const int spinId = static_cast<int>(header->idFrom);
-    const int editId = EditForSpin(spinId);
+    editId = EditForSpin(spinId);
     auto* spin = GetDlgItemAs<CSpinButtonCtrl>(spinId);
-    if (m_level < 0 || !spin) return;
-    CString text;
+    if (m_level < 0 || !spin) return nullptr;
     GetDlgItemText(editId, text);
+    return spin;
+}
+
+void CTOCStyleDlg::OnIndentSpin(NMHDR* header, LRESULT* result) {
+    int delta = 0, editId = 0;
+    CString text;
+    CSpinButtonCtrl* spin = ReadSpin(header, result, delta, editId, text);
+    if (!spin) return;
     const double value = std::atof(text.c_str());
     int position = 0;
     if (value < 0 || value > kMaxIndent) {
@@ -375,10 +381,10 @@ void CTOCStyleDlg::OnIndentSpin(NMHDR* header, LRESULT* result) {
         const double tenths = value * 10;
         const int whole = static_cast<int>(tenths + 1e-9);
         // Stepping down from a value between two tenths stops at the lower tenth.
-        if (change->iDelta < 0 && tenths - whole > 1e-9) {
+        if (delta < 0 && tenths - whole > 1e-9) {
             position = whole;
         } else {
-            position = whole + change->iDelta;
+            position = whole + delta;
         }
         if (position < 0 || position > kMaxIndentTenths) return;
     }
@@ -391,19 +397,15 @@ void CTOCStyleDlg::OnIndentSpin(NMHDR* header, LRESULT* result) {
 }
 
 void CTOCStyleDlg::OnSpacingSpin(NMHDR* header, LRESULT* result) {
-    *result = 1;
-    auto* change = reinterpret_cast<NMUPDOWN*>(header);
-    const int spinId = static_cast<int>(header->idFrom);
-    const int editId = EditForSpin(spinId);
-    auto* spin = GetDlgItemAs<CSpinButtonCtrl>(spinId);
-    if (m_level < 0 || !spin) return;
+    int delta = 0, editId = 0;
     CString text;
-    GetDlgItemText(editId, text);
+    CSpinButtonCtrl* spin = ReadSpin(header, result, delta, editId, text);
+    if (!spin) return;
     const int value = std::atoi(text.c_str());
     int position = 0;
     if (value >= 0 && value <= kMaxSpacing) {
-        const int step = change->iDelta == 0 ? 1 : std::abs(change->iDelta);
-        position = value - value % step + change->iDelta;
+        const int step = delta == 0 ? 1 : std::abs(delta);
+        position = value - value % step + delta;
         if (position < 0 || position > kMaxSpacing) return;
     }
     m_updating = true;

@@ -10,6 +10,8 @@
 #include "studio/project/TOCStyle.h"
 #include "studio/project/TOCStylePreviewWnd.h"
 
+class CSpinButtonCtrl;
+
 class CTOCStyleDlg : public CDialog {
 public:
     static constexpr UINT IDD = 257;
@@ -79,6 +81,10 @@ private:
     void OnSpacingChanged(int editId);
     void OnIndentSpin(NMHDR* header, LRESULT* result);
     void OnSpacingSpin(NMHDR* header, LRESULT* result);
+    // Reads a spin notification of an indent or spacing field: its step, the field it
+    // moves and that field's text. The dialog moves the field itself, so the control's own
+    // step is refused. Null when no level is shown or the spin is missing.
+    CSpinButtonCtrl* ReadSpin(NMHDR* header, LRESULT* result, int& delta, int& editId, CString& text);
     void SetIndentText(int editId, double inches);
     void SetSpacingText(int editId, int points);
 

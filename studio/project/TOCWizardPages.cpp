@@ -107,6 +107,14 @@ void CTOCWizardPage::FocusEdit(int id) {
     }
 }
 
+int CTOCWizardPage::ReadLevel(int editId, UINT messageId) {
+    const int level = EditNumber(*this, editId);
+    if (InRange(level)) return level;
+    Warn(messageId);
+    FocusEdit(editId);
+    return 0;
+}
+
 // Page 1: the path.
 
 CTOCSourcePage::CTOCSourcePage() : CTOCWizardPage(IDD_TOC_SOURCE) {
@@ -341,12 +349,8 @@ void CTOCLevelPage::OnLevelChanged() {
 }
 
 LRESULT CTOCLevelPage::OnWizardNext() {
-    const int level = EditNumber(*this, IDC_LEVEL);
-    if (!InRange(level)) {
-        Warn(IDS_BAD_HEADING_LEVEL);
-        FocusEdit(IDC_LEVEL);
-        return -1;
-    }
+    const int level = ReadLevel(IDC_LEVEL, IDS_BAD_HEADING_LEVEL);
+    if (level == 0) return -1;
     if (!ValidateTag()) return -1;
     CString idBase;
     GetDlgItemText(IDC_ID_BASE, idBase);
@@ -387,12 +391,8 @@ BOOL CTOCBookmarkPage::OnSetActive() {
 }
 
 LRESULT CTOCBookmarkPage::OnWizardNext() {
-    const int level = EditNumber(*this, IDC_LEVEL);
-    if (!InRange(level)) {
-        Warn(IDS_BAD_BOOKMARK_LEVEL);
-        FocusEdit(IDC_LEVEL);
-        return -1;
-    }
+    const int level = ReadLevel(IDC_LEVEL, IDS_BAD_BOOKMARK_LEVEL);
+    if (level == 0) return -1;
     m_bookmarkLevel = level;
     leaf::toc::WriteProfileInt("Bookmark Level", level);
     return IDD_TOC_STYLE;

@@ -35,6 +35,9 @@ protected:
     void SetWizardButtons(DWORD flags);
     // Selects the whole text of an edit field and gives it the focus.
     void FocusEdit(int id);
+    // The heading level (1 to 6) an edit field holds; 0 when it holds none in range, after
+    // the message `messageId` and with the field focused for correction.
+    int ReadLevel(int editId, UINT messageId);
 };
 
 // Page 1 (template 250): the path of the table of contents to create.

@@ -1,6 +1,5 @@
 #include "studio/project/WordBookmarkReader.h"
 
-#include "platform/base/File.h"
 #include "studio/project/StringSort.h"
 #include "studio/project/WordBridge.h"
 
@@ -16,20 +15,8 @@ HRESULT CWordBookmarkReader::GetBookmarks(const char* path, std::vector<CString>
     if (path == nullptr || names == nullptr)
         return E_POINTER;
     names->clear();
-    CFileStatus status;
-    if (!CFile::GetStatus(path, status))
-        return E_INVALIDARG;
-
-    if (!m_word) {
-        auto word = std::make_unique<COleDispatchDriver>();
-        HRESULT hr = StartWord(word.get());
-        if (FAILED(hr))
-            return hr;
-        m_word = std::move(word);
-    }
-
     COleDispatchDriver document;
-    HRESULT hr = OpenWordDocument(m_word.get(), &document, path, FALSE);
+    HRESULT hr = OpenExistingWordDocument(m_word, &document, path);
     if (FAILED(hr))
         return hr;
     try {

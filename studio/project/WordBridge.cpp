@@ -3,6 +3,7 @@
 #include <deque>
 #include <exception>
 
+#include "platform/base/File.h"
 #include "platform/com/ComRuntime.h"
 #include "studio/project/WordAddin.h"
 
@@ -177,6 +178,30 @@ HRESULT OpenWordDocument(COleDispatchDriver* application, COleDispatchDriver* do
         }
         return hr;
     }
+}
+
+HRESULT EnsureWordStarted(std::unique_ptr<COleDispatchDriver>& application) {
+    if (application)
+        return S_OK;
+    auto word = std::make_unique<COleDispatchDriver>();
+    HRESULT hr = StartWord(word.get());
+    if (FAILED(hr))
+        return hr;
+    application = std::move(word);
+    return S_OK;
+}
+
+HRESULT OpenExistingWordDocument(std::unique_ptr<COleDispatchDriver>& application, COleDispatchDriver* document,
+                                 const char* path) {
+    if (path == nullptr)
+        return E_INVALIDARG;
+    CFileStatus status;
+    if (!CFile::GetStatus(path, status))
+        return E_INVALIDARG;
+    HRESULT hr = EnsureWordStarted(application);
+    if (FAILED(hr))
+        return hr;
+    return OpenWordDocument(application.get(), document, path, FALSE);
 }
 
 HRESULT CloseWordDocument(COleDispatchDriver* application, COleDispatchDriver* document) {

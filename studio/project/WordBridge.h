@@ -60,6 +60,14 @@ HRESULT StartWord(COleDispatchDriver* application);
 // application quits without saving. The driver is released and deleted whatever
 // happened (`application` is null afterwards). S_FALSE for a null driver.
 HRESULT QuitWord(std::unique_ptr<COleDispatchDriver>& application);
+// Starts Word into `application` when it holds none yet (StartWord's result on failure,
+// `application` then stays null); S_OK when Word runs already.
+HRESULT EnsureWordStarted(std::unique_ptr<COleDispatchDriver>& application);
+// Opens an existing document for reading, invisibly, starting Word first when needed:
+// E_INVALIDARG for a file that does not exist (Word is not started then), else as
+// EnsureWordStarted and OpenWordDocument.
+HRESULT OpenExistingWordDocument(std::unique_ptr<COleDispatchDriver>& application, COleDispatchDriver* document,
+                                 const char* path);
 // Opens a document read-only, not added to the recent files, into `document` (which must
 // hold no dispatch yet). On failure every open document is closed unsaved.
 HRESULT OpenWordDocument(COleDispatchDriver* application, COleDispatchDriver* document, const char* path,

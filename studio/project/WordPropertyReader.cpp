@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "platform/base/File.h"
 #include "studio/project/WordBridge.h"
 
 namespace {
@@ -104,20 +103,8 @@ HRESULT CWordPropertyReader::GetProperty(const char* path, const char* propertyN
     if (path == nullptr || propertyName == nullptr || text == nullptr)
         return E_POINTER;
     text->Empty();
-    CFileStatus status;
-    if (!CFile::GetStatus(path, status))
-        return E_INVALIDARG;
-
-    if (!m_word) {
-        auto word = std::make_unique<COleDispatchDriver>();
-        HRESULT hr = StartWord(word.get());
-        if (FAILED(hr))
-            return hr;
-        m_word = std::move(word);
-    }
-
     COleDispatchDriver document;
-    HRESULT hr = OpenWordDocument(m_word.get(), &document, path, FALSE);
+    HRESULT hr = OpenExistingWordDocument(m_word, &document, path);
     if (FAILED(hr))
         return hr;
     hr = S_OK;

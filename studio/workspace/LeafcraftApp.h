@@ -54,7 +54,7 @@ public:
     BOOL OnIdle(LONG count) override;
     int DoMessageBox(const char* text, UINT type, UINT helpId) override;
     void WinHelp(DWORD data, UINT command = 0x0001) override;
-    virtual CDocument* OpenDocumentFile(const char* path);
+    CDocument* OpenDocumentFile(const char* path) override;
 
     // Workspaces.
     virtual void LoadWorkspaces();

@@ -1,11 +1,16 @@
 #include "studio/workspace/LeafcraftBaseView.h"
 
+#include <QAbstractItemView>
 #include <QEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWidget>
+#include <cstdint>
 
+#include "platform/ui/FrameWnd.h"
+#include "platform/ui/ListCtrl.h"
 #include "platform/ui/WinApp.h"
+#include "studio/project/LeafcraftDoc.h"
 #include "studio/workspace/AppProfile.h"
 #include "studio/workspace/LeafcraftApp.h"
 #include "studio/workspace/MainFrame.h"
@@ -139,4 +144,41 @@ void CLeafcraftBaseView::OnBannerContextMenu(const QPoint& screenPoint) {
     CMenu* popup = menu ? menu->GetSubMenu(kBannerImageMenu) : nullptr;
     if (!popup) return;
     popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x(), screenPoint.y(), AfxGetMainWnd());
+}
+
+CLeafcraftDoc* CLeafcraftBaseView::FindLeafcraftDoc() {
+    if (auto* document = dynamic_cast<CLeafcraftDoc*>(GetDocument())) return document;
+    auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd());
+    return frame ? dynamic_cast<CLeafcraftDoc*>(frame->GetActiveDocument()) : nullptr;
+}
+
+void CLeafcraftBaseView::SendCommand(UINT id) {
+    CWnd* main = AfxGetMainWnd();
+    if (main && main != this) main->SendMessage(WM_COMMAND, id, 0);
+    else ExecuteCommand(id);
+}
+
+void CLeafcraftBaseView::TrackContextMenu(CMenu* popup, const QPoint& screenPoint) {
+    if (!popup) return;
+    CWnd* owner = AfxGetMainWnd();
+    if (!owner) owner = this;
+    popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screenPoint.x(), screenPoint.y(), owner);
+}
+
+POINT CLeafcraftBaseView::ContextMenuPoint(LPARAM lParam) {
+    auto bits = static_cast<std::uintptr_t>(lParam);
+    return POINT{static_cast<short>(LOWORD(bits)), static_cast<short>(HIWORD(bits))};
+}
+
+QPoint CLeafcraftBaseView::ListItemCentre(CListCtrl* list, int item) {
+    QAbstractItemView* view = list ? list->View() : nullptr;
+    if (!view) return QPoint();
+    return view->viewport()->mapToGlobal(view->visualRect(view->model()->index(item, 0)).center());
+}
+
+int CLeafcraftBaseView::ListItemAt(CListCtrl* list, const QPoint& screenPoint) {
+    QAbstractItemView* view = list ? list->View() : nullptr;
+    if (!view) return -1;
+    QModelIndex index = view->indexAt(view->viewport()->mapFromGlobal(screenPoint));
+    return index.isValid() ? index.row() : -1;
 }

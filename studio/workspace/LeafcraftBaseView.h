@@ -9,10 +9,14 @@
 // user in it (with `report`, after telling why).
 
 #include <QPixmap>
+#include <QPoint>
 #include <memory>
 
 #include "platform/ui/Menu.h"
 #include "platform/ui/View.h"
+
+class CLeafcraftDoc;
+class CListCtrl;
 
 class CLeafcraftBaseView : public CFormView {
 public:
@@ -54,6 +58,21 @@ protected:
     QWidget* CreateViewWidget(QWidget* parent) override;
     // The banner band's context menu (sub-menu 2 "BannerImage" of menu 120) at a screen point.
     void OnBannerContextMenu(const QPoint& screenPoint);
+
+    // The project the view shows: its own document, else the main window's active one.
+    CLeafcraftDoc* FindLeafcraftDoc();
+    // Sends a command to the main window (which routes it to the active view), or runs it
+    // here when there is none.
+    void SendCommand(UINT id);
+    // Shows a context menu at a screen point, its commands going to the main window (to
+    // this view when there is none).
+    void TrackContextMenu(CMenu* popup, const QPoint& screenPoint);
+    // The screen point of a WM_CONTEXTMENU message (-1,-1 when it comes from the keyboard).
+    static POINT ContextMenuPoint(LPARAM lParam);
+    // The screen point at the centre of a list item, and the item under a screen point
+    // (-1 for none).
+    static QPoint ListItemCentre(CListCtrl* list, int item);
+    static int ListItemAt(CListCtrl* list, const QPoint& screenPoint);
 
 private:
     friend class BannerBand;

@@ -1,6 +1,5 @@
 #include "studio/workspace/LeafcraftPropertiesView.h"
 
-#include <QAbstractItemView>
 #include <QCursor>
 
 #include "platform/ui/Edit.h"
@@ -70,9 +69,7 @@ LRESULT CLeafcraftPropertiesView::WindowProc(UINT message, WPARAM wParam, LPARAM
     if (message == WM_DESTROY) {
         m_initialised = false;
     } else if (message == WM_CONTEXTMENU) {
-        OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),
-                      POINT{static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam))),
-                            static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)))});
+        OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)), ContextMenuPoint(lParam));
         return 0;
     }
     return CLeafcraftBaseView::WindowProc(message, wParam, lParam);
@@ -82,10 +79,7 @@ void CLeafcraftPropertiesView::OnInitialUpdate() {
     CLeafcraftBaseView::OnInitialUpdate();
     auto* properties = GetDlgItemAs<CListBox>(IDC_PROPERTY_LIST);
     if (!m_initialised) {
-        m_document = dynamic_cast<CLeafcraftDoc*>(GetDocument());
-        if (!m_document)
-            if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
-                m_document = dynamic_cast<CLeafcraftDoc*>(frame->GetActiveDocument());
+        m_document = FindLeafcraftDoc();
         m_definitions = &leaf::GetApplicationLists().m_metaDataDefinitions;
         if (properties) {
             properties->ResetContent();
@@ -436,12 +430,6 @@ void CLeafcraftPropertiesView::OnUpdateDelete(CCmdUI* ui) {
     ui->Enable(MovableSelection(definition, item) >= 0);
 }
 
-void CLeafcraftPropertiesView::SendCommand(UINT id) {
-    CWnd* main = AfxGetMainWnd();
-    if (main && main != this) main->SendMessage(WM_COMMAND, id, 0);
-    else ExecuteCommand(id);
-}
-
 void CLeafcraftPropertiesView::OnListKeyDown(NMHDR* header, LRESULT* result) {
     auto* key = reinterpret_cast<NMLVKEYDOWN*>(header);
     if (result) *result = 0;
@@ -465,7 +453,6 @@ void CLeafcraftPropertiesView::OnContextMenu(CWnd*, POINT point) {
     if (!GetCurrentProperty(definition, item) || !IsCreatorOrIdentifier(*definition) || definition->m_bSort) return;
     auto* list = GetDlgItemAs<CListCtrl>(IDC_VALUE_LIST);
     if (!list || !list->View()) return;
-    QAbstractItemView* view = list->View();
     int row = -1;
     QPoint screen(point.x, point.y);
     if (point.x == -1 && point.y == -1) {
@@ -473,18 +460,13 @@ void CLeafcraftPropertiesView::OnContextMenu(CWnd*, POINT point) {
         if (focused >= 0 && (list->GetItemState(focused, LVIS_SELECTED) & LVIS_SELECTED)) {
             row = focused;
             list->EnsureVisible(row, FALSE);
-            screen = view->viewport()->mapToGlobal(view->visualRect(view->model()->index(row, 0)).center());
+            screen = ListItemCentre(list, row);
         }
     } else {
-        QModelIndex index = view->indexAt(view->viewport()->mapFromGlobal(screen));
-        row = index.isValid() ? index.row() : -1;
+        row = ListItemAt(list, screen);
     }
     if (row < 0 || list->GetItemData(row) == kEntryRow) return;
     CMenu menu;
     if (!menu.LoadMenu(kContextMenu)) return;
-    CMenu* popup = menu.GetSubMenu(kPropertiesItemMenu);
-    if (!popup) return;
-    CWnd* owner = AfxGetMainWnd();
-    if (!owner) owner = this;
-    popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x(), screen.y(), owner);
+    TrackContextMenu(menu.GetSubMenu(kPropertiesItemMenu), screen);
 }

@@ -90,7 +90,6 @@ private:
     void OnUpdateMoveUp(CCmdUI* ui);
     void OnUpdateMoveDown(CCmdUI* ui);
     void OnUpdateDelete(CCmdUI* ui);
-    void SendCommand(UINT id);
 
     CLeafcraftDoc* m_document = nullptr;
     std::vector<std::unique_ptr<CMetaDataDefinition>>* m_definitions = nullptr;

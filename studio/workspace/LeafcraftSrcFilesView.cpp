@@ -1,8 +1,6 @@
 #include "studio/workspace/LeafcraftSrcFilesView.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
-#include <QClipboard>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -22,6 +20,8 @@
 #include "platform/ui/Resources.h"
 #include "platform/ui/WaitCursor.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/shell/Clipboard.h"
+#include "platform/ui/shell/CommandLine.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/project/LeafcraftSDK.h"
 #include "studio/workspace/MainFrame.h"
@@ -139,10 +139,7 @@ void CLeafcraftSrcFilesView::OnInitialUpdate() {
     CListCtrl* list = GetListCtrl();
     if (!m_initialised) {
         if (CWinApp* app = AfxGetApp()) app->RegisterWindow(this);
-        m_document = dynamic_cast<CLeafcraftDoc*>(GetDocument());
-        if (!m_document)
-            if (auto* frame = dynamic_cast<CFrameWnd*>(AfxGetMainWnd()))
-                m_document = dynamic_cast<CLeafcraftDoc*>(frame->GetActiveDocument());
+        m_document = FindLeafcraftDoc();
         if (list) {
             m_smallImages.Create(16, 16);
             list->SetImageList(&m_smallImages, LVSIL_SMALL);
@@ -193,9 +190,7 @@ LRESULT CLeafcraftSrcFilesView::WindowProc(UINT message, WPARAM wParam, LPARAM l
         m_initialised = false;
         if (CWinApp* app = AfxGetApp()) app->UnregisterWindow(this);
     } else if (message == WM_CONTEXTMENU) {
-        OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)),
-                      POINT{static_cast<short>(LOWORD(static_cast<std::uintptr_t>(lParam))),
-                            static_cast<short>(HIWORD(static_cast<std::uintptr_t>(lParam)))});
+        OnContextMenu(CWnd::FromHandle(reinterpret_cast<HWND>(wParam)), ContextMenuPoint(lParam));
         return 0;
     }
     return CLeafcraftBaseView::WindowProc(message, wParam, lParam);
@@ -358,14 +353,16 @@ void CLeafcraftSrcFilesView::OnDropFiles(const std::vector<CString>& names, POIN
 
 void CLeafcraftSrcFilesView::OnPaste() {
     if (!m_document) return;
-    QClipboard* clipboard = QApplication::clipboard();
-    if (!clipboard) {
+    if (!IsClipboardFormatAvailable(CF_HDROP)) return;
+    if (!OpenClipboard()) {
         AfxMessageBox(kNoClipboard, MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    const QMimeData* data = clipboard->mimeData();
-    if (!data || !data->hasUrls()) return;
-    std::vector<CString> names = LocalFiles(data);
+    // The list belongs to the clipboard: its names are copied before it is closed.
+    std::vector<CString> names;
+    if (HDROP drop = leaf::ui::GetClipboardFileList())
+        names.assign(drop->paths.begin(), drop->paths.end());
+    CloseClipboard();
     if (names.empty()) {
         AfxMessageBox(kNoClipboardData, MB_OK | MB_ICONEXCLAMATION);
         return;
@@ -566,14 +563,7 @@ void CLeafcraftSrcFilesView::OnShellVerb(UINT id) {
     CLCSourceFile* source = m_document->GetSourceFile(m_selected.front());
     if (!source) return;
     CString commandLine = leaf::VerbCommandLine(m_verbs[index].command, source->m_strPath);
-    std::vector<std::string> parts = leaf::SplitCommandLine(commandLine);
-    bool started = false;
-    if (!parts.empty()) {
-        std::string program = parts.front();
-        parts.erase(parts.begin());
-        started = leaf::ui::People().StartProcess(program, parts);
-    }
-    if (!started) AfxMessageBox(kVerbFailed, MB_OK | MB_ICONEXCLAMATION);
+    if (!leaf::ui::StartCommandLine(commandLine.c_str())) AfxMessageBox(kVerbFailed, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void CLeafcraftSrcFilesView::OnDblClk(NMHDR*, LRESULT* result) {
@@ -597,13 +587,12 @@ void CLeafcraftSrcFilesView::OnContextMenu(CWnd*, POINT point) {
             item = focused >= 0 && (list->GetItemState(focused, LVIS_SELECTED) & LVIS_SELECTED) ? focused
                                                                                                 : m_selected.front();
             list->EnsureVisible(item, FALSE);
-            if (view) screen = view->viewport()->mapToGlobal(view->visualRect(view->model()->index(item, 0)).center());
+            if (view) screen = ListItemCentre(list, item);
         } else if (view) {
             screen = view->mapToGlobal(view->rect().center());
         }
     } else if (view) {
-        QModelIndex index = view->indexAt(view->viewport()->mapFromGlobal(screen));
-        item = index.isValid() ? index.row() : -1;
+        item = ListItemAt(list, screen);
     }
 
     CMenu menu;
@@ -620,15 +609,7 @@ void CLeafcraftSrcFilesView::OnContextMenu(CWnd*, POINT point) {
         if (!m_verbs.empty())
             popup->InsertMenu(static_cast<UINT>(m_verbs.size()), MF_BYPOSITION | MF_SEPARATOR);
     }
-    CWnd* owner = AfxGetMainWnd();
-    if (!owner) owner = this;
-    popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x(), screen.y(), owner);
-}
-
-void CLeafcraftSrcFilesView::SendCommand(UINT id) {
-    CWnd* main = AfxGetMainWnd();
-    if (main && main != this) main->SendMessage(WM_COMMAND, id, 0);
-    else ExecuteCommand(id);
+    TrackContextMenu(popup, screen);
 }
 
 void CLeafcraftSrcFilesView::OnListKeyDown(NMHDR* header, LRESULT* result) {
@@ -662,11 +643,7 @@ void CLeafcraftSrcFilesView::OnUpdateCommand(CCmdUI* ui) {
     size_t selected = m_selected.size();
     bool enable = true;
     switch (ui->m_nID) {
-        case ID_EDIT_PASTE: {
-            const QMimeData* data = QApplication::clipboard() ? QApplication::clipboard()->mimeData() : nullptr;
-            enable = !LocalFiles(data).empty();
-            break;
-        }
+        case ID_EDIT_PASTE: enable = IsClipboardFormatAvailable(CF_HDROP) != FALSE; break;
         case ID_ADD: enable = true; break;
         case ID_REMOVE:
         case ID_PROPERTIES: enable = selected > 0; break;

@@ -67,6 +67,7 @@ public:
     // Source Files dialog gives it).
     void SortItems(int sortValue);
     // Files dropped at a point in the list's coordinates; (0,0) counts as a paste.
+    using CWnd::OnDropFiles;
     void OnDropFiles(const std::vector<CString>& names, POINT point);
     // The context menu: `point` in screen coordinates, (-1,-1) from the keyboard.
     void OnContextMenu(CWnd* window, POINT point);
@@ -103,9 +104,6 @@ protected:
     // there is no control to ask).
     virtual CString GetBrowseFilter();
     virtual BOOL ValidateSourceFile(const CString& path, LONG& errorCode);
-    // Sends a command to the main window (which routes it to the active view), or runs it
-    // here when there is none.
-    void SendCommand(UINT id);
 
 private:
     void OnItemChanged(NMHDR* header, LRESULT* result);

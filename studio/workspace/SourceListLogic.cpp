@@ -7,6 +7,7 @@
 #include "platform/base/LocalTime.h"
 #include "platform/base/Path.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/ui/shell/CommandLine.h"
 #include "studio/workspace/SourceFileInfo.h"
 
 namespace leaf {
@@ -250,25 +251,7 @@ CString VerbCommandLine(const CString& commandTemplate, const CString& path) {
 }
 
 std::vector<std::string> SplitCommandLine(const CString& commandLine) {
-    std::vector<std::string> parts;
-    std::string current;
-    bool quoted = false;
-    bool inPart = false;
-    for (char ch : commandLine.str()) {
-        if (ch == '"') {
-            quoted = !quoted;
-            inPart = true;
-        } else if ((ch == ' ' || ch == '\t') && !quoted) {
-            if (inPart) parts.push_back(current);
-            current.clear();
-            inPart = false;
-        } else {
-            current += ch;
-            inPart = true;
-        }
-    }
-    if (inPart) parts.push_back(current);
-    return parts;
+    return ui::CommandLineToArgs(commandLine.str());
 }
 
 CString FilterExtensions(const CString& browseFilter) {

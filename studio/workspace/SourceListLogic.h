@@ -66,8 +66,8 @@ BOOL LoadShellVerbs(const CString& path, std::vector<ShellVerb>& verbs);
 // The command line of a verb for a file: the first "%1" (else the first "%I") replaced
 // by the path; with neither, the template, a blank and the path in double quotes.
 CString VerbCommandLine(const CString& commandTemplate, const CString& path);
-// A command line cut into its program and arguments (blanks separate, double quotes
-// group); empty when there is no program.
+// A command line cut into its program and arguments by the window layer's rules
+// (leaf::ui::CommandLineToArgs); empty when there is no program.
 std::vector<std::string> SplitCommandLine(const CString& commandLine);
 
 // The extensions the first entry of a browse filter names, for message 10121:

@@ -1,42 +1,31 @@
 #include "tests/filters/pages/FilterPagesTestSupport.h"
 
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/QtTestEnvironment.h"
 
 namespace pagetest {
 
 namespace {
 
-// One QApplication for the whole test process, on the offscreen platform.
-class QtEnvironment : public testing::Environment {
+// The shared application, with the closed pages destroyed while it still lives.
+class FilterPagesEnvironment : public leaf::test::QtTestEnvironment {
 public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "test_filter_pages";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
     void TearDown() override {
         DeleteClosedWindows();
-        m_app.reset();
+        QtTestEnvironment::TearDown();
     }
-
-private:
-    std::unique_ptr<QApplication> m_app;
 };
 
-[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new QtEnvironment);
+[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new FilterPagesEnvironment);
 
 }  // namespace
 

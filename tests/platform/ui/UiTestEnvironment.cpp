@@ -2,36 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <cstdlib>
 #include <filesystem>
-#include <memory>
 
 #include "platform/ui/Resources.h"
 
 namespace leaf::test {
-
-namespace {
-
-// One QApplication for the whole test process, on the offscreen platform.
-class QtEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-        static int argc = 1;
-        static char name[] = "test_platform_ui";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-
-[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
 
 std::string UiTestDataPath(const std::string& name) { return std::string(LEAF_UI_TEST_DATA) + "/" + name; }
 

@@ -1,7 +1,5 @@
 #include "tests/sdk/builds/BuildsTestSupport.h"
 
-#include <zip.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -14,30 +12,6 @@ namespace buildstest {
 
 namespace fs = std::filesystem;
 using leaf::Variant;
-
-std::map<std::string, std::string> UnpackEBook(const std::string& path) {
-    std::map<std::string, std::string> entries;
-    int error = 0;
-    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY | ZIP_CHECKCONS, &error);
-    if (archive == nullptr)
-        return entries;
-    const zip_int64_t count = zip_get_num_entries(archive, 0);
-    for (zip_int64_t index = 0; index < count; ++index) {
-        zip_stat_t stat;
-        if (zip_stat_index(archive, index, 0, &stat) != 0)
-            continue;
-        zip_file_t* file = zip_fopen_index(archive, index, 0);
-        if (file == nullptr)
-            continue;
-        std::string bytes(stat.size, '\0');
-        const zip_int64_t read = zip_fread(file, bytes.data(), stat.size);
-        zip_fclose(file);
-        if (read == static_cast<zip_int64_t>(stat.size))
-            entries[stat.name] = std::move(bytes);
-    }
-    zip_discard(archive);
-    return entries;
-}
 
 namespace {
 

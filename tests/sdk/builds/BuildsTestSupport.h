@@ -12,11 +12,11 @@
 
 #include "platform/registry/Profile.h"
 #include "tests/sdk/control/SdkTestSupport.h"
+#include "tests/support/EBookArchive.h"
 
 namespace buildstest {
 
-// Archive entry name -> bytes; an empty map when the file is missing or no archive.
-std::map<std::string, std::string> UnpackEBook(const std::string& path);
+using leaf::test::UnpackEBook;
 
 // The first nesting fault of re-serialised markup ("" when every element is closed in
 // order): start, end and empty tags, comments, and the raw text of style and script.

@@ -9,9 +9,8 @@ leaf_add_test_suite(test_studio_build
 leaf_link_studio(test_studio_build build document app)
 # The whole-wizard builds unpack the e-book (a ZIP archive).
 if(TARGET PkgConfig::LibZip)
-  target_sources(test_studio_build PRIVATE ${CMAKE_CURRENT_LIST_DIR}/build/BuildWizardTest.cpp
-                                           ${CMAKE_CURRENT_LIST_DIR}/build/EBookArchive.cpp)
-  target_link_libraries(test_studio_build PRIVATE PkgConfig::LibZip)
+  target_sources(test_studio_build PRIVATE ${CMAKE_CURRENT_LIST_DIR}/build/BuildWizardTest.cpp)
+  target_link_libraries(test_studio_build PRIVATE leaf_test_ebook)
 endif()
 # The control finds the program's message pump (the window layer's) in the test program.
 set_target_properties(test_studio_build PROPERTIES ENABLE_EXPORTS ON)

@@ -1,6 +1,5 @@
 # The application object, main frame, base view, icon view and warning dialog.
 leaf_add_test_suite(test_studio_app
-  ${CMAKE_CURRENT_LIST_DIR}/app/QtTestEnvironment.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/AppFixture.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/AppObjectTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/AutoSaveTest.cpp
@@ -9,5 +8,6 @@ leaf_add_test_suite(test_studio_app
   ${CMAKE_CURRENT_LIST_DIR}/app/WarningDlgTest.cpp
 )
 leaf_link_studio(test_studio_app)
+target_link_libraries(test_studio_app PRIVATE leaf_test_qt_app_offscreen)
 # The started program hosts the build control, which the tests register from build/bin.
 add_dependencies(test_studio_app leafsdk FontEmbedder LITGen markupintake plainintake pictureintake regsvr)

@@ -1,8 +1,7 @@
 # Area browser: the browser hosting and the previews.
 find_package(Qt6 REQUIRED COMPONENTS Widgets Test)
 leaf_add_test_suite(test_studio_browser
-  ${CMAKE_SOURCE_DIR}/tests/platform/ui/shell/QtTestApplication.cpp
   ${CMAKE_CURRENT_LIST_DIR}/browser/BrowserHostingTest.cpp
 )
 leaf_link_studio(test_studio_browser browser)
-target_link_libraries(test_studio_browser PRIVATE Qt6::Test)
+target_link_libraries(test_studio_browser PRIVATE leaf_test_qt_app Qt6::Test)

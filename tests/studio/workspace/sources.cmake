@@ -5,7 +5,7 @@ leaf_add_test_suite(test_studio_sources
   ${CMAKE_CURRENT_LIST_DIR}/sources/SourceListLogicTest.cpp
 )
 leaf_link_studio(test_studio_sources sources)
-target_link_libraries(test_studio_sources PRIVATE Qt6::Test)
+target_link_libraries(test_studio_sources PRIVATE leaf_test_qt_app Qt6::Test)
 
 # The Source Files workspace view, with the document and the program around it.
 leaf_add_test_suite(test_studio_sources_view
@@ -13,5 +13,5 @@ leaf_add_test_suite(test_studio_sources_view
   ${CMAKE_CURRENT_LIST_DIR}/sources/SrcFilesViewTest.cpp
 )
 leaf_link_studio(test_studio_sources_view sources_view)
-target_link_libraries(test_studio_sources_view PRIVATE Qt6::Test)
+target_link_libraries(test_studio_sources_view PRIVATE leaf_test_qt_app Qt6::Test)
 set_target_properties(test_studio_sources_view PROPERTIES ENABLE_EXPORTS ON)

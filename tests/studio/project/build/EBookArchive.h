@@ -2,12 +2,10 @@
 
 // The entries of a built e-book (a ZIP archive of the package file and its items).
 
-#include <map>
-#include <string>
+#include "tests/support/EBookArchive.h"
 
 namespace buildtest {
 
-// Entry name -> bytes; empty when the file is missing or no archive.
-std::map<std::string, std::string> UnpackEBook(const std::string& path);
+using leaf::test::UnpackEBook;
 
 }  // namespace buildtest
