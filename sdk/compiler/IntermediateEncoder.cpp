@@ -103,10 +103,11 @@ BOOL CIntermediateEncoder::OnChar(char16_t ch, WORD state, int line) {
 
 BOOL CIntermediateEncoder::OnTag(StringView tagName, StringView attributes, BOOL endTag, int line) {
     std::u16string tag(tagName);
+    // "<br/>" closes itself; on an end tag ("</p/>") the slash changes nothing.
     BOOL empty = FALSE;
     if (!tag.empty() && tag.back() == u'/') {
         tag.pop_back();
-        empty = TRUE;
+        empty = !endTag;
     }
     // "<//>" names no element: there is nothing to stream or to close.
     if (tag.empty())

@@ -45,6 +45,11 @@ TEST_F(Encoder, ClosesEmptyElementsAtOnceAndIgnoresTheirEndTags) {
     EXPECT_EQ("<p>x<br/>y<img src=a.gif/><hr/></>", stream->out);
 }
 
+TEST_F(Encoder, AnEndTagWithASlashStillEndsItsElement) {
+    ASSERT_TRUE(Encode("<html><p>a</p/></html/>"));
+    EXPECT_EQ("<html><p>a</></>", stream->out);
+}
+
 TEST_F(Encoder, PassesOverTagsThatNameNoElement) {
     ASSERT_TRUE(Encode("<p>a<`/>b</p>"));
     EXPECT_EQ("<p>ab</>", stream->out);
