@@ -12,28 +12,14 @@
 #include "filters/html/HtmlFilter.h"
 #include "platform/base/CString.h"
 #include "platform/base/TextEncoding.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using leaf::fuzz::Check;
 
-// The page of this process, in a folder of its own, removed at exit.
 const std::string& PagePath() {
-    static const std::string path = [] {
-        char folder[] = "/tmp/leaf-fuzz-links-XXXXXX";
-        Check(mkdtemp(folder) != nullptr);
-        static std::string page = std::string(folder) + "/page.htm";
-        static std::string kept = folder;
-        std::atexit([] {
-            unlink(page.c_str());
-            rmdir(kept.c_str());
-        });
-        return page;
-    }();
-    return path;
+    return leaf::fuzz::ScratchFile("leaf-fuzz-links", "page.htm");
 }
 
 class CheckingHost final : public IFilterHost {
