@@ -1,12 +1,13 @@
 #pragma once
 
 // What fuzz targets that read their input from a file share: a check that stops the run,
-// and a file of the process's own, in a folder of its own, removed at exit.
+// and a folder of the process's own under the temporary folder (TMPDIR, else /tmp),
+// removed with everything in it at exit.
 
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
-#include <unistd.h>
+#include <system_error>
 
 namespace leaf::fuzz {
 
@@ -15,20 +16,26 @@ inline void Check(bool condition) {
         std::abort();
 }
 
-// "/tmp/<prefix>-XXXXXX/<name>", made once per process.
-inline const std::string& ScratchFile(const char* prefix, const char* name) {
-    static const std::string path = [&] {
-        std::string folder = std::string("/tmp/") + prefix + "-XXXXXX";
-        Check(mkdtemp(folder.data()) != nullptr);
-        static std::string kept = folder;
-        static std::string file = folder + "/" + name;
+// "<temporary folder>/<prefix>-XXXXXX", made once per process; later calls return the
+// same folder whatever prefix they give.
+inline const std::string& ScratchFolder(const char* prefix) {
+    static const std::string folder = [&] {
+        const char* root = std::getenv("TMPDIR");
+        std::string pattern = std::string(root && *root ? root : "/tmp") + "/" + prefix + "-XXXXXX";
+        Check(mkdtemp(pattern.data()) != nullptr);
+        static std::string kept = pattern;
         std::atexit([] {
-            unlink(file.c_str());
-            rmdir(kept.c_str());
+            std::error_code ignored;
+            std::filesystem::remove_all(kept, ignored);
         });
-        return file;
+        return pattern;
     }();
-    return path;
+    return folder;
+}
+
+// A file named `name` in the scratch folder.
+inline std::string ScratchFile(const char* prefix, const char* name) {
+    return ScratchFolder(prefix) + "/" + name;
 }
 
 }  // namespace leaf::fuzz

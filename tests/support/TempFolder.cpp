@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
 
 namespace leaf::test {
 
@@ -28,19 +29,19 @@ std::string TempFolder::WriteFile(const std::string& relativePath, const std::st
     return file.string();
 }
 
-ScopedRegistryRoot::ScopedRegistryRoot() {
-    if (const char* previous = std::getenv("LEAF_REGISTRY")) {
+ScopedFolderVariable::ScopedFolderVariable(std::string name) : m_name(std::move(name)) {
+    if (const char* previous = std::getenv(m_name.c_str())) {
         m_previous = previous;
         m_hadPrevious = true;
     }
-    setenv("LEAF_REGISTRY", m_folder.Path().c_str(), 1);
+    setenv(m_name.c_str(), m_folder.Path().c_str(), 1);
 }
 
-ScopedRegistryRoot::~ScopedRegistryRoot() {
+ScopedFolderVariable::~ScopedFolderVariable() {
     if (m_hadPrevious)
-        setenv("LEAF_REGISTRY", m_previous.c_str(), 1);
+        setenv(m_name.c_str(), m_previous.c_str(), 1);
     else
-        unsetenv("LEAF_REGISTRY");
+        unsetenv(m_name.c_str());
 }
 
 std::string BinDir() {

@@ -24,21 +24,36 @@ private:
     std::filesystem::path m_path;
 };
 
-// Points LEAF_REGISTRY at a registry root of its own for as long as it lives, and
-// restores the previous root afterwards.
-class ScopedRegistryRoot {
+// Points an environment variable at a fresh folder of its own for as long as it lives,
+// and restores the variable's previous value afterwards.
+class ScopedFolderVariable {
 public:
-    ScopedRegistryRoot();
-    ~ScopedRegistryRoot();
-    ScopedRegistryRoot(const ScopedRegistryRoot&) = delete;
-    ScopedRegistryRoot& operator=(const ScopedRegistryRoot&) = delete;
+    explicit ScopedFolderVariable(std::string name);
+    ~ScopedFolderVariable();
+    ScopedFolderVariable(const ScopedFolderVariable&) = delete;
+    ScopedFolderVariable& operator=(const ScopedFolderVariable&) = delete;
 
     std::string Path() const { return m_folder.Path().string(); }
 
 private:
+    std::string m_name;
     TempFolder m_folder;
     std::string m_previous;
     bool m_hadPrevious = false;
+};
+
+// A registry root of its own (LEAF_REGISTRY), so that no test reads or writes the user's
+// settings.
+class ScopedRegistryRoot : public ScopedFolderVariable {
+public:
+    ScopedRegistryRoot() : ScopedFolderVariable("LEAF_REGISTRY") {}
+};
+
+// A temporary folder of its own (TMP), so that the temporary files of two test
+// processes never meet in a shared folder.
+class ScopedTempRoot : public ScopedFolderVariable {
+public:
+    ScopedTempRoot() : ScopedFolderVariable("TMP") {}
 };
 
 // The folder that holds the built programs and modules (build/bin).

@@ -1,6 +1,7 @@
 #include "filters/html/converter/HtmlConverter.h"
 
 #include <sys/stat.h>
+#include <cerrno>
 #include <unistd.h>
 
 #include <array>
@@ -173,13 +174,26 @@ void CHtmlConverter::DeleteTempFile() {
 
 // ---- Phase 1: reading the source ------------------------------------------------------
 
-BOOL CHtmlConverter::ReadSource() {
+BOOL CHtmlConverter::CreateTempFile() {
     m_temp = std::make_unique<CTempTextWriter>();
-    if (m_tempPath.IsEmpty() || !m_temp->Create(m_tempPath.str())) {
+    // Another converter (in this process or another build) may take the chosen name
+    // between choosing and creating it: then the next free name is tried.
+    for (int tries = 0; tries < kMaxTempNumber && !m_tempPath.IsEmpty(); ++tries) {
+        if (m_temp->Create(m_tempPath.str())) {
+            m_tempCreated = true;
+            return TRUE;
+        }
+        if (m_temp->CreateError() != EEXIST) return FALSE;
+        m_tempPath = ChooseTempPath();
+    }
+    return FALSE;
+}
+
+BOOL CHtmlConverter::ReadSource() {
+    if (!CreateTempFile()) {
         m_errorText = kErrorDiskSpace;
         return FALSE;
     }
-    m_tempCreated = true;
     m_progressMark = 0;
     m_lineChars = 0;
 

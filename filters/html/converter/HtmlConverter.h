@@ -85,6 +85,8 @@ protected:
     BOOL DecodeEntity(std::string_view text, std::string& entityText, std::string& replacement) override;
 
 private:
+    // Creates the temporary file exclusively under a free name.
+    BOOL CreateTempFile();
     // Phases.
     BOOL ReadSource();
     void BalanceTags();

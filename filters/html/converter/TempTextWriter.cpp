@@ -12,6 +12,7 @@ CTempTextWriter::~CTempTextWriter() {
 
 bool CTempTextWriter::Create(const std::string& path) {
     m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    m_createError = m_fd >= 0 ? 0 : errno;
     m_path = path;
     m_buffer.clear();
     return m_fd >= 0;

@@ -15,8 +15,10 @@ public:
     CTempTextWriter(const CTempTextWriter&) = delete;
     CTempTextWriter& operator=(const CTempTextWriter&) = delete;
 
-    // Creates the file; false when it exists already or cannot be created.
+    // Creates the file; false when it exists already or cannot be created, and
+    // CreateError() then tells which (EEXIST when the name is taken).
     bool Create(const std::string& path);
+    int CreateError() const { return m_createError; }
     void Write(std::string_view text);
     void Put(char ch) {
         m_buffer += ch;
@@ -31,6 +33,7 @@ private:
     void Flush();
 
     int m_fd = -1;
+    int m_createError = 0;
     std::string m_path;
     std::string m_buffer;
 };

@@ -9,30 +9,18 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "platform/com/ComObject.h"
 #include "sdk/compiler/IntermediateEncoder.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 #include "tests/sdk/compiler/RecordingStreams.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using leaf::fuzz::Check;
 
-const std::string& ScratchFile() {
-    static const std::string path = [] {
-        char name[] = "/tmp/leaf-fuzz-encoder-XXXXXX";
-        const int fd = mkstemp(name);
-        Check(fd >= 0);
-        close(fd);
-        static std::string kept = name;
-        std::atexit([] { unlink(kept.c_str()); });
-        return std::string(name);
-    }();
-    return path;
+std::string ScratchFile() {
+    return leaf::fuzz::ScratchFile("leaf-fuzz-encoder", "item.htm");
 }
 
 class CheckingElement final : public leaf::ComObject<CheckingElement, IMarkupElement> {

@@ -18,7 +18,7 @@ namespace {
 
 using leaf::fuzz::Check;
 
-const std::string& PagePath() {
+std::string PagePath() {
     return leaf::fuzz::ScratchFile("leaf-fuzz-links", "page.htm");
 }
 

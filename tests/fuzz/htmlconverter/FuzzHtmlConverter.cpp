@@ -9,21 +9,20 @@
 
 #include "filters/html/converter/HtmlConverter.h"
 #include "tests/filters/html/converter/NestingChecker.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 
 namespace {
 
+using leaf::fuzz::Check;
+
+// The converter's temporary files go to the scratch folder too.
 const std::string& ScratchFolder() {
-    static const std::string folder = [] {
-        char name[] = "/tmp/leaf-fuzz-htmlconv-XXXXXX";
-        if (!mkdtemp(name)) std::abort();
-        setenv("TMP", name, 1);
-        return std::string(name);
+    static const std::string& folder = [] () -> const std::string& {
+        const std::string& made = leaf::fuzz::ScratchFolder("leaf-fuzz-htmlconv");
+        setenv("TMP", made.c_str(), 1);
+        return made;
     }();
     return folder;
-}
-
-void Check(bool condition) {
-    if (!condition) std::abort();
 }
 
 }  // namespace

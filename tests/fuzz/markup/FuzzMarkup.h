@@ -10,27 +10,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "markup/MarkupAttributes.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 
 namespace leaf::fuzz {
 
-// A scratch file of this process, removed at exit.
-inline const std::string& ScratchFile() {
-    static const std::string path = [] {
-        char name[] = "/tmp/leaf-fuzz-markup-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd < 0) {
-            std::abort();
-        }
-        close(fd);
-        static std::string kept = name;
-        std::atexit([] { unlink(kept.c_str()); });
-        return std::string(name);
-    }();
-    return path;
+// The scratch file of this process.
+inline std::string ScratchFile() {
+    return ScratchFile("leaf-fuzz-markup", "page.htm");
 }
 
 inline void WriteScratch(const uint8_t* data, size_t size) {
@@ -44,11 +33,6 @@ inline void WriteScratch(const uint8_t* data, size_t size) {
     std::fclose(file);
 }
 
-inline void Check(bool condition) {
-    if (!condition) {
-        std::abort();
-    }
-}
 
 template <typename Base>
 class CheckingParser : public Base {

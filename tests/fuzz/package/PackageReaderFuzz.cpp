@@ -5,24 +5,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 #include "platform/base/File.h"
 #include "sdk/package/PackageFile.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 
 namespace {
 
-// A scratch folder of this process, removed at exit.
 const std::string& ScratchFolder()
 {
-    static const std::string folder = [] {
-        char name[] = "/tmp/leaf-fuzz-package-XXXXXX";
-        if (!mkdtemp(name)) std::abort();
-        static std::string kept = name;
-        std::atexit([] { leaf::DeleteTree(kept); });
-        return std::string(name);
-    }();
-    return folder;
+    return leaf::fuzz::ScratchFolder("leaf-fuzz-package");
 }
 
 std::string ReadAll(const std::string& path)

@@ -5,8 +5,6 @@
 // whose quotes do not pair up is read differently after each rebuild, so its text is not
 // expected to settle.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -15,12 +13,11 @@
 
 #include "platform/base/File.h"
 #include "studio/project/HeadingAnchorer.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
+using leaf::fuzz::Check;
 
 struct Entries {
     std::vector<std::string> lines;
@@ -31,13 +28,11 @@ struct Entries {
 };
 
 const std::string& Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/fuzz-toc-anchorer-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        Check(made != nullptr);
+    static const std::string& folder = [] () -> const std::string& {
+        const std::string& made = leaf::fuzz::ScratchFolder("fuzz-toc-anchorer");
         // Replaced sources go to a trash of the target's own, emptied after each input.
-        setenv("XDG_DATA_HOME", (std::string(made) + "/data").c_str(), 1);
-        return std::string(made);
+        setenv("XDG_DATA_HOME", (made + "/data").c_str(), 1);
+        return made;
     }();
     return folder;
 }

@@ -1,8 +1,6 @@
 // Arbitrary bytes as a table-of-contents style file: reading must finish; a style that
 // reads is written and read back to the same values.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -10,21 +8,14 @@
 #include "platform/base/File.h"
 #include "platform/ui/ScriptedPeople.h"
 #include "studio/project/TOCStyle.h"
+#include "tests/fuzz/FuzzScratchFile.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
+using leaf::fuzz::Check;
 
 const std::string& Folder() {
-    static const std::string folder = [] {
-        char pattern[] = "/tmp/fuzz-toc-style-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        Check(made != nullptr);
-        return std::string(made);
-    }();
-    return folder;
+    return leaf::fuzz::ScratchFolder("fuzz-toc-style");
 }
 
 }  // namespace

@@ -319,19 +319,32 @@ TEST_F(HtmlConverterTest, TemporaryFilesTakeTheNextFreeNameInTheTemporaryFolder)
     std::filesystem::remove(m_temp + taken);
 }
 
-TEST_F(HtmlConverterTest, AFileThatAppearsUnderTheTemporaryNameIsNeitherUsedNorDeleted) {
+TEST_F(HtmlConverterTest, AFileThatAppearsUnderTheTemporaryNameIsLeftAloneAndTheNextNameIsUsed) {
+    // Another converter (here: someone else) takes the chosen name between choosing and
+    // creating it; the conversion goes on under the next free name.
     const std::string source = m_folder.WriteFile("in.htm", "<p>x</p>");
+    std::string taken;
     {
         CHtmlConverter converter;
-        const std::string temp = converter.GetTempFilePath().str();
-        leaf::WriteFileAtomically(temp, "someone else's");
-        EXPECT_FALSE(converter.Convert(CString(source), CString(m_folder / "out.htm")));
-        EXPECT_EQ(converter.GetErrorText().str(), CHtmlConverter::kErrorDiskSpace);
-        std::string contents;
-        EXPECT_TRUE(leaf::ReadFileBytes(temp, contents));
-        EXPECT_EQ(contents, "someone else's");
-        std::filesystem::remove(temp);
+        taken = converter.GetTempFilePath().str();
+        leaf::WriteFileAtomically(taken, "someone else's");
+        EXPECT_TRUE(converter.Convert(CString(source), CString(m_folder / "out.htm")));
+        EXPECT_NE(converter.GetTempFilePath().str(), taken);
+        EXPECT_FALSE(std::filesystem::exists(converter.GetTempFilePath().str()));
     }
+    std::string contents;
+    EXPECT_TRUE(leaf::ReadFileBytes(taken, contents));
+    EXPECT_EQ(contents, "someone else's");
+    std::filesystem::remove(taken);
+    EXPECT_TRUE(std::filesystem::exists(m_folder / "out.htm"));
+}
+
+TEST_F(HtmlConverterTest, AnUnwritableTemporaryFolderFailsWithTheDiskSpaceError) {
+    const std::string source = m_folder.WriteFile("in.htm", "<p>x</p>");
+    setenv("TMP", (m_folder / "no/such/folder").c_str(), 1);
+    CHtmlConverter converter;
+    EXPECT_FALSE(converter.Convert(CString(source), CString(m_folder / "out.htm")));
+    EXPECT_EQ(converter.GetErrorText().str(), CHtmlConverter::kErrorDiskSpace);
     EXPECT_FALSE(std::filesystem::exists(m_folder / "out.htm"));
 }
 
