@@ -8,7 +8,7 @@ BUILD      ?= build
 FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
 JOBS       ?= $(shell nproc)
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 15
 
 # Debian packages the build and the tests need (LibreOffice converts Word documents for the
 # Word stand-in).

@@ -1,9 +1,6 @@
 #include "platform/base/Environment.h"
 
-#include <unistd.h>
-
 #include <cstdlib>
-#include <memory>
 
 namespace leaf {
 
@@ -16,10 +13,10 @@ std::string GetTempFolder() {
             break;
         }
     }
-    if (folder.empty()) {
-        std::unique_ptr<char, decltype(&free)> current(getcwd(nullptr, 0), &free);
-        folder = current ? current.get() : ".";
-    }
+    // Without any of them the system's temporary folder is used, never the current
+    // folder, where temporary files would be left among the user's own.
+    if (folder.empty())
+        folder = "/tmp";
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
     return folder;

@@ -4,8 +4,8 @@
 
 namespace leaf {
 
-// The folder for temporary files: TMP, else TEMP, else TMPDIR, else the current
-// folder; never with a trailing '/' (except the root itself).
+// The folder for temporary files: TMP, else TEMP, else TMPDIR, else /tmp; never with a
+// trailing '/' (except the root itself).
 std::string GetTempFolder();
 
 }  // namespace leaf
