@@ -100,9 +100,18 @@ void CWordFilter::CreateTempFolder() {
     std::string base = leaf::GetTempFolder();
     while (!base.empty() && base.back() == '/')
         base.pop_back();
+    if (!base.empty())
+        CreateFolderPath(base.c_str());
+    // A name is taken only when this call creates its folder (private to the user): a
+    // name already in use, by a folder, a file or a link, and one made by another
+    // process at the same moment, is passed over, so two builds never share a folder.
     for (;;) {
         m_tempFolder.Format("%s/wordintake.%.3d", base.c_str(), g_tempFolderNumber);
-        if (g_tempFolderNumber >= 999 || !FolderExists(m_tempFolder.c_str()))
+        if (g_tempFolderNumber >= 999)
+            break;
+        if (::mkdir(m_tempFolder.c_str(), 0700) == 0)
+            return;
+        if (errno != EEXIST)
             break;
         ++g_tempFolderNumber;
     }
@@ -161,19 +170,26 @@ HRESULT CWordFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR, IFilterHost* host)
     CString source = Narrow(sourcePath);
     hr = SaveDocumentAsHtml(source, intermediate, host);
     if (FAILED(hr)) {
-        CFileStatus status;
-        if (CFile::GetStatus(intermediate.c_str(), status))
-            ::unlink(intermediate.c_str());
+        // Whatever a failed save left (the page, its picture folder) goes again.
+        DeleteIntermediate(intermediate);
         return hr;
     }
     // The pictures that Word wrote beside the page are named as lying beside the document.
     int separator = source.ReverseFind('/');
     CString documentFolder = separator >= 0 ? source.Left(separator) : CString();
     hr = m_htmlFilter->Prepare(Wide(intermediate).c_str(), Wide(documentFolder).c_str(), host);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        // Without a map entry nothing would ever use or remove the page.
+        DeleteIntermediate(intermediate);
         return hr;
+    }
     CString key = source;
     key.MakeLower();
+    // A document prepared again gets a new page. The earlier one stays until the filter
+    // goes (the host may still copy the pictures it reported) and is deleted then.
+    auto earlier = m_documents.find(key);
+    if (earlier != m_documents.end() && earlier->second != intermediate)
+        m_superseded.push_back(earlier->second);
     m_documents[key] = intermediate;
     return S_OK;
 }
@@ -233,15 +249,21 @@ HRESULT CWordFilter::SaveDocumentAsHtml(const CString& document, const CString& 
 }
 
 void CWordFilter::DeleteIntermediates() {
-    for (auto entry = m_documents.begin(); entry != m_documents.end(); entry = m_documents.erase(entry)) {
-        const CString& intermediate = entry->second;
-        CFileStatus status;
-        if (CFile::GetStatus(intermediate.c_str(), status))
-            ::unlink(intermediate.c_str());
-        int dollar = intermediate.ReverseFind('$');
-        if (dollar < 0)
-            continue;
-        CString companion = intermediate.Left(dollar) + intermediate.Mid(dollar, 8) + "_files";
-        DeleteFolderTree(companion.c_str());
-    }
+    for (auto entry = m_documents.begin(); entry != m_documents.end(); entry = m_documents.erase(entry))
+        DeleteIntermediate(entry->second);
+    for (const CString& intermediate : m_superseded)
+        DeleteIntermediate(intermediate);
+    m_superseded.clear();
+}
+
+void CWordFilter::DeleteIntermediate(const CString& intermediate) {
+    CFileStatus status;
+    if (CFile::GetStatus(intermediate.c_str(), status))
+        ::unlink(intermediate.c_str());
+    // The companion folder is named after the page: "$docNNNN_files".
+    int dollar = intermediate.ReverseFind('$');
+    if (dollar < 0)
+        return;
+    CString companion = intermediate.Left(dollar) + intermediate.Mid(dollar, 8) + "_files";
+    DeleteFolderTree(companion.c_str());
 }

@@ -8,6 +8,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "filters/framework/SimpleFilterObject.h"
 #include "platform/base/CString.h"
@@ -41,9 +42,14 @@ private:
     // The next free "<temporary folder>/$docNNNN.htm"; FALSE (and empty) past 9999.
     BOOL MakeIntermediateName(CString& name);
     HRESULT SaveDocumentAsHtml(const CString& document, const CString& intermediate, IFilterHost* host);
+    // Deletes every page made (in the map or superseded) with its companion folder, and
+    // empties the map.
     void DeleteIntermediates();
+    // Deletes one page and its "_files" companion folder (errors ignored).
+    void DeleteIntermediate(const CString& intermediate);
 
     std::map<CString, CString> m_documents;  // lower-cased document path -> its HTML file
+    std::vector<CString> m_superseded;       // earlier pages of documents prepared again
     bool m_wordChecked = false;
     leaf::ComPtr<IInputFilter> m_htmlFilter;
     std::unique_ptr<COleDispatchDriver> m_word;

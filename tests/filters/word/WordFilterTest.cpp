@@ -120,6 +120,26 @@ TEST_F(WordFilterTest, TemporaryFoldersTakeTheNextFreeNumberAndGoWhenEmpty) {
     EXPECT_TRUE(fs::exists(temp.Path() / "wordintake.001")) << "another's folder stays";
 }
 
+TEST_F(WordFilterTest, TemporaryFolderNamesHeldByFilesOrLinksArePassedOver) {
+    // Names in use by something other than a folder cannot become the filter's folder.
+    std::string blocker = temp.WriteFile("wordintake.001", "not a folder");
+    fs::create_symlink(temp.Path() / "nowhere", temp.Path() / "wordintake.002");
+    {
+        leaf::ComPtr<IInputFilter> filter = CreateFilter();
+        ASSERT_EQ(filter->Initialize(), S_OK);
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(temp.Path() / "wordintake.003")));
+        EXPECT_EQ(fs::status(temp.Path() / "wordintake.003").permissions() & fs::perms::others_all,
+                  fs::perms::none)
+            << "the folder is private";
+    }
+    EXPECT_FALSE(fs::exists(temp.Path() / "wordintake.003"));
+    std::string kept;
+    ASSERT_TRUE(leaf::ReadFileBytes(blocker, kept));
+    EXPECT_EQ(kept, "not a folder");
+    EXPECT_TRUE(fs::is_symlink(temp.Path() / "wordintake.002"));
+    EXPECT_FALSE(fs::exists(temp.Path() / "nowhere")) << "the link was not followed";
+}
+
 TEST_F(WordFilterTest, ConvertWithoutPrepareReportsTheMissingIntermediate) {
     leaf::ComPtr<IInputFilter> filter = CreateFilter();
     ASSERT_EQ(filter->Initialize(), S_OK);
@@ -163,6 +183,21 @@ TEST_F(WordFilterTest, AFailedSaveReportsWordsErrorAndLeavesNothing) {
     host.errorDetails.clear();
     EXPECT_EQ(filter->Prepare(U(books / "none.doc").c_str(), nullptr, &host), static_cast<HRESULT>(0x800A1436));
     EXPECT_FALSE(host.errorDetails.empty());
+}
+
+TEST_F(WordFilterTest, WhenWordCannotStartTheNextPrepareTriesAgain) {
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    std::string document = WriteDocument("book.doc");
+    ASSERT_EQ(leaf::test::RegisterWordServer(""), S_FALSE);  // Word goes away after the check
+    HRESULT started = filter->Prepare(U(document).c_str(), nullptr, &host);
+    EXPECT_TRUE(FAILED(started));
+    EXPECT_NE(started, static_cast<HRESULT>(0x800A1066)) << "Word never ran";
+    EXPECT_TRUE(fs::is_empty(temp.Path() / "wordintake.001"));
+
+    // Back again: this time Word starts and reaches the save ("/bin/true" converts nothing).
+    ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
+    EXPECT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), static_cast<HRESULT>(0x800A1066));
 }
 
 TEST_F(WordFilterTest, WithoutTheHtmlFilterInitialiseFails) {
@@ -224,4 +259,24 @@ TEST_F(WordFilterOfficeTest, DocumentsBecomePagesWhosePicturesLieBesideTheDocume
     }
     EXPECT_FALSE(fs::exists(work)) << "pages, picture folders and the temporary folder are removed";
     EXPECT_TRUE(fs::exists(first));
+}
+
+TEST_F(WordFilterOfficeTest, ADocumentPreparedTwiceLeavesNothingBehind) {
+    std::string document = WriteDocument("again.doc", true);
+    fs::path work = temp.Path() / "wordintake.001";
+    {
+        leaf::ComPtr<IInputFilter> filter = CreateFilter();
+        ASSERT_EQ(filter->Initialize(), S_OK);
+        ASSERT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), S_OK) << host.errorDetails;
+        ASSERT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), S_OK) << host.errorDetails;
+        // The second page is the one converted; the first stays while the filter lives.
+        EXPECT_TRUE(fs::exists(work / "$doc0001_files"));
+        EXPECT_TRUE(fs::exists(work / "$doc0002.htm"));
+        std::string output = books / "again.htm";
+        ASSERT_EQ(filter->Convert(U(document).c_str(), U(output).c_str(), 1, &host), S_OK) << host.errorDetails;
+        std::string html;
+        ASSERT_TRUE(leaf::ReadFileBytes(output, html));
+        EXPECT_NE(html.find("Chapter"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(work)) << "both pages, their pictures and the temporary folder are removed";
 }

@@ -191,3 +191,33 @@ TEST_F(WordBridgeTest, DocumentFunctionsCheckTheirDrivers) {
     EXPECT_EQ(OpenWordDocument(&word, &document, path.c_str(), FALSE), E_INVALIDARG) << "already attached";
     EXPECT_EQ(CloseWordDocument(&word, &document), S_OK);
 }
+
+namespace {
+
+LONG OpenDocumentCount(const COleDispatchDriver& word) {
+    COleDispatchDriver documents(word.GetProperty(wordid::kApplicationDocuments).ToDispatch());
+    return documents.GetProperty(wordid::kCollectionCount).ToLong();
+}
+
+}  // namespace
+
+TEST_F(WordBridgeTest, AFailedOpenClosesWhatWasOpenAndQuitEndsWord) {
+    COleDispatchDriver word;
+    ASSERT_EQ(StartWord(&word), S_OK);
+    std::string path = WriteDocument("open.doc", {{"Text", {}}});
+    COleDispatchDriver first;
+    ASSERT_EQ(OpenWordDocument(&word, &first, path.c_str(), FALSE), S_OK);
+    EXPECT_EQ(OpenDocumentCount(word), 1);
+    COleDispatchDriver second;
+    EXPECT_TRUE(FAILED(OpenWordDocument(&word, &second, (folder / "missing.doc").c_str(), FALSE)));
+    EXPECT_EQ(OpenDocumentCount(word), 0) << "every document is closed after a failed open";
+
+    // Quitting ends the application itself, not only this driver's hold on it.
+    COleDispatchDriver watcher(word.GetDispatch());
+    auto owned = std::make_unique<COleDispatchDriver>(word.GetDispatch());
+    word.ReleaseDispatch();
+    EXPECT_EQ(QuitWord(owned), S_OK);
+    EXPECT_FALSE(owned);
+    leaf::DispatchResult after = watcher.TryInvoke(wordid::kApplicationDocuments, DISPATCH_PROPERTYGET, {});
+    EXPECT_TRUE(FAILED(after.hr)) << "Word has quit";
+}
