@@ -1,10 +1,15 @@
 #include "studio/project/HeadingAnchorer.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <array>
+#include <cerrno>
 #include <cstdio>
 #include <optional>
+#include <vector>
 
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
@@ -46,14 +51,12 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
     return text.size() >= prefix.size() && text.substr(0, prefix.size()) == prefix;
 }
 
-bool PathExists(const CString& path) {
-    struct stat status {};
-    return ::lstat(path.c_str(), &status) == 0;
-}
-
-// "<stem>.NNN" beside the source: the first number from 1 to 999 that names no file (999
-// when all do). The stem is the path up to the last '.' of its file name.
-CString TemporaryPathFor(const CString& sourcePath) {
+// Creates "<stem>.NNN" beside the source under the first number from 1 to 999 that names
+// no file, and answers its path. The stem is the path up to the last '.' of its file name.
+// A name that is taken is never opened (nor one that differs from it only in case), so a
+// file of the user's that happens to carry such a name is neither emptied nor removed
+// later. Empty when every name is taken or the folder refuses the file.
+CString CreateTemporaryBeside(const CString& sourcePath) {
     std::string stem = sourcePath.str();
     const size_t slash = stem.rfind('/');
     const size_t dot = stem.rfind('.');
@@ -61,9 +64,75 @@ CString TemporaryPathFor(const CString& sourcePath) {
     CString candidate;
     for (int number = 1; number <= kMaxTemporaryNumber; ++number) {
         candidate.Format("%s.%.3d", stem.c_str(), number);
-        if (!PathExists(candidate)) break;
+        int fd;
+        do {
+            fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        } while (fd < 0 && errno == EINTR);
+        if (fd >= 0) {
+            ::close(fd);
+            return candidate;
+        }
+        if (errno != EEXIST) break;
     }
-    return candidate;
+    return CString();
+}
+
+// Whether an 8-bit source is legacy text: it has bytes that are no UTF-8 (the scanner
+// reads each as a Windows-1252 character) and no multi-byte UTF-8 sequence at all. Such a
+// source is written back in that code page, so that the text around its headings keeps
+// its bytes; a source with any UTF-8 in it is written as UTF-8.
+bool IsLegacyEightBit(const CString& path) {
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead)) return false;
+    bool sawUtf8 = false, sawLegacy = false;
+    std::string pending;
+    std::vector<char> block(kOutputBlock);
+    try {
+        for (;;) {
+            const UINT got = file.Read(block.data(), static_cast<UINT>(block.size()));
+            pending.append(block.data(), got);
+            size_t at = 0;
+            while (at < pending.size()) {
+                const auto lead = static_cast<unsigned char>(pending[at]);
+                if (lead < 0x80) {
+                    ++at;
+                    continue;
+                }
+                const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+                if (got > 0 && at + length > pending.size()) break;  // completed by the next block
+                if (length > 1 && at + length <= pending.size() &&
+                    leaf::IsValidUtf8(std::string_view(pending).substr(at, length))) {
+                    sawUtf8 = true;
+                    at += length;
+                } else {
+                    sawLegacy = true;
+                    ++at;
+                }
+            }
+            pending.erase(0, at);
+            if (sawUtf8) return false;
+            if (got == 0) break;
+        }
+    } catch (const CFileException&) {
+        return false;
+    }
+    return sawLegacy;
+}
+
+// The Windows-1252 byte of a character; 0 when the code page has none for it.
+unsigned char UnicodeToWindows1252(char16_t ch) {
+    if (ch < 0x80) return static_cast<unsigned char>(ch);
+    static const std::array<char16_t, 128> upper = [] {
+        std::array<char16_t, 128> table{};
+        for (int byte = 0x80; byte <= 0xFF; ++byte) {
+            table[byte - 0x80] = leaf::Windows1252ToUnicode(static_cast<unsigned char>(byte));
+        }
+        return table;
+    }();
+    for (size_t i = 0; i < upper.size(); ++i) {
+        if (upper[i] == ch) return static_cast<unsigned char>(0x80 + i);
+    }
+    return 0;
 }
 
 }  // namespace
@@ -111,10 +180,11 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
     m_sourcePath = sourcePath ? sourcePath : "";
     if (!BuildRules(headingTags)) return FALSE;
 
-    m_temporaryPath = TemporaryPathFor(m_sourcePath);
+    m_temporaryPath = CreateTemporaryBeside(m_sourcePath);
     CFileException openError;
-    if (!m_output.Open(m_temporaryPath.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive,
-                       &openError)) {
+    if (m_temporaryPath.IsEmpty() ||
+        !m_output.Open(m_temporaryPath.c_str(), CFile::modeWrite | CFile::shareExclusive, &openError)) {
+        if (!m_temporaryPath.IsEmpty()) std::remove(m_temporaryPath.c_str());
         m_errorText.Format("Unable to create a temporary copy of the specified source file \"%s\".",
                            m_sourcePath.c_str());
         m_rules.clear();
@@ -135,6 +205,8 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
     m_headingSurrogate = 0;
     m_raw.clear();
     m_tagStart = std::u16string::npos;
+
+    m_legacyBytes = IsLegacyEightBit(m_sourcePath);
 
     BOOL outcome = TRUE;
     const int result = ParseFile(m_sourcePath.str());
@@ -390,6 +462,13 @@ void CHeadingAnchorer::WriteChar(char16_t ch) {
         const char bytes[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
         WriteOutput(std::string_view(bytes, 2));
         return;
+    }
+    if (m_legacyBytes && ch != u'\n') {
+        if (const unsigned char byte = UnicodeToWindows1252(ch); byte != 0 || ch == 0) {
+            m_outputBuffer += static_cast<char>(byte);
+            if (m_outputBuffer.size() >= kOutputBlock) FlushOutput();
+            return;
+        }
     }
     if (ch == u'\n') {
         if (m_outputSurrogate) {

@@ -8,8 +8,9 @@
 // "_LC<base>-") are removed first, so a second run numbers the headings afresh from 1.
 //
 // Only changed tags are rebuilt; every other character, tags and entity references
-// included, is copied as read. A UTF-16 source stays UTF-16 with its
-// byte-order mark; an 8-bit source is written in the system's 8-bit encoding. Line ends
+// included, is copied as read. A UTF-16 source stays UTF-16 with its byte-order mark; an
+// 8-bit source is written in the system's 8-bit encoding (UTF-8), except a legacy source
+// whose non-ASCII bytes are no UTF-8 at all, which is written back in Windows-1252. Line ends
 // come out as CR LF. The rewritten copy is written beside the source and takes its place
 // only when at least one heading was reported and nothing failed; otherwise the source is
 // left untouched.
@@ -87,6 +88,7 @@ private:
     int m_openRule = -1;
     std::string m_headingText;
     std::string m_headingId;
+    bool m_legacyBytes = false;       // an 8-bit source written back in Windows-1252
     char16_t m_outputSurrogate = 0;   // first half of a pair not yet written (8-bit output)
     char16_t m_headingSurrogate = 0;  // first half of a pair not yet added to the heading text
     // Characters read but not yet written: what the scanner takes in without a call-back

@@ -1,5 +1,7 @@
 #include "studio/project/TOCGenerator.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -25,6 +27,12 @@ LONGLONG FileSize(const CString& path) {
 }
 
 CString WithFragment(const CString& path, const CString& fragment) { return path + "#" + fragment; }
+
+// Whether a path names the file being written (the same file on disk, however spelled).
+bool IsSameFile(const CString& path, const struct stat& written) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 && status.st_dev == written.st_dev && status.st_ino == written.st_ino;
+}
 
 }  // namespace
 
@@ -69,7 +77,7 @@ CTOCGenerator::Result CTOCGenerator::Run(const std::vector<CTOCSource>& sources,
         relativeStart = static_cast<size_t>(commonSourceFolder.GetLength());
         if (!commonSourceFolder.str().ends_with('/')) ++relativeStart;
     }
-    BOOL succeeded = Generate(sources, relativeStart, options);
+    BOOL succeeded = Generate(sources, relativeStart, tocPath, options);
     if (m_writer && !m_writer->Close()) succeeded = FALSE;
     m_writer.reset();
     if (succeeded) return resultSucceeded;
@@ -86,7 +94,7 @@ CTOCGenerator::Result CTOCGenerator::Run(const std::vector<CTOCSource>& sources,
     return m_cancelled ? resultCancelled : resultFailed;
 }
 
-BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t relativeStart,
+BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t relativeStart, const CString& tocPath,
                              const CTOCGenerationOptions& options) {
     const bool titles = (options.m_importFlags & TOC_IMPORT_TITLES) != 0;
     const bool headings = (options.m_importFlags & TOC_IMPORT_HEADINGS) != 0;
@@ -100,12 +108,20 @@ BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t rela
         return path;
     };
 
+    // The table of contents may itself be one of the sources (a book lists its contents
+    // page). Its headings are not read: the file is the one being written, and anchoring
+    // it would put a copy in its place while the run still writes to it.
+    struct stat written {};
+    const bool haveWritten = ::stat(tocPath.c_str(), &written) == 0;
+    const auto isOutput = [&](const CString& path) { return haveWritten && IsSameFile(path, written); };
+
     m_total = 0;
     m_done = 0;
     for (const CTOCSource& source : sources) {
         if (titles) m_total += kTitleUnits;
         const CString type = GetContentType(source.m_path);
-        const bool html = HasType(type, "text/html"), word = HasType(type, "application/msword");
+        const bool html = HasType(type, "text/html") && !isOutput(source.m_path);
+        const bool word = HasType(type, "application/msword");
         if ((headings && html) || (bookmarks && word)) m_total += std::max<LONGLONG>(FileSize(source.m_path), 0);
     }
     if (!sources.empty()) {
@@ -124,7 +140,7 @@ BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t rela
             if (!m_writer->AddEntry(1, source.m_title.c_str(), m_relativePath.c_str())) return FALSE;
             if (!StepProgress(kTitleUnits)) return FALSE;
         }
-        if (headings && HasType(type, "text/html")) {
+        if (headings && HasType(type, "text/html") && !isOutput(source.m_path)) {
             if (!anchorer.AnchorHeadings(source.m_path.c_str(), levelBase, options.m_headingTags,
                                          options.m_idBaseName.c_str())) {
                 m_errorText = anchorer.GetErrorText();

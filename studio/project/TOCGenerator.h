@@ -13,7 +13,8 @@
 // The run reports progress to a sink (the wizard's progress page, which also keeps the
 // window responsive); the sink answering FALSE cancels the run. Failures are shown in a
 // message box (10129, 10133, 10134); a cancel shows nothing. After a failure or a cancel
-// the partly written table of contents is deleted.
+// the partly written table of contents is deleted. When the table of contents is itself one
+// of the sources, its headings are not read (it is the file being written).
 
 #include <functional>
 #include <memory>
@@ -71,7 +72,8 @@ public:
 
 private:
     BOOL StepProgress(LONGLONG units);
-    BOOL Generate(const std::vector<CTOCSource>& sources, size_t relativeStart, const CTOCGenerationOptions& options);
+    BOOL Generate(const std::vector<CTOCSource>& sources, size_t relativeStart, const CString& tocPath,
+                  const CTOCGenerationOptions& options);
 
     ProgressSink m_progress;
     BookmarkSource m_bookmarks;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <tuple>
 
@@ -178,6 +179,19 @@ TEST_F(HeadingAnchorerTest, AnEightBitSourceStaysUtf8) {
     EXPECT_EQ(ReadAll(path), "<h1 id=\"_LCTOC-1\">Gr\xC3\xBC\xC3\x9F \xF0\x9F\x98\x80</h1>\r\n");
 }
 
+TEST_F(HeadingAnchorerTest, ALegacyEightBitSourceKeepsItsBytes) {
+    // Windows-1252 throughout: the text keeps its bytes; the entry is UTF-8.
+    const std::string path = folder.WriteFile("a.htm", "<h1>Caf\xE9 \x80 5</h1>\n<p>na\xEFve \x93q\x94</p>");
+    ASSERT_TRUE(Anchor(path));
+    EXPECT_EQ(recorder.entries, (std::vector<Entry>{{1, "Caf\xC3\xA9 \xE2\x82\xAC 5", "_LCTOC-1"}}));
+    EXPECT_EQ(ReadAll(path), "<h1 id=\"_LCTOC-1\">Caf\xE9 \x80 5</h1>\r\n<p>na\xEFve \x93q\x94</p>");
+
+    // Any UTF-8 in the source makes it a UTF-8 source: a stray legacy byte becomes UTF-8.
+    const std::string mixed = folder.WriteFile("b.htm", "<h1>Caf\xC3\xA9</h1><p>\xE9</p>");
+    ASSERT_TRUE(Anchor(mixed));
+    EXPECT_EQ(ReadAll(mixed), "<h1 id=\"_LCTOC-1\">Caf\xC3\xA9</h1><p>\xC3\xA9</p>");
+}
+
 TEST_F(HeadingAnchorerTest, TextOutsideTagsIsCopiedAsRead) {
     const std::string body = "<!DOCTYPE html>\n<head><base href=\"http://x/\"><!-- <h1>not</h1> a > b -->\n"
                              "<script>if (a < b && c > d) {}</script></head>\n<p>1 < 2 and <> stay</p>\n<h1>T</h1>";
@@ -223,6 +237,26 @@ TEST_F(HeadingAnchorerTest, TheCopyTakesTheFirstFreeNumberBesideTheSource) {
     EXPECT_EQ(temporary, folder / "book.v2.002");
     EXPECT_EQ(ReadAll(folder / "book.v2.001"), "keep");
     EXPECT_FALSE(std::filesystem::exists(temporary));
+}
+
+TEST_F(HeadingAnchorerTest, FilesThatCarryACopysNameAreNeverOpened) {
+    const std::string path = folder.WriteFile("a.htm", "<h1>A</h1>");
+    folder.WriteFile("A.001", "differs in case");
+    ASSERT_TRUE(Anchor(path));
+    EXPECT_EQ(temporary, folder / "a.001");
+    EXPECT_EQ(ReadAll(folder / "A.001"), "differs in case");
+
+    // Every number taken: the run fails instead of overwriting one of them.
+    for (int number = 1; number <= 999; ++number) {
+        char name[16];
+        std::snprintf(name, sizeof name, "a.%.3d", number);
+        folder.WriteFile(name, "keep");
+    }
+    EXPECT_FALSE(Anchor(path));
+    EXPECT_EQ(error, "Unable to create a temporary copy of the specified source file \"" + path + "\".");
+    EXPECT_EQ(ReadAll(folder / "a.999"), "keep");
+    EXPECT_EQ(ReadAll(path), "<h1 id=\"_LCTOC-1\">A</h1>");
+    EXPECT_EQ(recorder.entries.size(), 1u);
 }
 
 TEST_F(HeadingAnchorerTest, RefusingAnEntryStopsAndLeavesTheSourceAlone) {

@@ -143,3 +143,18 @@ TEST_F(TOCGeneratorTest, ACancelShowsNothingAndRemovesThePartialFile) {
     EXPECT_FALSE(std::filesystem::exists(toc));
     EXPECT_EQ(ReadAll(page), body);
 }
+
+TEST_F(TOCGeneratorTest, TheTableOfContentsAmongTheSourcesIsNotAnchoredWhileItIsWritten) {
+    style = folder.WriteFile("style.htt", "<html><body>\n<h1>Table of Contents</h1>\n%TABLEOFCONTENTS%\n</body></html>\n");
+    std::string body;
+    for (int i = 0; i < 1500; ++i) body += "<h1>Heading number " + std::to_string(i) + "</h1>\n";
+    const std::string page = folder.WriteFile("Book/a.htm", body);
+    toc = folder.WriteFile("Book/Contents.htm", "<h1>An older table of contents</h1>");
+    ASSERT_EQ(Run({{page.c_str(), "A"}, {toc.c_str(), "Contents"}}, TOC_IMPORT_TITLES | TOC_IMPORT_HEADINGS),
+              CTOCGenerator::resultSucceeded);
+    const std::string text = ReadAll(toc);
+    EXPECT_TRUE(text.starts_with("<html><body>\n<h1>Table of Contents</h1>\n")) << text.substr(0, 80);
+    EXPECT_TRUE(text.ends_with(Entry(1, "Contents", "Contents.htm") + "\n</body></html>\n"));
+    EXPECT_NE(text.find(Entry(2, "Heading number 1499", "a.htm#_LCTOC-1500")), std::string::npos);
+    EXPECT_EQ(text.find("older"), std::string::npos);
+}
