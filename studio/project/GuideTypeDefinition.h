@@ -5,7 +5,7 @@
 // A resource row holds fields separated by line feeds: type; title; kind (1 image, 2 link
 // into the sources, 3 page); description (the two characters "\n" mark a line break for
 // display); has-default; file-dialog filter or "<dynamic>"; recommended size "WxH";
-// preview page template (string id).
+// bitmap resource id (2100 when missing).
 
 #include <memory>
 #include <vector>
@@ -31,7 +31,7 @@ public:
     CString m_strFilter;        // file-dialog filter, or "<dynamic>"
     int m_nWidth = 0;           // recommended size, 0 by 0 when none
     int m_nHeight = 0;
-    UINT m_nBitmap = 2100;      // preview page template
+    UINT m_nBitmap = 2100;      // bitmap resource id
 };
 
 // The application's name for the same record.

@@ -27,8 +27,8 @@ void CLCCoverPage::Serialize(CArchive& archive)
         m_bStoredAbsolute = FALSE;
         break;
     case 1:
+        // The first form stored no mode: a path named the user's own file.
         m_strPath = leaf::ReadPathAsStored(archive);
-        archive >> m_nMode;
         m_bStoredAbsolute = FALSE;
         m_nMode = m_strPath.IsEmpty() ? modeDefault : modeUser;
         break;

@@ -135,7 +135,7 @@ BOOL LoadMetaDataDefinitions(const CString& path, std::vector<std::unique_ptr<CM
 
 void SaveCustomValue(CMetaDataDefinition* definition, const CString& value)
 {
-    if (!definition || !definition->m_bCustomize) return;
+    if (!definition || value.IsEmpty() || !definition->m_bCustomize) return;
     if (!definition->m_bSaveCustom) {
         definition->m_addedValues.push_back(value);
         return;

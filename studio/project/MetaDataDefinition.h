@@ -60,7 +60,7 @@ BOOL LoadMetaDataDefinitions(const CString& path, std::vector<std::unique_ptr<CM
 
 // Keeps a value the user added to a list: with "Save Custom" it joins the choices and the
 // profile value "Custom List Values"/<Name>; else only the added values. Nothing happens
-// for a null definition or one that does not allow customising.
+// for a null definition, an empty value or a definition that does not allow customising.
 void SaveCustomValue(CMetaDataDefinition* definition, const CString& value);
 
 }  // namespace leaf

@@ -15,6 +15,7 @@ add_library(leaf_studio_document STATIC
   ${CMAKE_CURRENT_LIST_DIR}/LCTourSite.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LeafcraftDoc.cpp
   ${CMAKE_CURRENT_LIST_DIR}/LinkFileDialog.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/MarketingDefinition.cpp
   ${CMAKE_CURRENT_LIST_DIR}/MetaDataDefinition.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PathHelpers.cpp
   ${CMAKE_CURRENT_LIST_DIR}/PrivateProfile.cpp

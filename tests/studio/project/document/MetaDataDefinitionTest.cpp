@@ -112,6 +112,8 @@ TEST_F(MetaDataDefinitionTest, CustomValuesAreSavedInTheProfileOnlyWhenAsked)
     leaf::SaveCustomValue(list[0].get(), "Drama");
     leaf::SaveCustomValue(list[1].get(), "Memo");
     leaf::SaveCustomValue(nullptr, "Nothing");
+    leaf::SaveCustomValue(list[0].get(), "");
+    leaf::SaveCustomValue(list[1].get(), "");
     EXPECT_EQ(list[0]->m_choices, (std::vector<CString>{"Fiction", "Poetry", "Drama"}));
     EXPECT_EQ(list[1]->m_addedValues, std::vector<CString>{"Memo"});
     EXPECT_EQ(app.GetProfileString("Custom List Values", "dc:Subject"), "Poetry\nDrama");

@@ -140,21 +140,38 @@ TEST_F(ProjectRecordsTest, OlderSchemasLoad)
         EXPECT_EQ(item->m_strValue, "blurb");
         EXPECT_TRUE(item->m_values.empty());
     }
-    struct CoverCase {
-        WORD schema;
-        const char* path;
-        LONG storedMode;
-        LONG expectedMode;
-    };
-    for (const CoverCase& c : {CoverCase{1, "cover.jpg", 0, CLCCoverPage::modeUser}, CoverCase{1, "", 1, CLCCoverPage::modeDefault},
-                               CoverCase{2, "cover.jpg", 1, CLCCoverPage::modeNone}}) {
-        SCOPED_TRACE(testing::Message() << "cover page schema " << c.schema << " path '" << c.path << "'");
+    {
+        SCOPED_TRACE("cover page schema 2: path as stored, then the mode");
         ArchiveBytes bytes;
-        bytes.NewClass(c.schema, "CLCCoverPage").Str(c.path).Dword(static_cast<DWORD>(c.storedMode));
+        bytes.NewClass(2, "CLCCoverPage").Str("cover.jpg").Dword(CLCCoverPage::modeNone);
         auto item = LoadBytes<CLCCoverPage>(bytes);
-        EXPECT_EQ(item->m_strPath, c.path);
-        EXPECT_EQ(item->m_nMode, c.expectedMode);
+        EXPECT_EQ(item->m_strPath, "cover.jpg");
+        EXPECT_EQ(item->m_nMode, CLCCoverPage::modeNone);
     }
+}
+
+TEST_F(ProjectRecordsTest, SchemaOneGuideItemsHoldOnlyAPath)
+{
+    // Two items in one stream: the second is read where the first one's path ends.
+    ArchiveBytes bytes;
+    bytes.NewClass(1, "CLCCoverPage").Str("cover.jpg");   // class 1, object 2
+    bytes.KnownClass(1).Str("");                            // object 3
+    bytes.KnownClass(1).Str("thumb.gif");                   // object 4
+    folder.WriteFile("book.lcp", bytes.str());
+
+    CFile file(ProjectFile().c_str(), CFile::modeRead);
+    CArchive archive(&file, CArchive::load);
+    CLCCoverPage* read[3] = {};
+    archive >> read[0] >> read[1] >> read[2];
+    std::unique_ptr<CLCCoverPage> owned[3] = {std::unique_ptr<CLCCoverPage>(read[0]), std::unique_ptr<CLCCoverPage>(read[1]),
+                                              std::unique_ptr<CLCCoverPage>(read[2])};
+    ASSERT_TRUE(owned[0] && owned[1] && owned[2]);
+    EXPECT_EQ(owned[0]->m_strPath, "cover.jpg");
+    EXPECT_EQ(owned[0]->m_nMode, CLCCoverPage::modeUser);
+    EXPECT_EQ(owned[1]->m_strPath, "");
+    EXPECT_EQ(owned[1]->m_nMode, CLCCoverPage::modeDefault);
+    EXPECT_EQ(owned[2]->m_strPath, "thumb.gif");
+    EXPECT_EQ(owned[2]->m_nMode, CLCCoverPage::modeUser);
 }
 
 TEST_F(ProjectRecordsTest, SchemaAboveTheClassOwnFails)
