@@ -41,7 +41,9 @@ QFont GridFont(const CString& face, LONG weight, BOOL italic) {
     return font;
 }
 
-// Draws the grid: white, the characters in black line after line.
+constexpr int kBorder = 1;
+
+// Draws the grid: white inside a thin border, the characters in black line after line.
 class CharGridWidget : public QWidget {
 public:
     CharGridWidget(CCharGridWnd& owner, QWidget* parent) : QWidget(parent), m_owner(owner) {
@@ -55,14 +57,19 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.fillRect(rect(), Qt::white);
+        // The window's border, then the characters inside it.
+        painter.setPen(Qt::darkGray);
+        painter.drawRect(rect().adjusted(0, 0, -1, -1));
+        const QRect inside = rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
+        painter.setClipRect(inside);
         painter.setPen(Qt::black);
         painter.setFont(m_owner.Font());
         const QFontMetrics metrics(painter.font());
-        int top = 0;
-        for (const std::string& line : m_owner.LayoutLines(width())) {
-            if (top >= height())
+        int top = inside.top();
+        for (const std::string& line : m_owner.LayoutLines(inside.width())) {
+            if (top >= inside.bottom())
                 break;
-            painter.drawText(QRect(0, top, width(), metrics.height()), Qt::AlignLeft | Qt::AlignTop,
+            painter.drawText(QRect(inside.left(), top, inside.width(), metrics.height()), Qt::AlignLeft | Qt::AlignTop,
                              QString::fromUtf8(line.c_str()));
             top += metrics.height() + 1;
         }

@@ -46,11 +46,15 @@ BOOL CCharSubsetDlg::OnInitDialog() {
     QPointer<QWidget> leftOver(placeholderWidget);
     placeholder->DestroyWindow();
     delete leftOver.data();
-    // The first size is the smallest the dialog may take; the grid grows with it.
-    if (window) {
-        window->adjustSize();
-        window->setMinimumSize(window->size());
-    }
+    // The first size is the smallest the dialog may take; the grid grows with it and the
+    // Close button keeps its place at the bottom right.
+    if (window) window->adjustSize();
+    const SIZE initialSize{-1, -1};
+    m_minMaxHook.Install(this, &initialSize);
+    m_anchorHook.Install(this);
+    m_anchorHook.SetAnchor(kGridPlaceholder, CAnchorHook::ANCHOR_RIGHT | CAnchorHook::ANCHOR_BOTTOM);
+    m_anchorHook.SetAnchor(IDCANCEL, CAnchorHook::ANCHOR_LEFT | CAnchorHook::ANCHOR_RIGHT | CAnchorHook::ANCHOR_TOP |
+                                         CAnchorHook::ANCHOR_BOTTOM);
     return TRUE;
 }
 

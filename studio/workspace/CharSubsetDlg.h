@@ -6,6 +6,8 @@
 #include <memory>
 
 #include "platform/ui/Dialog.h"
+#include "studio/workspace/AnchorHook.h"
+#include "studio/workspace/MinMaxHook.h"
 
 class CCharGridWnd;
 
@@ -25,4 +27,7 @@ private:
     BOOL m_bItalic;
     CString m_strCharacters;
     std::unique_ptr<CCharGridWnd> m_grid;
+    // The first size is the smallest; the grid follows the right and bottom edges.
+    CMinMaxHook m_minMaxHook;
+    CAnchorHook m_anchorHook;
 };

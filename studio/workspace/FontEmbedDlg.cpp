@@ -67,6 +67,15 @@ int CountCharacters(const CWideBuffer& text) {
     return count;
 }
 
+// The control's proposal for a font; a font that cannot answer is proposed unticked.
+bool ProposedEmbed(const CEmbedFont& font) {
+    try {
+        return font.GetEmbed() != FALSE;
+    } catch (const leaf::DispatchError&) {
+        return false;
+    }
+}
+
 struct SortContext {
     int column;
     BOOL ascending;
@@ -96,11 +105,20 @@ CString CFontEmbedDlg::FontDisplayText(const CString& name, LONG weight, LONG it
 
 CFontEmbedDlg::CFontEmbedDlg(IDispatch* fontList, CLeafcraftDoc* document, CWnd* parent)
     : CDialog(248, parent), m_fontList(leaf::ComPtr<IDispatch>(fontList)), m_pDoc(document) {
-    if (m_fontList) {
-        const LONG count = m_fontList.GetCount();
-        for (LONG i = 1; i <= count; ++i) {
-            auto row = std::make_unique<FontRow>();
+    // The fonts are read once, here. The list belongs to the build control: a font it
+    // cannot hand out, or whose members cannot be read, is left out rather than letting the
+    // failure escape into the control's call.
+    LONG count = 0;
+    try {
+        if (m_fontList) count = m_fontList.GetCount();
+    } catch (const leaf::DispatchError&) {
+        count = 0;
+    }
+    for (LONG i = 1; i <= count; ++i) {
+        auto row = std::make_unique<FontRow>();
+        try {
             row->font = m_fontList.Item(i);
+            if (!row->font) continue;
             row->name = row->font.GetName();
             row->weight = row->font.GetWeight();
             row->italic = row->font.GetItalic();
@@ -108,11 +126,13 @@ CFontEmbedDlg::CFontEmbedDlg(IDispatch* fontList, CLeafcraftDoc* document, CWnd*
             const CWideBuffer characters = row->font.GetCharacters();
             row->characterCount = CountCharacters(characters);
             if (characters.GetData() && characters.GetLength() > 0)
-                row->characters = CString(leaf::Utf16ToUtf8(std::u16string_view(characters.GetData(),
-                                                                                 static_cast<size_t>(characters.GetLength()))));
-            row->displayText = FontDisplayText(row->name, row->weight, row->italic);
-            m_fonts.push_back(std::move(row));
+                row->characters = CString(leaf::Utf16ToUtf8(
+                    std::u16string_view(characters.GetData(), static_cast<size_t>(characters.GetLength()))));
+        } catch (const leaf::DispatchError&) {
+            continue;
         }
+        row->displayText = FontDisplayText(row->name, row->weight, row->italic);
+        m_fonts.push_back(std::move(row));
     }
     MapNotify(kFontList, NM_CLICK, [this](NMHDR* header, LRESULT*) {
         const auto* click = reinterpret_cast<const NMLISTVIEW*>(header);
@@ -162,7 +182,7 @@ BOOL CFontEmbedDlg::OnInitDialog() {
             if (choice != 0)
                 image = choice == 1 ? kUnticked : kTicked;
             else
-                image = row->font.GetEmbed() ? kTicked : kUnticked;
+                image = ProposedEmbed(row->font) ? kTicked : kUnticked;
             break;
         }
         case kEmbedFontGeneric:

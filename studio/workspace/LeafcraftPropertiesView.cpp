@@ -49,9 +49,14 @@ CLeafcraftPropertiesView::CLeafcraftPropertiesView() : CLeafcraftBaseView(IDD, I
         MapNotify(id, NM_DBLCLK, &CLeafcraftPropertiesView::OnValueDblClk);
         MapNotify(id, LVN_KEYDOWN, &CLeafcraftPropertiesView::OnListKeyDown);
     }
-    MapNotify(IDC_VALUE_LIST, NM_RCLICK, [this](NMHDR*, LRESULT*) {
-        QPoint at = QCursor::pos();
-        OnContextMenu(GetDlgItem(IDC_VALUE_LIST), POINT{at.x(), at.y()});
+    MapNotify(IDC_VALUE_LIST, NM_RCLICK, [this](NMHDR* header, LRESULT*) {
+        auto* list = GetDlgItemAs<CListCtrl>(IDC_VALUE_LIST);
+        const auto* click = reinterpret_cast<const NMLISTVIEW*>(header);
+        const QPoint at = QCursor::pos();
+        // A menu asked for from the keyboard names the current row, wherever the pointer is:
+        // it takes the keyboard's way, the focused row.
+        const bool fromPointer = !click || ListItemAt(list, at) == click->iItem;
+        OnContextMenu(list, fromPointer ? POINT{at.x(), at.y()} : POINT{-1, -1});
     });
     MapCommand(ID_MOVE_VALUE_UP, &CLeafcraftPropertiesView::OnMoveValueUp);
     MapCommand(ID_MOVE_VALUE_DOWN, &CLeafcraftPropertiesView::OnMoveValueDown);

@@ -3,6 +3,7 @@
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/WinApp.h"
 #include "studio/workspace/AppProfile.h"
+#include "studio/workspace/DialogCaption.h"
 
 CWarningDlg::CWarningDlg(UINT templateId, const char* key, CWnd* parent)
     : CDialog(templateId, parent), m_key(key ? key : "") {}
@@ -14,6 +15,8 @@ BOOL CWarningDlg::IsSuppressed(const char* key) {
 
 BOOL CWarningDlg::OnInitDialog() {
     CDialog::OnInitDialog();
+    // The templates' caption "%s" names the program, from its title string.
+    leaf::app::ApplyTemplateCaption(this, GetTemplateId());
     // A silenced warning answers as if the author had confirmed it, without showing.
     if (IsSuppressed(m_key.c_str())) {
         EndDialog(IDOK);

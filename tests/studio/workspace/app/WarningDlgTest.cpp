@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "platform/ui/Resources.h"
 #include "platform/ui/ScriptedPeople.h"
 #include "platform/ui/Wnd.h"
 #include "studio/workspace/AppProfile.h"
@@ -47,7 +48,9 @@ TEST_P(WarningDlgTemplates, ShowsThenSuppressesUnderItsOwnKey) {
     });
     CWarningDlg first(warning.templateId, warning.key);
     EXPECT_EQ(first.DoModal(), IDOK);
-    EXPECT_FALSE(caption.contains("%s"));
+    // The caption names the program by its title string, with or without an application object.
+    EXPECT_EQ(caption.toStdString(), leaf::ui::LoadResString(57344).str());
+    EXPECT_FALSE(caption.isEmpty());
     EXPECT_EQ(leaf::GetAppProfileInt(CWarningDlg::kSection, warning.key, 0), 1u);
 
     // Later requests answer OK without showing anything.

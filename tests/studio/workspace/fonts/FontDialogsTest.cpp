@@ -4,11 +4,13 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <memory>
 
 #include "platform/com/DispatchTable.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ScriptedPeople.h"
+#include "platform/ui/Wnd.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/workspace/CharGridWnd.h"
 #include "studio/workspace/FontEmbedDlg.h"
@@ -53,7 +55,11 @@ public:
         embedWritten = true;
         return leaf::Variant();
     }
-    leaf::Variant GetName(const leaf::DispatchArguments&) { return leaf::Variant(name); }
+    leaf::Variant GetName(const leaf::DispatchArguments&) {
+        if (unreadable)
+            throw leaf::AutomationException(E_FAIL);
+        return leaf::Variant(name);
+    }
     leaf::Variant GetWeight(const leaf::DispatchArguments&) { return leaf::Variant(weight); }
     leaf::Variant GetItalic(const leaf::DispatchArguments&) { return leaf::Variant(italic); }
     leaf::Variant GetKind(const leaf::DispatchArguments&) { return leaf::Variant(kind); }
@@ -68,6 +74,7 @@ public:
     std::u16string characters;
     bool embed;
     bool embedWritten = false;
+    bool unreadable = false;   // every read of the name fails
 };
 
 class FakeFontList final : public leaf::DispatchImpl<FakeFontList> {
@@ -84,7 +91,7 @@ public:
         return table;
     }
 
-    leaf::Variant Count(const leaf::DispatchArguments&) { return leaf::Variant(LONG(fonts.size())); }
+    leaf::Variant Count(const leaf::DispatchArguments&) { return leaf::Variant(LONG(fonts.size()) + missing); }
     leaf::Variant Item(const leaf::DispatchArguments& arguments) {
         const LONG index = arguments.Long(0);
         if (index < 1 || index > LONG(fonts.size()))
@@ -99,6 +106,7 @@ public:
     }
 
     std::vector<leaf::ComPtr<FakeFont>> fonts;
+    LONG missing = 0;   // items counted but not handed out
 };
 
 class QtApp : public testing::Environment {
@@ -269,6 +277,33 @@ TEST_F(FontEmbedDlgTest, DoubleClickShowsTheCharactersOfTheFont) {
     const auto dialogs = people.Asked("dialog");
     ASSERT_EQ(2u, dialogs.size());
     EXPECT_EQ(761u, dialogs[1].flags);
+}
+
+TEST_F(FontEmbedDlgTest, FontsThatCannotBeReadAreLeftOut) {
+    list->missing = 1;
+    list->Add("Broken", 400, 0, kEmbedFontEmbeddable, u"q", true)->unreadable = true;
+    EXPECT_EQ(IDOK, Run([](CFontEmbedDlg&, CListCtrl& fontList) {
+        EXPECT_EQ((std::vector<std::string>{"Arial Italic", "Georgia", "serif", "Times New Roman Bold", "Zapf"}),
+                  Order(fontList));
+    }));
+    EXPECT_TRUE(times->embedWritten);
+}
+
+TEST_F(FontEmbedDlgTest, TheCharacterGridTakesThePlaceholdersPlace) {
+    Run([this](CFontEmbedDlg& dialog, CListCtrl& fontList) {
+        people.AnswerDialog([](QDialog& subset) {
+            QWidget* grid = leaf::ui::FindControl(&subset, 1141);
+            ASSERT_NE(nullptr, grid);
+            EXPECT_EQ(nullptr, qobject_cast<QLabel*>(grid));
+            EXPECT_TRUE(grid->isVisibleTo(&subset));
+            EXPECT_TRUE(subset.findChildren<QLabel*>().isEmpty());
+            // The first size is the smallest the dialog may take.
+            EXPECT_EQ(subset.size(), subset.minimumSize());
+            subset.reject();
+        });
+        dialog.OnDblClkFont(Row(fontList, "Georgia"));
+    });
+    EXPECT_EQ(2u, people.Asked("dialog").size());
 }
 
 TEST(CharGridWnd, SortsTheCharactersWithThoseOutsideAsciiFirst) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QItemSelectionModel>
 #include <QComboBox>
+#include <QCursor>
 #include <QLineEdit>
 #include <QTest>
 
@@ -313,4 +314,27 @@ TEST_F(PropertiesViewTest, TheValueMenuOffersMoveAndDeleteForValueRowsOnly) {
     EXPECT_NE(leaf::ui::NotifyParent(List(1100).GetWidget(), &down.hdr, LVN_KEYDOWN), 0);
     leaf::ui::NoteKeyModifiers(Qt::NoModifier);
     EXPECT_EQ(Values("dc:Creator"), (std::vector<std::string>{"Ann", "Bob"}));
+}
+
+TEST_F(PropertiesViewTest, AMenuAskedForFromTheKeyboardActsOnTheCurrentRow) {
+    Item("dc:Identifier").AddValue("1-23", "scheme=\"ISBN\"");
+    Item("dc:Identifier").AddValue("10.1/x", "scheme=\"DOI\"");
+    Open();
+    Choose(5);
+    SelectRows(1100, {1});
+    // The pointer is nowhere near the list: the menu is for the current row.
+    QCursor::setPos(-5000, -5000);
+    people.AnswerMenu(CLeafcraftPropertiesView::ID_MOVE_VALUE_UP);
+    NMLISTVIEW click;
+    click.iItem = 1;
+    click.iSubItem = 0;
+    leaf::ui::NotifyParent(List(1100).GetWidget(), &click.hdr, NM_RCLICK);
+    ASSERT_EQ(people.Asked("menu").size(), 1u);
+    EXPECT_EQ(Values("dc:Identifier"), (std::vector<std::string>{"10.1/x", "1-23"}));
+
+    // Over the entry row there is no menu.
+    SelectRows(1100, {2});
+    click.iItem = 2;
+    leaf::ui::NotifyParent(List(1100).GetWidget(), &click.hdr, NM_RCLICK);
+    EXPECT_EQ(people.Asked("menu").size(), 1u);
 }
