@@ -286,7 +286,9 @@ LRESULT CBuildOutputPage::OnWizardNext() {
         FromFolderDisplayForm(folder, GetMyDocumentsFolder());
     }
     folder = WithoutTrailingSeparators(folder);
-    if (folder.IsEmpty()) {
+    // A folder that is not a full path (text typed in neither form) would be taken from
+    // wherever the program happens to run, and created there: it counts as no folder.
+    if (folder.IsEmpty() || folder[0] != '/') {
         message(10163, MB_OK | MB_ICONEXCLAMATION);
         return -1;
     }

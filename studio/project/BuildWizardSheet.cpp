@@ -337,14 +337,19 @@ BOOL CBuildWizardSheet::ConfirmFileList(IDispatch* collection, UINT messageId, b
 }
 
 BOOL CBuildWizardSheet::WriteDefaultGuideFiles() {
-    const CString folder = GetSourceFolder() + "/";
+    const CString sourceFolder = GetSourceFolder();
+    const CString folder = sourceFolder + "/";
     m_defaultGuideFiles.clear();
     for (const auto& definition : leaf::GetApplicationLists().m_guideTypes) {
         CLCCoverPage* item = m_pDoc->GetGuideItem(definition->m_strType, TRUE);
         if (!item || item->m_nMode != CLCCoverPage::modeDefault || !definition->m_bHasDefault)
             continue;
-        item->m_strPath = MakeDefaultGuideFileName(folder.c_str(), definition->m_nKind);
-        if (WriteGuideResource(definition->m_strType.c_str(), definition->m_nKind, item->m_strPath.c_str()))
+        // Sources with no common folder give no place for the defaults: they are never
+        // written to the root of the file system.
+        item->m_strPath = sourceFolder.IsEmpty() ? CString()
+                                                 : MakeDefaultGuideFileName(folder.c_str(), definition->m_nKind);
+        if (!item->m_strPath.IsEmpty() &&
+            WriteGuideResource(definition->m_strType.c_str(), definition->m_nKind, item->m_strPath.c_str()))
             m_defaultGuideFiles.push_back(definition->m_strType);
         else
             item->m_strPath.Empty();

@@ -93,15 +93,16 @@ void EscapeReportHtml(CString& out, const char* text, BOOL highlight) {
 }
 
 CString ReadSourceContext(const CBuildMessage& message) {
-    const LONG line = message.m_nLineNum;
+    // Wide enough that the lines after the last possible line number do not overflow.
+    const long long line = message.m_nLineNum;
     CStdioFile file;
     if (!file.Open(message.m_strFilePath.c_str(), CFile::modeRead | CFile::typeText | CFile::shareDenyNone))
         return leaf::ui::FormatResString(10166, HtmlText(message.m_strFilePath.c_str()).c_str());
     CString block;
     try {
         CString text;
-        const LONG first = std::max<LONG>(1, line - 3);
-        LONG number = 0;
+        const long long first = std::max<long long>(1, line - 3);
+        long long number = 0;
         while (number < line + 3 && file.ReadString(text)) {
             ++number;
             if (number >= first)

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "platform/registry/Registry.h"
+#include "platform/ui/Button.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ScriptedPeople.h"
@@ -415,6 +416,171 @@ TEST_F(BuildWizardTest, MessageListTakesItsColumnsFromTheStringTable) {
     EXPECT_EQ(CString("12"), list->GetItemText(1, 2));
     EXPECT_EQ(1, list->GetItemImage(1));
     host.DestroyWindow();
+}
+
+TEST_F(BuildWizardTest, TheOutputPageChecksTheNameAndOffersToCreateAMissingFolder) {
+    ASSERT_TRUE(leaf::test::RegisterModule("FontEmbedder.so"));   // the fonts page follows, no build
+    const std::string fresh = folder / "Documents/new shelf/inner";
+    for (int answer : {IDOK, IDOK, IDOK, IDNO, IDYES})
+        people.AnswerMessageBox(answer);
+    CBuildWizardSheet sheet(&document, nullptr);
+    std::vector<int> pages;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        CBuildOutputPage& output = wizard.GetOutputPage();
+        output.SetDlgItemText(1095, "");
+        wizard.PressButton(PSBTN_NEXT);
+        pages.push_back(wizard.GetActiveIndex());
+        output.SetDlgItemText(1095, "a|b");
+        wizard.PressButton(PSBTN_NEXT);
+        pages.push_back(wizard.GetActiveIndex());
+        output.SetDlgItemText(1095, "Notes.htm");
+        // A folder that is no full path is refused, not made where the program runs.
+        output.GetDlgItemAs<CComboBox>(12007)->SetWindowText("relative shelf");
+        wizard.PressButton(PSBTN_NEXT);
+        pages.push_back(wizard.GetActiveIndex());
+        output.GetDlgItemAs<CComboBox>(12007)->SetWindowText(fresh.c_str());
+        wizard.PressButton(PSBTN_NEXT);   // No: the folder is not made
+        pages.push_back(wizard.GetActiveIndex());
+        const bool madeAfterNo = fs::exists(fresh);
+        EXPECT_FALSE(madeAfterNo);
+        wizard.PressButton(PSBTN_NEXT);   // Yes
+        pages.push_back(wizard.GetActiveIndex());
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_EQ((std::vector<int>{0, 0, 0, 0, 1}), pages);
+    EXPECT_FALSE(fs::exists(fs::current_path() / "relative shelf"));
+    auto asked = people.Asked("message");
+    ASSERT_EQ(5u, asked.size());
+    EXPECT_EQ("You must specify an output folder to which to build the eBook.", asked[2].text);
+    asked.erase(asked.begin() + 2);
+    EXPECT_EQ("You must specify an eBook filename.", asked[0].text);
+    const std::string space = "\xC2\xA0";
+    EXPECT_EQ("The specified eBook filename contains one or more invalid characters ( " + space + "/" + space + space +
+                  ":" + space + space + "*" + space + space + "?" + space + space + "\"" + space + space + "<" +
+                  space + space + ">" + space + space + "|" + space + ").",
+              asked[1].text);
+    const std::string create = "The folder \"" + fresh + "\" does not exist.  Do you want to create it?";
+    EXPECT_EQ(create, asked[2].text);
+    EXPECT_EQ(create, asked[3].text);
+    EXPECT_TRUE(fs::is_directory(fresh));
+    // A name that is not an e-book's gets the extension; a new folder heads the history.
+    EXPECT_EQ(CString(fresh + "/Notes.htm.lit"), sheet.GetEBookPath());
+    EXPECT_EQ(CString("Notes.htm.lit"), document.m_strEBookName);
+    EXPECT_EQ(CString(fresh), document.m_strOutputFolder);
+    EXPECT_EQ(fresh, buildtest::TestApp().GetProfileString("Settings", "Folder History 1").str());
+}
+
+TEST_F(BuildWizardTest, BuildsToADeviceFolderWithoutPuttingItsFixedEntryInTheHistory) {
+    const std::string device = folder / "device";
+    fs::create_directories(device + "/My Library");
+    fs::create_directories(device + "/older");
+    WriteUserValue("Software\\Microsoft\\Windows CE Services\\Partners\\P1\\Services\\Synchronization",
+                   "Briefcase Path", device);
+    CWinApp& app = buildtest::TestApp();
+    app.WriteProfileString("Settings", "CE Folder History 1", (device + "/older").c_str());
+    CBuildWizardSheet sheet(&document, nullptr);
+    std::vector<std::string> entries;
+    bool deviceEnabledBefore = true, done = false, noteShown = false;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        CBuildOutputPage& output = wizard.GetOutputPage();
+        auto* combo = output.GetDlgItemAs<CComboBox>(12006);
+        ASSERT_NE(nullptr, combo);
+        for (int i = 0; i < combo->GetCount(); ++i) {
+            CString text;
+            combo->GetLBText(i, text);
+            entries.push_back(text.str());
+        }
+        deviceEnabledBefore = combo->IsWindowEnabled();
+        output.GetDlgItemAs<CButton>(12004)->Click();
+        wizard.PressButton(PSBTN_NEXT);
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        done = OnPage(wizard, &wizard.GetDonePage());
+        if (CWnd* note = wizard.GetDonePage().GetDlgItem(1096))
+            noteShown = note->IsWindowVisible();
+        wizard.GetDonePage().CheckDlgButton(1083, BST_UNCHECKED);
+        wizard.PressButton(PSBTN_FINISH);
+    });
+    EXPECT_EQ((std::vector<std::string>{"<device>/My Library", "<device>/older"}), entries);
+    EXPECT_FALSE(deviceEnabledBefore);   // the local folder was the choice until the radio was clicked
+    ASSERT_TRUE(done);
+    EXPECT_TRUE(noteShown);
+    EXPECT_TRUE(fs::exists(device + "/My Library/The Book.lit"));
+    EXPECT_EQ(1u, app.GetProfileInt("Settings", "Build To CE", 0));
+    EXPECT_EQ(device + "/My Library", app.GetProfileString("Settings", "Last CE Folder").str());
+    EXPECT_EQ(device + "/older", app.GetProfileString("Settings", "CE Folder History 1").str());
+    EXPECT_TRUE(app.GetProfileString("Settings", "CE Folder History 2").IsEmpty());
+}
+
+TEST_F(BuildWizardTest, ASourceTheControlRefusesStopsTheRunWithItsPathAndCode) {
+    const std::string later = folder.WriteFile("book/later.htm", "<html><body><p>Later</p></body></html>");
+    ASSERT_TRUE(document.AddSourceFile(later.c_str(), 1));
+    fs::remove(later);
+    people.AnswerMessageBox(IDOK);
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool back = false;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.PressButton(PSBTN_NEXT);
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        back = buildtest::WaitFor([&] {
+            return !people.Asked("message").empty() && wizard.GetActiveIndex() == (wizard.HasFontsPage() ? 1 : 0);
+        });
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    EXPECT_TRUE(back);
+    const auto asked = people.Asked("message");
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_EQ("Unable to add the specified source file \"" + later + "\" to the eBook (error 30).", asked[0].text);
+    EXPECT_FALSE(fs::exists(library + "/The Book.lit"));
+    for (const auto& entry : fs::directory_iterator(folder / "book"))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
+}
+
+TEST_F(BuildWizardTest, WithoutTheControlTheWizardSaysSoAndCloses) {
+    // The class is registered, but its module is gone.
+    HKEY handle = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKey(HKEY_CLASSES_ROOT, "CLSID\\{12B6725F-5CC8-4C79-8446-C4E16A3CEEB8}\\InprocServer32", &handle));
+    const std::string gone = folder / "gone/leafsdk.so";
+    RegSetValueEx(handle, "", 0, REG_SZ, reinterpret_cast<const BYTE*>(gone.c_str()), static_cast<DWORD>(gone.size() + 1));
+    RegCloseKey(handle);
+    people.AnswerMessageBox(IDOK);
+    CBuildWizardSheet sheet(&document, nullptr);
+    EXPECT_EQ(IDABORT, sheet.DoModal());
+    const auto asked = people.Asked("message");
+    ASSERT_EQ(1u, asked.size());
+    EXPECT_EQ("Unable to create the Leafcraft SDK control.  Please re-install and try again.", asked[0].text);
+}
+
+TEST_F(BuildWizardTest, DefaultGuideFilesGoIntoTheSourceFolderAndNeverToTheRoot) {
+    CBuildWizardSheet sheet(&document, nullptr);
+    document.UpdateSourceFolder();
+    ASSERT_TRUE(sheet.WriteDefaultGuideFiles());
+    const std::vector<CString> written = sheet.GetDefaultGuideFiles();
+    ASSERT_FALSE(written.empty());
+    for (const CString& type : written) {
+        const CString path = document.GetGuideItem(type, FALSE)->m_strPath;
+        EXPECT_EQ(0, path.Find(CString(folder / "book/~cov").str())) << path.str();
+        EXPECT_TRUE(fs::exists(path.str())) << path.str();
+    }
+    sheet.DeleteDefaultGuideFiles();
+    for (const CString& type : written)
+        EXPECT_TRUE(document.GetGuideItem(type, FALSE)->m_strPath.IsEmpty());
+    for (const auto& entry : fs::directory_iterator(folder / "book"))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
+
+    // Sources with no common folder: nothing is written anywhere.
+    document.m_strSourceFolder.Empty();
+    ASSERT_TRUE(sheet.WriteDefaultGuideFiles());
+    EXPECT_TRUE(sheet.GetDefaultGuideFiles().empty());
+    for (const CString& type : written)
+        EXPECT_TRUE(document.GetGuideItem(type, FALSE)->m_strPath.IsEmpty());
+    for (const auto& entry : fs::directory_iterator("/"))
+        EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
 }
 
 }  // namespace

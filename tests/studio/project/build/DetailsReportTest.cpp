@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 #include "platform/base/File.h"
@@ -66,6 +67,14 @@ TEST_F(DetailsReportTest, ContextShowsThreeLinesEachSideWithTheLineHighlighted) 
     CBuildMessage onLine6(0, 1, "x", source.c_str(), 6);
     EXPECT_EQ(CString("line 3<br />line 4<br />line 5<br /><span class=\"Highlight\">line 6</span><br />line 7<br />"),
               ReadSourceContext(onLine6));
+}
+
+TEST_F(DetailsReportTest, ContextPastTheEndOfTheFileShowsTheLastLinesBeforeIt) {
+    CBuildMessage afterEnd(0, 1, "x", source.c_str(), 9);
+    EXPECT_EQ(CString("line 6<br />line 7<br />"), ReadSourceContext(afterEnd));
+    // The largest line number a compiler can report reads to the end without overflowing.
+    CBuildMessage farAway(0, 1, "x", source.c_str(), std::numeric_limits<LONG>::max());
+    EXPECT_TRUE(ReadSourceContext(farAway).IsEmpty());
 }
 
 TEST_F(DetailsReportTest, ContextOfAFileThatCannotBeOpenedSaysSo) {
