@@ -106,8 +106,23 @@ UpDownWidget::UpDownWidget() {
         button->setFocusPolicy(Qt::NoFocus);
         layout->addWidget(button);
     }
-    QObject::connect(up, &QToolButton::clicked, this, [this] { Step(lower <= upper ? 1 : -1); });
-    QObject::connect(down, &QToolButton::clicked, this, [this] { Step(lower <= upper ? -1 : 1); });
+    for (QToolButton* button : {up, down})
+        QObject::connect(button, &QToolButton::pressed, this, [this] { m_held.start(); });
+    QObject::connect(up, &QToolButton::clicked, this, [this] { Repeat(lower <= upper ? 1 : -1); });
+    QObject::connect(down, &QToolButton::clicked, this, [this] { Repeat(lower <= upper ? -1 : 1); });
+}
+
+void UpDownWidget::Repeat(int direction) {
+    Step(direction * IncrementAfter(m_held.isValid() ? m_held.elapsed() : 0));
+}
+
+int UpDownWidget::IncrementAfter(qint64 heldMilliseconds) const {
+    int increment = 1;
+    for (const UDACCEL& entry : acceleration) {
+        if (heldMilliseconds < static_cast<qint64>(entry.nSec) * 1000) break;
+        increment = static_cast<int>(std::min<UINT>(entry.nInc, 0x7FFF));
+    }
+    return std::max(increment, 1);
 }
 
 QWidget* UpDownWidget::Buddy() const {
@@ -186,8 +201,26 @@ CWnd* CSpinButtonCtrl::GetBuddy() const {
     return arrows ? CWnd::FromHandle(arrows->Buddy()) : nullptr;
 }
 
-void CSpinButtonCtrl::PressArrow(int delta) {
-    if (UpDownWidget* arrows = Arrows(this)) arrows->Step(delta >= 0 ? 1 : -1);
+BOOL CSpinButtonCtrl::SetAccel(int count, const UDACCEL* entries) {
+    UpDownWidget* arrows = Arrows(this);
+    if (!arrows || count <= 0 || entries == nullptr) return FALSE;
+    arrows->acceleration.assign(entries, entries + count);
+    return TRUE;
+}
+
+int CSpinButtonCtrl::GetAccel(int count, UDACCEL* entries) const {
+    UpDownWidget* arrows = Arrows(this);
+    if (!arrows) return 0;
+    const int total = static_cast<int>(arrows->acceleration.size());
+    for (int i = 0; entries != nullptr && i < std::min(count, total); ++i) entries[i] = arrows->acceleration[i];
+    return total;
+}
+
+void CSpinButtonCtrl::PressArrow(int delta, int heldMilliseconds) {
+    UpDownWidget* arrows = Arrows(this);
+    if (!arrows) return;
+    const int direction = (delta >= 0) == (arrows->lower <= arrows->upper) ? 1 : -1;
+    arrows->Step(direction * arrows->IncrementAfter(heldMilliseconds));
 }
 
 QWidget* CSpinButtonCtrl::CreateFromTemplate(const ResourceNode& node) {

@@ -3,7 +3,9 @@
 // The small controls: static text and icons, progress bar, up-down control, tab control
 // and tooltips.
 
+#include <QElapsedTimer>
 #include <QWidget>
+#include <vector>
 
 #include "platform/ui/ResourceScript.h"
 #include "platform/ui/Wnd.h"
@@ -30,9 +32,17 @@ public:
     static QWidget* CreateFromTemplate(const leaf::ui::ResourceNode& node);
 };
 
+// One step of an up-down control's acceleration: once an arrow has been held for nSec
+// seconds, each repeat moves by nInc.
+struct UDACCEL {
+    UINT nSec = 0;
+    UINT nInc = 1;
+};
+
 // The up-down control's widget: two arrow buttons that step the number in its buddy
 // edit field within a range. Each step asks the dialog first (UDN_DELTAPOS; a non-zero
 // answer refuses it), then writes the buddy's text (so the field reports EN_CHANGE).
+// While an arrow is held, its repeats move by the increment of the acceleration table.
 class UpDownWidget : public QWidget {
 public:
     UpDownWidget();
@@ -40,8 +50,16 @@ public:
     int upper = 100;
     int position = 0;
     int buddyId = 0;
+    std::vector<UDACCEL> acceleration{UDACCEL{}};
     void Step(int delta);
+    // The increment of an arrow held for this long: that of the last entry whose time has
+    // come, 1 before the first.
+    int IncrementAfter(qint64 heldMilliseconds) const;
     QWidget* Buddy() const;
+
+private:
+    void Repeat(int direction);
+    QElapsedTimer m_held;
 };
 
 class CSpinButtonCtrl : public CWnd {
@@ -53,8 +71,12 @@ public:
     int GetPos() const;              // the buddy's number when it has one
     CWnd* SetBuddy(CWnd* buddy);     // the previous buddy
     CWnd* GetBuddy() const;
-    // Presses the up (delta +1) or down (-1) arrow as a person would.
-    void PressArrow(int delta);
+    // The acceleration table (entries in rising order of time); FALSE for none.
+    BOOL SetAccel(int count, const UDACCEL* entries);
+    int GetAccel(int count, UDACCEL* entries) const;  // the number of entries
+    // Presses the up (delta +1) or down (-1) arrow as a person would, for a repeat that
+    // comes after the arrow has been held so long.
+    void PressArrow(int delta, int heldMilliseconds = 0);
 
     // Option buddy=ID names the edit field it steps.
     static QWidget* CreateFromTemplate(const leaf::ui::ResourceNode& node);

@@ -174,8 +174,13 @@ BOOL CTOCStyleDlg::OnInitDialog() {
     FillChoices(IDC_SIZE, IDS_SIZES);
     FillChoices(IDC_COLOR, IDS_COLORS);
     FillChoices(IDC_ALIGNMENT, IDS_ALIGNMENTS);
+    // Held for a second, the spacing arrows move a line's worth of points at a time.
+    const UDACCEL spacingAcceleration{1, 7};
     for (int spin : {IDC_BEFORE_SPIN, IDC_AFTER_SPIN}) {
-        if (auto* control = GetDlgItemAs<CSpinButtonCtrl>(spin)) control->SetRange(0, kMaxSpacing);
+        if (auto* control = GetDlgItemAs<CSpinButtonCtrl>(spin)) {
+            control->SetRange(0, kMaxSpacing);
+            control->SetAccel(1, &spacingAcceleration);
+        }
     }
     for (int spin : {IDC_LEFT_SPIN, IDC_RIGHT_SPIN}) {
         if (auto* control = GetDlgItemAs<CSpinButtonCtrl>(spin)) control->SetRange(0, kMaxIndentTenths);

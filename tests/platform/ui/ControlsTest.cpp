@@ -357,3 +357,47 @@ TEST(UpDown, StepsItsBuddyWithinTheRangeAndAsksFirst) {
     page.DestroyWindow();
     parent.Detach();
 }
+
+TEST(UpDown, AHeldArrowMovesByTheIncrementOfItsTime) {
+    leaf::test::LoadUiTestResources();
+    QWidget host;
+    CWnd parent;
+    parent.Attach(&host);
+    RecordingDialog page;
+    ASSERT_TRUE(page.Create(7000, &parent));
+    auto* spin = page.GetDlgItemAs<CSpinButtonCtrl>(7002);
+    spin->SetRange(0, 60);   // the buddy takes two digits
+    spin->SetPos(10);
+    spin->PressArrow(+1, 5000);   // no table: always one
+    EXPECT_EQ(spin->GetPos(), 11);
+
+    const UDACCEL table[] = {{0, 2}, {2, 5}, {4, 20}};
+    EXPECT_FALSE(spin->SetAccel(0, table));
+    ASSERT_TRUE(spin->SetAccel(3, table));
+    UDACCEL read[3];
+    EXPECT_EQ(spin->GetAccel(3, read), 3);
+    EXPECT_EQ(read[1].nSec, 2u);
+    EXPECT_EQ(read[1].nInc, 5u);
+    struct Case {
+        int heldMilliseconds;
+        int delta;
+        int expected;
+    };
+    for (const Case& c : {Case{0, +1, 13}, Case{1999, +1, 15}, Case{2000, +1, 20}, Case{4500, -1, 0},
+                          Case{4500, +1, 20}, Case{9000, +1, 40}, Case{9000, +5, 60}, Case{9000, +1, 60}}) {
+        spin->PressArrow(c.delta, c.heldMilliseconds);
+        EXPECT_EQ(spin->GetPos(), c.expected) << c.heldMilliseconds;
+    }
+    spin->SetPos(55);
+    spin->PressArrow(+1, 9000);   // past the top: stops at it
+    EXPECT_EQ(spin->GetPos(), 60);
+
+    const UDACCEL later[] = {{1, 7}};
+    ASSERT_TRUE(spin->SetAccel(1, later));
+    spin->PressArrow(-1, 500);   // before the first entry's time: one
+    EXPECT_EQ(spin->GetPos(), 59);
+    spin->PressArrow(-1, 1000);
+    EXPECT_EQ(spin->GetPos(), 52);
+    page.DestroyWindow();
+    parent.Detach();
+}

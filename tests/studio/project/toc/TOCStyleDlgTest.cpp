@@ -146,6 +146,15 @@ TEST_F(TOCStyleDlgTest, SpinArrowsStepIndentsByTenthsAndSpacingsByPoints) {
         dialog.GetDlgItemText(CTOCStyleDlg::IDC_SPACE_AFTER, text);
         EXPECT_EQ(text, "1 pt");
         EXPECT_EQ(dialog.GetStyle().GetLevel(0).m_spaceAfter, 1);
+        // Held for over a second, the arrow moves by seven, to the next multiple of seven.
+        dialog.GetDlgItemAs<CSpinButtonCtrl>(CTOCStyleDlg::IDC_AFTER_SPIN)->PressArrow(1, 1500);
+        dialog.GetDlgItemText(CTOCStyleDlg::IDC_SPACE_AFTER, text);
+        EXPECT_EQ(text, "7 pt");
+        EXPECT_EQ(dialog.GetStyle().GetLevel(0).m_spaceAfter, 7);
+        // The indents have no acceleration.
+        dialog.GetDlgItemAs<CSpinButtonCtrl>(CTOCStyleDlg::IDC_LEFT_SPIN)->PressArrow(1, 5000);
+        dialog.GetDlgItemText(CTOCStyleDlg::IDC_LEFT_INDENT, text);
+        EXPECT_EQ(text, "1.4\"");
         Press(window, IDCANCEL);
     });
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
