@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QPointer>
 #include <QMimeData>
 #include <QUrl>
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QWindowStateChangeEvent>
 #include <functional>
 #include <limits>
+#include <vector>
 
 #include "platform/ui/ControlSite.h"
 
@@ -430,12 +432,17 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam, BOOL deep) {
     if (!m_widget) return;
+    // A handler may create, move or delete windows, so the children are taken before any
+    // is sent to, and a child that is gone by its turn is passed over.
     std::function<void(QWidget*)> send = [&](QWidget* parent) {
+        std::vector<QPointer<QWidget>> children;
         for (QObject* object : parent->children()) {
-            auto* child = qobject_cast<QWidget*>(object);
+            if (auto* child = qobject_cast<QWidget*>(object)) children.emplace_back(child);
+        }
+        for (const QPointer<QWidget>& child : children) {
             if (!child) continue;
             SendTo(child, message, wParam, lParam);
-            if (deep) send(child);
+            if (deep && child) send(child);
         }
     };
     send(m_widget);

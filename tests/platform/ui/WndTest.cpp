@@ -187,6 +187,41 @@ TEST(Wnd, TimersFireByIdUntilKilled) {
     delete form.widget;
 }
 
+// A window that, on a message, deletes another window and makes new ones beside it.
+class RearrangingWnd : public CWnd {
+public:
+    QWidget* victim = nullptr;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_USER + 9 && victim) {
+            QWidget* parent = victim->parentWidget();
+            delete victim;
+            victim = nullptr;
+            for (int i = 0; i < 64; ++i) new QWidget(parent);   // enough to move the child list
+        }
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(Wnd, MessagesToDescendantsSurviveHandlersThatRearrangeTheWindows) {
+    QWidget top;
+    auto* inner = new QWidget(&top);
+    RearrangingWnd first;
+    ASSERT_TRUE(first.Attach(new QWidget(inner)));
+    auto* doomed = new QWidget(inner);
+    new QWidget(doomed);   // a grandchild that goes with it
+    RecordingWnd last;
+    ASSERT_TRUE(last.Attach(new QWidget(inner)));
+    first.victim = doomed;
+    CWnd wnd;
+    ASSERT_TRUE(wnd.Attach(&top));
+    wnd.SendMessageToDescendants(WM_USER + 9, 0, 0, TRUE);
+    EXPECT_EQ(first.victim, nullptr);
+    EXPECT_EQ(last.messages, std::vector<UINT>{WM_USER + 9});
+    wnd.Detach();
+    first.Detach();
+    last.Detach();
+}
+
 TEST(WndHook, TheHookAttachedLastSeesAMessageFirst) {
     Form form;
     RecordingWnd wnd;
