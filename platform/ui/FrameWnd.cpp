@@ -10,6 +10,8 @@
 #include <QShortcut>
 #include <QStatusBar>
 
+#include "platform/ui/ControlBars.h"
+#include "platform/ui/KeyLocks.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WinApp.h"
 
@@ -97,12 +99,22 @@ CFrameWnd::~CFrameWnd() {
 }
 
 void CFrameWnd::MapStandardCommands() {
-    MapCommand(ID_VIEW_TOOLBAR, [this] { ShowControlBar(AFX_IDW_TOOLBAR, !IsControlBarVisible(AFX_IDW_TOOLBAR)); });
-    MapCommand(ID_VIEW_STATUS_BAR,
-               [this] { ShowControlBar(AFX_IDW_STATUS_BAR, !IsControlBarVisible(AFX_IDW_STATUS_BAR)); });
-    MapUpdateUI(ID_VIEW_TOOLBAR, [this](CCmdUI* ui) { ui->SetCheck(IsControlBarVisible(AFX_IDW_TOOLBAR) ? 1 : 0); });
-    MapUpdateUI(ID_VIEW_STATUS_BAR,
-                [this](CCmdUI* ui) { ui->SetCheck(IsControlBarVisible(AFX_IDW_STATUS_BAR) ? 1 : 0); });
+    for (UINT bar : {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}) {
+        MapCommand(bar, [this, bar] {
+            if (CControlBar* control = GetControlBar(bar)) ShowControlBar(control, !IsControlBarVisible(bar), FALSE);
+        });
+        MapUpdateUI(bar, [this, bar](CCmdUI* ui) {
+            // A frame without that bar leaves the item to the rest of the routing.
+            if (GetControlBar(bar)) ui->SetCheck(IsControlBarVisible(bar) ? 1 : 0);
+            else ui->ContinueRouting();
+        });
+    }
+    // The key indicators show their text while the lock is on.
+    const std::pair<UINT, leaf::ui::LockKey> indicators[] = {{ID_INDICATOR_CAPS, leaf::ui::LockKey::Caps},
+                                                             {ID_INDICATOR_NUM, leaf::ui::LockKey::Num},
+                                                             {ID_INDICATOR_SCRL, leaf::ui::LockKey::Scroll}};
+    for (const auto& [id, key] : indicators)
+        MapUpdateUI(id, [key](CCmdUI* ui) { ui->Enable(leaf::ui::IsLockKeyOn(key)); });
 }
 
 BOOL CFrameWnd::Create(const char* title) {
@@ -277,6 +289,49 @@ void CFrameWnd::ShowControlBar(UINT barId, BOOL show) {
     if (!window) return;
     if (QWidget* bar = FindControl(window, static_cast<int>(barId))) bar->setVisible(show != FALSE);
     RecalcLayout();
+}
+
+void CFrameWnd::ShowControlBar(CControlBar* bar, BOOL show, BOOL) {
+    if (!bar || !bar->GetWidget()) return;
+    bar->GetWidget()->setVisible(show != FALSE);
+    RecalcLayout();
+}
+
+CControlBar* CFrameWnd::GetControlBar(UINT barId) const {
+    QMainWindow* window = MainWindow();
+    QWidget* bar = window ? FindControl(window, static_cast<int>(barId)) : nullptr;
+    return bar ? dynamic_cast<CControlBar*>(CWnd::FromHandlePermanent(bar)) : nullptr;
+}
+
+void CFrameWnd::EnableDocking(DWORD dockStyle) {
+    m_dockStyle = dockStyle & CBRS_ALIGN_ANY;
+    QMainWindow* window = MainWindow();
+    if (!window) return;
+    // The frame's bars may now use (or no longer use) these sides.
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (auto* bar = dynamic_cast<CControlBar*>(CWnd::FromHandlePermanent(child)); bar && bar->GetDockingFrame() == this)
+            bar->OnDockingChanged();
+}
+
+void CFrameWnd::DockControlBar(CControlBar* bar, UINT dockBarId, LPCRECT) {
+    if (!bar || bar->GetDockingFrame() != this) return;
+    DWORD allowed = bar->GetAllowedDockSides();
+    DWORD side = 0;
+    switch (dockBarId) {
+        case AFX_IDW_DOCKBAR_TOP: side = CBRS_ALIGN_TOP; break;
+        case AFX_IDW_DOCKBAR_BOTTOM: side = CBRS_ALIGN_BOTTOM; break;
+        case AFX_IDW_DOCKBAR_LEFT: side = CBRS_ALIGN_LEFT; break;
+        case AFX_IDW_DOCKBAR_RIGHT: side = CBRS_ALIGN_RIGHT; break;
+        case 0: {
+            DWORD wanted = bar->GetBarStyle() & allowed;
+            for (DWORD candidate : {CBRS_ALIGN_TOP, CBRS_ALIGN_BOTTOM, CBRS_ALIGN_LEFT, CBRS_ALIGN_RIGHT})
+                if (!side && (wanted & candidate)) side = candidate;
+            break;
+        }
+        default: return;
+    }
+    if (!side || !(allowed & side)) return;
+    if (bar->DockOn(side)) RecalcLayout();
 }
 
 BOOL CFrameWnd::IsControlBarVisible(UINT barId) const {

@@ -14,6 +14,7 @@
 #include "platform/ui/View.h"
 #include "platform/ui/Wnd.h"
 
+class CControlBar;
 class CFrameWnd;
 class QMainWindow;
 class QShortcut;
@@ -95,8 +96,21 @@ public:
     DWORD GetFrameStyle() const { return m_frameStyle; }
 
     // Control bars: shows or hides the bar with that id (AFX_IDW_TOOLBAR, AFX_IDW_STATUS_BAR).
+    // View > Toolbar and View > Status Bar do it for the frame's bars, with a check mark
+    // while the bar shows.
     void ShowControlBar(UINT barId, BOOL show);
+    void ShowControlBar(CControlBar* bar, BOOL show, BOOL delay);
     BOOL IsControlBarVisible(UINT barId) const;
+    // The bar object with that id, null when the frame has none.
+    CControlBar* GetControlBar(UINT barId) const;
+    // The sides (CBRS_ALIGN_*) on which the frame accepts docked bars; bars that allow
+    // docking may then be put there.
+    void EnableDocking(DWORD dockStyle);
+    DWORD GetDockStyle() const { return m_dockStyle; }
+    // Docks the bar on a side: AFX_IDW_DOCKBAR_TOP, _BOTTOM, _LEFT or _RIGHT, or with 0
+    // the first side (top, bottom, left, right) of the bar's own alignment that both the
+    // bar and the frame allow. A side that either does not allow leaves the bar alone.
+    void DockControlBar(CControlBar* bar, UINT dockBarId = 0, LPCRECT rect = nullptr);
 
     // The status prompt of a command: the first part of its string resource.
     virtual void GetMessageString(UINT id, CString& message) const;
@@ -131,6 +145,7 @@ private:
     CAcceleratorTable m_accelerators;
     UINT m_resourceId = 0;
     DWORD m_frameStyle = FWS_ADDTOTITLE | FWS_PREFIXTITLE;
+    DWORD m_dockStyle = 0;
     bool m_closing = false;
 };
 

@@ -26,6 +26,9 @@ const std::map<UINT, const char*>& BuiltInStrings() {
         {AFX_IDP_FAILED_ACCESS_WRITE, "Unable to write to %1, it is read-only or opened by someone else."},
         {AFX_IDP_FAILED_IO_ERROR_READ, "An unexpected error occurred while reading %1."},
         {AFX_IDP_FAILED_IO_ERROR_WRITE, "An unexpected error occurred while writing %1."},
+        {ID_INDICATOR_CAPS, "CAP"},
+        {ID_INDICATOR_NUM, "NUM"},
+        {ID_INDICATOR_SCRL, "SCRL"},
     };
     return strings;
 }

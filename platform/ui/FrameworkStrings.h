@@ -1,13 +1,16 @@
 #pragma once
 
-// The class library's own strings (prompts of the document commands, the messages of
-// failed loads and saves, the default title). A program's resources may replace any of
-// them by defining the same id; otherwise the built-in English text is used.
+// The class library's own strings (the key indicators "CAP", "NUM" and "SCRL", prompts of
+// the document commands, the messages of failed loads and saves, the default title). A
+// program's resources may replace any of them by defining the same id; otherwise the
+// built-in English text is used.
 
 #include "platform/base/CString.h"
 #include "platform/ui/WinDefs.h"
 
 inline constexpr UINT AFX_IDS_APP_TITLE = 0xE000;            // 57344
+// The message pane's text while no prompt shows: the program's string, or nothing.
+inline constexpr UINT AFX_IDS_IDLEMESSAGE = 0xE001;          // 57345
 inline constexpr UINT AFX_IDS_UNTITLED = 0xF000;             // "Untitled"
 inline constexpr UINT AFX_IDS_OPENFILE = 0xF001;             // "Open"
 inline constexpr UINT AFX_IDS_SAVEFILE = 0xF002;             // "Save As"

@@ -1,9 +1,11 @@
 #include "platform/ui/Menu.h"
 
 #include <QAction>
+#include <QFont>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "platform/ui/FrameworkStrings.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/Wnd.h"
@@ -14,19 +16,30 @@ namespace {
 
 constexpr UINT kNotFound = static_cast<UINT>(-1);
 
+// The default item of a popup: Qt's default action, in a bold font.
+void ShowAsDefault(QMenu* menu, QAction* action) {
+    QFont font = action->font();
+    font.setBold(true);
+    action->setFont(font);
+    menu->setDefaultAction(action);
+}
+
 bool LoadItems(const ResourceNode& node, CMenu& menu) {
     for (const ResourceNode& child : node.children) {
         UINT state = (child.HasFlag("grayed") ? MF_GRAYED : 0) | (child.HasFlag("disabled") ? MF_DISABLED : 0) |
                      (child.HasFlag("checked") ? MF_CHECKED : 0);
+        bool isDefault = child.HasFlag("default");
         if (child.kind == "separator") {
             menu.AppendMenu(MF_SEPARATOR);
         } else if (child.kind == "item") {
             if (!child.hasId) return false;
             menu.AppendMenu(MF_STRING | state, static_cast<UINT>(child.id), child.text.c_str());
+            if (isDefault) menu.SetDefaultItem(menu.GetMenuItemCount() - 1, TRUE);
         } else if (child.kind == "popup") {
             auto popup = std::make_unique<CMenu>();
             if (!LoadItems(child, *popup)) return false;
             menu.AppendPopup(child.text.c_str(), std::move(popup), state);
+            if (isDefault) menu.SetDefaultItem(menu.GetMenuItemCount() - 1, TRUE);
         } else {
             return false;
         }
@@ -124,7 +137,7 @@ CMenu::Item CMenu::MakeItem(UINT flags, UINT_PTR id, const char* text) {
     }
     item.id = static_cast<UINT>(id);
     item.text = text ? text : "";
-    item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED);
+    item.state = flags & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT);
     return item;
 }
 
@@ -156,7 +169,7 @@ BOOL CMenu::InsertPopup(UINT position, const char* text, std::unique_ptr<CMenu> 
     Item item;
     item.id = static_cast<UINT>(-1);
     item.text = text ? text : "";
-    item.state = flags & (MF_GRAYED | MF_DISABLED);
+    item.state = flags & (MF_GRAYED | MF_DISABLED | MF_DEFAULT);
     item.popup = std::move(popup);
     size_t at = std::min<size_t>(position, m_items.size());
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
@@ -207,6 +220,39 @@ UINT CMenu::CheckMenuItem(UINT item, UINT flags) {
     return previous;
 }
 
+BOOL CMenu::SetDefaultItem(UINT item, BOOL byPosition) {
+    size_t chosen = m_items.size();
+    if (item != kNotFound) {
+        // Only this menu's own items: each sub-menu has a default of its own.
+        for (size_t i = 0; i < m_items.size() && chosen == m_items.size(); ++i) {
+            const Item& candidate = m_items[i];
+            if (byPosition ? i == item : (!candidate.popup && !(candidate.state & MF_SEPARATOR) && candidate.id == item))
+                chosen = i;
+        }
+        if (chosen == m_items.size() || (m_items[chosen].state & MF_SEPARATOR)) return FALSE;
+    }
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        if (i == chosen) m_items[i].state |= MF_DEFAULT;
+        else m_items[i].state &= ~MF_DEFAULT;
+    }
+    return TRUE;
+}
+
+UINT CMenu::GetDefaultItem(UINT flags, BOOL byPosition) const {
+    for (size_t i = 0; i < m_items.size(); ++i) {
+        const Item& item = m_items[i];
+        if (!(item.state & MF_DEFAULT)) continue;
+        if ((item.state & (MF_GRAYED | MF_DISABLED)) && !(flags & GMDI_USEDISABLED)) return kNotFound;
+        if (item.popup && (flags & GMDI_GOINTOPOPUPS)) {
+            UINT inner = item.popup->GetDefaultItem(flags, byPosition);
+            if (inner != kNotFound) return inner;
+        }
+        if (byPosition) return static_cast<UINT>(i);
+        return item.popup ? kNotFound : item.id;
+    }
+    return kNotFound;
+}
+
 void CMenu::UpdateForPopup(CWnd* owner, UINT index) {
     if (!owner) return;
     owner->SendMessage(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(this), index);
@@ -239,10 +285,12 @@ void CMenu::Populate(QMenu* menu, CWnd* owner, bool tracking) {
             QMenu* sub = item.popup->CreateQMenu(menu, owner, tracking);
             sub->setTitle(text);
             sub->setEnabled(enabled);
-            menu->addMenu(sub);
+            QAction* subAction = menu->addMenu(sub);
+            if (item.state & MF_DEFAULT) ShowAsDefault(menu, subAction);
             continue;
         }
         QAction* action = menu->addAction(text);
+        if (item.state & MF_DEFAULT) ShowAsDefault(menu, action);
         action->setData(item.id);
         action->setEnabled(enabled);
         action->setCheckable(item.state & MF_CHECKED);
@@ -269,6 +317,10 @@ QMenu* CMenu::CreateQMenu(QWidget* parent, CWnd* owner, bool tracking) {
         CWnd* currentOwner = ownerWidget ? CWnd::FromHandle(ownerWidget) : nullptr;
         UpdateForPopup(currentOwner, 0);
         Populate(menu, currentOwner, menu->property("leafTracking").toBool());
+    });
+    // A closing menu leaves the message pane to its idle text again.
+    QObject::connect(menu, &QMenu::aboutToHide, menu, [ownerWidget] {
+        if (ownerWidget) CWnd::FromHandle(ownerWidget)->SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
     });
     Populate(menu, owner, tracking);
     return menu;
@@ -304,6 +356,7 @@ UINT CMenu::TrackPopupMenu(UINT flags, int x, int y, CWnd* owner, LPCRECT) {
     UpdateForPopup(owner, 0);
     Populate(&menu, owner, true);
     UINT chosen = People().TrackPopupMenu(menu, QPoint(x, y));
+    owner->SendMessage(WM_SETMESSAGESTRING, AFX_IDS_IDLEMESSAGE, 0);
     if (flags & TPM_RETURNCMD) return chosen;
     if (chosen) owner->SendMessage(WM_COMMAND, MAKEWPARAM(chosen, 0), 0);
     return chosen ? TRUE : FALSE;
@@ -326,5 +379,6 @@ void CMenuCmdUI::SetText(const char* text) {
     m_textChanged = true;
     if (!m_pMenu) return;
     UINT state = m_pMenu->GetMenuState(m_nIndex, MF_BYPOSITION);
-    m_pMenu->ModifyMenu(m_nIndex, MF_BYPOSITION | (state & (MF_GRAYED | MF_DISABLED | MF_CHECKED)), m_nID, m_text.c_str());
+    m_pMenu->ModifyMenu(m_nIndex, MF_BYPOSITION | (state & (MF_GRAYED | MF_DISABLED | MF_CHECKED | MF_DEFAULT)), m_nID,
+                        m_text.c_str());
 }

@@ -53,6 +53,14 @@ public:
     // Both return the previous state (MF_GRAYED/MF_DISABLED, MF_CHECKED) or (UINT)-1.
     UINT EnableMenuItem(UINT item, UINT flags);
     UINT CheckMenuItem(UINT item, UINT flags);
+    // The menu's default item (one per menu, shown bold), by command or by position
+    // among this menu's own items; (UINT)-1 takes the default away. FALSE when there is
+    // no such item.
+    BOOL SetDefaultItem(UINT item, BOOL byPosition = FALSE);
+    // The default item's command (or position with byPosition); (UINT)-1 when there is
+    // none, or when it is disabled and GMDI_USEDISABLED is not given. With
+    // GMDI_GOINTOPOPUPS a default sub-menu answers with its own default item.
+    UINT GetDefaultItem(UINT flags, BOOL byPosition = FALSE) const;
 
     // Shows the menu as a popup at a screen point for `owner` and returns the chosen
     // command: with TPM_RETURNCMD the id (0 when nothing was chosen) and nothing is sent;

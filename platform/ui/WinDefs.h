@@ -88,6 +88,10 @@ inline constexpr UINT MF_CHECKED = 0x0008;
 inline constexpr UINT MF_POPUP = 0x0010;
 inline constexpr UINT MF_BYPOSITION = 0x0400;
 inline constexpr UINT MF_SEPARATOR = 0x0800;
+inline constexpr UINT MF_DEFAULT = 0x1000;   // the menu's default item (shown bold)
+// GetDefaultItem: also a disabled default item; into a default sub-menu's own default.
+inline constexpr UINT GMDI_USEDISABLED = 0x0001;
+inline constexpr UINT GMDI_GOINTOPOPUPS = 0x0002;
 // Popup tracking.
 inline constexpr UINT TPM_LEFTALIGN = 0x0000;
 inline constexpr UINT TPM_LEFTBUTTON = 0x0000;
@@ -99,6 +103,42 @@ inline constexpr UINT TPM_RETURNCMD = 0x0100;
 inline constexpr UINT AFX_IDW_TOOLBAR = 0xE800;     // 59392
 inline constexpr UINT AFX_IDW_STATUS_BAR = 0xE801;  // 59393
 inline constexpr UINT AFX_IDW_PANE_FIRST = 0xE900;  // 59648
+// The frame's four docking sides, named by the dock bar that holds them.
+inline constexpr UINT AFX_IDW_DOCKBAR_TOP = 0xE81B;
+inline constexpr UINT AFX_IDW_DOCKBAR_LEFT = 0xE81C;
+inline constexpr UINT AFX_IDW_DOCKBAR_RIGHT = 0xE81D;
+inline constexpr UINT AFX_IDW_DOCKBAR_BOTTOM = 0xE81E;
+
+// Control-bar styles: the sides a bar may dock on (or sits on), its borders, tooltips,
+// fly-by status prompts, gripper and sizing.
+inline constexpr DWORD CBRS_ALIGN_LEFT = 0x1000;
+inline constexpr DWORD CBRS_ALIGN_TOP = 0x2000;
+inline constexpr DWORD CBRS_ALIGN_RIGHT = 0x4000;
+inline constexpr DWORD CBRS_ALIGN_BOTTOM = 0x8000;
+inline constexpr DWORD CBRS_ALIGN_ANY = 0xF000;
+inline constexpr DWORD CBRS_BORDER_LEFT = 0x0100;
+inline constexpr DWORD CBRS_BORDER_TOP = 0x0200;
+inline constexpr DWORD CBRS_BORDER_RIGHT = 0x0400;
+inline constexpr DWORD CBRS_BORDER_BOTTOM = 0x0800;
+inline constexpr DWORD CBRS_BORDER_ANY = 0x0F00;
+inline constexpr DWORD CBRS_TOOLTIPS = 0x0010;
+inline constexpr DWORD CBRS_FLYBY = 0x0020;
+inline constexpr DWORD CBRS_FLOAT_MULTI = 0x0040;
+inline constexpr DWORD CBRS_SIZE_DYNAMIC = 0x0080;
+inline constexpr DWORD CBRS_GRIPPER = 0x00400000;
+inline constexpr DWORD CBRS_NOALIGN = 0x00000000;
+inline constexpr DWORD CBRS_LEFT = CBRS_ALIGN_LEFT | CBRS_BORDER_RIGHT;
+inline constexpr DWORD CBRS_TOP = CBRS_ALIGN_TOP | CBRS_BORDER_BOTTOM;
+inline constexpr DWORD CBRS_RIGHT = CBRS_ALIGN_RIGHT | CBRS_BORDER_LEFT;
+inline constexpr DWORD CBRS_BOTTOM = CBRS_ALIGN_BOTTOM | CBRS_BORDER_TOP;
+// Toolbar control style: flat buttons that raise under the pointer.
+inline constexpr DWORD TBSTYLE_FLAT = 0x0800;
+// Status-bar pane styles.
+inline constexpr UINT SBPS_NORMAL = 0x0000;
+inline constexpr UINT SBPS_NOBORDERS = 0x0100;
+inline constexpr UINT SBPS_POPOUT = 0x0200;
+inline constexpr UINT SBPS_DISABLED = 0x04000000;   // the pane shows no text
+inline constexpr UINT SBPS_STRETCH = 0x08000000;
 
 // Show commands.
 inline constexpr int SW_HIDE = 0;

@@ -107,7 +107,15 @@ int CMainFrame::OnCreate(LPCREATESTRUCT createStruct) {
     if (CFrameWnd::OnCreate(createStruct) == -1) return -1;
     if (!CreateSDKControl()) return -1;
 
-    if (!m_toolBar.Create(this, AFX_IDW_TOOLBAR) || !m_toolBar.LoadToolBar(IDR_MAINFRAME)) return -1;
+    // Toolbar 100: flat, docked at the top with a gripper, tooltips and fly-by prompts; as
+    // high as its first button and 6 more; "Main Toolbar" while it floats.
+    const DWORD toolBarStyle = WS_CHILD | WS_VISIBLE | CBRS_TOP | CBRS_GRIPPER | CBRS_TOOLTIPS | CBRS_FLYBY |
+                               CBRS_SIZE_DYNAMIC;
+    if (!m_toolBar.CreateEx(this, TBSTYLE_FLAT, toolBarStyle, AFX_IDW_TOOLBAR) || !m_toolBar.LoadToolBar(IDR_MAINFRAME))
+        return -1;
+    RECT firstButton{};
+    m_toolBar.GetItemRect(0, &firstButton);
+    m_toolBar.SetHeight(firstButton.bottom - firstButton.top + 6);
     m_toolBar.SetWindowText(leaf::ui::LoadResString(IDS_MAIN_TOOLBAR).c_str());
     if (QWidget* bar = m_toolBar.GetWidget()) {
         // A right click on the toolbar offers the workspaces and the banner switch.
@@ -117,7 +125,15 @@ int CMainFrame::OnCreate(LPCREATESTRUCT createStruct) {
             OnContextMenu(&m_toolBar, POINT{screen.x(), screen.y()});
         });
     }
-    if (!m_statusBar.Create(this, AFX_IDW_STATUS_BAR)) return -1;
+    static constexpr UINT kIndicators[] = {ID_SEPARATOR, ID_INDICATOR_CAPS, ID_INDICATOR_NUM, ID_INDICATOR_SCRL};
+    if (!m_statusBar.Create(this, WS_CHILD | WS_VISIBLE | CBRS_BOTTOM, AFX_IDW_STATUS_BAR) ||
+        !m_statusBar.SetIndicators(kIndicators, static_cast<int>(std::size(kIndicators))))
+        return -1;
+
+    // The toolbar may dock on any side, and the frame takes bars on any side.
+    m_toolBar.EnableDocking(CBRS_ALIGN_ANY);
+    EnableDocking(CBRS_ALIGN_ANY);
+    DockControlBar(&m_toolBar);
 
     SetWorkspaceMenu(IDR_MAINFRAME);
     if (QMainWindow* window = MainWindow()) window->setMinimumSize(kMinimumWidth, kMinimumHeight);

@@ -312,14 +312,16 @@ void CTourTreeCtrl::OnLButtonUp(WPARAM flags, POINT) {
     DropOnTarget((flags & leaf::ui::MK_CONTROL) != 0);
 }
 
-void CTourTreeCtrl::OnRButtonUp(WPARAM, POINT point) {
+void CTourTreeCtrl::OnRButtonUp(WPARAM flags, POINT point) {
     if (!m_bDragging) return;
     EndDrag();
     if (ResolveDropTarget(m_hitemDrop)) {
         CMenu menu;
         CMenu* popup = menu.LoadMenu(IDR_CONTEXT_MENUS) ? menu.GetSubMenu(kTreeRightDragMenu) : nullptr;
         if (popup) {
-            // The command chosen comes back to the tree (OnDragCopy, OnDragMove).
+            // The command chosen comes back to the tree (OnDragCopy, OnDragMove). The
+            // default item is what a left-button drop would do now.
+            popup->SetDefaultItem((flags & leaf::ui::MK_CONTROL) ? ID_TREE_DRAGCOPY : ID_TREE_DRAGMOVE);
             QPoint screen = Tree()->viewport()->mapToGlobal(QPoint(point.x, point.y));
             popup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x(), screen.y(), this);
         }

@@ -10,6 +10,8 @@
 #include "platform/ui/ControlBars.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/Menu.h"
+#include "platform/ui/PeopleService.h"
+#include "platform/ui/ResourceScript.h"
 #include "platform/ui/ScriptedPeople.h"
 #include "platform/ui/WinApp.h"
 #include "tests/platform/ui/UiTestEnvironment.h"
@@ -248,9 +250,121 @@ TEST_F(FrameTest, ToolbarButtonsFollowTheirCommandsAtIdleTime) {
     toolbar.PressButton(40001);
     EXPECT_EQ(document.log.size(), 1u);
 
+    const UINT panes[] = {ID_SEPARATOR, ID_SEPARATOR, ID_INDICATOR_NUM};
+    ASSERT_TRUE(status.SetIndicators(panes, 3));
     status.SetPaneText(0, "Ready");
-    status.SetPaneText(2, "NUM");
+    status.SetPaneText(2, "Numbers");
     EXPECT_STREQ(status.GetPaneText(0).c_str(), "Ready");
-    EXPECT_STREQ(status.GetPaneText(2).c_str(), "NUM");
+    EXPECT_STREQ(status.GetPaneText(2).c_str(), "Numbers");
     EXPECT_TRUE(status.GetPaneText(1).IsEmpty());
+}
+
+namespace {
+
+// Answers popups from a script and notes each popup's default item (its data and
+// whether it shows bold).
+class DefaultNotingPeople : public PeopleService {
+public:
+    DefaultNotingPeople() : m_previous(SetPeopleService(this)) {}
+    ~DefaultNotingPeople() override { SetPeopleService(m_previous); }
+    int MessageBox(QWidget*, const std::string&, const std::string&, UINT) override { return IDOK; }
+    std::vector<std::string> ChooseFiles(QWidget*, const FileDialogRequest&) override { return {}; }
+    std::string ChooseFolder(QWidget*, const std::string&, const std::string&) override { return {}; }
+    bool ChooseColor(QWidget*, DWORD&) override { return false; }
+    bool ChooseFont(QWidget*, FontChoice&) override { return false; }
+    void Help(const std::string&, UINT, DWORD) override {}
+    bool StartProcess(const std::string&, const std::vector<std::string>&) override { return false; }
+    void ModalDialogShown(QDialog&, UINT) override {}
+    UINT TrackPopupMenu(QMenu& menu, const QPoint&) override {
+        QAction* action = menu.defaultAction();
+        defaults.push_back(action ? action->data().toUInt() : 0);
+        bold.push_back(action && action->font().bold());
+        return 0;
+    }
+    std::vector<UINT> defaults;
+    std::vector<bool> bold;
+
+private:
+    PeopleService* m_previous;
+};
+
+}  // namespace
+
+TEST(Menu, DefaultItemIsOnePerMenuByCommandOrPosition) {
+    CMenu menu;
+    menu.CreatePopupMenu();
+    menu.AppendMenu(MF_STRING, 14001, "&Copy Here");
+    menu.AppendMenu(MF_STRING, 14002, "&Move Here");
+    menu.AppendMenu(MF_SEPARATOR);
+    menu.AppendMenu(MF_STRING, 14003, "Cancel");
+    constexpr UINT none = static_cast<UINT>(-1);
+    EXPECT_EQ(menu.GetDefaultItem(0), none);
+
+    EXPECT_TRUE(menu.SetDefaultItem(14002));
+    EXPECT_EQ(menu.GetDefaultItem(0), 14002u);
+    EXPECT_EQ(menu.GetDefaultItem(0, TRUE), 1u);
+    EXPECT_TRUE(menu.GetMenuState(14002, MF_BYCOMMAND) & MF_DEFAULT);
+    EXPECT_TRUE(menu.SetDefaultItem(0, TRUE));   // moves: one default per menu
+    EXPECT_EQ(menu.GetDefaultItem(0), 14001u);
+    EXPECT_FALSE(menu.GetMenuState(14002, MF_BYCOMMAND) & MF_DEFAULT);
+
+    // Items that are not there, or a separator, cannot be the default; it stays.
+    EXPECT_FALSE(menu.SetDefaultItem(9999));
+    EXPECT_FALSE(menu.SetDefaultItem(2, TRUE));
+    EXPECT_FALSE(menu.SetDefaultItem(4, TRUE));
+    EXPECT_EQ(menu.GetDefaultItem(0), 14001u);
+
+    // A disabled default answers only when asked for disabled ones; editing the item's
+    // state or text keeps it the default.
+    menu.EnableMenuItem(14001, MF_GRAYED);
+    menu.CheckMenuItem(14001, MF_CHECKED);
+    EXPECT_EQ(menu.GetDefaultItem(0), none);
+    EXPECT_EQ(menu.GetDefaultItem(GMDI_USEDISABLED), 14001u);
+    CMenuCmdUI update;
+    update.m_pMenu = &menu;
+    update.m_nID = 14001;
+    update.m_nIndex = 0;
+    update.SetText("&Copy");
+    EXPECT_EQ(menu.GetDefaultItem(GMDI_USEDISABLED), 14001u);
+
+    EXPECT_TRUE(menu.SetDefaultItem(none));
+    EXPECT_EQ(menu.GetDefaultItem(GMDI_USEDISABLED), none);
+}
+
+TEST(Menu, DefaultSubMenuAndTemplateFlag) {
+    auto blocks = ParseResourceScript(
+        "menu 5\n  item 1 \"&One\"\n  popup \"&More\" default\n    item 2 \"&Two\"\n"
+        "    item 3 \"&Three\" default\n  end\nend\n");
+    ASSERT_TRUE(blocks.has_value());
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadFromTemplate(blocks->front()));
+    EXPECT_EQ(menu.GetDefaultItem(0, TRUE), 1u);
+    EXPECT_EQ(menu.GetDefaultItem(0), static_cast<UINT>(-1));   // a sub-menu has no command
+    EXPECT_EQ(menu.GetDefaultItem(GMDI_GOINTOPOPUPS), 3u);
+    EXPECT_EQ(menu.GetSubMenu(1)->GetDefaultItem(0), 3u);
+    // Setting by command looks at the menu's own items only.
+    EXPECT_FALSE(menu.SetDefaultItem(2));
+    EXPECT_EQ(menu.GetSubMenu(1)->GetDefaultItem(0), 3u);
+}
+
+TEST_F(FrameTest, DefaultItemShowsBoldInMirrorsAndTrackedPopups) {
+    CMenu context;
+    ASSERT_TRUE(context.LoadMenu(120));
+    CMenu* items = context.GetSubMenu(0);
+    ASSERT_TRUE(items->SetDefaultItem(1034));
+    QMenu* mirror = items->CreateQMenu(frame.GetWidget(), &frame);
+    ASSERT_NE(mirror->defaultAction(), nullptr);
+    EXPECT_EQ(mirror->defaultAction()->data().toUInt(), 1034u);
+    EXPECT_TRUE(mirror->defaultAction()->font().bold());
+    EXPECT_FALSE(ActionFor(mirror, 1033)->font().bold());
+    delete mirror;
+
+    DefaultNotingPeople noting;
+    items->TrackPopupMenu(TPM_RIGHTBUTTON, 10, 10, &frame);
+    ASSERT_TRUE(items->SetDefaultItem(1033));
+    items->TrackPopupMenu(TPM_RIGHTBUTTON, 10, 10, &frame);
+    ASSERT_TRUE(items->SetDefaultItem(static_cast<UINT>(-1)));
+    items->TrackPopupMenu(TPM_RIGHTBUTTON, 10, 10, &frame);
+    EXPECT_EQ(noting.defaults, (std::vector<UINT>{1034, 1033, 0}));
+    EXPECT_EQ(noting.bold, (std::vector<bool>{true, true, false}));
 }

@@ -4,6 +4,7 @@ leaf_add_test_suite(test_studio_app
   ${CMAKE_CURRENT_LIST_DIR}/app/AppObjectTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/AutoSaveTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/MainFrameTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/app/MainFrameBarsTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/StartupTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/WarningDlgTest.cpp
 )
