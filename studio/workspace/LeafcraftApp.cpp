@@ -96,7 +96,10 @@ CLeafcraftApp::CLeafcraftApp() : CWinApp(nullptr) {
     MapCommand(ID_APP_ABOUT, &CLeafcraftApp::OnAppAbout);
 }
 
-CLeafcraftApp::~CLeafcraftApp() = default;
+CLeafcraftApp::~CLeafcraftApp() {
+    // The manager goes with the object: no later control may ask it for a site.
+    if (AfxGetOccManager() == &m_occManager) AfxEnableControlContainer(nullptr);
+}
 
 CLeafcraftApp* CLeafcraftApp::Get() { return dynamic_cast<CLeafcraftApp*>(AfxGetApp()); }
 
@@ -123,6 +126,9 @@ BOOL CLeafcraftApp::InitInstance() {
         AfxMessageBox(IDS_OLE_INIT_FAILED, MB_OK);
         return FALSE;
     }
+    // 2. Control containment: every hosted browser gets the program's host handler.
+    AfxEnableControlContainer(&m_occManager);
+
     // 3. The command line.
     if (!m_haveCmdLine) {
         QStringList arguments = QCoreApplication::arguments();

@@ -15,6 +15,7 @@
 #include "platform/ui/Menu.h"
 #include "platform/ui/WinApp.h"
 #include "studio/project/ApplicationLists.h"
+#include "studio/workspace/DocHostSite.h"
 #include "studio/workspace/WorkspaceInfo.h"
 
 class CMainFrame;
@@ -124,6 +125,9 @@ private:
     static void DeleteAutoSaveEntry(HKEY autoSave, const std::string& name);
 
     std::unique_ptr<CMruMenuHook> m_mruHook;
+    // The control-container manager every hosted control (browsers, the build control)
+    // gets its site from, so that the browsers ask the program how to behave.
+    CDocHostOccManager m_occManager;
     std::vector<std::unique_ptr<CWorkspaceInfo>> m_workspaces;
     bool m_haveCmdLine = false;
     BOOL m_restored = FALSE;

@@ -10,10 +10,15 @@ BOOL CMruMenuHook::Install(CWnd* mainWindow, CRecentFileList* recentFiles) {
 LRESULT CMruMenuHook::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITMENUPOPUP) {
         auto* popup = reinterpret_cast<CMenu*>(wParam);
-        if (m_removed) {
-            // Only the popup that held the placeholder is ours to re-examine.
-            if (popup == m_menu) UpdateMenu();
-        } else if (popup && popup->GetMenuState(ID_FILE_MRU_FILE1, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+        constexpr UINT kMissing = static_cast<UINT>(-1);
+        bool holdsPlaceholder = popup && popup->GetMenuState(ID_FILE_MRU_FILE1, MF_BYCOMMAND) != kMissing;
+        // The workspace views put menus of their own on the window, so the File popup
+        // opened now may be a fresh one that still holds the placeholder, or one whose
+        // placeholder was taken out (it still holds Exit). Only the popup being opened is
+        // looked at: a menu remembered from before may have been destroyed since.
+        bool emptiedFilePopup =
+            m_removed && popup && !holdsPlaceholder && popup->GetMenuState(ID_APP_EXIT, MF_BYCOMMAND) != kMissing;
+        if (holdsPlaceholder || emptiedFilePopup) {
             m_menu = popup;
             UpdateMenu();
         }

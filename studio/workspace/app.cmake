@@ -18,7 +18,7 @@ target_link_libraries(leaf_studio_app PUBLIC leaf_studio_common leaf_studio_docu
                                              leaf_studio_sources leaf_studio_sources_view
                                              leaf_studio_properties leaf_studio_properties_view
                                              leaf_studio_tocview leaf_studio_about leaf_studio_fonts
-                                             leaf_studio_hooks)
+                                             leaf_studio_hooks leaf_studio_tour leaf_studio_browser)
 target_link_libraries(leaf_studio INTERFACE leaf_studio_app)
 
 add_executable(leafstudio ${CMAKE_CURRENT_LIST_DIR}/LeafcraftMain.cpp)

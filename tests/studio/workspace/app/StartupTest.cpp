@@ -14,6 +14,7 @@
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/workspace/AppProfile.h"
 #include "studio/workspace/AutoSaveLock.h"
+#include "studio/workspace/DocHostSite.h"
 #include "studio/workspace/LeafcraftBaseView.h"
 #include "studio/workspace/LeafcraftIconView.h"
 #include "studio/workspace/MainFrame.h"
@@ -64,6 +65,23 @@ TEST_F(Startup, APlainStartShowsTheMainWindowWithWorkspaceZero) {
     EXPECT_TRUE(frame->GetWindowText().Find("Leafcraft") >= 0) << frame->GetWindowText().c_str();
     // The profile lives under the company's key.
     EXPECT_EQ(leaf::AppProfile().BaseKeyPath(), "Software\\Tallbrook Systems, Inc.\\Leafcraft");
+}
+
+TEST_F(Startup, HostedBrowsersGetTheProgramsHostHandler) {
+    using leaf::ComPtr;
+    ASSERT_TRUE(Start());
+    auto* manager = dynamic_cast<CDocHostOccManager*>(AfxGetOccManager());
+    ASSERT_NE(manager, nullptr);
+    COleControlSite* site = manager->CreateSite(nullptr);
+    ComPtr<IUnknown> unknown;
+    unknown.Attach(site->GetControllingUnknown());
+    ComPtr<IDocHostUIHandler> handler;
+    EXPECT_EQ(unknown->QueryInterface(IID_IDocHostUIHandler, handler.ReceiveVoid()), S_OK);
+    // The manager does not outlive the application object.
+    m_app->CloseAllDocuments(TRUE);
+    if (CWnd* main = m_app->m_pMainWnd) main->DestroyWindow();
+    m_app.reset();
+    EXPECT_EQ(dynamic_cast<CDocHostOccManager*>(AfxGetOccManager()), nullptr);
 }
 
 TEST_F(Startup, TheProjectFileTypeIsRegisteredWithTheShell) {

@@ -277,3 +277,34 @@ TEST(MruMenuHook, EmptyListHidesThePlaceholderAndItsSeparator) {
     other.UpdateForPopup(&frame, 1);
     EXPECT_EQ(Ids(other), (std::vector<UINT>{41000}));
 }
+
+TEST(MruMenuHook, EveryFilePopupPutOnTheWindowIsHandled) {
+    CWinApp app("Hooks");
+    app.SetRegistryKey("Leaf Tests");
+    app.LoadStdProfileSettings(4);
+    CFrameWnd frame;
+    ASSERT_TRUE(frame.Create("Hooks"));
+    frame.SetMenu(FileMenuBar());
+    CMruMenuHook hook;
+    ASSERT_TRUE(hook.Install(&frame, app.m_pRecentFileList));
+    frame.GetMenu()->GetSubMenu(0)->UpdateForPopup(&frame, 0);
+    ASSERT_TRUE(hook.IsRemoved());
+
+    // A view swaps in a menu of its own: its File popup loses the empty entry too.
+    frame.SetMenu(FileMenuBar());
+    CMenu* file = frame.GetMenu()->GetSubMenu(0);
+    file->UpdateForPopup(&frame, 0);
+    EXPECT_EQ(Ids(*file), (std::vector<UINT>{40000, 0, ID_APP_EXIT}));
+
+    // And gets it back once the list has an entry, wherever the hook removed it first.
+    app.AddToRecentFileList("/books/b.lcp");
+    file->UpdateForPopup(&frame, 0);
+    EXPECT_EQ(Ids(*file), (std::vector<UINT>{40000, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT}));
+
+    // A popup without Exit is never taken for the File popup.
+    CMenu other;
+    other.CreatePopupMenu();
+    other.AppendMenu(MF_STRING, 41000, "&Banner Image");
+    other.UpdateForPopup(&frame, 1);
+    EXPECT_EQ(Ids(other), (std::vector<UINT>{41000}));
+}
