@@ -1,6 +1,7 @@
 #include "studio/workspace/LeafcraftSrcFilesView.h"
 
 #include <QAbstractItemView>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -104,6 +105,48 @@ public:
 private:
     CLeafcraftSrcFilesView* m_view;
 };
+
+// The context-menu key on the list opens the menu as from the keyboard, at the selected
+// item, not where the mouse pointer happens to be.
+class MenuKeyFilter : public QObject {
+public:
+    explicit MenuKeyFilter(CLeafcraftSrcFilesView* view) : m_view(view) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ContextMenu &&
+            static_cast<QContextMenuEvent*>(event)->reason() == QContextMenuEvent::Keyboard) {
+            m_view->OnContextMenu(m_view->GetListCtrl(), POINT{-1, -1});
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CLeafcraftSrcFilesView* m_view;
+};
+
+// A right click on the form beside the list (its buttons, the folder line) opens the
+// list's window menu there; the banner band keeps its own menu.
+class FormMenuFilter : public QObject {
+public:
+    explicit FormMenuFilter(CLeafcraftSrcFilesView* view) : m_view(view) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ContextMenu) {
+            auto* menu = static_cast<QContextMenuEvent*>(event);
+            if (menu->reason() == QContextMenuEvent::Keyboard) {
+                m_view->OnContextMenu(m_view, POINT{-1, -1});
+                return true;
+            }
+            if (menu->pos().y() >= m_view->GetBannerBandHeight()) {
+                m_view->OnContextMenu(m_view, POINT{menu->globalPos().x(), menu->globalPos().y()});
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    CLeafcraftSrcFilesView* m_view;
+};
 }  // namespace
 
 CLeafcraftSrcFilesView::CLeafcraftSrcFilesView() : CLeafcraftBaseView(IDD, IDB_BANNER, IDR_MENU) {
@@ -152,7 +195,16 @@ void CLeafcraftSrcFilesView::OnInitialUpdate() {
                 m_dropFilter = std::make_unique<DropFilter>(this);
                 view->viewport()->setAcceptDrops(true);
                 view->viewport()->installEventFilter(m_dropFilter.get());
+                m_menuKeyFilter = std::make_unique<MenuKeyFilter>(this);
+                view->installEventFilter(m_menuKeyFilter.get());
+                view->viewport()->installEventFilter(m_menuKeyFilter.get());
             }
+        }
+        // The whole form takes dropped files and opens the context menu, not only the list.
+        DragAcceptFiles(TRUE);
+        if (QWidget* form = GetWidget()) {
+            m_formMenuFilter = std::make_unique<FormMenuFilter>(this);
+            form->installEventFilter(m_formMenuFilter.get());
         }
         m_anchorHook.Install(this);
         m_anchorHook.SetAnchor(IDC_SOURCE_LIST, 0x1010);
@@ -349,6 +401,31 @@ void CLeafcraftSrcFilesView::OnDropFiles(const std::vector<CString>& names, POIN
     int position = 0;
     if (!ChooseInsertPosition(paste ? nullptr : &point, position)) return;
     AddFiles(names, position, true);
+}
+
+void CLeafcraftSrcFilesView::OnDropFiles(HDROP drop) {
+    if (!drop) return;
+    std::vector<CString> names;
+    UINT count = DragQueryFile(drop, 0xFFFFFFFF, nullptr);
+    for (UINT i = 0; i < count; ++i) {
+        CString name;
+        DragQueryFile(drop, i, &name);
+        names.push_back(name);
+    }
+    POINT point{0, 1};
+    DragQueryPoint(drop, &point);
+    DragFinish(drop);
+    // The point, taken into the list's item area, decides where "selected location" puts
+    // the files; a point beside the list is on no item (the end).
+    CListCtrl* list = GetListCtrl();
+    QAbstractItemView* view = list ? list->View() : nullptr;
+    if (view && GetWidget()) {
+        QPoint at = view->viewport()->mapFrom(GetWidget(), QPoint(point.x, point.y));
+        point = POINT{at.x(), at.y()};
+    }
+    // A real drop never counts as a paste.
+    if (point.x == 0 && point.y == 0) point.y = 1;
+    OnDropFiles(names, point);
 }
 
 void CLeafcraftSrcFilesView::OnPaste() {
@@ -601,13 +678,16 @@ void CLeafcraftSrcFilesView::OnContextMenu(CWnd*, POINT point) {
     if (!popup) return;
     if (item >= 0) {
         CLCSourceFile* source = m_document->GetSourceFile(item);
-        if (source) LoadShellVerbs(source->m_strPath);
-        else m_verbs.clear();
+        BOOL haveVerbs = source ? LoadShellVerbs(source->m_strPath) : FALSE;
+        if (!source) m_verbs.clear();
         for (size_t i = 0; i < m_verbs.size(); ++i)
             popup->InsertMenu(static_cast<UINT>(i), MF_BYPOSITION | MF_STRING,
                               ID_SHELL_VERB_FIRST + static_cast<UINT>(i), m_verbs[i].text.c_str());
         if (!m_verbs.empty())
             popup->InsertMenu(static_cast<UINT>(m_verbs.size()), MF_BYPOSITION | MF_SEPARATOR);
+        // The default verb (what a double click runs) is shown as the menu's default item;
+        // without verbs no item is marked, since a double click then does nothing.
+        if (haveVerbs && !m_verbs.empty()) popup->SetDefaultItem(0, TRUE);
     }
     TrackContextMenu(popup, screen);
 }

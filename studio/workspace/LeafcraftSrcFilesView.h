@@ -67,8 +67,10 @@ public:
     // Source Files dialog gives it).
     void SortItems(int sortValue);
     // Files dropped at a point in the list's coordinates; (0,0) counts as a paste.
-    using CWnd::OnDropFiles;
     void OnDropFiles(const std::vector<CString>& names, POINT point);
+    // Files dropped on the form outside the list (WM_DROPFILES, the point in the view's
+    // coordinates).
+    void OnDropFiles(HDROP drop) override;
     // The context menu: `point` in screen coordinates, (-1,-1) from the keyboard.
     void OnContextMenu(CWnd* window, POINT point);
 
@@ -127,4 +129,6 @@ private:
     CAnchorHook m_anchorHook;
     CCmdUIHook m_cmdUIHook;
     std::unique_ptr<QObject> m_dropFilter;
+    std::unique_ptr<QObject> m_menuKeyFilter;
+    std::unique_ptr<QObject> m_formMenuFilter;
 };

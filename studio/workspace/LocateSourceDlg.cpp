@@ -7,6 +7,7 @@
 #include "platform/ui/Edit.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
+#include "platform/ui/shell/FolderBrowser.h"
 
 namespace {
 constexpr int kMessage = 1079;
@@ -47,9 +48,10 @@ BOOL CLocateSourceDlg::OnInitDialog() {
 void CLocateSourceDlg::OnBrowse() {
     CString current;
     GetDlgItemText(kFolderEdit, current);
-    std::string chosen =
-        leaf::ui::People().ChooseFolder(GetWidget(), leaf::ui::LoadResString(kBrowseTitle).str(), current.str());
-    if (!chosen.empty()) SetDlgItemText(kFolderEdit, chosen.c_str());
+    // Only a folder of the file system is an answer.
+    CString chosen = leaf::ui::BrowseForFolder(this, leaf::ui::LoadResString(kBrowseTitle).c_str(),
+                                               BIF_RETURNONLYFSDIRS | BIF_RETURNFSANCESTORS, current.c_str());
+    if (!chosen.IsEmpty()) SetDlgItemText(kFolderEdit, chosen.c_str());
 }
 
 void CLocateSourceDlg::OnOK() {

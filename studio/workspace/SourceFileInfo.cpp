@@ -1,49 +1,27 @@
 #include "studio/workspace/SourceFileInfo.h"
 
 #include <QApplication>
-#include <QFileIconProvider>
-#include <QFileInfo>
-#include <QStyle>
 
 #include "platform/base/Path.h"
-#include "platform/registry/RegistryKey.h"
+#include "platform/ui/shell/ShellFileInfo.h"
 
 namespace leaf {
-
-namespace {
-
-CString RegisteredTypeName(const std::string& extension) {
-    RegistryKey extensionKey = RegistryKey::Open(HKEY_CLASSES_ROOT, extension);
-    if (!extensionKey.IsOpen()) return {};
-    std::optional<std::string> fileClass = extensionKey.ReadString();
-    if (!fileClass || fileClass->empty()) return {};
-    RegistryKey classKey = RegistryKey::Open(HKEY_CLASSES_ROOT, *fileClass);
-    if (!classKey.IsOpen()) return {};
-    std::optional<std::string> description = classKey.ReadString();
-    return description ? CString(*description) : CString();
-}
-
-}  // namespace
 
 ShellFileInfo GetShellFileInfo(const char* path) {
     ShellFileInfo info;
     std::string native = path ? path : "";
     info.displayName = path::FilePart(native);
-    std::string extension = path::Extension(native);
-    if (!extension.empty()) info.typeName = RegisteredTypeName(extension);
-    if (info.typeName.IsEmpty()) {
-        if (extension.size() > 1) {
-            CString upper(extension.substr(1));
-            upper.MakeUpper();
-            info.typeName.Format("%s File", upper.c_str());
-        } else {
-            info.typeName = "File";
-        }
-    }
+    // The type as the shell names it for a plain file of that name (attributes normal).
+    SHFILEINFO shell;
+    if (SHGetFileInfo(native.c_str(), FILE_ATTRIBUTE_NORMAL, &shell, SHGFI_USEFILEATTRIBUTES | SHGFI_TYPENAME))
+        info.typeName = shell.szTypeName;
+    // The file's own icon, or its type's when the file is gone.
     if (qApp) {
-        static QFileIconProvider provider;
-        info.icon = provider.icon(QFileInfo(QString::fromStdString(native)));
-        if (info.icon.isNull()) info.icon = provider.icon(QFileIconProvider::File);
+        SHFILEINFO icon;
+        if (SHGetFileInfo(native.c_str(), 0, &icon, SHGFI_ICON | SHGFI_SMALLICON) ||
+            SHGetFileInfo(native.c_str(), FILE_ATTRIBUTE_NORMAL, &icon,
+                          SHGFI_USEFILEATTRIBUTES | SHGFI_ICON | SHGFI_SMALLICON))
+            info.icon = icon.hIcon;
     }
     return info;
 }

@@ -16,8 +16,8 @@ struct ShellFileInfo {
     CString typeName;      // "" when the shell gives none
 };
 
-// Type name: the description of the class registered for the extension under
-// HKEY_CLASSES_ROOT, else "EXT File" (the extension in capitals), else "File".
+// The shell's type name of a plain file of that name (the registered class's description,
+// the MIME database's, else "EXT File") and the small icon of its type.
 ShellFileInfo GetShellFileInfo(const char* path);
 
 // "1,234" for 1234: decimal digits with ',' between groups of three.

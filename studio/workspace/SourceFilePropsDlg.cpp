@@ -12,6 +12,7 @@
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WaitCursor.h"
+#include "platform/ui/shell/PathCompaction.h"
 #include "studio/workspace/SourceFileInfo.h"
 
 namespace {
@@ -145,9 +146,7 @@ BOOL CSourceFilePropsDlg::OnInitDialog() {
     if (CWnd* field = GetDlgItem(kLocation)) {
         QWidget* widget = field->GetWidget();
         int width = widget->width() > 20 ? widget->width() - 8 : 240;
-        QString whole = QString::fromStdString(location.str());
-        QString shown = QFontMetrics(widget->font()).elidedText(whole, Qt::ElideMiddle, width);
-        SetDlgItemText(kLocation, shown.toStdString().c_str());
+        SetDlgItemText(kLocation, leaf::ui::CompactPath(location.c_str(), QFontMetrics(widget->font()), width).c_str());
         m_toolTips.AddTool(field, location.c_str());
     }
 

@@ -141,6 +141,25 @@ TEST_F(SourceDialogsTest, LocateSourceFolderAcceptsTheRootAndAFileIsNoFolder) {
     EXPECT_EQ(people.Asked("message").size(), 1u);
 }
 
+TEST_F(SourceDialogsTest, LocateSourceBrowseTakesOnlyAnExistingFolder) {
+    std::string file = folder.WriteFile("plain.txt", "x");
+    std::string sources = folder.Path().string();
+    people.AnswerFolder(file);
+    people.AnswerFolder(sources + "/");
+    people.AnswerDialog([&](QDialog& dialog) {
+        PressButton(dialog, 1047);   // a file is no answer
+        EXPECT_EQ(ControlText(dialog, 1076), "/old");
+        PressButton(dialog, 1047);
+        EXPECT_EQ(ControlText(dialog, 1076), sources);
+        PressButton(dialog, IDCANCEL);
+    });
+    CLocateSourceDlg dialog("/p/book.lcp", "/old", "/old");
+    EXPECT_EQ(dialog.DoModal(), IDCANCEL);
+    ASSERT_EQ(people.Asked("folder").size(), 2u);
+    EXPECT_EQ(people.Asked("folder")[0].text,
+              "Select the folder containing the source files for the specified Leafcraft project");
+}
+
 TEST_F(SourceDialogsTest, SortDialogReadsAndWritesTheSortValue) {
     struct Case {
         int stored;
@@ -260,14 +279,31 @@ TEST_F(SourceDialogsTest, PropertiesOfSeveralFilesShowMixedStatesThatAClickSettl
 }
 
 TEST_F(SourceDialogsTest, PropertiesOfFilesInOneFolderNameTheFolderAndType) {
-    std::string first = folder.WriteFile("one.htm", "x");
-    std::string second = folder.WriteFile("two.htm", "y");
+    // A type nothing describes is named after its extension.
+    std::string first = folder.WriteFile("one.qzq", "x");
+    std::string second = folder.WriteFile("two.qzq", "y");
     people.AnswerDialog([&](QDialog& dialog) {
-        EXPECT_EQ(ControlText(dialog, 1059), "All of type HTM File");
+        EXPECT_EQ(ControlText(dialog, 1059), "All of type QZQ File");
         EXPECT_EQ(leaf::ui::FindControl(&dialog, 1060)->toolTip().toStdString(), "All in " + folder.Path().string());
         PressButton(dialog, IDCANCEL);
     });
     CSourceFilePropsDlg({CString(first), CString(second)}).DoModal();
+}
+
+TEST_F(SourceDialogsTest, ALongLocationKeepsItsBeginningAndLastFolderAndItsToolTipShowsItWhole) {
+    std::string deep = "a-rather-long-folder-name-number-one/a-rather-long-folder-name-number-two/"
+                       "a-rather-long-folder-name-number-three/a-rather-long-folder-name-number-four/last";
+    std::string path = folder.WriteFile(deep + "/page.htm", "x");
+    std::string location = (folder.Path() / deep).string();
+    people.AnswerDialog([&](QDialog& dialog) {
+        std::string shown = ControlText(dialog, 1060);
+        EXPECT_LT(shown.size(), location.size());
+        EXPECT_EQ(shown.rfind(location.substr(0, 2), 0), 0u) << shown;
+        EXPECT_TRUE(shown.ends_with(".../last")) << shown;
+        EXPECT_EQ(leaf::ui::FindControl(&dialog, 1060)->toolTip().toStdString(), location);
+        PressButton(dialog, IDCANCEL);
+    });
+    CSourceFilePropsDlg({CString(path)}).DoModal();
 }
 
 TEST_F(SourceDialogsTest, AnAttributeThatCannotBeWrittenIsReportedPerFile) {

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QUrl>
 #include <filesystem>
@@ -30,6 +34,41 @@ public:
         return found == invalid.end();
     }
     using CLeafcraftSrcFilesView::SwapItems;
+};
+
+// Passes every question on to the scripted people, noting the default item of each menu.
+class MenuDefaultWitness : public leaf::ui::PeopleService {
+public:
+    explicit MenuDefaultWitness(leaf::ui::PeopleService& inner)
+        : m_inner(inner), m_previous(leaf::ui::SetPeopleService(this)) {}
+    ~MenuDefaultWitness() override { leaf::ui::SetPeopleService(m_previous); }
+
+    std::vector<std::string> defaults;   // "" for a menu without one
+
+    int MessageBox(QWidget* parent, const std::string& text, const std::string& caption, UINT type) override {
+        return m_inner.MessageBox(parent, text, caption, type);
+    }
+    std::vector<std::string> ChooseFiles(QWidget* parent, const leaf::ui::FileDialogRequest& request) override {
+        return m_inner.ChooseFiles(parent, request);
+    }
+    std::string ChooseFolder(QWidget* parent, const std::string& title, const std::string& initial) override {
+        return m_inner.ChooseFolder(parent, title, initial);
+    }
+    bool ChooseColor(QWidget* parent, DWORD& color) override { return m_inner.ChooseColor(parent, color); }
+    bool ChooseFont(QWidget* parent, leaf::ui::FontChoice& font) override { return m_inner.ChooseFont(parent, font); }
+    void Help(const std::string& file, UINT command, DWORD context) override { m_inner.Help(file, command, context); }
+    bool StartProcess(const std::string& program, const std::vector<std::string>& arguments) override {
+        return m_inner.StartProcess(program, arguments);
+    }
+    UINT TrackPopupMenu(QMenu& menu, const QPoint& at) override {
+        defaults.push_back(menu.defaultAction() ? menu.defaultAction()->text().toStdString() : "");
+        return m_inner.TrackPopupMenu(menu, at);
+    }
+    void ModalDialogShown(QDialog& dialog, UINT templateId) override { m_inner.ModalDialogShown(dialog, templateId); }
+
+private:
+    leaf::ui::PeopleService& m_inner;
+    leaf::ui::PeopleService* m_previous;
 };
 
 class SrcFilesViewTest : public testing::Test, public StudioWindowTest {
@@ -97,6 +136,9 @@ protected:
 }  // namespace
 
 TEST_F(SrcFilesViewTest, InitialUpdateListsTheSourcesAndLeavesTheDocumentUnmodified) {
+    // The type column names the class registered for the extension.
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, ".txt").WriteString("", "txtfile");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "txtfile").WriteString("", "Text Document");
     std::string first = Source("ch1.htm", "Chapter One");
     std::string second = folder.WriteFile("book/text/notes.txt", std::string(1500, 'n'));
     AddToDocument({first, second});
@@ -104,7 +146,7 @@ TEST_F(SrcFilesViewTest, InitialUpdateListsTheSourcesAndLeavesTheDocumentUnmodif
     EXPECT_EQ(Column(0), (std::vector<std::string>{"Chapter One", "notes.txt"}));
     EXPECT_EQ(Column(1), (std::vector<std::string>{"ch1.htm", "text/notes.txt"}));
     EXPECT_EQ(Column(2)[1], "2KB");
-    EXPECT_EQ(Column(3)[1], "TXT File");
+    EXPECT_EQ(Column(3)[1], "Text Document");
     EXPECT_EQ(List().GetColumnHeading(4).str(), "Modified");
     CString shownFolder;
     view->GetDlgItemText(1047, shownFolder);
@@ -168,6 +210,76 @@ TEST_F(SrcFilesViewTest, ADroppedFolderAddsItsFilesBeforeThoseOfItsSubFolders) {
     view->OnDropFiles({CString(top), CString((folder.Path() / "book/drop").string())}, POINT{5, 5});
     EXPECT_EQ(DocumentPaths(), (std::vector<std::string>{top, outer, inner}));
     EXPECT_EQ(Column(1), (std::vector<std::string>{"top.htm", "drop/outer.htm", "drop/sub/inner.htm"}));
+}
+
+TEST_F(SrcFilesViewTest, DropsOnAnItemGoBeforeItAndDropsBesideTheListGoToTheEnd) {
+    std::string a = Source("a.htm"), b = Source("b.htm"), c = Source("c.htm"), d = Source("d.htm");
+    AddToDocument({a, b});
+    Open();
+    view->GetWidget()->resize(800, 600);
+    hostWidget->show();
+    QApplication::processEvents();
+    // A drag enters the widget (which makes it the drop's target) and drops there.
+    auto drop = [](QWidget* target, QPoint at, const std::string& path) {
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &enter);
+        QDropEvent event(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    auto atSelectedLocation = [](QDialog& dialog) {
+        CWnd::FromHandle(&dialog)->CheckRadioButton(1082, 1084, 1083);
+        PressButton(dialog, IDOK);
+    };
+    QAbstractItemView* listView = List().View();
+    ASSERT_NE(listView, nullptr);
+    people.AnswerDialog(atSelectedLocation);
+    drop(listView->viewport(), listView->visualRect(listView->model()->index(1, 0)).center(), c);
+    EXPECT_EQ(DocumentPaths(), (std::vector<std::string>{a, c, b}));
+
+    // The form takes drops too: on the folder label, which is on no item.
+    QWidget* label = leaf::ui::FindControl(view->GetWidget(), 1010);
+    ASSERT_NE(label, nullptr);
+    people.AnswerDialog(atSelectedLocation);
+    drop(view->GetWidget(), label->mapTo(view->GetWidget(), label->rect().center()), d);
+    EXPECT_EQ(DocumentPaths(), (std::vector<std::string>{a, c, b, d}));
+}
+
+TEST_F(SrcFilesViewTest, TheMenuKeyOpensTheMenuOfTheSelectedItemOrElseOfTheList) {
+    AddToDocument({Source("a.htm"), Source("b.htm")});
+    Open();
+    people.AnswerMenu(0);
+    people.AnswerMenu(0);
+    Select({1});
+    QContextMenuEvent onItem(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
+    QApplication::sendEvent(List().View(), &onItem);
+    List().SetItemState(-1, 0, LVIS_SELECTED);
+    QContextMenuEvent onList(QContextMenuEvent::Keyboard, QPoint(0, 0), QPoint(0, 0));
+    QApplication::sendEvent(List().View(), &onList);
+    std::vector<leaf::ui::ScriptedPeople::Question> menus = people.Asked("menu");
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_EQ(menus[0].text.rfind("&Paste", 0), 0u) << menus[0].text;
+    EXPECT_EQ(menus[1].text.rfind("Sort...", 0), 0u) << menus[1].text;
+}
+
+TEST_F(SrcFilesViewTest, ARightClickBesideTheListOpensTheListsWindowMenu) {
+    AddToDocument({Source("a.htm"), Source("b.htm")});
+    Open();
+    Select({0});
+    QWidget* addButton = leaf::ui::FindControl(view->GetWidget(), CLeafcraftSrcFilesView::ID_ADD);
+    ASSERT_NE(addButton, nullptr);
+    people.AnswerMenu(CLeafcraftSrcFilesView::ID_SORT);
+    people.AnswerDialog([](QDialog& dialog) { PressButton(dialog, IDCANCEL); });
+    QPoint centre = addButton->rect().center();
+    QContextMenuEvent click(QContextMenuEvent::Mouse, centre, addButton->mapToGlobal(centre));
+    QApplication::sendEvent(addButton, &click);
+    std::vector<leaf::ui::ScriptedPeople::Question> menus = people.Asked("menu");
+    ASSERT_EQ(menus.size(), 1u);
+    EXPECT_EQ(menus[0].text.rfind("Sort...", 0), 0u) << menus[0].text;
+    // The command chosen there reaches the view: the Sort dialog.
+    ASSERT_EQ(people.Asked("dialog").size(), 1u);
+    EXPECT_EQ(people.Asked("dialog")[0].flags, 210u);
 }
 
 TEST_F(SrcFilesViewTest, PasteTakesTheClipboardsFileList) {
@@ -340,6 +452,28 @@ TEST_F(SrcFilesViewTest, ContextMenuOnAnItemOffersTheVerbsFirst) {
     EXPECT_EQ(people.Asked("menu")[0].text.rfind("&Edit", 0), 0u) << people.Asked("menu")[0].text;
     ASSERT_EQ(people.Asked("process").size(), 1u);
     EXPECT_EQ(people.Asked("process")[0].arguments, (std::vector<std::string>{page}));
+}
+
+TEST_F(SrcFilesViewTest, TheDefaultVerbIsTheMenusDefaultItemAndNoVerbsMarkNone) {
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, ".htm").WriteString("", "htmlfile");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "htmlfile\\shell").WriteString("", "open");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "htmlfile\\shell\\edit").WriteString("", "&Edit");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "htmlfile\\shell\\edit\\command").WriteString("", "/usr/bin/ed %1");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open").WriteString("", "&Open");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "htmlfile\\shell\\open\\command").WriteString("", "/usr/bin/view %1");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, ".txt").WriteString("", "txtfile");
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "txtfile\\shell\\print\\command").WriteString("", "lp %1");
+    AddToDocument({Source("a.htm"), folder.WriteFile("book/n.txt", "x")});
+    Open();
+    MenuDefaultWitness witness(people);
+    people.AnswerMenu(0);
+    people.AnswerMenu(0);
+    Select({0});
+    view->OnContextMenu(view.get(), POINT{-1, -1});
+    Select({1});
+    view->OnContextMenu(view.get(), POINT{-1, -1});
+    EXPECT_EQ(witness.defaults, (std::vector<std::string>{"&Open", ""}));
+    EXPECT_EQ(people.Asked("menu")[0].text.rfind("&Open|&Edit|-|&Paste", 0), 0u) << people.Asked("menu")[0].text;
 }
 
 TEST_F(SrcFilesViewTest, ListKeysRunTheirCommandsAndOtherCombinationsPassThrough) {
