@@ -172,6 +172,7 @@ std::string DescribeMenu(QMenu& menu) {
 
 UINT ScriptedPeople::TrackPopupMenu(QMenu& menu, const QPoint&) {
     Question q = Ask("menu", DescribeMenu(menu));
+    if (QAction* action = menu.defaultAction()) q.defaultItem = action->text().toStdString();
     UINT chosen = 0;
     if (m_menuAnswers.empty()) {
         q.answered = false;

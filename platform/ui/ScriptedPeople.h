@@ -23,6 +23,7 @@ public:
         UINT flags = 0;        // MB_* flags, help command, dialog template id
         DWORD context = 0;     // help context
         std::vector<std::string> arguments;
+        std::string defaultItem;   // menu: the text of its default item, shown bold ("" for none)
         bool answered = true;
     };
     using DialogScript = std::function<void(QDialog&)>;

@@ -36,41 +36,6 @@ public:
     using CLeafcraftSrcFilesView::SwapItems;
 };
 
-// Passes every question on to the scripted people, noting the default item of each menu.
-class MenuDefaultWitness : public leaf::ui::PeopleService {
-public:
-    explicit MenuDefaultWitness(leaf::ui::PeopleService& inner)
-        : m_inner(inner), m_previous(leaf::ui::SetPeopleService(this)) {}
-    ~MenuDefaultWitness() override { leaf::ui::SetPeopleService(m_previous); }
-
-    std::vector<std::string> defaults;   // "" for a menu without one
-
-    int MessageBox(QWidget* parent, const std::string& text, const std::string& caption, UINT type) override {
-        return m_inner.MessageBox(parent, text, caption, type);
-    }
-    std::vector<std::string> ChooseFiles(QWidget* parent, const leaf::ui::FileDialogRequest& request) override {
-        return m_inner.ChooseFiles(parent, request);
-    }
-    std::string ChooseFolder(QWidget* parent, const std::string& title, const std::string& initial) override {
-        return m_inner.ChooseFolder(parent, title, initial);
-    }
-    bool ChooseColor(QWidget* parent, DWORD& color) override { return m_inner.ChooseColor(parent, color); }
-    bool ChooseFont(QWidget* parent, leaf::ui::FontChoice& font) override { return m_inner.ChooseFont(parent, font); }
-    void Help(const std::string& file, UINT command, DWORD context) override { m_inner.Help(file, command, context); }
-    bool StartProcess(const std::string& program, const std::vector<std::string>& arguments) override {
-        return m_inner.StartProcess(program, arguments);
-    }
-    UINT TrackPopupMenu(QMenu& menu, const QPoint& at) override {
-        defaults.push_back(menu.defaultAction() ? menu.defaultAction()->text().toStdString() : "");
-        return m_inner.TrackPopupMenu(menu, at);
-    }
-    void ModalDialogShown(QDialog& dialog, UINT templateId) override { m_inner.ModalDialogShown(dialog, templateId); }
-
-private:
-    leaf::ui::PeopleService& m_inner;
-    leaf::ui::PeopleService* m_previous;
-};
-
 class SrcFilesViewTest : public testing::Test, public StudioWindowTest {
 protected:
     void SetUp() override {
@@ -465,14 +430,16 @@ TEST_F(SrcFilesViewTest, TheDefaultVerbIsTheMenusDefaultItemAndNoVerbsMarkNone) 
     leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "txtfile\\shell\\print\\command").WriteString("", "lp %1");
     AddToDocument({Source("a.htm"), folder.WriteFile("book/n.txt", "x")});
     Open();
-    MenuDefaultWitness witness(people);
     people.AnswerMenu(0);
     people.AnswerMenu(0);
     Select({0});
     view->OnContextMenu(view.get(), POINT{-1, -1});
     Select({1});
     view->OnContextMenu(view.get(), POINT{-1, -1});
-    EXPECT_EQ(witness.defaults, (std::vector<std::string>{"&Open", ""}));
+    std::vector<leaf::ui::ScriptedPeople::Question> menus = people.Asked("menu");
+    ASSERT_EQ(menus.size(), 2u);
+    EXPECT_EQ(menus[0].defaultItem, "&Open");
+    EXPECT_EQ(menus[1].defaultItem, "");
     EXPECT_EQ(people.Asked("menu")[0].text.rfind("&Open|&Edit|-|&Paste", 0), 0u) << people.Asked("menu")[0].text;
 }
 

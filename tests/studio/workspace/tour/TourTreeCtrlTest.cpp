@@ -280,6 +280,14 @@ TEST_F(TourTreeCtrlTest, RightDragAsksCopyMoveOrCancel) {
     EXPECT_EQ(Records(), "T0[] T1[T1/s0.htm,T0/s0.htm]");
     ASSERT_EQ(people.Asked("menu").size(), 2u);
     EXPECT_NE(people.Asked("menu")[0].text.find("Move Here"), std::string::npos);
+    EXPECT_EQ(people.Asked("menu")[0].defaultItem, "&Move Here");
+    // With Ctrl held at the drop, copying is what a left-button drop would do: the default.
+    people.AnswerMenu(ID_TREE_DRAGCANCEL);
+    BeginDrag(Site(1, 1), true);
+    m_tree.SendMessage(leaf::ui::WM_MOUSEMOVE, leaf::ui::MK_RBUTTON, At(Centre(Tour(0))));
+    m_tree.SendMessage(leaf::ui::WM_RBUTTONUP, leaf::ui::MK_CONTROL, At(Centre(Tour(0))));
+    ASSERT_EQ(people.Asked("menu").size(), 3u);
+    EXPECT_EQ(people.Asked("menu")[2].defaultItem, "&Copy Here");
     EXPECT_EQ(people.UnansweredCount(), 0);
     EXPECT_EQ(m_tree.DragDrop()->GetDropHilightItem(), nullptr);
 }
