@@ -113,8 +113,10 @@ void CFrameWnd::MapStandardCommands() {
     const std::pair<UINT, leaf::ui::LockKey> indicators[] = {{ID_INDICATOR_CAPS, leaf::ui::LockKey::Caps},
                                                              {ID_INDICATOR_NUM, leaf::ui::LockKey::Num},
                                                              {ID_INDICATOR_SCRL, leaf::ui::LockKey::Scroll}};
-    for (const auto& [id, key] : indicators)
-        MapUpdateUI(id, [key](CCmdUI* ui) { ui->Enable(leaf::ui::IsLockKeyOn(key)); });
+    for (const auto& indicator : indicators) {
+        const leaf::ui::LockKey key = indicator.second;
+        MapUpdateUI(indicator.first, [key](CCmdUI* ui) { ui->Enable(leaf::ui::IsLockKeyOn(key)); });
+    }
 }
 
 BOOL CFrameWnd::Create(const char* title) {
