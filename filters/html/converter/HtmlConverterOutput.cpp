@@ -129,6 +129,8 @@ void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
     out += '<';
     if (node.endTag) out += '/';
     out += node.name.str();
+    // An end tag is written bare: attributes or the empty-element slash on it ("</p a=\"b\">",
+    // "</br />") would not read back as an end tag.
     if (!node.endTag) {
         for (const CString& item : node.attributes) {
             const std::string& text = item.str();
@@ -252,6 +254,8 @@ BOOL CHtmlConverter::WriteDestination() {
         }
         flush();
     } catch (const CFileException& error) {
+        // A full disk is named as such, so the user knows what to free; other failures
+        // while writing get the general text.
         m_errorText = error.m_cause == CFileException::diskFull ? kErrorDiskSpace : kErrorGeneric;
         temp.Abort();
         return FALSE;

@@ -160,6 +160,12 @@ TEST_F(HtmlConverterTest, AttributeValuesCannotEndOrJoinTagsWhenReadAgain) {
     ConvertNested("<table><tr><td style=\"a:b<td style=c\" />x</tr></table>");
 }
 
+TEST_F(HtmlConverterTest, EndTagsAreWrittenWithoutAttributes) {
+    // Attributes on an end tag would make it read as something other than an end tag.
+    EXPECT_EQ(ConvertNested("<p class=a>x</p class=b><b>y</b id=\"1\">\n"),
+              "<html><body><p class=\"a\">x</p><b>y</b>\n\n</body>\n</html>");
+}
+
 TEST_F(HtmlConverterTest, ATextLessThanBeforeARemovedTagCannotStartATag) {
     const std::string output = ConvertNested("<p>a<</font>b</p>\n");
     EXPECT_EQ(output, "<html><body><p>a&lt;b</p>\n\n</body>\n</html>");
