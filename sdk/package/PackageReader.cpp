@@ -65,6 +65,32 @@ void CPackageReader::AppendText(char ch)
     if (m_text.size() < kMaxElementText) m_text += ch;
 }
 
+void CPackageReader::AppendCData(std::string_view tagName, std::string_view attributes)
+{
+    // The scanner has cut the section at its first white space into a tag name and
+    // attribute text; white space in element text counts as one space anyway.
+    std::string content(tagName.substr(kCDataStart.size()));
+    if (!attributes.empty()) {
+        content += ' ';
+        content += attributes;
+    }
+    if (content.ends_with("]]")) content.resize(content.size() - 2);
+    // The content stands for itself: written as XML text, which UnescapeXml turns back
+    // at the end tag ("&lt;" in a CDATA section stays the text "&lt;").
+    for (const char ch : content) {
+        if (ch == '&')
+            for (const char escaped : std::string_view("&amp;")) AppendText(escaped);
+        else if (ch == '<')
+            for (const char escaped : std::string_view("&lt;")) AppendText(escaped);
+        else if (ch == '>')
+            for (const char escaped : std::string_view("&gt;")) AppendText(escaped);
+        else if (ch == ' ')
+            OnSeparator(ch);
+        else
+            AppendText(ch);
+    }
+}
+
 void CPackageReader::OnWordChar(char ch)
 {
     AppendText(ch);
@@ -84,7 +110,14 @@ void CPackageReader::UpdateContext(std::string_view tagName, WORD& state, BOOL e
 
 BOOL CPackageReader::OnTag(std::string_view tagName, std::string_view attributes, BOOL endTag, int line)
 {
-    if (leaf::EqualsNoCase(tagName, "?xml") || leaf::EqualsNoCase(tagName, "!DOCTYPE")) return TRUE;
+    // The XML declaration, the document type, other declarations and processing
+    // instructions are not elements: they neither open one nor end the current one, so
+    // one inside an element's text does not lose the element. A CDATA section's content
+    // is text of the current element.
+    if (tagName.starts_with('?') || tagName.starts_with('!')) {
+        if (!endTag && tagName.starts_with(kCDataStart)) AppendCData(tagName, attributes);
+        return TRUE;
+    }
 
     std::string_view writtenName = tagName;
     bool selfClosing = false;

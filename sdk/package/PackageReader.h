@@ -51,7 +51,11 @@ public:
     void UpdateContext(std::string_view tagName, WORD& state, BOOL endTag) override;
 
 private:
+    static constexpr std::string_view kCDataStart = "![CDATA[";
+
     void AppendText(char ch);
+    // Appends the content of a CDATA section, which the scanner reports as a tag.
+    void AppendCData(std::string_view tagName, std::string_view attributes);
     // Makes the record of the current element for the open sections; due is set at the
     // element's end tag or at a self-closing start tag.
     void AddRecord(const CString& lowerName, BOOL startTag, BOOL due);

@@ -194,4 +194,22 @@ TEST_F(PackageReaderTest, ReferencesInElementTextAreKept)
     EXPECT_EQ(m_package.GetDCMetaItem(0)->m_strValue, "&copy; 2001 &#233; AT&T <x>");
 }
 
+TEST_F(PackageReaderTest, DeclarationsAndCDataInsideAnElementKeepIt)
+{
+    ASSERT_EQ(ReadText("<metadata><dc-metadata>"
+                       "<dc:Title>A <?pi x?>B</dc:Title>"
+                       "<dc:Creator>C <![CDATA[x<y & &lt;  z]]> D</dc:Creator>"
+                       "<!DOCTYPE stray><dc:Subject><![CDATA[]]></dc:Subject>"
+                       "</dc-metadata></metadata>"),
+              S_OK);
+    ASSERT_EQ(m_package.GetDCMetaCount(), 3);
+    EXPECT_EQ(m_package.GetDCMetaItem(0)->m_strName, "dc:Title");
+    EXPECT_EQ(m_package.GetDCMetaItem(0)->m_strValue, "A B");
+    EXPECT_EQ(m_package.GetDCMetaItem(1)->m_strName, "dc:Creator");
+    // The section's "&lt;" is text, kept as the model's XML text for it.
+    EXPECT_EQ(m_package.GetDCMetaItem(1)->m_strValue, "C x<y & &amp;lt; z D");
+    EXPECT_EQ(m_package.GetDCMetaItem(2)->m_strName, "dc:Subject");
+    EXPECT_TRUE(m_package.GetDCMetaItem(2)->m_strValue.IsEmpty());
+}
+
 }  // namespace
