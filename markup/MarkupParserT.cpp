@@ -411,7 +411,16 @@ bool CMarkupParserT<Ch>::HasDefaultTrimWord() const {
 
 template <typename Ch>
 int CMarkupParserT<Ch>::ParseFile(std::string_view path) {
+    // One object runs one parse at a time: a call-back that started another parse on the
+    // object that calls it would pull the line out from under the running one.
+    if (m_parsing) {
+        return parseOpenFailed;
+    }
     Reader file;
+    // A path cannot hold a NUL: opening the part before it would read another file.
+    if (path.find('\0') != std::string_view::npos) {
+        return parseOpenFailed;
+    }
     m_filePath.assign(path);
     if (!file.Open(m_filePath.c_str(), CFile::modeRead | CFile::shareDenyNone)) {
         return parseOpenFailed;
@@ -425,11 +434,13 @@ int CMarkupParserT<Ch>::ParseFile(std::string_view path) {
         m_charSize = 1;
     }
     int result = parseException;
+    m_parsing = true;
     try {
         result = ParseOpenFile(file);
     } catch (...) {
         result = parseException;
     }
+    m_parsing = false;
     file.Abort();
     return result;
 }

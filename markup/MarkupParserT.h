@@ -105,7 +105,8 @@ public:
 
     // Scans the file (path in the system's 8-bit encoding) to its end or until a
     // call-back refuses. Returns a ParseResult. The base folder set by a <base href>
-    // outlives the parse.
+    // outlives the parse. A path holding a NUL, and a call made from a call-back of this
+    // object's own running parse, give parseOpenFailed.
     virtual int ParseFile(std::string_view path);
 
     virtual BOOL OnWord(StringView word, WORD state, int line, int paragraph, int wordNumber,
@@ -204,6 +205,7 @@ private:
     bool m_defaultCharHandlers = false;
     bool m_defaultTrimWord = false;
     bool m_defaultTagHandlers = false;
+    bool m_parsing = false;  // a ParseFile of this object is running
 };
 
 extern template class CMarkupParserT<char>;

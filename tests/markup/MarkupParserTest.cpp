@@ -173,6 +173,14 @@ TYPED_TEST(MarkupParse, EmptyAndMissingFiles) {
     EXPECT_EQ(this->parser.ParseFile(this->folder / "missing.htm"), 1);
 }
 
+TYPED_TEST(MarkupParse, APathWithANulIsNotOpenedAtItsPrefix) {
+    const std::string page = this->folder.WriteFile("page.htm", "word \n");
+    EXPECT_EQ(this->parser.ParseFile(page + std::string("\0.bak", 5)), 1);
+    EXPECT_TRUE(this->parser.events.empty());
+    EXPECT_EQ(this->parser.ParseFile(page), 0);
+    EXPECT_EQ(this->parser.words, Strings{"word"});
+}
+
 TYPED_TEST(MarkupParse, AFalseFromAHandlerStopsAtOnce) {
     this->parser.refuseWord = 2;
     this->Parse("a b c d\n", 3);
@@ -247,6 +255,24 @@ TYPED_TEST(MarkupParse, ObjectsCanParseFromInsideEachOthersCallBacks) {
     EXPECT_EQ(outer.words, (Strings{"before", "after"}));
     EXPECT_EQ(outer.events[1], "tag outer [x=1] line=1");
     EXPECT_EQ(outer.inner.words, (Strings{"word"}));
+}
+
+TYPED_TEST(MarkupParse, AParseStartedFromItsOwnCallBackIsRefused) {
+    struct Reentering : TypeParam {
+        std::string otherPage;
+        std::vector<int> nestedResults;
+        BOOL OnTag(typename TypeParam::StringView name, typename TypeParam::StringView attributes, BOOL endTag,
+                   int line) override {
+            nestedResults.push_back(this->ParseFile(otherPage));
+            return TypeParam::OnTag(name, attributes, endTag, line);
+        }
+    } parser;
+    parser.otherPage = this->folder.WriteFile("other.htm", "x\n");
+    EXPECT_EQ(ParseText(parser, this->folder, "first <b> second third \n"), 0);
+    EXPECT_EQ(parser.words, (Strings{"first", "second", "third"}));
+    EXPECT_EQ(parser.nestedResults, std::vector<int>{1});
+    // Once the parse is over the object parses again.
+    EXPECT_EQ(parser.ParseFile(parser.otherPage), 0);
 }
 
 // A subclass of the kind that keeps line feeds and tabs and takes everything but a space
