@@ -8,6 +8,7 @@
 
 #include "filters/text/TextFilterIds.h"
 #include "platform/registry/Profile.h"
+#include "platform/registry/RegistryKey.h"
 #include "tests/filters/text/FilterTestHost.h"
 
 namespace filtertest {
@@ -159,6 +160,12 @@ TEST_F(TextFilterTest, TabStopComesFromTheProfile) {
         ASSERT_EQ(S_OK, filter->Initialize());
         EXPECT_EQ(c.body, Body("a\tb")) << c.stored;
     }
+}
+
+TEST_F(TextFilterTest, RegistersTheTextExtension) {
+    leaf::RegistryKey key = leaf::RegistryKey::Open(
+        HKEY_USERS, ".Default\\Software\\Tallbrook Systems, Inc.\\Leafcraft\\Filters\\.txt");
+    EXPECT_EQ(std::optional<std::string>("Leafcraft.TextFilter"), key.ReadString());
 }
 
 }  // namespace
