@@ -2,7 +2,9 @@
 // items, tours, package import) and the indexes kept beside it.
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 #include "platform/base/File.h"
 #include "platform/base/Path.h"
@@ -23,6 +25,22 @@ std::string PathKey(const CString& path) {
 
 bool IsAsciiLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
 bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+
+// Whether a package's file reference starts with a URL scheme ("http:", "mailto:"): such a
+// reference names no file beside the package and is kept as it is written.
+bool HasUrlScheme(const CString& reference) {
+    const std::string& text = reference.str();
+    if (text.empty() || !IsAsciiLetter(text[0]))
+        return false;
+    for (size_t i = 1; i < text.size(); ++i) {
+        char ch = text[i];
+        if (ch == ':')
+            return true;
+        if (!IsAsciiLetter(ch) && !IsDigit(ch) && ch != '+' && ch != '-' && ch != '.')
+            return false;
+    }
+    return false;
+}
 
 }  // namespace
 
@@ -263,15 +281,24 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
         return FALSE;
     }
 
+    // Items are named relative to the package's folder; for a package named relative to
+    // the current folder, that folder is taken from the current one (never the root).
     CString folder(leaf::path::FolderPart(path.str()));
+    if (!leaf::path::IsAbsolute(path.str())) {
+        std::error_code error;
+        std::string current = std::filesystem::current_path(error).string();
+        if (!error)
+            folder = CString(leaf::path::Join(current, folder.str()));
+    }
     for (int i = 0; i < m_package.GetManifestCount();) {
         CManifestItem* item = m_package.GetManifestItem(i);
         CString itemPath = item->m_strPath;
         itemPath.Replace('\\', '/');
-        if (!leaf::path::IsAbsolute(itemPath.str()))
+        bool isUrl = HasUrlScheme(itemPath);
+        if (!isUrl && !leaf::path::IsAbsolute(itemPath.str()))
             itemPath = folder + "/" + itemPath;
         ResolveRelativePath(itemPath);
-        CString existing = FindExistingFile(itemPath);
+        CString existing = isUrl ? CString() : FindExistingFile(itemPath);
         if (!existing.IsEmpty())
             itemPath = existing;
         item->m_strPath = itemPath;

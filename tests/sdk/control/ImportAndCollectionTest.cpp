@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <system_error>
+
 #include "platform/com/EnumVariant.h"
 #include "tests/sdk/control/SdkTestSupport.h"
 
@@ -57,6 +60,43 @@ TEST_F(SdkImport, MissingPackageFileIsReported) {
     EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
     EXPECT_EQ(LCERR_OPEN_PKG_FILE, control.ErrorCode());
     EXPECT_EQ(package, control.ErrorDetails());
+}
+
+TEST_F(SdkImport, UrlReferencesAreKeptAsWrittenNotTakenForFilesBesideThePackage) {
+    Source("book/opf/a.src");
+    std::string package = Source("book/opf/book.opf",
+                                 "<package unique-identifier=\"id\">\n"
+                                 "<manifest>\n"
+                                 "<item id=\"a\" href=\"a.src\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "<item id=\"web\" href=\"http://example.com/logo.gif\" media-type=\"image/gif\"/>\n"
+                                 "<item id=\"ftp\" href=\"ftp://example.com/x/../pic.gif\" media-type=\"image/gif\"/>\n"
+                                 "</manifest>\n"
+                                 "<spine><itemref idref=\"a\"/></spine>\n"
+                                 "</package>\n");
+    ASSERT_TRUE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
+    EXPECT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
+    // The web link is one of the ignored schemes; the other stays an outside reference.
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+    EXPECT_EQ((std::vector<std::string>{"ftp://example.com/pic.gif"}), control.Collection(sdkdispid::GetExternalFiles));
+}
+
+TEST_F(SdkImport, PackageNamedRelativeToTheCurrentFolderFindsItsItemsBesideIt) {
+    std::string page = Source("book/opf/a.src");
+    Source("book/opf/book.opf",
+           "<package unique-identifier=\"id\"><manifest>\n"
+           "<item id=\"a\" href=\"a.src\" media-type=\"text/x-oeb1-document\"/>\n"
+           "</manifest><spine><itemref idref=\"a\"/></spine></package>\n");
+    std::error_code error;
+    const std::filesystem::path previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder / "book", error);
+    ASSERT_FALSE(error);
+    bool imported = control.CallBool(sdkdispid::ImportPackageFile, {Variant("opf/book.opf")});
+    bool prepared = control.PrepareEBook();
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(imported);
+    EXPECT_TRUE(prepared) << control.ErrorCode() << " " << control.ErrorDetails();
+    EXPECT_EQ(std::vector<std::string>{page}, ScannedSources());
 }
 
 TEST_F(SdkImport, ImportStartsTheProjectAfresh) {
