@@ -7,6 +7,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -447,17 +448,34 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
 
 BOOL CLeafcraftSDKControl::CopyFileWithProgress(const CString& source, const CString& destination) {
     try {
+        // Only files are copied: a folder, a device or a pipe has no length to copy (and
+        // opening a pipe would wait for a writer).
+        struct stat info;
+        if (stat(source.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+            SetError(LCERR_UNEXPECTED);
+            return FALSE;
+        }
         CFile in;
         CFile out;
         if (!in.Open(source.c_str(), CFile::modeRead | CFile::shareDenyNone) ||
+            fstat(in.GetHandle(), &info) != 0 || !S_ISREG(info.st_mode) ||
             !out.Open(destination.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive)) {
             SetError(LCERR_UNEXPECTED);
             return FALSE;
         }
-        // Until the end of the data, however long the file is by then.
+        // As many bytes as the file held when the copy began, so that a file that keeps
+        // growing cannot hold the build up or fill the disk. A file that becomes shorter
+        // meanwhile ends the copy at its new end.
+        const ULONGLONG length = in.GetLength();
+        ULONGLONG copied = 0;
         std::vector<char> buffer(kCopyBlockSize);
-        for (UINT n = in.Read(buffer.data(), kCopyBlockSize); n > 0; n = in.Read(buffer.data(), kCopyBlockSize)) {
+        while (copied < length) {
+            const UINT wanted = static_cast<UINT>(std::min<ULONGLONG>(kCopyBlockSize, length - copied));
+            const UINT n = in.Read(buffer.data(), wanted);
+            if (n == 0)
+                break;
             out.Write(buffer.data(), n);
+            copied += n;
             if (FAILED(StepProgress(static_cast<LONG>(n)))) {
                 in.Abort();
                 out.Abort();
@@ -504,6 +522,9 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         m_abortRequested = FALSE;
         RefreshPumpLookup();
         m_outsideWorkPaths.clear();
+        // The converted items' places are those of this build only: an earlier build's
+        // entry (its relative pair is never overwritten) would send links to a page that
+        // this build placed under another name, or to an earlier work folder.
         m_convertedWorkPaths.clear();
         m_buildWorkFolder.Empty();
         m_buildSource.Empty();

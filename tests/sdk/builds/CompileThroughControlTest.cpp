@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/base/File.h"
 #include "tests/sdk/builds/BuildsTestSupport.h"
 
 namespace buildstest {
@@ -124,6 +125,26 @@ TEST_F(CompileThroughControl, ACompilerThatIsMissingOrHasNoEntryPointIsReported)
     EXPECT_FALSE(Build(eBook));
     EXPECT_EQ(LCERR_LITGEN_LOAD, control.ErrorCode());
     EXPECT_FALSE(fs::exists(eBook));
+}
+
+TEST_F(CompileThroughControl, TheCompilerGetsTheSourceNameOrTheProductName) {
+    StartControlBeside("scriptedlitgen.so");
+    PrepareBook();
+    const std::string log = folder / "compiler.log";
+    setenv("LEAF_TEST_COMPILER_LOG", log.c_str(), 1);
+    const std::string eBook = folder / "out/book.lit";
+    fs::create_directories(folder / "out");
+    for (const char* source : {"", "Manuscript 7"}) {
+        SCOPED_TRACE(source);
+        fs::remove(log);
+        EXPECT_TRUE(control.CallBool(sdkdispid::BuildEBook, {leaf::Variant(eBook), leaf::Variant(source)}));
+        std::string calls;
+        EXPECT_TRUE(leaf::ReadFileBytes(log, calls));
+        const std::string expected = *source != 0 ? source : "Leafcraft";
+        EXPECT_NE(std::string::npos, calls.find("begin " + eBook + " " + WorkFolder("book") + "/ " + expected + "\n"))
+            << calls;
+    }
+    unsetenv("LEAF_TEST_COMPILER_LOG");
 }
 
 TEST_F(CompileThroughControl, CompilerMessagesReachTheClientThroughTheFilter) {

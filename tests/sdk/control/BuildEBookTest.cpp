@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
+#include <regex>
 
 #include "platform/base/File.h"
 #include "platform/registry/RegistryKey.h"
@@ -193,6 +195,23 @@ TEST_F(SdkBuild, GivesEveryConvertedItemItsOwnPlace) {
     EXPECT_EQ(wide, ReadText(work + "/wide.htm"));
 }
 
+TEST_F(SdkBuild, OutsideFilesOfOneNameGetTheirOwnPlaces) {
+    leaf::test::TempFolder art;
+    leaf::test::TempFolder more;
+    std::string first = art.WriteFile("logo.gif", "GIF89a-first");
+    std::string second = more.WriteFile("Logo.gif", "GIF89a-second");
+    std::string page = Source("book/index.html", "<img src=\"" + first + "\"><img src=\"" + second + "\">");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    ASSERT_TRUE(Build(folder / "out/art.lit"));
+
+    std::string work = folder / "work/art";
+    EXPECT_EQ((std::vector<std::string>{"art.opf", "external/Logo1.gif", "external/logo.gif", "index.html"}),
+              ListFiles(work));
+    EXPECT_EQ("GIF89a-first", ReadText(work + "/external/logo.gif"));
+    EXPECT_EQ("GIF89a-second", ReadText(work + "/external/Logo1.gif"));
+}
+
 TEST_F(SdkBuild, WorkFolderNeverTakesTheSourcesOrTheEBooksFolder) {
     std::string page = PrepareOnePage();
     std::string outSentinel = Source("out/keep.txt", "keep");
@@ -260,16 +279,24 @@ TEST_F(SdkBuild, TimeNamedWorkFoldersAreNeverShared) {
     for (const auto& entry : fs::directory_iterator(folder / "work"))
         folders.push_back(entry.path().filename().string());
     EXPECT_EQ(3u, folders.size());
-    for (const std::string& name : folders)
+    // Month, day, two-digit year, then hours, minutes and seconds; a counter when taken.
+    const std::regex timeName("(0[1-9]|1[0-2])(0[1-9]|[12][0-9]|3[01])[0-9]{2}"
+                              "-([01][0-9]|2[0-3])[0-5][0-9][0-5][0-9](-[0-9]+)?");
+    for (const std::string& name : folders) {
         EXPECT_TRUE(fs::exists(folder / ("work/" + name + "/a.opf"))) << name;
+        EXPECT_TRUE(std::regex_match(name, timeName)) << name;
+    }
 }
 
 TEST_F(SdkBuild, FailuresReportTheirCodeAndLeaveTheControlReady) {
     std::string page = Source("book/index.html", "<img src=\"pic.gif\">");
-    fs::create_directories(folder / "book/pic.gif");  // a picture that cannot be read
+    Source("book/pic.gif", "GIF89a");
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
 
+    // The picture becomes a folder between the preparation and the build: it cannot be copied.
+    fs::remove(folder / "book/pic.gif");
+    fs::create_directories(folder / "book/pic.gif");
     EXPECT_FALSE(Build(folder / "out/a.lit"));
     EXPECT_EQ(LCERR_COPYFAIL, control.ErrorCode());
     EXPECT_EQ(folder / "book/pic.gif", control.ErrorDetails());
@@ -346,6 +373,20 @@ TEST_F(SdkBuild, CopiesToTheEndOfTheDataWhenAFileShrinksWhileRead) {
     };
     EXPECT_TRUE(Build(folder / "out/a.lit"));
     EXPECT_EQ(10240u, fs::file_size(folder / "work/a/big.gif"));
+}
+
+TEST_F(SdkBuild, CopiesOnlyWhatAFileHeldWhenItsCopyBegan) {
+    std::string page = Source("book/index.html", "<img src=\"big.gif\">");
+    std::string big = Source("book/big.gif", std::string(30000, 'x'));
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    int seen = 0;
+    sink->handler = [&](const std::string& event) {
+        if (event.find("big.gif") != std::string::npos && ++seen == 2)
+            std::ofstream(big, std::ios::app) << std::string(50000, 'y');  // after the first block
+    };
+    EXPECT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(std::string(30000, 'x'), ReadText(folder / "work/a/big.gif"));
 }
 
 TEST_F(SdkBuild, ForcedOebMediaTypesLastForTheWriteAndVersionItemsAreNotRepeated) {
@@ -461,6 +502,32 @@ TEST_F(SdkBuild, ClientCancellingTheFontChoiceAbortsTheBuild) {
 
     control.Release();
     EXPECT_FALSE(fs::exists(folder / "work/fonts"));
+}
+
+TEST_F(SdkBuild, AbortDuringTheFontStepEndsTheBuildAsAborted) {
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Leafcraft.FontEmbedder\\CLSID")
+        .WriteString("", "{5C2E7A10-3B41-4E0F-9D6A-1F0C2B7E9A03}");
+    setenv("LEAF_TEST_EMBEDDER_CHECK", "0", 1);
+    control = SdkControl::Create();
+    unsetenv("LEAF_TEST_EMBEDDER_CHECK");
+    ASSERT_TRUE(control.Initialize());
+    sink = leaf::ComPtr<EventSink>(new EventSink());
+    control.Advise(sink.Get());
+    sink->handler = [&](const std::string& event) {
+        if (event.rfind("message 7 0 fonts", 0) == 0)
+            control.CallBool(sdkdispid::AbortBuild);
+    };
+    PrepareOnePage();
+
+    for (const char* step : {"analyse", "embed"}) {
+        setenv("LEAF_TEST_EMBEDDER_STEP", step, 1);
+        const std::string eBook = folder / (std::string("out/") + step + ".lit");
+        fs::create_directories(folder / "out");
+        EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(eBook), Variant(""), Variant(true)})) << step;
+        EXPECT_EQ(LCERR_ABORTED, control.ErrorCode()) << step;
+        EXPECT_FALSE(fs::exists(eBook)) << step;
+    }
+    unsetenv("LEAF_TEST_EMBEDDER_STEP");
 }
 
 }  // namespace
