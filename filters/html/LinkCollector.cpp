@@ -81,6 +81,14 @@ BOOL CLinkCollector::OnWord(std::u16string_view, WORD, int, int, int, LONGLONG, 
     return Report(position - m_reported);
 }
 
+WORD CLinkCollector::GetRawContentMask() {
+    return static_cast<WORD>(CMarkupParserW::GetRawContentMask() & ~stateEmbed);
+}
+
+CLinkCollector::String CLinkCollector::FormatRawEndTag(WORD state) {
+    return CMarkupParserW::FormatRawEndTag(static_cast<WORD>(state & ~stateEmbed));
+}
+
 BOOL CLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view attributes, BOOL endTag, int) {
     if (endTag || attributes.empty() || m_targets == nullptr)
         return TRUE;

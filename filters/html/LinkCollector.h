@@ -42,6 +42,12 @@ protected:
     BOOL OnWord(std::u16string_view word, WORD state, int line, int paragraph, int wordNumber,
                 LONGLONG wordStart, LONGLONG position) override;
     BOOL OnTag(std::u16string_view tagName, std::u16string_view attributes, BOOL endTag, int line) override;
+    // The scanner's raw-content elements without "embed": an embed element usually has no
+    // end tag, and treating it as raw would hide every link behind it, leaving those files
+    // out of the book.
+    WORD GetRawContentMask() override;
+    // The end tag that closes the raw element open in `state`, the embed element left aside.
+    String FormatRawEndTag(WORD state) override;
 
 private:
     // Marks the file as made by an Office word processor when the meta tag's items name

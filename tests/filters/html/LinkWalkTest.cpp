@@ -69,6 +69,20 @@ TEST_F(HtmlFilterTest, ReportsEveryKindOfLinkOfAPage) {
                                         "book/ch2.htm"));
 }
 
+TEST_F(HtmlFilterTest, LinksBehindAnEmbedWithoutEndTagAreReported) {
+    std::string page = Page("p.htm",
+                            "<embed src=\"tune.mid\" autostart=true>\n"
+                            "<img src=\"after.gif\"><a href=\"next.htm\">n</a>\n"
+                            "<embed src=\"clip.avi\"><noembed><img src=\"still.gif\"></noembed></embed>\n"
+                            "<script>document.write('<img src=\"written.gif\">')</script>\n"
+                            "<embed src=\"open.swf\"><object data=\"movie.swf\"><img src=\"inner.gif\"></object>\n"
+                            "<img src=\"last.gif\">\n");
+    ASSERT_EQ(S_OK, Prepare(page, 1));
+    // Script and object contents are no markup of the page; their end tags still close them.
+    EXPECT_THAT(Reported(), ElementsAre("tune.mid", "after.gif", "next.htm", "clip.avi", "still.gif", "open.swf",
+                                        "last.gif"));
+}
+
 TEST_F(HtmlFilterTest, ResolvesRelativeLinksEscapesAndSeparators) {
     std::string page = Page("book/text/p.htm",
                             "<img src=\"images/../pics/./x.gif\">\n"
