@@ -21,8 +21,11 @@ int HexValue(char ch) {
     return leaf::AsciiToLower(ch) - 'a' + 10;
 }
 
+// A letter (any character beyond ASCII counts as one, as in a style sheet's names), '-'
+// or '_': a value followed by one is only the beginning of a word.
 bool IsKeywordCharacter(char ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '-' || ch == '_';
+    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || ch == '-' || ch == '_' ||
+           static_cast<unsigned char>(ch) >= 0x80;
 }
 
 bool IsWhiteSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\f' || ch == '\v'; }

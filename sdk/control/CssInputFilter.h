@@ -21,7 +21,11 @@ public:
     CCssInputFilter(const CCssInputFilter&) = delete;
     CCssInputFilter& operator=(const CCssInputFilter&) = delete;
 
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOTIMPL; }
+    HRESULT QueryInterface(REFIID, void** object) override {
+        if (object != nullptr)
+            *object = nullptr;  // a caller that tests the pointer finds nothing
+        return E_NOTIMPL;
+    }
     ULONG AddRef() override { return 0; }
     ULONG Release() override { return 0; }
 

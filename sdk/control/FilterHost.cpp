@@ -30,7 +30,10 @@ HRESULT CFilterHost::SetErrorDetails(LPCOLESTR text) {
 
 HRESULT CFilterHost::AddDependency(LPCOLESTR path, LPCOLESTR mappedPath) {
     return leaf::CallWithoutThrowing([&] {
-        m_control.AddDependencyItem(FromWide(path), FromWide(mappedPath));
+        // A file without a name is no file: nothing to enter, and the caller cannot tell.
+        const CString file = FromWide(path);
+        if (!file.IsEmpty())
+            m_control.AddDependencyItem(file, FromWide(mappedPath));
         return S_OK;
     }, E_UNEXPECTED);
 }
@@ -56,8 +59,11 @@ HRESULT CFilterHost::UpdateProgress(LONG percent, LONG step, LPCOLESTR details) 
 }
 
 HRESULT CFilterHost::AddOutputFile(LPCOLESTR path) {
-    return leaf::CallWithoutThrowing([&] { return m_control.AddOutputItem(FromWide(path)) ? S_OK : S_FALSE; },
-                                     E_UNEXPECTED);
+    return leaf::CallWithoutThrowing([&] {
+        // A file without a name adds nothing, as a known one does.
+        const CString file = FromWide(path);
+        return !file.IsEmpty() && m_control.AddOutputItem(file) ? S_OK : S_FALSE;
+    }, E_UNEXPECTED);
 }
 
 HRESULT CFilterHost::Message(LONG, LONG type, LONG code, LPCOLESTR text, LPCOLESTR filePath, LONG line) {

@@ -59,8 +59,14 @@ CLeafcraftSDKControl::FontStepResult CLeafcraftSDKControl::RunFontStep(const CSt
             m_fontEmbedder.AddFile(workPath, host);
         }
 
-        if (!m_fontEmbedder.Analyse(host))
+        if (!m_fontEmbedder.Analyse(host)) {
+            // The embedder also stops when the client asked for an abort meanwhile.
+            if (m_abortRequested) {
+                SetError(LCERR_ABORTED);
+                return FontStepResult::Failed;
+            }
             return FontStepResult::Continue;  // nothing to embed; the build goes on
+        }
 
         if (client != nullptr) {
             BOOL called = FALSE;
@@ -78,8 +84,9 @@ CLeafcraftSDKControl::FontStepResult CLeafcraftSDKControl::RunFontStep(const CSt
         }
 
         if (!m_fontEmbedder.Embed(workFolder, host)) {
-            // The embedder's own text (through the host) stays as the details.
-            SetError(LCERR_UNEXPECTED);
+            // The embedder's own text (through the host) stays as the details; an embedder
+            // that stopped because the client asked for it ends the build as aborted.
+            SetError(m_abortRequested ? LCERR_ABORTED : LCERR_UNEXPECTED);
             return FontStepResult::Failed;
         }
         return FontStepResult::Continue;

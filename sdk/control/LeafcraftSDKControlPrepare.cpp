@@ -2,7 +2,9 @@
 // scan through the input filters, and the sorting of the files the filters reported into
 // kept, missing and external.
 
+#include <filesystem>
 #include <new>
+#include <system_error>
 #include <vector>
 
 #include "platform/base/TextEncoding.h"
@@ -21,6 +23,16 @@ CString Slashed(const CString& path) {
     CString result = path;
     result.Replace('\\', '/');
     return result;
+}
+
+// The existing path found on disk when it names a file; empty for a folder. A folder is
+// no source, and a link to one cannot become an item of the package, whose build would
+// then fail to copy it.
+CString FileOnly(const CString& onDisk) {
+    std::error_code error;
+    if (!onDisk.IsEmpty() && std::filesystem::is_directory(onDisk.str(), error))
+        return CString();
+    return onDisk;
 }
 
 }  // namespace
@@ -82,7 +94,7 @@ BOOL CLeafcraftSDKControl::CheckSpineFiles(std::vector<CString>& missing) const 
     BOOL allThere = TRUE;
     for (int position = 0; position < m_package.GetSpineCount(); ++position) {
         CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position));
-        if (item != nullptr && FindExistingFile(item->m_strPath).IsEmpty()) {
+        if (item != nullptr && FileOnly(FindExistingFile(item->m_strPath)).IsEmpty()) {
             missing.push_back(item->m_strPath);
             allThere = FALSE;
         }
@@ -251,13 +263,13 @@ BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::
 
         enum class Fate { Keep, Missing, External, Drop } fate;
         if (leaf::StartsWithNoCase(path.str(), prefix.str())) {
-            fate = FindExistingFile(path).IsEmpty() ? Fate::Missing : Fate::Keep;
+            fate = FileOnly(FindExistingFile(path)).IsEmpty() ? Fate::Missing : Fate::Keep;
         } else {
             fate = Fate::External;
             if (path.GetLength() > 0 && path[0] == '/') {
                 CString type = GetContentType(path);
                 if (leaf::StartsWithNoCase(type.str(), "image/") || type.CompareNoCase("text/css") == 0)
-                    fate = FindExistingFile(path).IsEmpty() ? Fate::Missing : Fate::Keep;
+                    fate = FileOnly(FindExistingFile(path)).IsEmpty() ? Fate::Missing : Fate::Keep;
             }
             if (fate == Fate::External) {
                 int colon = path.Find(':');
@@ -271,7 +283,7 @@ BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::
             // Kept files are entered under their spelling on disk.
             // A name the package knows the file by that is only its own path in other
             // letter case follows, so the work copy gets the spelling on disk too.
-            CString onDisk = FindExistingFile(path);
+            CString onDisk = FileOnly(FindExistingFile(path));
             if (!onDisk.IsEmpty()) {
                 if (Slashed(item->m_strMappedPath).CompareNoCase(path) == 0)
                     item->m_strMappedPath = onDisk;

@@ -526,6 +526,9 @@ TEST_F(SdkBuild, AbortDuringTheFontStepEndsTheBuildAsAborted) {
         EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(eBook), Variant(""), Variant(true)})) << step;
         EXPECT_EQ(LCERR_ABORTED, control.ErrorCode()) << step;
         EXPECT_FALSE(fs::exists(eBook)) << step;
+        // The build ended at the font step: no package was written for the compiler.
+        EXPECT_TRUE(fs::exists(folder / (std::string("work/") + step + "/index.html"))) << step;
+        EXPECT_FALSE(fs::exists(folder / (std::string("work/") + step + "/" + step + ".opf"))) << step;
     }
     unsetenv("LEAF_TEST_EMBEDDER_STEP");
 }

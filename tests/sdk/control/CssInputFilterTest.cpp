@@ -35,6 +35,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RewriteCase{"color: black", "color: black"},
                       RewriteCase{"color: blue; background-color: beige", "color: blue; background-color: beige"},
                       RewriteCase{"color: red", "color: red"},
+                      RewriteCase{"color: caf\xC3\xA9-au-lait", "color: caf\xC3\xA9-au-lait"},
                       RewriteCase{"color:#abcd", "color:#ABCD00"},
                       RewriteCase{"color:#abcde", "color:#ABCD0E"},
                       RewriteCase{"COLOR: #abc", "COLOR: #abc"},
@@ -114,6 +115,10 @@ TEST_F(CssConvert, ReportsMissingSourcesAndNullArguments) {
               filter.Convert(leaf::Utf8ToUtf16(folder / "none.css").c_str(),
                              leaf::Utf8ToUtf16(folder / "out.css").c_str(), 0, &host));
     EXPECT_EQ(E_POINTER, filter.Convert(u"a.css", u"b.css", 0, nullptr));
+    int somewhere = 0;
+    void* other = &somewhere;
+    EXPECT_EQ(E_NOTIMPL, filter.QueryInterface(IID_IUnknown, &other));
+    EXPECT_EQ(nullptr, other);
     LONG units = 7;
     EXPECT_EQ(static_cast<HRESULT>(0x80030003), filter.GetSize(leaf::Utf8ToUtf16(folder / "none.css").c_str(), 0, &units));
     EXPECT_EQ(0, units);

@@ -73,6 +73,26 @@ TEST_F(SdkFilterHost, OutputFileIsAddedOnce) {
     EXPECT_EQ(Message(3, S_FALSE, "output"), events[1]);
 }
 
+TEST_F(SdkFilterHost, MappedDependencyIsKnownByItsNameAndCopiedFromItsFile) {
+    leaf::test::TempFolder elsewhere;
+    const std::string name = folder / "book/pic.gif";
+    EventsOfSource("depmap " + elsewhere / "first.gif" + " " + name + "\n" +
+                   "depmap " + elsewhere / "second.gif" + " " + name + "\n" +
+                   "dep pic.gif\n");
+    // Entered once, under the name, with the file it was found as: that file is missing.
+    EXPECT_EQ(std::vector<std::string>{elsewhere / "first.gif"}, control.Collection(sdkdispid::GetMissingFiles));
+}
+
+TEST_F(SdkFilterHost, FilesWithoutANameAddNothing) {
+    std::vector<std::string> events = EventsOfSource("nameless\n");
+    ASSERT_EQ(2u, events.size());
+    EXPECT_EQ(Message(3, S_FALSE, "output"), events[0]);
+    // No nameless item reached the package, so nothing is external or missing.
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+    EXPECT_TRUE(control.Collection(sdkdispid::GetExternalFiles).empty());
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+}
+
 TEST_F(SdkFilterHost, UpdateProgressPassesItsValuesUnchanged) {
     std::vector<std::string> events = EventsOfSource("update 150 7 hello\n");
     ASSERT_EQ(3u, events.size());

@@ -65,6 +65,21 @@ TEST_F(SdkPrepare, SortsReportedFilesIntoMissingAndExternal) {
               control.Collection(sdkdispid::GetExternalFiles));
 }
 
+TEST_F(SdkPrepare, LinkedFoldersAreMissingFiles) {
+    leaf::test::TempFolder elsewhere;
+    std::filesystem::create_directories(elsewhere / "shots.gif");
+    Source("book/chapter2/a.htm");
+    std::string page = Source("book/a.src", "dep chapter2\n"
+                                            "dep " + elsewhere / "shots.gif" + "\n");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+
+    EXPECT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
+    EXPECT_EQ((std::vector<std::string>{folder / "book/chapter2", elsewhere / "shots.gif"}),
+              control.Collection(sdkdispid::GetMissingFiles));
+    EXPECT_TRUE(control.Collection(sdkdispid::GetExternalFiles).empty());
+}
+
 TEST_F(SdkPrepare, ReportsWhyItCannotStart) {
     EXPECT_FALSE(control.PrepareEBook());
     EXPECT_EQ(LCERR_NOSPINEFILES, control.ErrorCode());
@@ -78,6 +93,13 @@ TEST_F(SdkPrepare, ReportsWhyItCannotStart) {
     EXPECT_FALSE(control.PrepareEBook());
     EXPECT_EQ(LCERR_MISSINGSRCFILES, control.ErrorCode());
     EXPECT_EQ(first + "\n" + second, control.ErrorDetails());
+
+    // A folder that took a source's place is no source file either.
+    std::filesystem::create_directories(first);
+    Source("book/b.src");
+    EXPECT_FALSE(control.PrepareEBook());
+    EXPECT_EQ(LCERR_MISSINGSRCFILES, control.ErrorCode());
+    EXPECT_EQ(first, control.ErrorDetails());
 }
 
 TEST_F(SdkPrepare, AFailingFilterFailsTheRunWithTheSourcePath) {

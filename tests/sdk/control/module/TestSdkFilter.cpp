@@ -13,9 +13,13 @@
 //   update P S TEXT  UpdateProgress(P, S, TEXT) -> message type 4 "update"
 //   msg CODE TEXT    Message with that code and text (type 9)
 //   fail             SetErrorDetails("filter failed") and E_FAIL
+//   depmap PATH NAME AddDependency(PATH, NAME), both as written
+//   nameless         AddDependency with a null and an empty path, then AddOutputFile("")
+//                    -> message type 3 "output"
 // LeafcraftTest.BrokenFilter (".broken") refuses to initialise.
 // LeafcraftTest.FontEmbedder answers its availability check with the value of the
-// environment variable LEAF_TEST_EMBEDDER_CHECK (0 when unset).
+// environment variable LEAF_TEST_EMBEDDER_CHECK (0 when unset); LEAF_TEST_EMBEDDER_STEP
+// ("analyse" or "embed") makes that operation report and answer an abort.
 
 #include <cstdlib>
 #include <initializer_list>
@@ -83,6 +87,16 @@ public:
                 host->GetSourceFolder(&folder);
                 host->Message(0, 2, 0, folder, sourcePath, 0);
                 SysFreeString(folder);
+            } else if (line.rfind("depmap ", 0) == 0) {
+                std::istringstream words(line.substr(7));
+                std::string file;
+                std::string name;
+                words >> file >> name;
+                host->AddDependency(leaf::Utf8ToUtf16(file).c_str(), leaf::Utf8ToUtf16(name).c_str());
+            } else if (line == "nameless") {
+                host->AddDependency(nullptr, nullptr);
+                host->AddDependency(u"", u"");
+                host->Message(0, 3, host->AddOutputFile(u""), u"output", sourcePath, 0);
             } else if (line == "fail") {
                 host->SetErrorDetails(u"filter failed");
                 return E_FAIL;
@@ -121,10 +135,21 @@ public:
     }
     HRESULT Begin(IFilterHost*) override { return S_OK; }
     HRESULT AddFile(LPCOLESTR, IFilterHost*) override { return S_OK; }
-    HRESULT Analyse(IFilterHost*) override { return S_OK; }
+    HRESULT Analyse(IFilterHost* host) override { return Report("analyse", host); }
     IDispatch* GetFontList(IFilterHost*) override { return nullptr; }
-    HRESULT Embed(LPCOLESTR, IFilterHost*) override { return S_OK; }
+    HRESULT Embed(LPCOLESTR, IFilterHost* host) override { return Report("embed", host); }
     HRESULT End(IFilterHost*) override { return S_OK; }
+
+private:
+    // When LEAF_TEST_EMBEDDER_STEP names this operation, it reports a message (type 7
+    // "fonts") and then tests for an abort, which fails the operation.
+    static HRESULT Report(const char* operation, IFilterHost* host) {
+        const char* step = std::getenv("LEAF_TEST_EMBEDDER_STEP");
+        if (step == nullptr || std::string(step) != operation || host == nullptr)
+            return S_OK;
+        host->Message(0, 7, 0, u"fonts", nullptr, 0);
+        return host->StepProgress(0);
+    }
 };
 
 const leaf::ComModule& ThisModule() {
