@@ -16,7 +16,27 @@ BOOL CMarkupFile::Open(const char* path, UINT openFlags, CFileException* error) 
     m_bytesDelivered = 0;
     m_fileDrained = false;
     m_endReported = false;
-    return CFile::Open(path, openFlags & ~static_cast<UINT>(typeText), error);
+    if (!CFile::Open(path, openFlags & ~static_cast<UINT>(typeText), error)) {
+        return FALSE;
+    }
+    // 8-bit text is UTF-8 here, and a UTF-8 byte-order mark is that encoding's mark, not
+    // text: it is passed over as the UTF-16 reader passes over its own, so that a page
+    // saved with one does not begin with stray text before its first tag.
+    try {
+        unsigned char mark[3] = {};
+        if (Read(mark, 3) == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
+            m_bytesDelivered = 3;
+        } else {
+            Seek(0, begin);
+        }
+    } catch (CFileException& exception) {
+        if (error) {
+            *error = exception;
+        }
+        Abort();
+        return FALSE;
+    }
+    return TRUE;
 }
 
 bool CMarkupFile::Refill() {

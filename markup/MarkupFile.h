@@ -15,7 +15,8 @@ public:
     ~CMarkupFile() override;
 
     // Opens the file for reading (the text-mode flag is ignored: bytes are read as they
-    // are) and resets the line reader. FALSE when the file cannot be opened.
+    // are) and resets the line reader; a leading UTF-8 byte-order mark is passed over (the
+    // position then starts at 3). FALSE when the file cannot be opened.
     BOOL Open(const char* path, UINT openFlags, CFileException* error = nullptr) override;
 
     // Replaces line with the next line, its line feed included, whatever its length. A

@@ -67,6 +67,22 @@ TEST(MarkupFile, LinesOfAnyLengthAndCarriageReturnsAcrossBlocksAreWhole) {
     EXPECT_EQ(positions[2], kBlock + 1 + longLine.size() + 2);
 }
 
+TEST(MarkupFile, AUtf8MarkIsPassedOverAndCountedOnlyAtTheStart) {
+    TempFolder folder;
+    CMarkupFile file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("bom.htm", "\xEF\xBB\xBF<p>a\n").c_str(), kReadFlags));
+    std::vector<ULONGLONG> positions;
+    EXPECT_EQ(ReadAll(file, &positions), (std::vector<std::string>{"<p>a\n", ""}));
+    EXPECT_EQ(positions, (std::vector<ULONGLONG>{8, 8}));
+    // Only the whole mark at the very start; a mark later on, or a part of one, is text.
+    ASSERT_TRUE(file.Open(folder.WriteFile("late.htm", "x\xEF\xBB\xBF").c_str(), kReadFlags));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"x\xEF\xBB\xBF", ""}));
+    ASSERT_TRUE(file.Open(folder.WriteFile("part.htm", "\xEF\xBB").c_str(), kReadFlags));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"\xEF\xBB", ""}));
+    ASSERT_TRUE(file.Open(folder.WriteFile("only.htm", "\xEF\xBB\xBF").c_str(), kReadFlags));
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{""}));
+}
+
 TEST(MarkupFileW, Utf16FileWithMarkCountsTwoBytesPerUnitFromTwo) {
     TempFolder folder;
     CMarkupFileW file;

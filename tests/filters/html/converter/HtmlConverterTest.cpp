@@ -444,4 +444,13 @@ TEST_F(HtmlConverterTest, AnOfficeWordProcessorsClutterIsRemoved) {
         << output;
 }
 
+TEST_F(HtmlConverterTest, APageSavedWithAUtf8MarkConvertsAsWithoutIt) {
+    const std::string page = "<html><head><title>T</title></head><body><p>x</p></body></html>\n";
+    const ConversionResult marked = Convert("\xEF\xBB\xBF" + page);
+    const ConversionResult plain = Convert(page);
+    ASSERT_TRUE(marked.ok);
+    EXPECT_EQ(marked.output, plain.output);
+    EXPECT_EQ(marked.output.find("<body>"), marked.output.rfind("<body>"));   // one body, not two
+}
+
 }  // namespace
