@@ -7,6 +7,7 @@ leaf_add_test_suite(test_studio_build
   ${CMAKE_CURRENT_LIST_DIR}/build/LeafcraftSDKTest.cpp
 )
 leaf_link_studio(test_studio_build build document app)
+target_link_libraries(test_studio_build PRIVATE leaf_test_qt_app_offscreen)
 # The whole-wizard builds unpack the e-book (a ZIP archive).
 if(TARGET PkgConfig::LibZip)
   target_sources(test_studio_build PRIVATE ${CMAKE_CURRENT_LIST_DIR}/build/BuildWizardTest.cpp)

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 #include <cstdlib>
@@ -20,23 +20,6 @@ class TestApplication : public CWinApp {
 public:
     TestApplication() : CWinApp("Leafcraft") { SetRegistryKey("Tallbrook Systems, Inc."); }
 };
-
-class QtEnvironment : public testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_studio_build";
-        static char* argv[] = {name, nullptr};
-        m_qt = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_qt.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_qt;
-};
-
-[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new QtEnvironment);
 
 }  // namespace
 

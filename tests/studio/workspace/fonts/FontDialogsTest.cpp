@@ -109,22 +109,6 @@ public:
     LONG missing = 0;   // items counted but not handed out
 };
 
-class QtApp : public testing::Environment {
-public:
-    void SetUp() override {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        static int argc = 1;
-        static char name[] = "test_studio_fonts";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-[[maybe_unused]] testing::Environment* const g_environment = testing::AddGlobalTestEnvironment(new QtApp);
-
 class FontEmbedDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
