@@ -9,7 +9,7 @@
 
 #include "filters/image/ImageFilterIds.h"
 #include "filters/image/ImageFilterPage.h"
-#include "tests/filters/text/OptionPageHost.h"
+#include "tests/filters/pages/OptionPageHost.h"
 
 namespace filtertest {
 namespace {

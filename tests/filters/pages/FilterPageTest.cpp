@@ -21,6 +21,7 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
 #include "tests/filters/pages/FilterPagesTestSupport.h"
+#include "tests/filters/pages/OptionPageHost.h"
 
 namespace pagetest {
 namespace {
@@ -28,24 +29,7 @@ namespace {
 using leaf::ComPtr;
 
 // The frame's side of the protocol: counts the page's reports.
-class RecordingSite final : public leaf::ComObject<RecordingSite, IPropertyPageSite> {
-public:
-    int dirtyReports = 0;
-    HRESULT OnStatusChange(DWORD flags) override {
-        if (flags & PROPPAGESTATUS_DIRTY)
-            ++dirtyReports;
-        return S_OK;
-    }
-    HRESULT GetLocaleID(DWORD* lcid) override {
-        *lcid = 1033;
-        return S_OK;
-    }
-    HRESULT GetPageContainer(IUnknown** container) override {
-        *container = nullptr;
-        return E_NOTIMPL;
-    }
-    HRESULT TranslateAccelerator(LPMSG) override { return S_FALSE; }
-};
+using RecordingSite = filtertest::PageSite;
 
 struct PageCase {
     const char* name;

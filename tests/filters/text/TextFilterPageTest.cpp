@@ -10,7 +10,7 @@
 
 #include "filters/text/TextFilterIds.h"
 #include "filters/text/TextFilterPage.h"
-#include "tests/filters/text/OptionPageHost.h"
+#include "tests/filters/pages/OptionPageHost.h"
 
 namespace filtertest {
 namespace {

@@ -2,10 +2,14 @@
 
 #include <cstdlib>
 
+#include <QAbstractItemView>
+
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryKey.h"
 #include "studio/project/LeafcraftDoc.h"
+#include "platform/ui/ListCtrl.h"
 #include "studio/workspace/AppProfile.h"
+#include "studio/workspace/LeafcraftIconView.h"
 #include "studio/workspace/MainFrame.h"
 #include "tests/support/ChildProcess.h"
 
@@ -58,6 +62,15 @@ BOOL AppFixture::Start(std::vector<std::string> arguments) {
 }
 
 CMainFrame* AppFixture::Frame() const { return m_app ? m_app->GetMainFrame() : nullptr; }
+
+void AppFixture::ClickIcon(int index) {
+    CListCtrl& list = Frame()->GetIconView()->GetListCtrl();
+    QAbstractItemView* view = list.View();
+    ASSERT_NE(view, nullptr);
+    QModelIndex item = view->model()->index(index, 0);
+    view->setCurrentIndex(item);
+    emit view->clicked(item);
+}
 
 CLeafcraftDoc* AppFixture::Document() const {
     return Frame() ? dynamic_cast<CLeafcraftDoc*>(Frame()->GetActiveDocument()) : nullptr;

@@ -35,6 +35,8 @@ protected:
 
     CMainFrame* Frame() const;
     CLeafcraftDoc* Document() const;
+    // Clicks the icon of a workspace in the icon bar as a person would.
+    void ClickIcon(int index);
     // A source file in the sources folder, with that content.
     std::string WriteSource(const std::string& name, const std::string& content = "<html><body>x</body></html>");
     // The auto-save entries under the application's key: their names.

@@ -30,15 +30,6 @@ class MainFrame : public AppFixture {
 protected:
     void SetUp() override { ASSERT_TRUE(Start()); }
 
-    // Clicks the icon of a workspace as a person would.
-    void ClickIcon(int index) {
-        CListCtrl& list = Frame()->GetIconView()->GetListCtrl();
-        QAbstractItemView* view = list.View();
-        ASSERT_NE(view, nullptr);
-        QModelIndex item = view->model()->index(index, 0);
-        view->setCurrentIndex(item);
-        emit view->clicked(item);
-    }
     // The enabled state of a command as the toolbar shows it after an idle update.
     bool ToolbarEnabled(UINT id) {
         Frame()->GetToolBar().OnIdleUpdateCmdUI(TRUE);

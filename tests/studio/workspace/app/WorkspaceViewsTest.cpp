@@ -24,14 +24,6 @@ class WorkspaceViews : public AppFixture {
 protected:
     void SetUp() override { ASSERT_TRUE(Start()); }
 
-    void ClickIcon(int index) {
-        CListCtrl& list = Frame()->GetIconView()->GetListCtrl();
-        QAbstractItemView* view = list.View();
-        ASSERT_NE(view, nullptr);
-        QModelIndex item = view->model()->index(index, 0);
-        view->setCurrentIndex(item);
-        emit view->clicked(item);
-    }
     void Command(UINT id) { Frame()->SendMessage(WM_COMMAND, id, 0); }
     bool Enabled(UINT id) {
         CCmdUI ui;
