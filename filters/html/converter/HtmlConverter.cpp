@@ -92,15 +92,19 @@ void DefuseStyleEndTags(std::string& text) {
 
 void CHtmlConverter::TrimNameStart(std::string& name) {
     // The scanner drops a word-internal character at the start of a tag name, so "<'/v>"
-    // gives a start tag "/v" and "<'!x>" a tag "!x". Written back, "</v>" would read as an
-    // end tag, "<!x>" as a declaration and "<<b>" as text and a tag: such leading
-    // characters are dropped, the same way for start and end tags.
+    // gives a start tag "/v", "<'!x>" a tag "!x" and "<'<-p>" a tag "<-p". Written back,
+    // "</v>" would read as an end tag, "<!x>" as a declaration, "<<b>" as text and a tag,
+    // and "<-p>" as a tag "p" that the output never meant (and, for "<-style>", as the
+    // start of style text): such leading characters are dropped, the same way for start
+    // and end tags.
     size_t start = 0;
     while (start < name.size()) {
         const std::string_view rest = std::string_view(name).substr(start);
         const bool slashOrBracket = rest.front() == '/' || rest.front() == '<';
         const bool strayBang = rest.front() == '!' && !rest.starts_with("![") && !rest.starts_with("!doctype");
-        if (!slashOrBracket && !strayBang) break;
+        const bool wordInternal =
+            leaf::markup::ByteCharClass(static_cast<unsigned char>(rest.front())) == leaf::markup::kWordInternalChar;
+        if (!slashOrBracket && !strayBang && !wordInternal) break;
         ++start;
     }
     name.erase(0, start);

@@ -147,6 +147,7 @@ TEST_F(HtmlConverterTest, UnbalancedMarkupAlwaysComesOutNested) {
              "<p>a<title />b</title>c</p>",
              "<'/v>x</'/v>", "<_!x>y</_!x>", "<'<b>z</'<b>", "<-//>", "<'!doctype html>w",
              "<<'<style>p{x}<i>a</'a<t</style>b", "<'<script>x<b>y",
+             "a<'<-style>b</-style>c", "<'<_p>x</'<_p>", "ead<<'<style>.c{color:fff}<<'<-style>.c</-style>",
              "<p>a<title/>b</title>c<style/>d<script />e</script></p>",
          }) {
         SCOPED_TRACE(source);
