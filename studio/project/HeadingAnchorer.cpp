@@ -21,6 +21,55 @@ constexpr size_t kOutputBlock = 64 * 1024;
 constexpr int kMaxTemporaryNumber = 999;
 constexpr std::u16string_view kIdAttribute = u"id=";
 
+// True when text written bare reads back as one attribute token: no white space, no quote.
+bool ReadsBackBare(std::u16string_view text) {
+    return std::none_of(text.begin(), text.end(), [](char16_t ch) {
+        return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\v' || ch == u'\f' || ch == u'\r' || ch == u'"' ||
+               ch == u'\'';
+    });
+}
+
+// Writes text that must read back as the one token it was. A token that came from quoted
+// text can hold white space or the other quote: written bare it would split into other
+// tokens (one of which could be an id this run did not see), so it goes in the quote it
+// does not hold (a token's name part comes from one piece of text, so it holds at most one
+// kind).
+void AppendToken(std::u16string& out, std::u16string_view text) {
+    if (ReadsBackBare(text)) {
+        out += text;
+        return;
+    }
+    const char16_t quote = text.find(u'"') == std::u16string_view::npos ? u'"' : u'\'';
+    out += quote;
+    out += text;
+    out += quote;
+}
+
+// Writes one attribute token of a rebuilt tag so that it reads back as the same token.
+void AppendAttribute(std::u16string& out, std::u16string_view attribute) {
+    const size_t equals = attribute.find(u'=');
+    if (equals == std::u16string_view::npos) {
+        AppendToken(out, attribute);
+        return;
+    }
+    // "name=" stays one piece, bare or quoted, and joins the quoted value that follows.
+    AppendToken(out, attribute.substr(0, equals + 1));
+    const std::u16string_view value = attribute.substr(equals + 1);
+    // A value read bare that ends in a backslash would escape its closing quote.
+    if (!value.empty() && value.back() == u'\\' && ReadsBackBare(value)) {
+        out += value;
+        return;
+    }
+    out += u'"';
+    // A value that held a double quote (it stood in single quotes) keeps it as a
+    // reference, so the rebuilt tag stays well formed.
+    for (char16_t ch : value) {
+        if (ch == u'"') out += u"&quot;";
+        else out += ch;
+    }
+    out += u'"';
+}
+
 // Adds one UTF-16 unit to UTF-8 text; a surrogate pair is joined across two calls through
 // `pending`, and a lone half becomes U+FFFD.
 void AppendUnit(std::string& out, char16_t unit, char16_t& pending) {
@@ -370,20 +419,7 @@ BOOL CHeadingAnchorer::OnTag(std::u16string_view tagName, std::u16string_view at
         out += name;
         for (const std::u16string& attribute : attributes) {
             out += u' ';
-            const size_t equals = attribute.find(u'=');
-            if (equals == std::u16string::npos) {
-                out += attribute;
-                continue;
-            }
-            out.append(attribute, 0, equals);
-            out += u"=\"";
-            // A value that held a double quote (it stood in single quotes) keeps it as a
-            // reference, so the rebuilt tag stays well formed.
-            for (char16_t ch : std::u16string_view(attribute).substr(equals + 1)) {
-                if (ch == u'"') out += u"&quot;";
-                else out += ch;
-            }
-            out += u'"';
+            AppendAttribute(out, attribute);
         }
         out += u'>';
     } else {

@@ -110,6 +110,23 @@ TEST_F(HeadingAnchorerTest, AHeadingWithItsOwnIdKeepsItAndItsTag) {
     EXPECT_EQ(ReadAll(path), "<H1 Id='intro'  class=big>Intro</H1>\r\n<h1 id=\"_LCTOC-1\">Next</h1>\r\n");
 }
 
+TEST_F(HeadingAnchorerTest, ARebuiltTagReadsBackAsTheSameAttributes) {
+    // Quoted text that holds "id=" is no id of the heading; rebuilt, it must not become one
+    // for the next run (nor for a browser, which takes the first id of a tag).
+    const std::string path = folder.WriteFile(
+        "a.htm", "<h1 x)\"a id=\"b 'say \"hi\"' title=c\\ alt=\"it's\">One</h1>\n");
+    ASSERT_TRUE(Anchor(path));
+    EXPECT_EQ(recorder.entries, (std::vector<Entry>{{1, "One", "_LCTOC-1"}}));
+    const std::string first = ReadAll(path);
+    EXPECT_EQ(first, "<h1 x) \"a id=\"\"b\" 'say \"hi\"' title=c\\ alt=\"it's\" id=\"_LCTOC-1\">One</h1>\r\n");
+    for (int run = 0; run < 2; ++run) {
+        recorder.entries.clear();
+        ASSERT_TRUE(Anchor(path));
+        EXPECT_EQ(recorder.entries, (std::vector<Entry>{{1, "One", "_LCTOC-1"}}));
+        EXPECT_EQ(ReadAll(path), first);
+    }
+}
+
 TEST_F(HeadingAnchorerTest, AnotherIdBaseNameLeavesTheOtherPrefixAlone) {
     const std::string path = folder.WriteFile("a.htm", "<h1 id=\"_LCTOC-1\">A</h1><h2>B</h2>");
     ASSERT_TRUE(Anchor(path, kDefaultTags, 1, "Book"));
