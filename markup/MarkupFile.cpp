@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "markup/ByteOrderMark.h"
+
 namespace {
 constexpr size_t kReadBlockSize = 64 * 1024;
 }
@@ -16,26 +18,14 @@ BOOL CMarkupFile::Open(const char* path, UINT openFlags, CFileException* error) 
     m_bytesDelivered = 0;
     m_fileDrained = false;
     m_endReported = false;
-    if (!CFile::Open(path, openFlags & ~static_cast<UINT>(typeText), error)) {
-        return FALSE;
-    }
     // 8-bit text is UTF-8 here, and a UTF-8 byte-order mark is that encoding's mark, not
     // text: it is passed over as the UTF-16 reader passes over its own, so that a page
     // saved with one does not begin with stray text before its first tag.
-    try {
-        unsigned char mark[3] = {};
-        if (Read(mark, 3) == 3 && mark[0] == 0xEF && mark[1] == 0xBB && mark[2] == 0xBF) {
-            m_bytesDelivered = 3;
-        } else {
-            Seek(0, begin);
-        }
-    } catch (CFileException& exception) {
-        if (error) {
-            *error = exception;
-        }
-        Abort();
+    const int marked = leaf::markup::OpenPastByteOrderMark(*this, path, openFlags, "\xEF\xBB\xBF", error);
+    if (marked < 0) {
         return FALSE;
     }
+    m_bytesDelivered = static_cast<ULONGLONG>(marked);
     return TRUE;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "markup/ByteOrderMark.h"
 #include "platform/base/TextEncoding.h"
 
 namespace {
@@ -21,24 +22,12 @@ BOOL CMarkupFileW::Open(const char* path, UINT openFlags, CFileException* error)
     m_endReported = false;
     m_unicode = FALSE;
     m_lineBytes.clear();
-    if (!CFile::Open(path, openFlags & ~static_cast<UINT>(typeText), error)) {
+    const int marked = leaf::markup::OpenPastByteOrderMark(*this, path, openFlags, "\xFF\xFE", error);
+    if (marked < 0) {
         return FALSE;
     }
-    try {
-        unsigned char mark[2] = {};
-        if (Read(mark, 2) == 2 && mark[0] == 0xFF && mark[1] == 0xFE) {
-            m_unicode = TRUE;
-            m_bytesDelivered = 2;
-        } else {
-            Seek(0, begin);
-        }
-    } catch (CFileException& exception) {
-        if (error) {
-            *error = exception;
-        }
-        Abort();
-        return FALSE;
-    }
+    m_unicode = marked > 0 ? TRUE : FALSE;
+    m_bytesDelivered = static_cast<ULONGLONG>(marked);
     return TRUE;
 }
 
