@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <regex>
 
@@ -85,6 +86,20 @@ protected:
         EXPECT_TRUE(control.AddSourceFile(page, LCF_SPINE));
         EXPECT_TRUE(control.PrepareEBook());
         return page;
+    }
+
+    // Builds a page with a 30000-byte picture, calling `change` with the picture's path
+    // once its copy has written the first block; true when the build succeeds.
+    bool BuildWhileThePictureChanges(const std::function<void(const std::string&)>& change) {
+        const std::string page = Source("book/index.html", "<img src=\"big.gif\">");
+        const std::string big = Source("book/big.gif", std::string(30000, 'x'));
+        EXPECT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+        EXPECT_TRUE(control.PrepareEBook());
+        int seen = 0;
+        sink->handler = [&](const std::string& event) {
+            if (event.find("big.gif") != std::string::npos && ++seen == 2) change(big);
+        };
+        return Build(folder / "out/a.lit");
     }
 
     leaf::Profile profile{"Tallbrook Systems, Inc.", "Leafcraft"};
@@ -362,30 +377,13 @@ TEST_F(SdkBuild, QueuedWorkFoldersGoWithTheControlUnlessKept) {
 }
 
 TEST_F(SdkBuild, CopiesToTheEndOfTheDataWhenAFileShrinksWhileRead) {
-    std::string page = Source("book/index.html", "<img src=\"big.gif\">");
-    std::string big = Source("book/big.gif", std::string(30000, 'x'));
-    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
-    ASSERT_TRUE(control.PrepareEBook());
-    int seen = 0;
-    sink->handler = [&](const std::string& event) {
-        if (event.find("big.gif") != std::string::npos && ++seen == 2)
-            fs::resize_file(big, 100);  // after the first block
-    };
-    EXPECT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_TRUE(BuildWhileThePictureChanges([](const std::string& big) { fs::resize_file(big, 100); }));
     EXPECT_EQ(10240u, fs::file_size(folder / "work/a/big.gif"));
 }
 
 TEST_F(SdkBuild, CopiesOnlyWhatAFileHeldWhenItsCopyBegan) {
-    std::string page = Source("book/index.html", "<img src=\"big.gif\">");
-    std::string big = Source("book/big.gif", std::string(30000, 'x'));
-    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
-    ASSERT_TRUE(control.PrepareEBook());
-    int seen = 0;
-    sink->handler = [&](const std::string& event) {
-        if (event.find("big.gif") != std::string::npos && ++seen == 2)
-            std::ofstream(big, std::ios::app) << std::string(50000, 'y');  // after the first block
-    };
-    EXPECT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_TRUE(BuildWhileThePictureChanges(
+        [](const std::string& big) { std::ofstream(big, std::ios::app) << std::string(50000, 'y'); }));
     EXPECT_EQ(std::string(30000, 'x'), ReadText(folder / "work/a/big.gif"));
 }
 
