@@ -238,18 +238,26 @@ std::vector<UINT> Ids(const CMenu& menu) {
     return ids;
 }
 
+// A program with a recent-file list of four and a frame window with the File menu bar.
+class MruMenuHook : public testing::Test {
+protected:
+    void SetUp() override {
+        app.SetRegistryKey("Leaf Tests");
+        app.LoadStdProfileSettings(4);
+        ASSERT_TRUE(frame.Create("Hooks"));
+        frame.SetMenu(FileMenuBar());
+    }
+
+    CWinApp app{"Hooks"};
+    CFrameWnd frame;
+    CMruMenuHook hook;
+};
+
 }  // namespace
 
-TEST(MruMenuHook, EmptyListHidesThePlaceholderAndItsSeparator) {
-    CWinApp app("Hooks");
-    app.SetRegistryKey("Leaf Tests");
-    app.LoadStdProfileSettings(4);
-    CFrameWnd frame;
-    ASSERT_TRUE(frame.Create("Hooks"));
-    frame.SetMenu(FileMenuBar());
+TEST_F(MruMenuHook, EmptyListHidesThePlaceholderAndItsSeparator) {
     CMenu* file = frame.GetMenu()->GetSubMenu(0);
 
-    CMruMenuHook hook;
     EXPECT_FALSE(hook.Install(&frame, nullptr));
     ASSERT_TRUE(hook.Install(&frame, app.m_pRecentFileList));
 
@@ -278,14 +286,7 @@ TEST(MruMenuHook, EmptyListHidesThePlaceholderAndItsSeparator) {
     EXPECT_EQ(Ids(other), (std::vector<UINT>{41000}));
 }
 
-TEST(MruMenuHook, EveryFilePopupPutOnTheWindowIsHandled) {
-    CWinApp app("Hooks");
-    app.SetRegistryKey("Leaf Tests");
-    app.LoadStdProfileSettings(4);
-    CFrameWnd frame;
-    ASSERT_TRUE(frame.Create("Hooks"));
-    frame.SetMenu(FileMenuBar());
-    CMruMenuHook hook;
+TEST_F(MruMenuHook, EveryFilePopupPutOnTheWindowIsHandled) {
     ASSERT_TRUE(hook.Install(&frame, app.m_pRecentFileList));
     frame.GetMenu()->GetSubMenu(0)->UpdateForPopup(&frame, 0);
     ASSERT_TRUE(hook.IsRemoved());
