@@ -136,8 +136,13 @@ void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
             const std::string& text = item.str();
             const size_t equals = text.find('=');
             if (equals == std::string::npos || equals + 1 == text.size()) continue;  // no value: left out
+            // A name that came from quoted text can hold white space or a quote; written out,
+            // it would read back as other attributes (a lone "/" among them closing the
+            // element). No reader takes it for an attribute: it is left out.
+            const std::string_view name = std::string_view(text).substr(0, equals);
+            if (name.find_first_of(" \t\n\v\f\r\"'") != std::string_view::npos) continue;
             out += ' ';
-            out += leaf::ToLowerAscii(std::string_view(text).substr(0, equals));
+            out += leaf::ToLowerAscii(name);
             out += "=\"";
             for (size_t i = equals + 1; i < text.size(); ++i) {
                 // A '<' or '>' inside a value would end the tag, or start another, when the

@@ -161,6 +161,13 @@ TEST_F(HtmlConverterTest, AttributeValuesCannotEndOrJoinTagsWhenReadAgain) {
     ConvertNested("<table><tr><td style=\"a:b<td style=c\" />x</tr></table>");
 }
 
+TEST_F(HtmlConverterTest, AttributeNamesThatCannotBeReadBackAreLeftOut) {
+    // The quoted text "\"le=a b /" is one token whose name holds a quote; written out, its
+    // value would read as attributes of its own, the last a "/" that closes the cell.
+    EXPECT_EQ(ConvertNested("<table><tr><td st'\"le=a b /' class=c>x</td></tr></table>\n"),
+              "<html><body><table><tr><td class=\"c\">x</td></tr></table>\n\n</body>\n</html>");
+}
+
 TEST_F(HtmlConverterTest, EndTagsAreWrittenWithoutAttributes) {
     // Attributes on an end tag would make it read as something other than an end tag.
     EXPECT_EQ(ConvertNested("<p class=a>x</p class=b><b>y</b id=\"1\">\n"),
