@@ -331,14 +331,31 @@ TEST_F(ControlsTest, TabsProgressAndTooltips) {
     EXPECT_STREQ(tips.GetText(dialog.GetDlgItem(540)).c_str(), "Type here");
 }
 
-TEST(UpDown, StepsItsBuddyWithinTheRangeAndAsksFirst) {
-    leaf::test::LoadUiTestResources();
+namespace {
+
+// Dialog 7000 on a host widget, with its spin control 7002 and the spin's buddy 7001.
+class UpDown : public testing::Test {
+protected:
+    void SetUp() override {
+        leaf::test::LoadUiTestResources();
+        parent.Attach(&host);
+        ASSERT_TRUE(page.Create(7000, &parent));
+        spin = page.GetDlgItemAs<CSpinButtonCtrl>(7002);
+    }
+    void TearDown() override {
+        page.DestroyWindow();
+        parent.Detach();
+    }
+
     QWidget host;
     CWnd parent;
-    parent.Attach(&host);
     RecordingDialog page;
-    ASSERT_TRUE(page.Create(7000, &parent));
-    auto* spin = page.GetDlgItemAs<CSpinButtonCtrl>(7002);
+    CSpinButtonCtrl* spin = nullptr;
+};
+
+}  // namespace
+
+TEST_F(UpDown, StepsItsBuddyWithinTheRangeAndAsksFirst) {
     spin->SetRange(1, 64);
     spin->SetPos(63);
     EXPECT_STREQ(page.GetDlgItem(7001)->GetWindowText().c_str(), "63");
@@ -354,18 +371,9 @@ TEST(UpDown, StepsItsBuddyWithinTheRangeAndAsksFirst) {
     EXPECT_EQ(page.GetDlgItemInt(7001), 63u);
     EXPECT_EQ(page.Count(7001, EN_CHANGE), 3u);   // each change of the buddy's text
     EXPECT_EQ(spin->GetBuddy(), page.GetDlgItem(7001));
-    page.DestroyWindow();
-    parent.Detach();
 }
 
-TEST(UpDown, AHeldArrowMovesByTheIncrementOfItsTime) {
-    leaf::test::LoadUiTestResources();
-    QWidget host;
-    CWnd parent;
-    parent.Attach(&host);
-    RecordingDialog page;
-    ASSERT_TRUE(page.Create(7000, &parent));
-    auto* spin = page.GetDlgItemAs<CSpinButtonCtrl>(7002);
+TEST_F(UpDown, AHeldArrowMovesByTheIncrementOfItsTime) {
     spin->SetRange(0, 60);   // the buddy takes two digits
     spin->SetPos(10);
     spin->PressArrow(+1, 5000);   // no table: always one
@@ -398,6 +406,4 @@ TEST(UpDown, AHeldArrowMovesByTheIncrementOfItsTime) {
     EXPECT_EQ(spin->GetPos(), 59);
     spin->PressArrow(-1, 1000);
     EXPECT_EQ(spin->GetPos(), 52);
-    page.DestroyWindow();
-    parent.Detach();
 }
