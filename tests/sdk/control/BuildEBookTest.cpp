@@ -470,11 +470,7 @@ public:
 };
 
 TEST_F(SdkBuild, ClientCancellingTheFontChoiceAbortsTheBuild) {
-    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Leafcraft.FontEmbedder\\CLSID")
-        .WriteString("", "{5C2E7A10-3B41-4E0F-9D6A-1F0C2B7E9A03}");
-    setenv("LEAF_TEST_EMBEDDER_CHECK", "0", 1);
-    control = SdkControl::Create();
-    unsetenv("LEAF_TEST_EMBEDDER_CHECK");
+    control = SdkControl::CreateWithFontEmbedder();
     ASSERT_TRUE(control.CallBool(sdkdispid::IsFontEmbeddingAvailable));
     ASSERT_TRUE(control.Initialize());
     PrepareOnePage();
@@ -503,11 +499,7 @@ TEST_F(SdkBuild, ClientCancellingTheFontChoiceAbortsTheBuild) {
 }
 
 TEST_F(SdkBuild, AbortDuringTheFontStepEndsTheBuildAsAborted) {
-    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Leafcraft.FontEmbedder\\CLSID")
-        .WriteString("", "{5C2E7A10-3B41-4E0F-9D6A-1F0C2B7E9A03}");
-    setenv("LEAF_TEST_EMBEDDER_CHECK", "0", 1);
-    control = SdkControl::Create();
-    unsetenv("LEAF_TEST_EMBEDDER_CHECK");
+    control = SdkControl::CreateWithFontEmbedder();
     ASSERT_TRUE(control.Initialize());
     sink = leaf::ComPtr<EventSink>(new EventSink());
     control.Advise(sink.Get());

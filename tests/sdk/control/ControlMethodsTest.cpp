@@ -217,14 +217,9 @@ TEST_F(SdkMethods, AbortBuildOutsideARunIsIllegal) {
 
 TEST_F(SdkMethods, FontEmbeddingIsAvailableOnlyWithAWorkingEmbedder) {
     EXPECT_FALSE(control.CallBool(sdkdispid::IsFontEmbeddingAvailable));
-    // An embedder installed under the ProgID the control asks for.
-    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Leafcraft.FontEmbedder\\CLSID")
-        .WriteString("", "{5C2E7A10-3B41-4E0F-9D6A-1F0C2B7E9A03}");
-    setenv("LEAF_TEST_EMBEDDER_CHECK", "0", 1);
-    EXPECT_TRUE(SdkControl::Create().CallBool(sdkdispid::IsFontEmbeddingAvailable));
-    setenv("LEAF_TEST_EMBEDDER_CHECK", "1", 1);  // the component cannot work here
-    EXPECT_FALSE(SdkControl::Create().CallBool(sdkdispid::IsFontEmbeddingAvailable));
-    unsetenv("LEAF_TEST_EMBEDDER_CHECK");
+    EXPECT_TRUE(SdkControl::CreateWithFontEmbedder().CallBool(sdkdispid::IsFontEmbeddingAvailable));
+    // The component cannot work here.
+    EXPECT_FALSE(SdkControl::CreateWithFontEmbedder(false).CallBool(sdkdispid::IsFontEmbeddingAvailable));
 }
 
 }  // namespace

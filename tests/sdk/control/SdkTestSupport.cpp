@@ -1,7 +1,10 @@
 #include "tests/sdk/control/SdkTestSupport.h"
 
+#include <cstdlib>
+
 #include "platform/base/Types.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/registry/RegistryKey.h"
 
 namespace sdktest {
 
@@ -45,6 +48,16 @@ SdkControl SdkControl::Create() {
     EXPECT_EQ(CLSID_LeafcraftSDK, clsid);
     EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
                                      control.m_object.ReceiveVoid()));
+    return control;
+}
+
+SdkControl SdkControl::CreateWithFontEmbedder(bool working) {
+    leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Leafcraft.FontEmbedder\\CLSID")
+        .WriteString("", "{5C2E7A10-3B41-4E0F-9D6A-1F0C2B7E9A03}");
+    // The check runs when the control is made.
+    setenv("LEAF_TEST_EMBEDDER_CHECK", working ? "0" : "1", 1);
+    SdkControl control = Create();
+    unsetenv("LEAF_TEST_EMBEDDER_CHECK");
     return control;
 }
 

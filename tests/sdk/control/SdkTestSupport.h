@@ -47,6 +47,9 @@ class SdkControl {
 public:
     // Creates the control by ProgID; fails the test when it cannot.
     static SdkControl Create();
+    // Installs the test font embedder under the ProgID the control asks for, then creates
+    // a control whose check of the embedder passes (working) or fails.
+    static SdkControl CreateWithFontEmbedder(bool working = true);
 
     IDispatch* Get() const { return m_object.Get(); }
     void Release() { m_object = nullptr; }
