@@ -6,8 +6,8 @@
 
 #include <new>
 
+#include "common/InputFilter.h"
 #include "filters/framework/FilterApp.h"
-#include "filters/framework/InputFilter.h"
 #include "platform/com/Unknown.h"
 
 class CFilterClassFactory : public IClassFactory {

@@ -6,9 +6,9 @@
 
 #include <memory>
 
+#include "common/InputFilter.h"
 #include "filters/framework/FilterApp.h"
 #include "filters/framework/FilterPageFace.h"
-#include "filters/framework/InputFilter.h"
 
 class CFilterObject : public IInputFilter {
 public:

@@ -3,8 +3,8 @@
 // The base of a filter object without an option page: it answers IUnknown and
 // IInputFilter only. The filter implements the four IInputFilter operations.
 
+#include "common/InputFilter.h"
 #include "filters/framework/FilterApp.h"
-#include "filters/framework/InputFilter.h"
 
 class CSimpleFilterObject : public IInputFilter {
 public:

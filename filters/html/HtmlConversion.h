@@ -4,7 +4,7 @@
 // goes into the package, reporting the source's size twice as progress (once while it
 // is read, once while the result is written), as GetSize announced.
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/CString.h"
 
 // Answers FALSE to stop; the host may be null.

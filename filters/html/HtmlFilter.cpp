@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "common/ContentType.h"
 #include "filters/html/HtmlConversion.h"
 #include "filters/html/HtmlFilterIds.h"
 #include "filters/html/HtmlFilterPage.h"
@@ -16,7 +17,6 @@
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/ExceptionBarrier.h"
-#include "studio/project/ContentType.h"
 
 namespace {
 

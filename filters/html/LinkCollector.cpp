@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <limits>
 
+#include "common/ContentType.h"
+#include "common/WideBuffer.h"
 #include "platform/base/File.h"
 #include "platform/base/TextEncoding.h"
-#include "sdk/WideBuffer.h"
-#include "studio/project/ContentType.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "markup/MarkupParserW.h"
 #include "platform/base/CString.h"
 

@@ -1,6 +1,6 @@
 #include "filters/word/WordDocument.h"
 
-#include "studio/project/WordBridge.h"
+#include "common/WordBridge.h"
 
 void CWordDocument::SaveAs(const CString& fileName, LONG fileFormat, LONG addToRecentFiles) const {
     leaf::Variant values[11] = {leaf::Variant(fileName.str()), leaf::Variant(fileFormat)};

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/WordBridge.h"
 #include "filters/html/HtmlFilterIds.h"
 #include "filters/word/WordDocument.h"
 #include "filters/word/WordFilterIds.h"
@@ -15,7 +16,6 @@
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/Resources.h"
-#include "studio/project/WordBridge.h"
 
 namespace {
 

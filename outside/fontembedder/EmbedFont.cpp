@@ -1,6 +1,6 @@
 #include "outside/fontembedder/EmbedFont.h"
 
-#include "outside/fontembedder/FontEmbedder.h"
+#include "sdk/control/FontEmbedder.h"
 
 namespace fontembed {
 namespace {

@@ -1,6 +1,6 @@
 #include "outside/fontembedder/EmbedFontList.h"
 
-#include "outside/fontembedder/FontEmbedder.h"
+#include "sdk/control/FontEmbedder.h"
 
 namespace fontembed {
 namespace {

@@ -10,9 +10,9 @@
 
 #include "outside/fontembedder/EmbedFontList.h"
 #include "outside/fontembedder/FontCatalog.h"
-#include "outside/fontembedder/FontEmbedder.h"
 #include "outside/fontembedder/FontUsageScanner.h"
 #include "platform/com/ComObject.h"
+#include "sdk/control/FontEmbedder.h"
 
 namespace fontembed {
 

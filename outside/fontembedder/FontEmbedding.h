@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "outside/fontembedder/EmbedFont.h"
 
 namespace fontembed {

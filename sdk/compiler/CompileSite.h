@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/CString.h"
 #include "sdk/compiler/CompilerCallback.h"
 

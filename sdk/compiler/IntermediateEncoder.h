@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "markup/MarkupParserW.h"
 #include "platform/base/CString.h"
 #include "sdk/compiler/EBookCompiler.h"

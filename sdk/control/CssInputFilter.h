@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 
 class CCssInputFilter final : public IInputFilter {
 public:

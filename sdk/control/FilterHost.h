@@ -9,7 +9,7 @@
 // nothing, so a caller must not keep the pointer beyond the call that handed it over.
 // No C++ exception leaves an operation: a failure inside becomes an error HRESULT.
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 
 class CLeafcraftSDKControl;
 

@@ -6,10 +6,10 @@
 // a font run with the control's host object, and calls the client's SelectEmbeddedFonts
 // (dispatch id 1 of the client object) with the component's font list.
 
-#include "filters/framework/InputFilter.h"
-#include "outside/fontembedder/FontEmbedder.h"
+#include "common/InputFilter.h"
 #include "platform/base/CString.h"
 #include "platform/com/Dispatch.h"
+#include "sdk/control/FontEmbedder.h"
 
 class CFontEmbedderClient {
 public:

@@ -19,7 +19,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/CString.h"
 #include "platform/com/ConnectionPoint.h"
 #include "platform/com/DispatchTable.h"

@@ -14,6 +14,7 @@
 #include <memory>
 #include <unordered_set>
 
+#include "common/ContentType.h"
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
 #include "platform/base/LocalTime.h"
@@ -27,7 +28,6 @@
 #include "sdk/control/RunScope.h"
 #include "sdk/control/SDKControlModule.h"
 #include "sdk/control/SDKResourceIds.h"
-#include "studio/project/ContentType.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <memory>
 #include <system_error>
 
+#include "common/ContentType.h"
 #include "platform/base/File.h"
 #include "platform/base/Path.h"
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/control/LeafcraftSDKControl.h"
-#include "studio/project/ContentType.h"
 
 namespace {
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/FileDetails.h"
+#include "common/StringSort.h"
 #include "platform/base/Path.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/Resources.h"
@@ -14,8 +16,6 @@
 #include "sdk/control/LeafcraftSDKControl.h"
 #include "sdk/control/SDKControlModule.h"
 #include "sdk/control/SDKResourceIds.h"
-#include "studio/project/FileDetails.h"
-#include "studio/project/StringSort.h"
 
 namespace {
 

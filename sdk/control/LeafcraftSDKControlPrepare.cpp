@@ -7,13 +7,13 @@
 #include <system_error>
 #include <vector>
 
+#include "common/ContentType.h"
 #include "platform/base/TextEncoding.h"
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/control/CssFilterScope.h"
 #include "sdk/control/LeafcraftSDKControl.h"
 #include "sdk/control/MessagePump.h"
 #include "sdk/control/RunScope.h"
-#include "studio/project/ContentType.h"
 
 namespace {
 

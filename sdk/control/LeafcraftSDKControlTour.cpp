@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "common/ContentType.h"
 #include "platform/base/CString.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/control/LeafcraftSDKControl.h"
 #include "sdk/control/TOCLinkCollector.h"
-#include "studio/project/ContentType.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include <QStyle>
 #include <unistd.h>
 
+#include "common/ContentType.h"
 #include "platform/base/File.h"
 #include "platform/ui/ControlSite.h"
 #include "platform/ui/ListCtrl.h"
@@ -19,7 +20,6 @@
 #include "studio/project/BuildFontsPage.h"
 #include "studio/project/BuildOutputPage.h"
 #include "studio/project/BuildProgressPage.h"
-#include "studio/project/ContentType.h"
 #include "studio/project/GuideDefaults.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/project/MetaDataDefinition.h"

@@ -3,9 +3,9 @@
 // CEmbedFont: the dispatch driver of one font object of the font embedder's list, as the
 // build control hands it to the program's SelectEmbeddedFonts call-back.
 
+#include "common/WideBuffer.h"
 #include "platform/base/CString.h"
 #include "platform/com/DispatchDriver.h"
-#include "sdk/WideBuffer.h"
 
 // Kinds of a font (property 5).
 enum EmbedFontKind : LONG {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "common/ContentType.h"
 #include "platform/base/File.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
@@ -11,7 +12,6 @@
 #include "sdk/package/PackageFile.h"
 #include "studio/project/ApplicationLists.h"
 #include "studio/project/AutoSaveHost.h"
-#include "studio/project/ContentType.h"
 #include "studio/project/MetaDataDefinition.h"
 #include "studio/project/PathHelpers.h"
 #include "studio/project/WordPropertyReader.h"

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/ContentType.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
-#include "studio/project/ContentType.h"
 #include "studio/project/HeadingAnchorer.h"
 #include "studio/project/TOCWriter.h"
 

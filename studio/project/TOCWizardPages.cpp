@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <set>
 
+#include "common/ContentType.h"
 #include "platform/base/Path.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Edit.h"
@@ -14,7 +15,6 @@
 #include "platform/ui/Resources.h"
 #include "platform/ui/SimpleControls.h"
 #include "platform/ui/WinApp.h"
-#include "studio/project/ContentType.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/project/PathHelpers.h"
 #include "studio/project/TOCGenerator.h"

@@ -1,7 +1,7 @@
 #include "studio/project/WordBookmarkReader.h"
 
-#include "studio/project/StringSort.h"
-#include "studio/project/WordBridge.h"
+#include "common/StringSort.h"
+#include "common/WordBridge.h"
 
 CWordBookmarkReader::~CWordBookmarkReader() { Close(); }
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "studio/project/WordBridge.h"
+#include "common/WordBridge.h"
 
 namespace {
 

@@ -2,14 +2,14 @@
 
 #include <QCoreApplication>
 
+#include "common/FileDetails.h"
+#include "common/StringSort.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WaitCursor.h"
-#include "studio/project/FileDetails.h"
 #include "studio/project/PathHelpers.h"
 #include "studio/project/ReaderFolders.h"
-#include "studio/project/StringSort.h"
 #include "studio/workspace/DialogCaption.h"
 
 namespace {

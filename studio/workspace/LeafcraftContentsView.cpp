@@ -3,6 +3,7 @@
 #include <QFrame>
 #include <QLabel>
 
+#include "common/ContentType.h"
 #include "platform/base/ModulePath.h"
 #include "platform/base/Path.h"
 #include "platform/ui/Button.h"
@@ -11,7 +12,6 @@
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WinApp.h"
-#include "studio/project/ContentType.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/project/LeafcraftSDK.h"
 #include "studio/project/LinkFileDialog.h"

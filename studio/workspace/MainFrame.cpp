@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/ContentType.h"
+#include "common/StringSort.h"
 #include "platform/base/Environment.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/Registry.h"
@@ -18,14 +20,12 @@
 #include "platform/ui/SplitterWnd.h"
 #include "platform/ui/WaitCursor.h"
 #include "studio/project/ApplicationLists.h"
-#include "studio/project/ContentType.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/project/LeafcraftSDK.h"
 #include "studio/project/PathHelpers.h"
 #include "studio/project/ReaderFolders.h"
-#include "studio/project/StringSort.h"
-#include "studio/workspace/AppProfile.h"
 #include "studio/workspace/AppConnections.h"
+#include "studio/workspace/AppProfile.h"
 #include "studio/workspace/ImportPackageDlg.h"
 #include "studio/workspace/LeafcraftApp.h"
 #include "studio/workspace/LeafcraftBaseView.h"

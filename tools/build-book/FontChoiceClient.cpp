@@ -1,9 +1,9 @@
 #include "tools/build-book/FontChoiceClient.h"
 
-#include "outside/fontembedder/FontEmbedder.h"
 #include "platform/com/DispatchDriver.h"
 #include "platform/com/Variant.h"
 #include "sdk/LeafcraftSDK.h"
+#include "sdk/control/FontEmbedder.h"
 
 HRESULT CFontChoiceClient::GetTypeInfoCount(UINT* count) {
     if (count == nullptr)

@@ -1,9 +1,9 @@
 #include "filters/html/converter/AttributeRewriter.h"
 
+#include "common/ContentType.h"
 #include "filters/html/converter/ColorValue.h"
 #include "filters/html/converter/StyleRewriter.h"
 #include "filters/html/converter/TextScan.h"
-#include "studio/project/ContentType.h"
 
 namespace leaf::html {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/TextEncoding.h"
 
 namespace htmltest {

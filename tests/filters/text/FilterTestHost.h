@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComRuntime.h"

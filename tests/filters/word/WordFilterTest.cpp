@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "filters/word/WordFilter.h"
 #include "filters/word/WordFilterIds.h"
 #include "platform/base/File.h"

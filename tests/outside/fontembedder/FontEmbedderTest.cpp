@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "outside/fontembedder/FontEmbedder.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/com/DispatchDriver.h"
+#include "sdk/control/FontEmbedder.h"
 #include "tests/support/TempFolder.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/ComObject.h"
 #include "sdk/compiler/EBookCompiler.h"

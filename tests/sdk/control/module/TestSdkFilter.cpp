@@ -26,14 +26,14 @@
 #include <sstream>
 #include <string>
 
-#include "filters/framework/InputFilter.h"
-#include "outside/fontembedder/FontEmbedder.h"
+#include "common/InputFilter.h"
 #include "platform/base/File.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/ComObject.h"
 #include "platform/com/Module.h"
 #include "platform/registry/RegistryKey.h"
+#include "sdk/control/FontEmbedder.h"
 #include "tests/sdk/control/module/TestFilterIds.h"
 
 namespace {

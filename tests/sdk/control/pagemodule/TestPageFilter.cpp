@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/base/File.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"

@@ -5,10 +5,10 @@
 
 #include <cstdlib>
 
+#include "common/WordAddin.h"
+#include "common/WordBridge.h"
 #include "platform/registry/RegistryKey.h"
-#include "studio/project/WordAddin.h"
 #include "studio/project/WordBookmarkReader.h"
-#include "studio/project/WordBridge.h"
 #include "studio/project/WordPropertyReader.h"
 #include "tests/outside/word/DocxFixture.h"
 #include "tests/outside/word/WordServerTestSupport.h"

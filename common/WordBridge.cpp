@@ -1,11 +1,11 @@
-#include "studio/project/WordBridge.h"
+#include "common/WordBridge.h"
 
 #include <deque>
 #include <exception>
 
+#include "common/WordAddin.h"
 #include "platform/base/File.h"
 #include "platform/com/ComRuntime.h"
-#include "studio/project/WordAddin.h"
 
 namespace {
 

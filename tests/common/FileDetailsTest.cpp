@@ -1,4 +1,4 @@
-#include "studio/project/FileDetails.h"
+#include "common/FileDetails.h"
 
 #include <ctime>
 #include <fcntl.h>

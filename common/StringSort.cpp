@@ -1,4 +1,4 @@
-#include "studio/project/StringSort.h"
+#include "common/StringSort.h"
 
 #include <algorithm>
 

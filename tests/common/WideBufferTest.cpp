@@ -1,4 +1,4 @@
-#include "sdk/WideBuffer.h"
+#include "common/WideBuffer.h"
 
 #include <climits>
 #include <string>

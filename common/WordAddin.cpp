@@ -1,4 +1,4 @@
-#include "studio/project/WordAddin.h"
+#include "common/WordAddin.h"
 
 namespace {
 

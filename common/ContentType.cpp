@@ -1,4 +1,4 @@
-#include "studio/project/ContentType.h"
+#include "common/ContentType.h"
 
 #include <map>
 #include <string>

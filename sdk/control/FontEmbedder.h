@@ -5,7 +5,7 @@
 // check receives the control's host object, through which the component reports
 // progress and error text and learns of an abort.
 
-#include "filters/framework/InputFilter.h"
+#include "common/InputFilter.h"
 #include "platform/com/Dispatch.h"
 #include "platform/com/Unknown.h"
 
