@@ -1,5 +1,7 @@
+#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,8 +9,11 @@
 #include <atomic>
 #include <cstdlib>
 #include <random>
+#include <string_view>
+#include <vector>
 
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/Path.h"
 
 namespace leaf {
@@ -36,13 +41,86 @@ std::string ReplacementTarget(const std::string& path) {
     return target;
 }
 
+// Named temporaries are ".<name>.tmp<pid>-<serial>-<random>" beside the target, so that
+// a later write can tell the leftovers of a process that died before it committed.
+std::string TemporaryPrefix(const std::string& target) {
+    return "." + path::FilePart(target) + ".tmp";
+}
+
 std::string TemporaryName(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     static thread_local std::mt19937 random(std::random_device{}());
     const std::string folder = path::FolderPart(target);
-    const std::string name = "." + path::FilePart(target) + ".tmp" + std::to_string(getpid()) + "-" +
+    const std::string name = TemporaryPrefix(target) + std::to_string(getpid()) + "-" +
                              std::to_string(counter++) + "-" + std::to_string(random() % 100000);
     return folder.empty() ? name : path::Join(folder, name);
+}
+
+// The process id in a temporary's name, 0 when the name is not one of ours.
+pid_t OwnerOfTemporary(std::string_view name, std::string_view prefix) {
+    if (!name.starts_with(prefix))
+        return 0;
+    name.remove_prefix(prefix.size());
+    long long pid = 0;
+    size_t digits = 0;
+    while (digits < name.size() && digits < 10 && name[digits] >= '0' && name[digits] <= '9')
+        pid = pid * 10 + (name[digits++] - '0');
+    if (digits == 0 || digits >= name.size() || name[digits] != '-' || pid <= 0 || pid > 0x7FFFFFFF)
+        return 0;
+    return static_cast<pid_t>(pid);
+}
+
+bool ProcessIsGone(pid_t pid) {
+    return kill(pid, 0) != 0 && errno == ESRCH;
+}
+
+// Removes the temporaries of this target that processes which no longer run left
+// behind (killed between creating and committing them).
+void RemoveStaleTemporaries(const std::string& target) {
+    const std::string folder = path::FolderPart(target).empty() ? "." : path::FolderPart(target);
+    const std::string prefix = TemporaryPrefix(target);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return;
+    std::vector<std::string> stale;
+    while (const dirent* entry = readdir(dir)) {
+        const pid_t owner = OwnerOfTemporary(entry->d_name, prefix);
+        if (owner != 0 && owner != getpid() && ProcessIsGone(owner))
+            stale.emplace_back(entry->d_name);
+    }
+    const int folderFd = dirfd(dir);
+    for (const std::string& name : stale) {
+        struct stat info;
+        // Only plain files are ours; anything else under such a name is left alone.
+        if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            unlinkat(folderFd, name.c_str(), 0);
+    }
+    closedir(dir);
+}
+
+// An unnamed file in the target's folder (O_TMPFILE): a process killed before it
+// commits leaves nothing behind. -1 where the file system cannot make one.
+int OpenUnnamedFile(const std::string& target) {
+    const std::string folder = path::FolderPart(target).empty() ? "." : path::FolderPart(target);
+    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+}
+
+// Whether an O_TMPFILE failure means only that the file system (or kernel) has none,
+// so a named temporary should be used instead.
+bool UnnamedFilesUnsupported(int error) {
+    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOSYS;
+}
+
+// Gives the unnamed file open on fd the name `name`; 0 or the errno value.
+int LinkUnnamedFile(int fd, const std::string& name) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return 0;
+    const int procError = errno;
+    // Without /proc, linking by descriptor needs the privilege to do so.
+    if (::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        return 0;
+    return procError == ENOENT ? errno : procError;
 }
 
 void SyncFolder(const std::string& file) {
@@ -56,11 +134,12 @@ void SyncFolder(const std::string& file) {
     }
 }
 
+// Opens a file that must be a regular file (a FIFO or device is refused, never opened).
 int OpenForReading(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = OpenRegularFile(path, O_RDONLY);
     if (fd < 0 && errno == ENOENT) {
         if (std::optional<std::string> found = path::Resolve(path))
-            fd = ::open(found->c_str(), O_RDONLY | O_CLOEXEC);
+            fd = OpenRegularFile(*found, O_RDONLY);
     }
     return fd;
 }
@@ -108,16 +187,27 @@ bool AtomicFile::Open(const std::string& target) {
         m_error = EISDIR;
         return false;
     }
+    // Only a regular file is replaced: a device, FIFO or socket under the name is not
+    // ours to turn into a file.
+    if (replacing && !S_ISREG(existing.st_mode)) {
+        m_error = kNotRegularFileError;
+        return false;
+    }
     // A read-only file stays protected, whatever the permissions of the process.
     if (replacing && !(existing.st_mode & S_IWUSR)) {
         m_error = EACCES;
         return false;
     }
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        m_temporary = TemporaryName(m_target);
-        m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_fd >= 0 || errno != EEXIST)
-            break;
+    RemoveStaleTemporaries(m_target);
+    m_fd = OpenUnnamedFile(m_target);
+    m_unnamed = m_fd >= 0;
+    if (m_fd < 0 && UnnamedFilesUnsupported(errno)) {
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            m_temporary = TemporaryName(m_target);
+            m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd >= 0 || errno != EEXIST)
+                break;
+        }
     }
     if (m_fd < 0) {
         m_error = errno;
@@ -173,11 +263,30 @@ bool AtomicFile::Commit(bool replaceExisting) {
     }
     if (m_error == 0 && ::fsync(m_fd) != 0)
         m_error = errno;
+    // An unnamed file gets its name only now: straight at the target when nothing may be
+    // replaced (linking fails on an existing name), else a temporary name renamed over it.
+    bool inPlace = false;
+    if (m_error == 0 && m_unnamed) {
+        if (!replaceExisting) {
+            m_error = LinkUnnamedFile(m_fd, m_target);
+            inPlace = m_error == 0;
+        } else {
+            for (int attempt = 0; attempt < 100; ++attempt) {
+                m_temporary = TemporaryName(m_target);
+                m_error = LinkUnnamedFile(m_fd, m_temporary);
+                if (m_error != EEXIST)
+                    break;
+            }
+            if (m_error != 0)
+                m_temporary.clear();
+        }
+    }
     const int fd = m_fd;
     m_fd = -1;
+    m_unnamed = false;
     if (::close(fd) != 0 && m_error == 0 && errno != EINTR)
         m_error = errno;
-    if (m_error == 0) {
+    if (m_error == 0 && !inPlace) {
         if (replaceExisting) {
             if (::rename(m_temporary.c_str(), m_target.c_str()) != 0)
                 m_error = errno;
@@ -192,7 +301,8 @@ bool AtomicFile::Commit(bool replaceExisting) {
         }
     }
     if (m_error != 0) {
-        ::unlink(m_temporary.c_str());
+        if (!m_temporary.empty())
+            ::unlink(m_temporary.c_str());
         m_temporary.clear();
         return false;
     }
@@ -203,9 +313,10 @@ bool AtomicFile::Commit(bool replaceExisting) {
 
 void AtomicFile::Discard() {
     if (m_fd >= 0) {
-        ::close(m_fd);
+        ::close(m_fd);  // an unnamed file goes with its descriptor
         m_fd = -1;
     }
+    m_unnamed = false;
     if (!m_temporary.empty()) {
         ::unlink(m_temporary.c_str());
         m_temporary.clear();

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/base/FileKind.h"
 #include "platform/base/Path.h"
 
 namespace {
@@ -187,20 +188,11 @@ BOOL CFile::Open(const char* path, UINT openFlags, CFileException* error) {
     }
 
     const std::string actualPath = PathToOpen(path, creating);
-    int fd;
-    do {
-        fd = ::open(actualPath.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    // Folders, FIFOs and devices are refused: a FIFO would block the open until someone
+    // writes to it.
+    const int fd = leaf::OpenRegularFile(actualPath, flags, 0666);
     if (fd < 0)
         return fail(errno, path);
-
-    // A folder is not a file (opening one read-only succeeds on POSIX).
-    struct stat info;
-    if (fstat(fd, &info) != 0 || S_ISDIR(info.st_mode)) {
-        const int osError = S_ISDIR(info.st_mode) ? EISDIR : errno;
-        ::close(fd);
-        return fail(osError, path);
-    }
     m_fd = fd;
     m_strFileName = FullPath(actualPath);
     return TRUE;

@@ -181,17 +181,24 @@ private:
 
 namespace leaf {
 
-// Reads a whole file; false when it cannot be opened or read.
+// Reads a whole regular file; false when it cannot be opened or read, and for a FIFO,
+// socket or device (which is never opened, so the call cannot block).
 bool ReadFileBytes(const std::string& path, std::string& contents);
 
 // Replaces the file with the contents: a temporary file in the same folder is written,
 // synced and renamed over the target. On failure the old file is untouched and no
-// temporary is left.
+// temporary is left. Only a regular file (or nothing) is replaced: a folder gives EISDIR,
+// a FIFO, socket or device kNotRegularFileError (FileKind.h).
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // A file written in pieces and put in place all at once (see WriteFileAtomically). The
 // destructor discards an uncommitted temporary. A new file gets the default permissions
 // (0666 less the umask), a replaced one keeps the old file's permission bits.
+//
+// The temporary is an unnamed file (O_TMPFILE) that gets a name only at Commit, so a
+// process killed while writing leaves nothing behind. Where the file system has no
+// unnamed files it is ".<name>.tmp<pid>-..." beside the target, and Open removes those
+// whose process no longer runs.
 class AtomicFile {
 public:
     AtomicFile() = default;
@@ -217,6 +224,7 @@ public:
 
 private:
     int m_fd = -1;
+    bool m_unnamed = false;  // m_fd is an unnamed file that Commit links in
     std::string m_target;
     std::string m_temporary;
     int m_error = 0;

@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -114,6 +119,94 @@ TEST_F(AtomicFileTest, CopyFileBytes) {
     EXPECT_EQ(Contents(copy), "other");
     EXPECT_FALSE(leaf::CopyFileBytes(folder / "missing", folder / "m2", false));
     EXPECT_EQ(EntryCount(), 3u);
+}
+
+// Only a regular file is replaced: a FIFO or socket under the name (or behind a link)
+// is left as it is and the write is refused.
+TEST_F(AtomicFileTest, SpecialFilesAreNotReplaced) {
+    const std::string fifo = folder / "pipe";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    const std::string link = folder / "to-pipe";
+    ASSERT_EQ(symlink("pipe", link.c_str()), 0);
+    const std::string socketPath = folder / "socket";
+    const int server = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(server, 0);
+    sockaddr_un address = {};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(socketPath.size(), sizeof(address.sun_path));
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+
+    for (const std::string& target : {fifo, link, socketPath}) {
+        leaf::AtomicFile file;
+        EXPECT_FALSE(file.Open(target)) << target;
+        EXPECT_EQ(file.LastError(), leaf::kNotRegularFileError) << target;
+        EXPECT_FALSE(leaf::WriteFileAtomically(target, "x")) << target;
+        folder.WriteFile("source", "x");
+        EXPECT_FALSE(leaf::CopyFileBytes(folder / "source", target, false)) << target;
+        fs::remove(folder / "source");
+    }
+    ::close(server);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_TRUE(fs::is_socket(socketPath));
+    EXPECT_EQ(EntryCount(), 3u) << "no temporary is left";
+}
+
+// A writer killed before it commits leaves no temporary beside the target.
+TEST_F(AtomicFileTest, AKilledWriterLeavesNothingBehind) {
+    const std::string name = folder.WriteFile("project.lcp", "old");
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        leaf::AtomicFile file;
+        if (file.Open(name) && file.Write("half of the new"))
+            kill(getpid(), SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the writer could not open its file";
+    EXPECT_EQ(Contents(name), "old");
+    EXPECT_EQ(EntryCount(), 1u);
+}
+
+// Named temporaries that a dead process of ours left (where no unnamed file could be
+// made) are removed by the next write of the same file; nothing else is touched.
+TEST_F(AtomicFileTest, StaleTemporariesOfDeadProcessesAreRemoved) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string dead = std::to_string(child);
+    const std::string live = std::to_string(getpid());
+    folder.WriteFile(".book.lcp.tmp" + dead + "-0-17", "stale");
+    folder.WriteFile(".book.lcp.tmp" + live + "-3-5", "in use by this process");
+    folder.WriteFile(".book.lcp.tmp" + dead + "x-0-1", "not a temporary's name");
+    folder.WriteFile(".other.lcp.tmp" + dead + "-0-1", "another file's");
+    fs::create_directory(folder / (".book.lcp.tmp" + dead + "-0-18"));
+
+    ASSERT_TRUE(leaf::WriteFileAtomically(folder / "book.lcp", "saved"));
+    EXPECT_FALSE(fs::exists(folder / (".book.lcp.tmp" + dead + "-0-17")));
+    EXPECT_TRUE(fs::exists(folder / (".book.lcp.tmp" + live + "-3-5")));
+    EXPECT_TRUE(fs::exists(folder / (".book.lcp.tmp" + dead + "x-0-1")));
+    EXPECT_TRUE(fs::exists(folder / (".other.lcp.tmp" + dead + "-0-1")));
+    EXPECT_TRUE(fs::is_directory(folder / (".book.lcp.tmp" + dead + "-0-18")));
+    EXPECT_EQ(Contents(folder / "book.lcp"), "saved");
+    EXPECT_EQ(EntryCount(), 5u);
+}
+
+// Of two files whose names differ only in case, the one named exactly is replaced.
+TEST_F(AtomicFileTest, AnExactNameWinsOverItsOtherSpelling) {
+    const std::string upper = folder.WriteFile("FAQ.html", "upper");
+    const std::string lower = folder.WriteFile("faq.html", "lower");
+    ASSERT_TRUE(leaf::WriteFileAtomically(lower, "new lower"));
+    EXPECT_EQ(Contents(upper), "upper");
+    EXPECT_EQ(Contents(lower), "new lower");
+    leaf::AtomicFile file;
+    ASSERT_TRUE(file.Open(folder / "Faq.html"));
+    EXPECT_EQ(file.TargetPath(), upper) << "the other spelling falls back to the first match";
 }
 
 }  // namespace

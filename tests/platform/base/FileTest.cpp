@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -65,15 +71,82 @@ TEST_F(FileTest, OpensCaseInsensitiveMatchAndReportsDiskSpelling) {
 }
 
 TEST_F(FileTest, DiskFullIsReported) {
-    if (access("/dev/full", W_OK) != 0)
-        GTEST_SKIP() << "no /dev/full";
-    CFile file("/dev/full", CFile::modeWrite);
+    // A file-size limit makes a write fail as a full disk would (EFBIG), on a regular file.
+    struct rlimit previous;
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    struct sigaction ignore = {};
+    ignore.sa_handler = SIG_IGN;
+    struct sigaction previousAction;
+    ASSERT_EQ(sigaction(SIGXFSZ, &ignore, &previousAction), 0);
+    CFile file((folder / "full.bin").c_str(), CFile::modeCreate | CFile::modeWrite);
+    struct rlimit limit = previous;
+    limit.rlim_cur = 4;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    int cause = CFileException::none;
     try {
-        file.Write("x", 1);
-        FAIL() << "writing to a full device succeeded";
+        file.Write("12345678", 8);
     } catch (const CFileException& error) {
-        EXPECT_EQ(error.m_cause, CFileException::diskFull);
+        cause = error.m_cause;
     }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    sigaction(SIGXFSZ, &previousAction, nullptr);
+    EXPECT_EQ(cause, CFileException::diskFull);
+}
+
+// A FIFO, a socket or a device is no file: opening one is refused before anything can
+// block (a FIFO's open waits for a writer) or act on a device.
+TEST_F(FileTest, SpecialFilesAreRefusedWithoutBeingOpened) {
+    const std::string fifo = folder / "pipe.txt";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    // A writer is held open, so that an open that does not refuse returns instead of waiting.
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_GE(writer, 0);
+    CFile file;
+    CFileException error;
+    ASSERT_FALSE(file.Open(fifo.c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.m_cause, CFileException::accessDenied);
+    EXPECT_EQ(error.m_lOsError, leaf::kNotRegularFileError);
+    EXPECT_FALSE(file.Open((folder / "PIPE.TXT").c_str(), CFile::modeRead)) << "nor through its other spelling";
+    EXPECT_FALSE(file.Open(fifo.c_str(), CFile::modeCreate | CFile::modeWrite));
+    std::string contents;
+    EXPECT_FALSE(leaf::ReadFileBytes(fifo, contents));
+    EXPECT_FALSE(leaf::CopyFileBytes(fifo, folder / "copy.txt", false));
+    EXPECT_FALSE(std::filesystem::exists(folder / "copy.txt"));
+    ::close(writer);
+
+    const std::string link = folder / "null.txt";
+    ASSERT_EQ(symlink("/dev/null", link.c_str()), 0);
+    EXPECT_FALSE(file.Open(link.c_str(), CFile::modeRead));
+    EXPECT_FALSE(file.Open(link.c_str(), CFile::modeCreate | CFile::modeWrite));
+    EXPECT_EQ(leaf::KindOfFile(link), leaf::FileKind::Special);
+
+    EXPECT_FALSE(file.Open(folder.Path().c_str(), CFile::modeRead, &error));
+    EXPECT_EQ(error.m_lOsError, EISDIR);
+}
+
+TEST_F(FileTest, IdentityFollowsLinksAndTellsFilesApart) {
+    const std::string upper = folder.WriteFile("FAQ.html", "upper");
+    const std::string lower = folder.WriteFile("faq.html", "lower");
+    const std::string hard = folder / "hard.html";
+    ASSERT_EQ(link(upper.c_str(), hard.c_str()), 0);
+    const std::string soft = folder / "soft.html";
+    ASSERT_EQ(symlink("FAQ.html", soft.c_str()), 0);
+    EXPECT_TRUE(leaf::IsSameFile(upper, hard));
+    EXPECT_TRUE(leaf::IsSameFile(upper, soft));
+    EXPECT_TRUE(leaf::IsSameFile(upper, folder / "./FAQ.html"));
+    EXPECT_FALSE(leaf::IsSameFile(upper, lower));
+    EXPECT_FALSE(leaf::IsSameFile(folder / "missing", folder / "missing"));
+    EXPECT_EQ(leaf::KindOfFile(upper), leaf::FileKind::Regular);
+    EXPECT_EQ(leaf::KindOfFile(folder.Path().string()), leaf::FileKind::Folder);
+    EXPECT_EQ(leaf::KindOfFile(folder / "missing"), leaf::FileKind::Missing);
+
+    // Two files whose names differ only in case are two files; an exact name wins.
+    CFile file;
+    char buffer[8] = {};
+    ASSERT_TRUE(file.Open(lower.c_str(), CFile::modeRead));
+    EXPECT_EQ(file.Read(buffer, 5), 5u);
+    EXPECT_STREQ(buffer, "lower");
+    EXPECT_EQ(file.GetFilePath(), lower);
 }
 
 TEST_F(FileTest, StatusAttributesAndRenameRemove) {
