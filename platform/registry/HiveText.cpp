@@ -168,6 +168,11 @@ RegistryNode* ParseSectionLine(std::string_view line, std::string_view rootName,
     size_t separator = path.find('\\');
     if (!EqualsNoCase(path.substr(0, separator), rootName))
         return nullptr;
+    size_t depth = 0;
+    for (char ch : path)
+        depth += ch == '\\' ? 1 : 0;
+    if (depth > kMaxKeyDepth)
+        return nullptr;
     RegistryNode* node = &root;
     while (separator != std::string_view::npos) {
         path.remove_prefix(separator + 1);

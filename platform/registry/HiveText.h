@@ -18,7 +18,8 @@
 // Expandable and multi-strings (hex(2), hex(7)) hold their UTF-8 bytes, terminating
 // NULs included. Other types are written as hex(N). Hex data may run over several lines
 // ending in '\'. The closing comment line marks a complete file: a file without it
-// was cut short and is rejected, as is any line that does not parse.
+// was cut short and is rejected, as is any line that does not parse and any section
+// deeper than kMaxKeyDepth below the root.
 
 #include <optional>
 #include <string>

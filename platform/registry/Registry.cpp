@@ -183,6 +183,9 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, DWORD reserved, char* keyClass
     std::vector<std::string> names;
     if (LONG error = SplitPath(subKey, names); error != ERROR_SUCCESS)
         return error;
+    // A key deeper than a hive file can hold is refused rather than stored unreadably.
+    if (location.path.size() + names.size() > leaf::registry::kMaxKeyDepth)
+        return ERROR_INVALID_PARAMETER;
     bool createdAny = false;
     LONG error = ChangeKey(key, [&](RegistryNode& node, bool& changed) -> LONG {
         RegistryNode* current = &node;

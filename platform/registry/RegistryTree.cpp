@@ -7,6 +7,17 @@
 
 namespace leaf::registry {
 
+RegistryNode::~RegistryNode() {
+    std::vector<std::unique_ptr<RegistryNode>> pending = std::move(m_children);
+    while (!pending.empty()) {
+        std::unique_ptr<RegistryNode> node = std::move(pending.back());
+        pending.pop_back();
+        for (auto& child : node->m_children)
+            pending.push_back(std::move(child));
+        node->m_children.clear();
+    }
+}
+
 RegistryNode* RegistryNode::FindChild(std::string_view name) const {
     for (const auto& child : m_children)
         if (EqualsNoCase(child->m_name, name))

@@ -19,9 +19,16 @@ struct RegistryValue {
     std::string data;  // the stored bytes (strings with their terminating NUL)
 };
 
+// How many keys deep a path below a hive's root may go. Deeper keys are refused when
+// created, and a hive file holding one counts as damaged: a tree without a bound would
+// make the text written for it grow with the square of its depth.
+inline constexpr size_t kMaxKeyDepth = 512;
+
 class RegistryNode {
 public:
     explicit RegistryNode(std::string name = {}) : m_name(std::move(name)) {}
+    // Frees the keys below without recursion, however deep they go.
+    ~RegistryNode();
     RegistryNode(RegistryNode&&) = default;
     RegistryNode& operator=(RegistryNode&&) = default;
 

@@ -143,6 +143,15 @@ std::vector<DamagedHive> DamagedHives() {
              bad.replace(bad.find("[HKEY_CURRENT_USER\\Software]"), 28, "[HKEY_LOCAL_MACHINE\\Software]");
              return bad;
          }},
+        {"keyTooDeep",
+         [](const std::string& good) {
+             std::string deep = "[HKEY_CURRENT_USER\\Software";
+             for (int i = 0; i < 50000; ++i)
+                 deep += "\\Level";
+             std::string bad = good;
+             bad.insert(bad.find("; end of registry hive"), deep + "]\n\n");
+             return bad;
+         }},
         {"valueBeforeAnyKey",
          [](const std::string& good) {
              std::string bad = good;

@@ -71,5 +71,34 @@ TEST(HiveTextTest, RejectsWhatDoesNotParse) {
     EXPECT_TRUE(Parse("[HKEY_LOCAL_MACHINE]\n\"x\"=hex:\n\"y\"=hex(0):\n"));
 }
 
+// A section names its key by its whole path; one deeper than a hive may hold is damage,
+// however long, and a tree of any depth is freed without running out of stack.
+TEST(HiveTextTest, KeysDeeperThanTheLimitAreRefused) {
+    auto section = [](size_t depth) {
+        std::string line = "[HKEY_LOCAL_MACHINE";
+        for (size_t i = 0; i < depth; ++i)
+            line += "\\k";
+        return line + "]\n\"v\"=\"deep\"\n";
+    };
+    std::optional<RegistryNode> deepest = Parse(section(kMaxKeyDepth));
+    ASSERT_TRUE(deepest);
+    const std::string text = FormatHiveText(*deepest, "HKEY_LOCAL_MACHINE");
+    std::optional<RegistryNode> again = ParseHiveText(text, "HKEY_LOCAL_MACHINE");
+    ASSERT_TRUE(again);
+    const RegistryNode* node = &*again;
+    for (size_t i = 0; i < kMaxKeyDepth && node; ++i)
+        node = node->FindChild("k");
+    ASSERT_TRUE(node);
+    EXPECT_EQ(node->FindValue("v")->data, std::string("deep\0", 5));
+
+    EXPECT_FALSE(Parse(section(kMaxKeyDepth + 1)));
+    EXPECT_FALSE(Parse(section(50000)));
+
+    RegistryNode root("HKEY_LOCAL_MACHINE");
+    RegistryNode* leaf = &root;
+    for (int i = 0; i < 1000000; ++i)
+        leaf = &leaf->ChildNamed("k");
+}
+
 }  // namespace
 }  // namespace leaf::registry

@@ -10,6 +10,7 @@
 
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryKey.h"
+#include "platform/registry/RegistryTree.h"
 #include "tests/platform/registry/RegistryTestSupport.h"
 #include "tests/support/TempFolder.h"
 
@@ -312,6 +313,29 @@ TEST_F(RegistryTest, RegistryKeyReadsOnlyMatchingTypes) {
     EXPECT_FALSE(key.IsOpen());
     EXPECT_TRUE(moved.IsOpen());
     EXPECT_FALSE(RegistryKey::Open(HKEY_CURRENT_USER, "Software\\Nowhere").IsOpen());
+}
+
+// A key deeper than a hive file may hold is refused when it is created, so that nothing
+// is stored that could not be read back.
+TEST_F(RegistryTest, KeysDeeperThanAHiveHoldsAreNotCreated) {
+    std::string path;
+    for (size_t depth = 1; depth < leaf::registry::kMaxKeyDepth - 2; ++depth)
+        path += "k\\";
+    path += "last";  // Software\Test\... is now exactly as deep as allowed
+    HKEY deepest = nullptr;
+    ASSERT_EQ(RegCreateKey(m_key, path.c_str(), &deepest), ERROR_SUCCESS);
+    HKEY tooDeep = nullptr;
+    EXPECT_EQ(RegCreateKey(deepest, "one-more", &tooDeep), ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(tooDeep, nullptr);
+    EXPECT_EQ(RegSetValue(deepest, "one-more", REG_SZ, "x", 1), ERROR_INVALID_PARAMETER);
+    ASSERT_EQ(SetValue(deepest, "v", REG_SZ, "kept"), ERROR_SUCCESS);
+    RegCloseKey(deepest);
+
+    ReopenFromCopy();
+    HKEY reopened = nullptr;
+    ASSERT_EQ(RegOpenKey(HKEY_CURRENT_USER, ("Software\\Test\\" + path).c_str(), &reopened), ERROR_SUCCESS);
+    EXPECT_EQ(QueryValue(reopened, "v").data, std::string("kept\0", 5));
+    RegCloseKey(reopened);
 }
 
 }  // namespace
