@@ -7,6 +7,7 @@
 #include "filters/image/ImageFilterIds.h"
 #include "filters/image/ImageFilterPage.h"
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/Bstr.h"
 
@@ -83,8 +84,10 @@ HRESULT CImageFilter::GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) {
     *units = 0;
     if ((flags & kFilterScanDependencies) != 0)
         return S_OK;
+    // A FIFO or device is no picture: it cannot be read as one (nor sized).
     CFileStatus status;
-    if (!CFile::GetStatus(leaf::Utf16ToUtf8(sourcePath).c_str(), status))
+    if (!CFile::GetStatus(leaf::Utf16ToUtf8(sourcePath).c_str(), status) ||
+        leaf::KindOfFile(status.m_szFullName.str()) == leaf::FileKind::Special)
         return STG_E_PATHNOTFOUND;
     *units = (flags & kFilterReadingOrderItem) != 0 ? kPageUnits : ClampToLong(status.m_size);
     return S_OK;
@@ -99,6 +102,9 @@ HRESULT CImageFilter::WritePage(const CString& source, const CString& destinatio
             return E_UNEXPECTED;
     }
     const std::string name = FileNameOf(source.str());
+    // A page written over the picture it shows would destroy the picture.
+    if (leaf::IsSameFile(source.str(), destination.str()))
+        return kCannotCreateOutput;
 
     CStdioFile page;
     if (!page.Open(destination.str().c_str(),
@@ -120,6 +126,9 @@ HRESULT CImageFilter::WritePage(const CString& source, const CString& destinatio
 HRESULT CImageFilter::CopyPicture(const CString& source, const CString& destination, IFilterHost* host) {
     try {
         CFile in(source.str().c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary);
+        // Copying a picture onto itself would empty it before it is read.
+        if (leaf::IsSameFile(source.str(), destination.str()))
+            return E_UNEXPECTED;
         CFile out(destination.str().c_str(),
                   CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary);
         ULONGLONG remaining = in.GetLength();

@@ -8,6 +8,7 @@
 #include "filters/text/TextFilterIds.h"
 #include "filters/text/TextFilterPage.h"
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/TextEncoding.h"
 
 namespace {
@@ -44,8 +45,10 @@ HRESULT CTextFilter::GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) {
     *units = 0;
     if ((flags & kFilterScanDependencies) != 0)
         return S_OK;
+    // A FIFO or device is no text file: it cannot be read as one (nor sized).
+    const std::string source = leaf::Utf16ToUtf8(sourcePath);
     CFileStatus status;
-    if (!CFile::GetStatus(leaf::Utf16ToUtf8(sourcePath).c_str(), status))
+    if (!CFile::GetStatus(source.c_str(), status) || leaf::KindOfFile(status.m_szFullName.str()) == leaf::FileKind::Special)
         return STG_E_PATHNOTFOUND;
     *units = static_cast<LONG>(std::min<ULONGLONG>(status.m_size, 0x7FFFFFFF));
     return S_OK;
@@ -56,11 +59,16 @@ HRESULT CTextFilter::GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) {
 HRESULT CTextFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LONG, IFilterHost* host) {
     if (sourcePath == nullptr || destinationPath == nullptr || host == nullptr)
         return E_POINTER;
+    const std::string source = leaf::Utf16ToUtf8(sourcePath);
+    const std::string destination = leaf::Utf16ToUtf8(destinationPath);
     CFile in;
-    if (!in.Open(leaf::Utf16ToUtf8(sourcePath).c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary))
+    if (!in.Open(source.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary))
         return STG_E_PATHNOTFOUND;
+    // Creating the page over its own source would empty the source before it is read.
+    if (leaf::IsSameFile(source, destination))
+        return kCannotCreateOutput;
     CFile out;
-    if (!out.Open(leaf::Utf16ToUtf8(destinationPath).c_str(),
+    if (!out.Open(destination.c_str(),
                   CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive | CFile::typeBinary))
         return kCannotCreateOutput;
 

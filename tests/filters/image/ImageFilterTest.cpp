@@ -2,6 +2,10 @@
 // reading-order picture, the byte-for-byte copy of any other, sizes, progress, abort,
 // failures, the alignment read from the profile and the extensions it registers.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -118,6 +122,41 @@ TEST_F(ImageFilterTest, RegistersItsExtensions) {
             HKEY_USERS, std::string(".Default\\Software\\Tallbrook Systems, Inc.\\Leafcraft\\Filters\\") + extension);
         EXPECT_EQ(std::optional<std::string>("Leafcraft.ImageFilter"), key.ReadString()) << extension;
     }
+}
+
+// Neither the copy nor the page is ever written over the picture itself, whichever name
+// leads there.
+TEST_F(ImageFilterTest, ConvertingAPictureOntoItselfIsRefused) {
+    const std::string picture = folder.WriteFile("Art/Cover.png", "\x89PNG picture bytes");
+    const std::string hardLink = folder / "Art/link.png";
+    ASSERT_EQ(0, link(picture.c_str(), hardLink.c_str()));
+    for (const std::string& target : {picture, folder / "art/COVER.PNG", hardLink}) {
+        destination = target;
+        EXPECT_EQ(E_UNEXPECTED, Convert(picture, 0)) << target;
+        EXPECT_EQ(static_cast<HRESULT>(0x80040214), Convert(picture, 1)) << target;
+        EXPECT_EQ("\x89PNG picture bytes", ReadBytes(picture)) << target;
+    }
+    destination = folder.WriteFile("Art/cover.png", "");  // another file, though it differs only in case
+    EXPECT_EQ(S_OK, Convert(picture, 0));
+    EXPECT_EQ("\x89PNG picture bytes", ReadBytes(destination));
+}
+
+// A FIFO is no picture: refused at once, never opened (a writer is held open here so
+// that a filter that does open it cannot hang).
+TEST_F(ImageFilterTest, SpecialFilesAreRefused) {
+    const std::string fifo = folder / "pipe.png";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_LE(0, writer);
+    EXPECT_EQ(E_UNEXPECTED, Convert(fifo, 0));
+    LONG units = -1;
+    EXPECT_EQ(STG_E_PATHNOTFOUND, filter->GetSize(U16(fifo).c_str(), 0, &units));
+    destination = fifo;
+    EXPECT_EQ(static_cast<HRESULT>(0x80040214), Convert("/x/a.png", 1));
+    EXPECT_EQ(E_UNEXPECTED, Convert(folder.WriteFile("a.png", "png"), 0));
+    char buffer[16];
+    EXPECT_EQ(-1, ::read(writer, buffer, sizeof buffer)) << "nothing was written into the FIFO";
+    ::close(writer);
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // byte and UTF-16 files, tab expansion across blocks, escaping, progress and abort, sizes,
 // failures and the tab stop read from the profile.
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -166,6 +170,43 @@ TEST_F(TextFilterTest, RegistersTheTextExtension) {
     leaf::RegistryKey key = leaf::RegistryKey::Open(
         HKEY_USERS, ".Default\\Software\\Tallbrook Systems, Inc.\\Leafcraft\\Filters\\.txt");
     EXPECT_EQ(std::optional<std::string>("Leafcraft.TextFilter"), key.ReadString());
+}
+
+// A page is never created over its own source, whichever name leads there; two files
+// whose names differ only in case are two files.
+TEST_F(TextFilterTest, ConvertingAFileOntoItselfIsRefused) {
+    const std::string source = folder.WriteFile("Notes.txt", "keep me");
+    const std::string hardLink = folder / "link.txt";
+    ASSERT_EQ(0, link(source.c_str(), hardLink.c_str()));
+    for (const std::string& destination : {source, folder / "NOTES.TXT", folder / "./Notes.txt", hardLink}) {
+        EXPECT_EQ(static_cast<HRESULT>(0x80040214),
+                  filter->Convert(U16(source).c_str(), U16(destination).c_str(), 1, &host))
+            << destination;
+        EXPECT_EQ("keep me", ReadBytes(source)) << destination;
+    }
+
+    const std::string other = folder.WriteFile("notes.txt", "other file");
+    EXPECT_EQ(S_OK, filter->Convert(U16(source).c_str(), U16(other).c_str(), 1, &host));
+    EXPECT_EQ("keep me", ReadBytes(source));
+    EXPECT_EQ(std::string(kHead) + "keep me" + std::string(kTail), ReadBytes(other));
+}
+
+// A FIFO as the source or the page is refused at once (its open would wait for a
+// writer); a writer is held open here so that a filter that does open it cannot hang.
+TEST_F(TextFilterTest, SpecialFilesAreRefused) {
+    const std::string fifo = folder / "pipe.txt";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    const int writer = ::open(fifo.c_str(), O_RDWR | O_NONBLOCK);
+    ASSERT_LE(0, writer);
+    const std::string out = folder / "out.htm";
+    EXPECT_EQ(STG_E_PATHNOTFOUND, filter->Convert(U16(fifo).c_str(), U16(out).c_str(), 1, &host));
+    LONG units = -1;
+    EXPECT_EQ(STG_E_PATHNOTFOUND, filter->GetSize(U16(fifo).c_str(), 1, &units));
+    const std::string source = folder.WriteFile("a.txt", "text");
+    EXPECT_EQ(static_cast<HRESULT>(0x80040214), filter->Convert(U16(source).c_str(), U16(fifo).c_str(), 1, &host));
+    char buffer[16];
+    EXPECT_EQ(-1, ::read(writer, buffer, sizeof buffer)) << "nothing was written into the FIFO";
+    ::close(writer);
 }
 
 }  // namespace
