@@ -21,13 +21,17 @@ BOOL CMarkupFileW::Open(const char* path, UINT openFlags, CFileException* error)
     m_fileDrained = false;
     m_endReported = false;
     m_unicode = FALSE;
+    m_bigEndian = FALSE;
     m_lineBytes.clear();
-    const int marked = leaf::markup::OpenPastByteOrderMark(*this, path, openFlags, "\xFF\xFE", error);
-    if (marked < 0) {
+    // A UTF-8 mark is not passed over: it reads as the character U+FEFF, so that a source
+    // written back as it was read keeps it.
+    const auto mark = leaf::markup::OpenPastByteOrderMark(*this, path, openFlags, false, error);
+    if (!mark) {
         return FALSE;
     }
-    m_unicode = marked > 0 ? TRUE : FALSE;
-    m_bytesDelivered = static_cast<ULONGLONG>(marked);
+    m_unicode = leaf::markup::IsUtf16(mark->encoding) ? TRUE : FALSE;
+    m_bigEndian = mark->encoding == leaf::markup::SourceEncoding::Utf16BigEndian ? TRUE : FALSE;
+    m_bytesDelivered = static_cast<ULONGLONG>(mark->length);
     return TRUE;
 }
 
@@ -75,7 +79,8 @@ BOOL CMarkupFileW::ReadUnicodeLine(std::u16string& line) {
         }
         const auto* bytes = reinterpret_cast<const unsigned char*>(m_buffer.get());
         while (m_bufferLength - m_bufferPosition >= 2) {
-            const auto unit = static_cast<char16_t>(bytes[m_bufferPosition] | (bytes[m_bufferPosition + 1] << 8));
+            const char16_t unit =
+                leaf::markup::Utf16Unit(bytes[m_bufferPosition], bytes[m_bufferPosition + 1], m_bigEndian != FALSE);
             m_bufferPosition += 2;
             m_bytesDelivered += 2;
             line.push_back(unit);

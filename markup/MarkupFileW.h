@@ -3,8 +3,8 @@
 // CMarkupFileW: the UTF-16 build's input. A read-only file that hands out one line of
 // UTF-16 per call and counts the file bytes it has handed out.
 //
-// A file that begins with the byte-order mark FF FE is read as UTF-16 little-endian
-// (Unicode mode). Any other file is read as 8-bit text: UTF-8, with every byte that does
+// A file that begins with a UTF-16 byte-order mark is read as UTF-16 (Unicode mode):
+// little-endian after FF FE, big-endian after FE FF. Any other file is read as 8-bit text: UTF-8, with every byte that does
 // not start a valid sequence taken as a Windows-1252 character. Lines are cut at the line
 // feed byte before decoding, so a sequence is never split between two reads.
 
@@ -32,8 +32,10 @@ public:
     // File bytes handed out so far, the byte-order mark included.
     ULONGLONG GetPosition() const override;
 
-    // TRUE while the open file is read as UTF-16 (it began with the byte-order mark).
+    // TRUE while the open file is read as UTF-16 (it began with a UTF-16 byte-order mark).
     BOOL IsUnicode() const { return m_unicode; }
+    // TRUE while the open file is read as big-endian UTF-16 (it began with FE FF).
+    BOOL IsBigEndian() const { return m_bigEndian; }
 
 private:
     // Keeps the unread bytes and reads more after them; false when nothing was added.
@@ -50,6 +52,7 @@ private:
     bool m_fileDrained = false;
     bool m_endReported = false;
     BOOL m_unicode = FALSE;
+    BOOL m_bigEndian = FALSE;
     std::string m_lineBytes;  // the 8-bit bytes of the line being read
     std::u16string m_decoded;
     leaf::Utf8Decoder m_decoder;

@@ -1,7 +1,8 @@
 #pragma once
 
 // CMarkupParser: the byte build of the markup scanner. Characters are bytes of UTF-8
-// text; every byte 0x80-0xFF is a word character, and a character reference yields its
+// text (a UTF-16 file, one that begins with a UTF-16 byte-order mark, is read converted to
+// UTF-8); every byte 0x80-0xFF is a word character, and a character reference yields its
 // character's UTF-8 bytes. See MarkupParserT.h for the call-backs and the state word.
 //
 //   class CTitleReader : public CMarkupParser {

@@ -430,8 +430,10 @@ int CMarkupParserT<Ch>::ParseFile(std::string_view path) {
     m_fileFolderText = ToBuildString(m_fileFolder, Ch());
     if constexpr (std::is_same_v<Ch, char16_t>) {
         m_charSize = file.IsUnicode() ? 2 : 1;
+        m_bigEndianFile = file.IsBigEndian() != FALSE;
     } else {
         m_charSize = 1;
+        m_bigEndianFile = false;
     }
     int result = parseException;
     m_parsing = true;
@@ -464,15 +466,17 @@ int CMarkupParserT<Ch>::ParseOpenFile(Reader& file) {
     m_defaultCharHandlers = HasDefaultCharHandlers();
     m_defaultTrimWord = HasDefaultTrimWord();
     m_defaultTagHandlers = HasDefaultTagHandlers();
-    if constexpr (std::is_same_v<Ch, char16_t>) {
-        m_position = static_cast<LONGLONG>(file.GetPosition());  // after a byte-order mark
-    }
+    m_position = static_cast<LONGLONG>(file.GetPosition());  // after a byte-order mark
     while (file.ReadLine(m_line)) {
         const int result = ScanLine();
         if (result != parseDone) {
             return result;
         }
-        m_position = static_cast<LONGLONG>(file.GetPosition());
+        // Back to the file's own offset, which is never behind the characters counted,
+        // except where the reader converted a line into more characters than the file
+        // holds (UTF-16 read as UTF-8): positions then stay where the counting reached, so
+        // they never run backwards.
+        m_position = std::max(m_position, static_cast<LONGLONG>(file.GetPosition()));
         ++m_lineNumber;
     }
     return parseDone;

@@ -34,9 +34,13 @@
 //   DecodeEntity(text, entityText, replacement)
 //       text is the rest of the line after an '&'; TRUE when an entity was recognised.
 //
-// Positions are byte offsets in the file (in a UTF-16 file every code unit counts two
-// bytes; in a byte-mode file read by the UTF-16 build they count code units from the
-// start of the line, and are exact again at every line end). The state word carries the
+// Positions are byte offsets in the file, counted from its first byte (a byte-order mark
+// included). In a UTF-16 file read by the UTF-16 build every code unit counts two bytes.
+// Where a build reads characters that the file does not hold one for one (an 8-bit file
+// read by the UTF-16 build, a UTF-16 file read by the byte build as UTF-8), positions
+// count characters from the start of each line and are exact again at the line's end;
+// where a line's characters outnumber its bytes they stay where the counting reached, so
+// positions never run backwards. The state word carries the
 // bits below. Lines, words, tag names and attribute text have no length limit.
 //
 // Speed: a user that keeps TranslateChar, OnChar, GetCharClass, OnWordChar and
@@ -158,6 +162,8 @@ protected:
 
     // Bytes that one character of the line stands for (2 in a UTF-16 file).
     LONGLONG m_charSize = 1;
+    // The file being parsed is big-endian UTF-16 (UTF-16 build).
+    bool m_bigEndianFile = false;
 
 private:
     int ParseOpenFile(Reader& file);

@@ -83,6 +83,66 @@ TEST(MarkupFile, AUtf8MarkIsPassedOverAndCountedOnlyAtTheStart) {
     EXPECT_EQ(ReadAll(file), (std::vector<std::string>{""}));
 }
 
+// UTF-16 bytes of the text, with the byte-order mark of the given order.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+TEST(MarkupFile, Utf16FilesOfEitherByteOrderAreHandedOutAsUtf8) {
+    TempFolder folder;
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        CMarkupFile file;
+        // A lone surrogate reads as U+FFFD, so does the odd last byte.
+        const std::string bytes = Utf16Bytes(u"<p>\u00E9\r\n\U0001F600\xD800x\n", bigEndian) + "\x01";
+        ASSERT_TRUE(file.Open(folder.WriteFile("u.htm", bytes).c_str(), kReadFlags));
+        EXPECT_TRUE(file.IsUtf16());
+        EXPECT_EQ(file.GetPosition(), 2u);
+        std::vector<ULONGLONG> positions;
+        EXPECT_EQ(ReadAll(file, &positions), (std::vector<std::string>{"<p>\xC3\xA9\n", "\xF0\x9F\x98\x80\xEF\xBF\xBDx\n",
+                                                                       "\xEF\xBF\xBD", ""}));
+        EXPECT_EQ(positions, (std::vector<ULONGLONG>{14, 24, 25, 25}));
+    }
+    // A UTF-16 file without its mark is bytes like any other.
+    CMarkupFile file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("n.htm", std::string("a\0\n\0", 4)).c_str(), kReadFlags));
+    EXPECT_FALSE(file.IsUtf16());
+    EXPECT_EQ(ReadAll(file), (std::vector<std::string>{std::string("a\0\n", 3), std::string("\0", 1), ""}));
+}
+
+TEST(MarkupFile, ASurrogatePairAcrossABlockEndIsConvertedWhole) {
+    TempFolder folder;
+    // The first block holds the units after the mark: the 'a's and the pair's first half.
+    const std::u16string text = std::u16string(kBlock / 2 - 1, u'a') + u"\U0001F600\n";
+    CMarkupFile file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("s.htm", Utf16Bytes(text, true)).c_str(), kReadFlags));
+    const auto lines = ReadAll(file);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string(kBlock / 2 - 1, 'a') + "\xF0\x9F\x98\x80\n");
+}
+
+TEST(MarkupFileW, BigEndianUtf16ReadsAsLittleEndianDoes) {
+    TempFolder folder;
+    CMarkupFileW file;
+    ASSERT_TRUE(file.Open(folder.WriteFile("b.htm", Utf16Bytes(u"a\r\n\u4E2Db", true) + "\x01").c_str(), kReadFlags));
+    EXPECT_TRUE(file.IsUnicode());
+    EXPECT_TRUE(file.IsBigEndian());
+    std::vector<ULONGLONG> positions;
+    EXPECT_EQ(ReadAll(file, &positions), (std::vector<std::u16string>{u"a\n", u"\u4E2Db\uFFFD", u""}));
+    EXPECT_EQ(positions, (std::vector<ULONGLONG>{8, 13, 13}));
+    // The UTF-8 mark is no UTF-16 mark: this build keeps it as a character.
+    ASSERT_TRUE(file.Open(folder.WriteFile("m.htm", "\xEF\xBB\xBFx").c_str(), kReadFlags));
+    EXPECT_FALSE(file.IsUnicode());
+    EXPECT_FALSE(file.IsBigEndian());
+    EXPECT_EQ(ReadAll(file), (std::vector<std::u16string>{u"\uFEFFx", u""}));
+}
+
 TEST(MarkupFileW, Utf16FileWithMarkCountsTwoBytesPerUnitFromTwo) {
     TempFolder folder;
     CMarkupFileW file;

@@ -1,5 +1,6 @@
-// What differs between the builds: UTF-16 files, 8-bit decoding, non-ASCII word
-// characters, references beyond U+FFFF and comment blocks.
+// What differs between the builds: UTF-16 files (of either byte order), 8-bit decoding,
+// byte-order marks, non-ASCII word characters, references beyond U+FFFF and comment
+// blocks.
 
 #include <gtest/gtest.h>
 
@@ -13,11 +14,12 @@ using leaf::test::TempFolder;
 using leaf::test::WideRecorder;
 using Strings = std::vector<std::string>;
 
-std::string Utf16File(std::u16string_view text) {
-    std::string bytes = "\xFF\xFE";
+std::string Utf16File(std::u16string_view text, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes.push_back(bigEndian ? high : low);
+        bytes.push_back(bigEndian ? low : high);
     }
     return bytes;
 }
@@ -30,6 +32,20 @@ TEST(MarkupParserW, ReadsUtf16FilesCountingTwoBytesPerUnit) {
     EXPECT_EQ(parser.events, (Strings{"word H\u00E9 state=0 line=1 para=1 n=1 start=2 pos=6",
                                       "word llo state=0 line=1 para=1 n=2 start=8 pos=14",
                                       "word w\u00F6rld state=0 line=2 para=1 n=3 start=18 pos=28"}));
+}
+
+TEST(MarkupParserW, ReadsBigEndianUtf16FilesAsLittleEndianOnes) {
+    TempFolder folder;
+    WideRecorder little, big;
+    const std::u16string text = u"<p class=x>H\u00E9 llo\r\n\u4E2D\U0001F600 \n";
+    ASSERT_EQ(ParseText(little, folder, Utf16File(text), "le.htm"), 0);
+    ASSERT_EQ(ParseText(big, folder, Utf16File(text, true), "be.htm"), 0);
+    EXPECT_TRUE(big.IsUnicodeFile());
+    EXPECT_TRUE(big.IsBigEndianFile());
+    EXPECT_FALSE(little.IsBigEndianFile());
+    EXPECT_EQ(big.events, little.events);
+    EXPECT_EQ(big.chars, little.chars);
+    EXPECT_EQ(big.events.front(), "tag p [class=x] line=1");
 }
 
 TEST(MarkupParserW, ReadsOtherFilesAsUtf8WithAWindows1252Fallback) {
@@ -83,6 +99,42 @@ TEST(MarkupParser, CommentBlockMarkerMayBeALegacyByteAfterOneSpace) {
     ByteRecorder parser;
     ParseText(parser, folder, "<!-- \xA5x <b>y>z \n");
     EXPECT_EQ(parser.words, (Strings{"\xA5x", "b", "y", "z"}));  // no tag inside the block
+}
+
+TEST(MarkupParser, PositionsOnTheFirstLineCountAUtf8Mark) {
+    TempFolder folder;
+    ByteRecorder parser;
+    ParseText(parser, folder, "\xEF\xBB\xBFHello world\nagain \n");
+    EXPECT_EQ(parser.events, (Strings{"word Hello state=0 line=1 para=1 n=1 start=3 pos=8",
+                                      "word world state=0 line=1 para=1 n=2 start=9 pos=14",
+                                      "word again state=0 line=2 para=1 n=3 start=15 pos=20"}));
+}
+
+TEST(MarkupParser, ReadsUtf16FilesOfEitherByteOrderAsUtf8) {
+    TempFolder folder;
+    const std::u16string text = u"<p title='\u00E9'>H\u00E9 llo\r\nw\u00F6rld \U0001F600 \n";
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        ByteRecorder parser;
+        ASSERT_EQ(ParseText(parser, folder, Utf16File(text, bigEndian)), 0);
+        // Positions count UTF-8 bytes from each line's start, the file's offset of the
+        // line: 2 after the mark, 2 + 2 * 21 after the first line's 21 units.
+        EXPECT_EQ(parser.events,
+                  (Strings{"tag p [title='\u00E9'] line=1", "word H\u00E9 state=0 line=1 para=2 n=1 start=16 pos=19",
+                           "word llo state=0 line=1 para=2 n=2 start=20 pos=23",
+                           "word w\u00F6rld state=0 line=2 para=2 n=3 start=44 pos=50",
+                           "word \U0001F600 state=0 line=2 para=2 n=4 start=51 pos=55"}));
+    }
+}
+
+TEST(MarkupParser, PositionsNeverRunBackwardsWhereUtf8OutgrowsUtf16) {
+    // Each of these characters takes three bytes in UTF-8 and two in the file.
+    TempFolder folder;
+    ByteRecorder parser;
+    ASSERT_EQ(ParseText(parser, folder, Utf16File(u"\u4E2D\u6587\u4E2D\u6587\u4E2D\u6587 x\n y \n")), 0);
+    EXPECT_EQ(parser.events, (Strings{"word \u4E2D\u6587\u4E2D\u6587\u4E2D\u6587 state=0 line=1 para=1 n=1 start=2 pos=20",
+                                      "word x state=0 line=1 para=1 n=2 start=21 pos=22",
+                                      "word y state=0 line=2 para=1 n=3 start=24 pos=25"}));
 }
 
 TEST(MarkupParser, ReferencesYieldUtf8Bytes) {
