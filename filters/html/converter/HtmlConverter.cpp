@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "filters/html/converter/AttributeRewriter.h"
+#include "filters/html/converter/CharsetDeclaration.h"
 #include "filters/html/converter/ColorValue.h"
 #include "filters/html/converter/StyleRewriter.h"
 #include "filters/html/converter/TagBalancer.h"
@@ -396,6 +397,7 @@ BOOL CHtmlConverter::HandleTag(std::string_view tagName, std::string_view attrib
             if (leaf::EqualsNoCase(item.str(), "type=text/css")) item = "type=text/x-oeb1-css";
         }
     }
+    leaf::html::DeclareOutputCharset(name, node->attributes);
     if (name == "meta") CheckGenerator(*node);
 
     if (m_office) {

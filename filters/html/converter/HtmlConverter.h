@@ -28,6 +28,10 @@
 // placeholder replaced by the rewritten tags of its group. The temporary file is deleted
 // on every path, and the destination appears only when it was written completely.
 //
+// The document is written in UTF-8 whatever the source's encoding (UTF-16 sources are read
+// as UTF-8, bytes that are no UTF-8 are taken as Windows-1252 characters), and the
+// character set that its meta tags and XML declaration declare is made to say so.
+//
 // One conversion runs at a time in a process (the temporary-file counter and the setting
 // are process-wide).
 

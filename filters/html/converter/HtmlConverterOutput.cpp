@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <string>
 
+#include "filters/html/converter/CharsetDeclaration.h"
 #include "filters/html/converter/HtmlConverter.h"
 #include "markup/MarkupTables.h"
 #include "platform/base/File.h"
@@ -229,7 +230,11 @@ BOOL CHtmlConverter::WriteDestination() {
     m_progressMark = 0;
 
     std::string out;
+    // The document is written in UTF-8, as its declarations say: bytes of the source that
+    // are no UTF-8 become the Windows-1252 characters they stand for. Pieces end at line
+    // ends, which never fall inside a sequence.
     auto flush = [&]() {
+        out = leaf::html::AsValidUtf8(std::move(out));
         if (!destination.Write(out)) throw CFileException(CFileException::diskFull);
         out.clear();
     };

@@ -452,6 +452,73 @@ TEST_F(HtmlConverterTest, AnOfficeWordProcessorsClutterIsRemoved) {
         << output;
 }
 
+TEST_F(HtmlConverterTest, APageBreakRemovedInATableLeavesTheOtherStylesAsWritten) {
+    const std::string output =
+        ConvertNested("<table><tr><td style=\"page-break-before:always;background:url(Pics/A.gif)\">x</td>"
+                      "</tr></table><p style=\"page-break-before:always;background:url(Pics/B.gif)\">y</p>");
+    EXPECT_NE(output.find("<td style=\"background:url(Pics/A.gif)\">"), std::string::npos) << output;
+    // Outside a table the page break stays.
+    EXPECT_NE(output.find("<p style=\"page-break-before:always;background:url(Pics/B.gif)\">"), std::string::npos)
+        << output;
+}
+
+// ---- Character sets: the output is UTF-8 and says so --------------------------------
+
+// The text as UTF-16 bytes with the byte-order mark of the given order.
+std::string Utf16Source(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+TEST_F(HtmlConverterTest, AUtf16SourceOfEitherByteOrderBecomesUtf8AndDeclaresIt) {
+    const std::u16string page =
+        u"<html><head><meta http-equiv=Content-Type content=\"text/html; charset=utf-16\">"
+        u"<title>Caf\u00E9</title></head><body><p title=\"\u4E2D\">\u00C9t\u00E9 \U0001F600</p></body></html>\r\n";
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        const std::string source = m_folder.WriteFile("u.htm", Utf16Source(page, bigEndian));
+        const ConversionResult result = ConvertFile(source);
+        ASSERT_TRUE(result.ok) << result.error;
+        ExpectNested();
+        EXPECT_EQ(result.output,
+                  "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\"></meta>"
+                  "<title>Caf\xC3\xA9</title></head><body><p title=\"\xE4\xB8\xAD\">\xC3\x89t\xC3\xA9 \xF0\x9F\x98\x80</p>"
+                  "</body></html>\n");
+    }
+}
+
+TEST_F(HtmlConverterTest, AWindows1252SourceBecomesUtf8AndDeclaresIt) {
+    const std::string output = ConvertNested(
+        "<html><head><META HTTP-EQUIV=\"content-type\" CONTENT=\"text/html;charset=windows-1252\">"
+        "<meta charset=iso-8859-1></head><body><p alt=\"na\xEFve\">Caf\xE9 \x93q\x94 \xC3\xA9</p></body></html>\n");
+    // Bytes that are no UTF-8 are the code page's characters; UTF-8 among them stays.
+    EXPECT_NE(output.find("<p alt=\"na\xC3\xAFve\">Caf\xC3\xA9 \xE2\x80\x9Cq\xE2\x80\x9D \xC3\xA9</p>"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("<meta http-equiv=\"content-type\" content=\"text/html;charset=UTF-8\"></meta>"),
+              std::string::npos)
+        << output;
+    EXPECT_NE(output.find("<meta charset=\"UTF-8\"></meta>"), std::string::npos) << output;
+}
+
+TEST_F(HtmlConverterTest, OnlyCharacterSetDeclarationsAreRewritten) {
+    const std::string output = ConvertNested(
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><html><head>"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">"
+        "<meta name=\"description\" content=\"charset=latin1 explained\">"
+        "<meta http-equiv=refresh content=\"5; xcharset=x\"></head><body>x</body></html>\n");
+    EXPECT_NE(output.find("<?xml version=\"1.0\" encoding=\"UTF-8\""), std::string::npos) << output;
+    EXPECT_EQ(output.find("ISO-8859-1"), std::string::npos) << output;
+    EXPECT_NE(output.find("content=\"text/html; charset=utf-8\""), std::string::npos) << output;
+    EXPECT_NE(output.find("content=\"charset=latin1 explained\""), std::string::npos) << output;
+    EXPECT_NE(output.find("content=\"5; xcharset=x\""), std::string::npos) << output;
+}
+
 TEST_F(HtmlConverterTest, APageSavedWithAUtf8MarkConvertsAsWithoutIt) {
     const std::string page = "<html><head><title>T</title></head><body><p>x</p></body></html>\n";
     const ConversionResult marked = Convert("\xEF\xBB\xBF" + page);
