@@ -68,6 +68,9 @@ bool ApplyBackgroundRule(std::string& style) {
 bool RemoveTablePageBreaks(std::string& style) {
     static constexpr std::string_view kBefore = "page-break-before:";
     static constexpr std::string_view kAfter = "page-break-after:";
+    // Declarations are found in a lower-cased copy, which keeps every offset; what stays
+    // is copied from the value as written, since other values (a picture's url) name
+    // things whose case matters.
     const std::string lower = leaf::ToLowerAscii(style);
     const std::string_view text = lower;
     std::string out;
@@ -108,13 +111,13 @@ bool RemoveTablePageBreaks(std::string& style) {
 
         size_t begin = name;
         while (begin > copied && (IsAsciiLetter(text[begin - 1]) || text[begin - 1] == '-')) --begin;
-        out.append(text, copied, begin - copied);
+        out.append(style, copied, begin - copied);
         copied = stop;
         search = std::max(search, stop);
         removed = true;
     }
     if (!removed) return false;
-    out.append(text, copied, std::string_view::npos);
+    out.append(style, copied, std::string::npos);
     style = std::move(out);
     return true;
 }

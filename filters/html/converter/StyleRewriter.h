@@ -16,8 +16,8 @@ namespace leaf::html {
 bool ApplyBackgroundRule(std::string& style);
 
 // Inside a table, page breaks cannot be honoured: removes every "page-break-before:" and
-// "page-break-after:" declaration (with a prefix such as "mso-") and lower-cases what
-// remains. True when something was removed.
+// "page-break-after:" declaration, found without regard to case (with a prefix such as
+// "mso-"); the rest of the value stays as written. True when something was removed.
 bool RemoveTablePageBreaks(std::string& style);
 
 // Declarations of an Office word processor's style text: "page: x" becomes

@@ -71,7 +71,11 @@ TEST(TablePageBreakTest, RemovesPageBreakDeclarations) {
         bool changed;
     } cases[] = {
         {"page-break-before:always;color:red", "color:red", true},
-        {"COLOR:Red;mso-page-break-after: always", "color:red;", true},
+        // Found without regard to case; what stays keeps its case, so a url still names
+        // its picture.
+        {"COLOR:Red;mso-page-break-after: always", "COLOR:Red;", true},
+        {"background:url(Pics/A.gif);Page-Break-Before:Always;Font-Family:'Book Face'",
+         "background:url(Pics/A.gif);Font-Family:'Book Face'", true},
         {"page-break-before: \"always\" ;x:y", "x:y", true},
         {"page-break-after:'x", "page-break-after:'x", false},  // an unterminated quote keeps it
         {"a:b;page-break-before:auto}rest", "a:b;}rest", true},
