@@ -1,8 +1,13 @@
 #include "sdk/control/CssInputFilter.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 
+#include "common/StyleSheetUrls.h"
+#include "common/WideBuffer.h"
 #include "platform/base/File.h"
+#include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 
 namespace {
@@ -32,6 +37,25 @@ bool IsWhiteSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch 
 
 std::string Narrow(LPCOLESTR text) { return leaf::Utf16ToUtf8(std::u16string_view(text)); }
 
+// A target of the style sheet as a path: relative to the style sheet's folder, a "file:"
+// URL as its path; a web address stays as it is written.
+CString ResolveTarget(const std::string& folder, CString target) {
+    target.Replace('\\', '/');
+    if (leaf::StartsWithNoCase(target.str(), "file:")) {
+        target = target.Mid(5);
+        const bool rooted = target.GetLength() > 0 && target[0] == '/';
+        target.TrimLeft("/");
+        if (rooted)
+            target.Insert(0, '/');
+    }
+    const int colon = target.Find(':');
+    const int slash = target.Find('/');
+    if (colon > 0 && (slash < 0 || colon < slash))
+        return target;
+    const std::string path = leaf::path::IsAbsolute(target.str()) ? target.str() : folder + "/" + target.str();
+    return CString(leaf::path::LexicallyNormal(path));
+}
+
 }  // namespace
 
 HRESULT CCssInputFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR auxiliaryPath, IFilterHost* host) {
@@ -40,6 +64,30 @@ HRESULT CCssInputFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR auxiliaryPath, 
     m_host = host;
     m_sourcePath = sourcePath;
     m_auxiliaryPath = auxiliaryPath ? auxiliaryPath : u"";
+
+    // The pictures and fonts that the style sheet names are reported like the links of a
+    // page, so that the build packages them or lists them as missing or outside. Only a
+    // file is read (a pipe would wait for a writer); one that cannot be read names nothing.
+    const std::string path = Narrow(sourcePath);
+    struct stat status {};
+    std::string contents;
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || !leaf::ReadFileBytes(path, contents))
+        return S_OK;
+    const std::string folder = leaf::path::FolderPart(path);
+    for (const std::string& url : leaf::FindStyleSheetUrls(contents)) {
+        CString target = DecodeUrlEscapes(CString(url));
+        // A path crosses the interface as a zero-terminated string.
+        const int nul = target.Find('\0');
+        if (nul >= 0)
+            target = target.Left(nul);
+        target.Trim();
+        if (target.IsEmpty())
+            continue;
+        const HRESULT added =
+            host->AddDependency(leaf::Utf8ToUtf16(ResolveTarget(folder, target).str()).c_str(), nullptr);
+        if (FAILED(added))
+            return added;
+    }
     return S_OK;
 }
 

@@ -5,7 +5,8 @@
 // dependency scan and the conversion pass each register one for ".css" while they run
 // (CCssFilterScope) and delete it at the end. Its conversion copies a style sheet line
 // by line and writes colour values in the six-digit form "#RRGGBB" with upper-case
-// digits. It reports no dependencies.
+// digits. Its preparation reports the files that the style sheet names through url(...)
+// (pictures, fonts), resolved against the style sheet's folder.
 //
 // Reference counting does nothing: the control owns the object.
 

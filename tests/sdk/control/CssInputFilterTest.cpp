@@ -53,7 +53,10 @@ public:
     ULONG AddRef() override { return 0; }
     ULONG Release() override { return 0; }
     HRESULT SetErrorDetails(LPCOLESTR) override { return S_OK; }
-    HRESULT AddDependency(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    HRESULT AddDependency(LPCOLESTR path, LPCOLESTR) override {
+        dependencies.push_back(leaf::Utf16ToUtf8(std::u16string_view(path)));
+        return S_OK;
+    }
     HRESULT GetSourceFolder(BSTR*) override { return E_NOTIMPL; }
     HRESULT StepProgress(LONG units) override {
         steps.push_back(units);
@@ -64,6 +67,7 @@ public:
     HRESULT Message(LONG, LONG, LONG, LPCOLESTR, LPCOLESTR, LONG) override { return S_OK; }
 
     std::vector<LONG> steps;
+    std::vector<std::string> dependencies;
     bool abort = false;
 };
 
@@ -125,6 +129,24 @@ TEST_F(CssConvert, ReportsMissingSourcesAndNullArguments) {
     std::string source = folder.WriteFile("sized.css", "12345");
     EXPECT_EQ(S_OK, filter.GetSize(leaf::Utf8ToUtf16(source).c_str(), 0, &units));
     EXPECT_EQ(5, units);
+}
+
+TEST_F(CssConvert, PrepareReportsTheFilesTheStyleSheetNames) {
+    std::string source = folder.WriteFile("css/style.css",
+                                          "@font-face { src: url(\"../fonts/serif.ttf\") }\n"
+                                          "body { background: url(paper%20white.png) }\n"
+                                          "/* url(old.png) */ h1 { background: url(/art/logo.gif) }\n"
+                                          "p { background: url(http://web.example/a.png) url(file:///art/b.png) }\n");
+    ASSERT_EQ(S_OK, filter.Prepare(leaf::Utf8ToUtf16(source).c_str(), nullptr, &host));
+    EXPECT_EQ((std::vector<std::string>{folder / "fonts/serif.ttf", folder / "css/paper white.png", "/art/logo.gif",
+                                        "http://web.example/a.png", "/art/b.png"}),
+              host.dependencies);
+
+    // A style sheet that cannot be read names nothing and is no failure.
+    host.dependencies.clear();
+    EXPECT_EQ(S_OK, filter.Prepare(leaf::Utf8ToUtf16(folder / "none.css").c_str(), nullptr, &host));
+    EXPECT_EQ(std::vector<std::string>{}, host.dependencies);
+    EXPECT_EQ(E_POINTER, filter.Prepare(nullptr, nullptr, &host));
 }
 
 }  // namespace

@@ -1,0 +1,22 @@
+#pragma once
+
+// The files a style sheet names: the targets of its url(...) references. Both the
+// control's own style-sheet filter and the HTML filter (for <style> elements and style
+// attributes) report them as dependencies of the document that holds them.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace leaf {
+
+// The targets of every url(...) in style-sheet text (UTF-8), in order. The name "url" is
+// matched without regard to case; the value may be quoted with ' or " and is trimmed of
+// white space; a backslash escape (a character, or up to six hexadecimal digits and one
+// optional white-space character) is undone. Comments and quoted strings outside url(...)
+// are passed over, so a url( inside them names nothing. Empty targets and inline data
+// ("data:") are left out, and so is the fragment of a target ("#..."). "%XX" escapes
+// are kept: the caller decodes them as it does for other links.
+std::vector<std::string> FindStyleSheetUrls(std::string_view text);
+
+}  // namespace leaf
