@@ -1,9 +1,11 @@
 #include "filters/html/LinkCollector.h"
 
 #include <algorithm>
+#include <cctype>
 #include <limits>
 
 #include "common/ContentType.h"
+#include "common/StyleSheetUrls.h"
 #include "common/WideBuffer.h"
 #include "platform/base/File.h"
 #include "platform/base/TextEncoding.h"
@@ -49,7 +51,10 @@ void CLinkCollector::Run(const CString& path, std::vector<CString>& targets) {
     m_targets = &targets;
     m_reported = 0;
     m_stopped = false;
+    m_styleText.clear();
     ParseFile(path.str());  // a file that cannot be read simply has no links
+    AddStyleTargets(m_styleText);  // a style element the file left open
+    m_styleText.clear();
     m_targets = nullptr;
 
     CFileStatus status;
@@ -89,7 +94,18 @@ CLinkCollector::String CLinkCollector::FormatRawEndTag(WORD state) {
     return CMarkupParserW::FormatRawEndTag(static_cast<WORD>(state & ~stateEmbed));
 }
 
+BOOL CLinkCollector::OnChar(char16_t ch, WORD state, int) {
+    // The text of a style element, for the files its rules name.
+    if ((state & stateStyle) != 0 && (state & stateInTag) == 0)
+        m_styleText.push_back(ch);
+    return TRUE;
+}
+
 BOOL CLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view attributes, BOOL endTag, int) {
+    if (endTag && leaf::EqualsNoCase(tagName, u"style")) {
+        AddStyleTargets(m_styleText);
+        m_styleText.clear();
+    }
     if (endTag || attributes.empty() || m_targets == nullptr)
         return TRUE;
     SplitAttributes(attributes, m_items);
@@ -99,7 +115,9 @@ BOOL CLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view attr
     if (m_officeDocument && leaf::EqualsNoCase(tagName, u"link") && IsCompanionLink(m_items))
         return TRUE;
 
-    for (const std::u16string& item : m_items) {
+    for (const std::u16string& raw : m_items) {
+        // A value is read as a browser reads it: "a&amp;b.html" names the file a&b.html.
+        const std::u16string item = DecodeReferences(raw);
         CString value;
         if (ValueOf(item, u"src=", value) || ValueOf(item, u"background=", value)) {
             AddTarget(value);
@@ -108,9 +126,44 @@ BOOL CLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view attr
             CString fragment;
             SplitFragment(value, path, fragment, FALSE);
             AddTarget(path);
+        } else if (ValueOf(item, u"style=", value)) {
+            for (const std::string& url : leaf::FindStyleSheetUrls(value.str()))
+                AddTarget(CString(url));
         }
     }
     return TRUE;
+}
+
+std::u16string CLinkCollector::DecodeReferences(std::u16string_view value) {
+    std::u16string decoded;
+    decoded.reserve(value.size());
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == u'&') {
+            const std::u16string_view rest = value.substr(i + 1);
+            if (CMarkupParserW::DecodeEntity(rest, m_entityText, m_replacement)) {
+                // As in a browser, a name without ';' that runs on into '=' or a letter
+                // or digit is text ("?a=1&copy=2" keeps its "&copy").
+                const bool named = !rest.empty() && rest[0] != u'#';
+                const size_t end = m_entityText.size();
+                const bool runsOn = end < rest.size() &&
+                                    (rest[end] == u'=' || (rest[end] < 0x80 && std::isalnum(rest[end]) != 0));
+                if (!(named && !m_entityText.ends_with(u';') && runsOn)) {
+                    decoded += m_replacement;
+                    i += m_entityText.size();
+                    continue;
+                }
+            }
+        }
+        decoded.push_back(value[i]);
+    }
+    return decoded;
+}
+
+void CLinkCollector::AddStyleTargets(std::u16string_view css) {
+    if (css.empty() || m_targets == nullptr)
+        return;
+    for (const std::string& url : leaf::FindStyleSheetUrls(leaf::Utf16ToUtf8(css)))
+        AddTarget(CString(url));
 }
 
 void CLinkCollector::AddTarget(const CString& value) {

@@ -2,8 +2,9 @@
 
 // CLinkCollector: reads one HTML file with the UTF-16 scanner and collects the targets
 // of its links: every src= value, every href= value without its fragment, and the
-// background= picture of a page or table. Values are %XX-decoded and trimmed; empty
-// ones are dropped. Links to the companion files that an Office word processor writes
+// background= picture of a page or table, and the files named by url(...) in style
+// attributes and style elements. Character references in values are decoded first;
+// values are %XX-decoded and trimmed; empty ones are dropped. Links to the companion files that an Office word processor writes
 // beside a page it saved (file list, edit-time data, preview, ...) are left out, since
 // they are no part of the document.
 //
@@ -42,6 +43,8 @@ protected:
     BOOL OnWord(std::u16string_view word, WORD state, int line, int paragraph, int wordNumber,
                 LONGLONG wordStart, LONGLONG position) override;
     BOOL OnTag(std::u16string_view tagName, std::u16string_view attributes, BOOL endTag, int line) override;
+    // Gathers the text of style elements.
+    BOOL OnChar(char16_t ch, WORD state, int line) override;
     // The scanner's raw-content elements without "embed": an embed element usually has no
     // end tag, and treating it as raw would hide every link behind it, leaving those files
     // out of the book.
@@ -56,6 +59,10 @@ private:
     // A link tag of an Office page that names one of its companion files.
     bool IsCompanionLink(const std::vector<std::u16string>& items) const;
     void AddTarget(const CString& value);
+    // The targets of the url(...) references in style-sheet text.
+    void AddStyleTargets(std::u16string_view css);
+    // The attribute value with its character references decoded.
+    std::u16string DecodeReferences(std::u16string_view value);
     BOOL Report(LONGLONG units);
 
     ProgressFunction m_progress;
@@ -66,4 +73,7 @@ private:
     BOOL m_officeDocument = FALSE;
     std::set<std::u16string> m_companionRelations;
     std::vector<std::u16string> m_items;
+    std::u16string m_styleText;  // the text of the style element being read
+    std::u16string m_entityText;
+    std::u16string m_replacement;
 };
