@@ -158,6 +158,9 @@ private:
     BOOL SortDependencies(std::vector<CString>& missing, std::vector<CString>& external);
     CString FindSourceFolder(BOOL spineOnly) const;
     BOOL IsSpineItem(int index) const;
+    // TRUE for a path spelled below the source folder whose file really lies outside it,
+    // reached through a symbolic link (of the file or of a folder on its way).
+    BOOL LeavesSourceFolder(const CString& path) const;
     // Removes a manifest item and keeps the HTML guide pages' indexes right.
     void RemoveManifestItemAt(int index);
     BOOL CheckSpineFiles(std::vector<CString>& missing) const;

@@ -2,6 +2,8 @@
 // items, tours, package import) and the indexes kept beside it.
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <system_error>
@@ -14,13 +16,15 @@
 
 namespace {
 
-// The key of a path in the control's sets and maps: lower-cased, every '\' made '/'.
+// The key of a path in the control's sets and maps, every '\' made '/': the spelling on
+// disk of an existing file (so two files whose names differ only in case are two
+// items, and other spellings of one file are that one), else the path lower-cased.
 std::string PathKey(const CString& path) {
-    std::string key = leaf::ToLowerAscii(path.str());
-    for (char& ch : key)
+    std::string slashed = path.str();
+    for (char& ch : slashed)
         if (ch == '\\')
             ch = '/';
-    return key;
+    return leaf::path::CaseKey(slashed);
 }
 
 bool IsAsciiLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
@@ -122,6 +126,12 @@ BOOL CLeafcraftSDKControl::ValidateSourceFile(BSTR path) {
         SetError(LCERR_MISSING_FILE, given);
         return FALSE;
     }
+    // A folder is no source, whatever its name looks like.
+    std::error_code error;
+    if (std::filesystem::is_directory(onDisk.str(), error)) {
+        SetError(LCERR_INVALID_FILE, onDisk + ": " + std::strerror(EISDIR));
+        return FALSE;
+    }
     IInputFilter* filter = nullptr;
     LONG code = FindFilterForFile(onDisk, &filter);
     if (code != LCERR_NONE) {
@@ -158,7 +168,7 @@ BOOL CLeafcraftSDKControl::AddSourceFile(BSTR pathText, LONG flags) {
     if ((flags & LCF_SPINE) != 0 && index >= 0)
         m_package.AddSpineItem(index, m_package.GetSpineCount());
     if ((flags & LCF_HTML_GUIDE_ITEM) != 0 && index >= 0)
-        m_htmlGuideItems[leaf::ToLowerAscii(path.str())] = index;
+        m_htmlGuideItems[PathKey(path)] = index;
     return TRUE;
 }
 

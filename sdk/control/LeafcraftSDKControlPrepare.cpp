@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <new>
+#include <set>
 #include <system_error>
 #include <vector>
 
 #include "common/ContentType.h"
+#include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/control/CssFilterScope.h"
@@ -23,6 +25,13 @@ CString Slashed(const CString& path) {
     CString result = path;
     result.Replace('\\', '/');
     return result;
+}
+
+// The path with every symbolic link resolved; empty when it names nothing on disk.
+std::string RealPath(const CString& path) {
+    std::error_code error;
+    std::filesystem::path real = std::filesystem::canonical(path.str(), error);
+    return error ? std::string() : real.string();
 }
 
 // The existing path found on disk when it names a file; empty for a folder. A folder is
@@ -145,7 +154,12 @@ BOOL CLeafcraftSDKControl::PrepareEBook() {
         }
         m_sourceFolder = FindSourceFolder(TRUE);
         if (m_sourceFolder.IsEmpty()) {
-            SetError(LCERR_NOSOURCEFOLDER);
+            // The details name the sources that share no folder, one per line.
+            std::vector<CString> sources;
+            for (int position = 0; position < m_package.GetSpineCount(); ++position)
+                if (CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position)))
+                    sources.push_back(item->m_strPath);
+            SetError(LCERR_NOSOURCEFOLDER, JoinLines(sources));
             return FALSE;
         }
         std::vector<CString> missingSources;
@@ -199,7 +213,8 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
         SetError(LCERR_ABORTED);
         return FALSE;
     }
-    m_progressDetail = path.Mid(m_sourceFolder.GetLength() + 1);
+    const bool inside = leaf::StartsWithNoCase(Slashed(path).str(), (m_sourceFolder + "/").str());
+    m_progressDetail = inside ? path.Mid(m_sourceFolder.GetLength() + 1) : path;
     StepProgress(0);  // publishes the detail; an abort is seen on the next file
 
     IInputFilter* filter = nullptr;
@@ -242,7 +257,36 @@ BOOL CLeafcraftSDKControl::ScanDependencies() {
         if (!ScanSourceFile(path))
             return FALSE;
     }
+    // The style sheets that the pages named, and those that style sheets import, for the
+    // pictures and fonts they name in turn; each one once. One that really lies outside
+    // the source folder through a link is not read: it is left out of the book.
+    std::set<std::string> styleSheets;
+    for (int i = 0; i < m_package.GetManifestCount(); ++i) {
+        // A file that a filter wrote into a work folder is output, not a source.
+        if (!m_package.GetManifestItem(i)->m_strWorkPath.IsEmpty())
+            continue;
+        CString path = Slashed(m_package.GetManifestItem(i)->m_strPath);
+        if (!leaf::path::IsAbsolute(path.str()) || leaf::ToLowerAscii(leaf::path::Extension(path.str())) != ".css" ||
+            IsSpineItem(i) ||
+            !styleSheets.insert(leaf::ToLowerAscii(path.str())).second || LeavesSourceFolder(path))
+            continue;
+        if (!ScanSourceFile(path))
+            return FALSE;
+    }
+    // A cancel asked for while the last file was read ends the run as well.
+    if (m_abortRequested) {
+        SetError(LCERR_ABORTED);
+        return FALSE;
+    }
     return TRUE;
+}
+
+BOOL CLeafcraftSDKControl::LeavesSourceFolder(const CString& path) const {
+    if (!leaf::StartsWithNoCase(Slashed(path).str(), (m_sourceFolder + "/").str()))
+        return FALSE;
+    const std::string real = RealPath(FindExistingFile(Slashed(path)));
+    const std::string folder = RealPath(m_sourceFolder);
+    return !real.empty() && !folder.empty() && !leaf::path::IsUnderFolder(folder, real) ? TRUE : FALSE;
 }
 
 BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::vector<CString>& external) {
@@ -263,7 +307,12 @@ BOOL CLeafcraftSDKControl::SortDependencies(std::vector<CString>& missing, std::
 
         enum class Fate { Keep, Missing, External, Drop } fate;
         if (leaf::StartsWithNoCase(path.str(), prefix.str())) {
-            fate = FileOnly(FindExistingFile(path)).IsEmpty() ? Fate::Missing : Fate::Keep;
+            // Inside by its spelling; a link that leads out of the source folder makes
+            // it an outside file all the same.
+            if (LeavesSourceFolder(path))
+                fate = Fate::External;
+            else
+                fate = FileOnly(FindExistingFile(path)).IsEmpty() ? Fate::Missing : Fate::Keep;
         } else {
             fate = Fate::External;
             if (path.GetLength() > 0 && path[0] == '/') {

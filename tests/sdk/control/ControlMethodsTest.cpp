@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryKey.h"
@@ -144,6 +146,17 @@ TEST_F(SdkMethods, ValidateSourceFileReportsEachKindOfBadFile) {
     }
     EXPECT_FALSE(control.CallBool(sdkdispid::ValidateSourceFile, {Variant::NullBstr()}));
     EXPECT_EQ(LCERR_POINTER, control.ErrorCode());
+
+    // A folder, whatever its name, is no source; the details say so.
+    std::filesystem::create_directories(folder / "book/chapters.src");
+    for (DISPID method : {sdkdispid::ValidateSourceFile, sdkdispid::AddSourceFile}) {
+        std::vector<Variant> arguments = {Variant(folder / "book/chapters.src")};
+        if (method == sdkdispid::AddSourceFile)
+            arguments.push_back(Variant(LONG(LCF_SPINE)));
+        EXPECT_FALSE(control.CallBool(method, arguments));
+        EXPECT_EQ(LCERR_INVALID_FILE, control.ErrorCode());
+        EXPECT_EQ(folder / "book/chapters.src" + ": Is a directory", control.ErrorDetails());
+    }
 }
 
 TEST_F(SdkMethods, ArgumentsAreCheckedAndCoercedLikeAnyAutomationCall) {

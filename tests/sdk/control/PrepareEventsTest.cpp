@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "tests/sdk/control/SdkTestSupport.h"
 
@@ -260,6 +265,73 @@ TEST_F(SdkPrepare, GuidePagesOutsideTheSpineAreScannedAfterIt) {
     EXPECT_EQ((std::vector<std::string>{"progress 0 1 ", "progress 0 1 a.src", Prepared(chapter),
                                         "progress 0 1 toc.page", Prepared(contents), "progress 100 1 "}),
               sink->events);
+}
+
+// A cancel that the client asks for while the last source is read is not lost, even when
+// the filter itself goes on to the end.
+TEST_F(SdkPrepare, AbortDuringTheLastSourceEndsTheRunAsAborted) {
+    std::string first = Source("book/a.src");
+    std::string last = Source("book/b.src", "update 0 1 reading\n");
+    ASSERT_TRUE(control.AddSourceFile(first, LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(last, LCF_SPINE));
+    bool answered = false;
+    sink->handler = [&](const std::string& event) {
+        if (event == "progress 0 1 reading")
+            answered = control.CallBool(sdkdispid::AbortBuild);
+    };
+    EXPECT_FALSE(control.PrepareEBook());
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(LCERR_ABORTED, control.ErrorCode());
+    EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out.lit"), Variant("")}));
+    EXPECT_EQ(LCERR_ILLEGAL, control.ErrorCode());  // not prepared
+}
+
+// Inside or outside is where a file really is: a link below the source folder that
+// leads out of it, to a file or through a linked folder, names an outside file.
+TEST_F(SdkPrepare, LinksThatLeadOutOfTheSourceFolderAreOutsideFiles) {
+    leaf::test::TempFolder elsewhere;
+    const std::string secret = elsewhere.WriteFile("secret.htm", "<p>not part of the book</p>");
+    elsewhere.WriteFile("art/logo.gif", "GIF89a");
+    Source("book/real.gif", "GIF89a");
+    std::filesystem::create_symlink(secret, folder / "book/page.htm");
+    std::filesystem::create_symlink(elsewhere / "art", folder / "book/art");
+    std::filesystem::create_symlink(folder / "book/real.gif", folder / "book/alias.gif");  // stays inside
+    std::string page = Source("book/a.src", "dep page.htm\n"
+                                            "dep art/logo.gif\n"
+                                            "dep alias.gif\n");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+
+    EXPECT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
+    EXPECT_EQ((std::vector<std::string>{folder / "book/page.htm", folder / "book/art/logo.gif"}),
+              control.Collection(sdkdispid::GetExternalFiles));
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+}
+
+// Sources that share no folder but the root: the details name them.
+TEST_F(SdkPrepare, SourcesWithoutACommonFolderAreNamed) {
+    const std::string top = "/" + std::next(folder.Path().begin())->string();
+    std::string other;
+    for (const char* candidate : {"/var/tmp", "/dev/shm", "/run"}) {
+        if (std::string(candidate).rfind(top, 0) == 0 || access(candidate, W_OK) != 0)
+            continue;
+        std::string pattern = std::string(candidate) + "/leaf-test-XXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr) {
+            other = pattern;
+            break;
+        }
+    }
+    if (other.empty())
+        GTEST_SKIP() << "no writable folder outside " << top;
+    const std::string first = Source("book/a.src");
+    const std::string second = other + "/b.src";
+    std::ofstream(second) << "";
+    EXPECT_TRUE(control.AddSourceFile(first, LCF_SPINE));
+    EXPECT_TRUE(control.AddSourceFile(second, LCF_SPINE));
+    EXPECT_FALSE(control.PrepareEBook());
+    EXPECT_EQ(LCERR_NOSOURCEFOLDER, control.ErrorCode());
+    EXPECT_EQ(first + "\n" + second, control.ErrorDetails());
+    std::filesystem::remove_all(other);
 }
 
 }  // namespace
