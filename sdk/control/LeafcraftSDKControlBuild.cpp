@@ -5,10 +5,15 @@
 // A build never deletes its own work folder: it queues it, and queued folders are
 // deleted when the control is destroyed (when "AutoDelete" is set).
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -43,6 +48,15 @@ CString Slashed(const CString& path) {
 }
 
 std::string LowerKey(const CString& path) { return leaf::ToLowerAscii(Slashed(path).str()); }
+
+// Enters a source's work path in a map of work paths under the source's own spelling and,
+// unless another source is spelt so, under its lower-cased path: a link finds its exact
+// name first and falls back to the name without regard to case, so two sources whose
+// names differ only in case keep their own work paths.
+void MapWorkPath(std::map<std::string, std::string>& map, const CString& path, const std::string& workPath) {
+    map[Slashed(path).str()] = workPath;
+    map.emplace(LowerKey(path), workPath);
+}
 
 // The part of path below folder (compared without regard to case, on a separator
 // boundary); false when path does not lie below folder.
@@ -138,6 +152,51 @@ bool HasUtf16Mark(const CString& path) {
     }
     file.Abort();
     return n == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+}
+
+// The book's own file that the e-book path names, compared by device and inode so that
+// another spelling, a hard link or a symbolic link to the file counts; empty when it
+// names none of them (or nothing that exists).
+CString FindBookFileAt(const CPackageFile& package, const CString& eBookPath) {
+    struct stat target {};
+    if (stat(eBookPath.c_str(), &target) != 0)
+        return CString();
+    for (int i = 0; i < package.GetManifestCount(); ++i) {
+        const CString& path = package.GetManifestItem(i)->m_strPath;
+        struct stat item {};
+        if (stat(path.c_str(), &item) == 0 && item.st_dev == target.st_dev && item.st_ino == target.st_ino)
+            return path;
+    }
+    return CString();
+}
+
+// The error details of a file that failed: its path and, when known, why.
+CString FileFailure(const CString& path, const CString& reason) {
+    return reason.IsEmpty() ? path : path + ": " + reason;
+}
+
+CString OsReason(int osError) { return osError > 0 ? CString(std::strerror(osError)) : CString(); }
+
+// Why a conversion into destination may have failed, as far as the system tells: the
+// source cannot be read, the destination's folder is missing or not writable, or its
+// disk is full. Empty when none of these holds.
+CString ProbeConversionFailure(const CString& source, const CString& destination) {
+    const int in = open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (in < 0)
+        return OsReason(errno);
+    close(in);
+    const std::string folder = leaf::path::FolderPart(destination.str());
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0)
+        return "cannot create " + destination + ": " + OsReason(errno);
+    if (!S_ISDIR(status.st_mode))
+        return "cannot create " + destination + ": " + OsReason(ENOTDIR);
+    if (access(folder.c_str(), W_OK) != 0)
+        return "cannot create " + destination + ": " + OsReason(errno);
+    struct statvfs space {};
+    if (statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
+        return "cannot write " + destination + ": " + OsReason(ENOSPC);
+    return CString();
 }
 
 // Queues the work folder of a build for deletion when the build ends, whatever way.
@@ -267,7 +326,7 @@ void CLeafcraftSDKControl::DropOutputItems() {
         CManifestItem* item = m_package.GetManifestItem(i);
         if (!reading[static_cast<size_t>(i)] && !item->m_strWorkPath.IsEmpty() &&
             item->m_strWorkPath == item->m_strPath && item->m_strMappedPath.IsEmpty()) {
-            m_knownPaths.erase(LowerKey(item->m_strPath));
+            m_knownPaths.erase(leaf::path::CaseKey(Slashed(item->m_strPath).str()));
             RemoveManifestItemAt(i);
             reading.erase(reading.begin() + i);
             continue;
@@ -305,12 +364,12 @@ void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
         CString workPath;
         if (!RelativeTo(m_sourceFolder, path, relative)) {
             workPath = MakeUniqueWorkPath(workFolder, "external/" + CString(leaf::path::FilePart(path.str())), used);
-            m_outsideWorkPaths[LowerKey(path)] = workPath.Mid(workFolder.GetLength() + 1).str();
+            MapWorkPath(m_outsideWorkPaths, path, workPath.Mid(workFolder.GetLength() + 1).str());
         } else {
             std::string extension = leaf::path::Extension(relative.str());
             relative = relative.Left(relative.GetLength() - static_cast<int>(extension.size())) + ".htm";
             workPath = MakeUniqueWorkPath(workFolder, relative, used);
-            m_convertedWorkPaths[LowerKey(path)] = leaf::ToLowerAscii(workPath.str());
+            MapWorkPath(m_convertedWorkPaths, path, leaf::ToLowerAscii(workPath.str()));
         }
         used.insert(leaf::ToLowerAscii(workPath.str()));
         item->m_strWorkPath = workPath;
@@ -341,7 +400,9 @@ void CLeafcraftSDKControl::AssignMediaTypes(const CString& workFolder) {
         CString pathPart;
         CString fragment;
         SplitFragment(href, pathPart, fragment, FALSE);
-        auto converted = m_convertedWorkPaths.find(LowerKey(pathPart));
+        auto converted = m_convertedWorkPaths.find(Slashed(pathPart).str());
+        if (converted == m_convertedWorkPaths.end())
+            converted = m_convertedWorkPaths.find(LowerKey(pathPart));
         if (converted != m_convertedWorkPaths.end())
             href = CString(converted->second) + fragment;
     };
@@ -426,17 +487,23 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
                 if (m_abortRequested) {
                     SetError(LCERR_ABORTED);
                 } else {
-                    if (m_errorDetails.IsEmpty())
-                        m_errorDetails = path;
-                    SetError(LCERR_CONVERTFAIL);
+                    // The file, what the filter said about it, and what the system tells.
+                    CString details = m_errorDetails;
+                    if (details.Find(path.str()) < 0)
+                        details = FileFailure(path, details);
+                    const CString reason = ProbeConversionFailure(path, workPath);
+                    if (!reason.IsEmpty())
+                        details += " (" + reason + ")";
+                    SetError(LCERR_CONVERTFAIL, details);
                 }
                 return FALSE;
             }
         } else if (!CopyFileWithProgress(path, workPath)) {
+            // The copy left why it failed in the details.
             if (m_abortRequested)
                 SetError(LCERR_ABORTED);
             else
-                SetError(LCERR_COPYFAIL, path);
+                SetError(LCERR_COPYFAIL, FileFailure(path, m_errorDetails));
             return FALSE;
         }
     }
@@ -450,17 +517,27 @@ BOOL CLeafcraftSDKControl::CopyFileWithProgress(const CString& source, const CSt
     try {
         // Only files are copied: a folder, a device or a pipe has no length to copy (and
         // opening a pipe would wait for a writer).
+        // The details say why a copy failed; the conversion pass puts the source first.
+        const CString notAFile = "it is not a regular file";
         struct stat info;
         if (stat(source.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-            SetError(LCERR_UNEXPECTED);
+            SetError(LCERR_UNEXPECTED, notAFile);
             return FALSE;
         }
         CFile in;
         CFile out;
-        if (!in.Open(source.c_str(), CFile::modeRead | CFile::shareDenyNone) ||
-            fstat(in.GetHandle(), &info) != 0 || !S_ISREG(info.st_mode) ||
-            !out.Open(destination.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive)) {
-            SetError(LCERR_UNEXPECTED);
+        CFileException error;
+        if (!in.Open(source.c_str(), CFile::modeRead | CFile::shareDenyNone, &error)) {
+            SetError(LCERR_UNEXPECTED, OsReason(static_cast<int>(error.m_lOsError)));
+            return FALSE;
+        }
+        if (fstat(in.GetHandle(), &info) != 0 || !S_ISREG(info.st_mode)) {
+            SetError(LCERR_UNEXPECTED, notAFile);
+            return FALSE;
+        }
+        if (!out.Open(destination.c_str(), CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive, &error)) {
+            SetError(LCERR_UNEXPECTED, "cannot create " + destination + ": " +
+                                           OsReason(static_cast<int>(error.m_lOsError)));
             return FALSE;
         }
         // As many bytes as the file held when the copy began, so that a file that keeps
@@ -486,8 +563,12 @@ BOOL CLeafcraftSDKControl::CopyFileWithProgress(const CString& source, const CSt
         in.Close();
         out.Close();
         return TRUE;
-    } catch (const CFileException&) {
-        SetError(LCERR_UNEXPECTED);
+    } catch (const CFileException& error) {
+        // A failed write (a full disk) names the copy being written; a failed read, the
+        // source that the details name already.
+        const CString reason = OsReason(static_cast<int>(error.m_lOsError));
+        SetError(LCERR_UNEXPECTED, error.m_strFileName == destination ? "cannot write " + destination + ": " + reason
+                                                                      : reason);
         return FALSE;
     }
 }
@@ -514,6 +595,15 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         return FALSE;
     }
 
+    // The e-book must not take the place of one of the book's own files (a page, the
+    // contents page, a style sheet, a picture): nothing is written then.
+    const CString bookFile = FindBookFileAt(m_package, CString(leaf::BstrToUtf8(eBookPathText)));
+    if (!bookFile.IsEmpty()) {
+        SetError(LCERR_CREATEEBOOK, CString(leaf::BstrToUtf8(eBookPathText)) +
+                                        ": the e-book would replace the book's own file " + bookFile);
+        return FALSE;
+    }
+
     // The scope clears the building flag and the queue takes the work folder, once it is
     // created, on every way out.
     CRunScope run(static_cast<IDispatch*>(this), m_building);
@@ -534,13 +624,17 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         BOOL friendly = FALSE;
         CString folder = MakeWorkFolderName(eBookPath, friendly);
         if (folder.IsEmpty() || !IsSafeWorkFolder(folder, eBookPath)) {
-            SetError(LCERR_CREATETARGETDIR, folder);
+            SetError(LCERR_CREATETARGETDIR,
+                     FileFailure(folder, folder.IsEmpty() ? CString()
+                                                          : CString("it would hold the book's sources or the e-book")));
             return FALSE;
         }
         if (friendly)
             RemoveWorkFolder(folder, FALSE);  // what an earlier build of this name left
         if (!CreateWorkFolder(folder)) {
-            SetError(LCERR_CREATETARGETDIR, folder);
+            std::error_code error;
+            std::filesystem::create_directories(folder.str(), error);
+            SetError(LCERR_CREATETARGETDIR, FileFailure(folder, error ? CString(error.message()) : CString()));
             return FALSE;
         }
         queue.Set(folder);
@@ -558,7 +652,7 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
 
         CString package = MakePackagePath(folder, eBookPath);
         if (!WritePackage(package, folder)) {
-            SetError(LCERR_CREATEPACKAGEFILE, package);
+            SetError(LCERR_CREATEPACKAGEFILE, FileFailure(package, m_package.GetLastWriteError()));
             return FALSE;
         }
 

@@ -22,6 +22,23 @@ namespace {
 // The e-book compiler's module, beside the control's own.
 const char* const kCompilerModuleName = "LITGen.so";
 
+// A path relative to the work folder as the href of its item: a reader of the href
+// decodes "%XX" and ends the path at '#' or '?', so those three characters are escaped
+// and a file named "pct%41%.html" or "hash#x.html" reads back under its own name. The
+// package writer escapes '&' and '"' itself.
+CString HrefOfWorkPath(const CString& path) {
+    std::string href;
+    for (char ch : path.str()) {
+        switch (ch) {
+        case '%': href += "%25"; break;
+        case '#': href += "%23"; break;
+        case '?': href += "%3F"; break;
+        default: href += ch; break;
+        }
+    }
+    return CString(std::move(href));
+}
+
 }  // namespace
 
 void CLeafcraftSDKControl::AddVersionMetaData() {
@@ -86,7 +103,7 @@ BOOL CLeafcraftSDKControl::WritePackage(const CString& packagePath, const CStrin
         href.Replace('\\', '/');
         if (leaf::StartsWithNoCase(href.str(), folder.str()) && href[folder.GetLength()] == '/')
             href = href.Mid(folder.GetLength() + 1);
-        item->m_strPath = href;
+        item->m_strPath = HrefOfWorkPath(href);
         if (forceOeb) {
             if (item->m_strMediaType == "text/html")
                 item->m_strMediaType = "text/x-oeb1-document";

@@ -236,7 +236,7 @@ TEST_F(SdkBuild, WorkFolderNeverTakesTheSourcesOrTheEBooksFolder) {
     SetSetting("TempFolder", folder.Path().string());
     EXPECT_FALSE(Build(folder / "elsewhere/book.lit"));
     EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
-    EXPECT_EQ(folder / "book", control.ErrorDetails());
+    EXPECT_EQ(folder / "book" + ": it would hold the book's sources or the e-book", control.ErrorDetails());
     EXPECT_EQ("<html><body>one page</body></html>", ReadText(page));
 
     // The e-book's own folder.
@@ -254,7 +254,7 @@ TEST_F(SdkBuild, WorkFolderNeverTakesTheSourcesOrTheEBooksFolder) {
     SetSetting("TempFolder", Source("afile", "x"));
     EXPECT_FALSE(Build(folder / "out/x.lit"));
     EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
-    EXPECT_EQ(folder / "afile/x", control.ErrorDetails());
+    EXPECT_EQ(folder / "afile/x" + ": Not a directory", control.ErrorDetails());
 
     // After all that the control still builds.
     SetSetting("TempFolder", folder / "work");
@@ -314,7 +314,7 @@ TEST_F(SdkBuild, FailuresReportTheirCodeAndLeaveTheControlReady) {
     fs::create_directories(folder / "book/pic.gif");
     EXPECT_FALSE(Build(folder / "out/a.lit"));
     EXPECT_EQ(LCERR_COPYFAIL, control.ErrorCode());
-    EXPECT_EQ(folder / "book/pic.gif", control.ErrorDetails());
+    EXPECT_EQ(folder / "book/pic.gif" + ": it is not a regular file", control.ErrorDetails());
     fs::remove(folder / "book/pic.gif");
     Source("book/pic.gif", "GIF89a");
 
@@ -322,13 +322,13 @@ TEST_F(SdkBuild, FailuresReportTheirCodeAndLeaveTheControlReady) {
     fs::rename(page, folder / "moved.html");
     EXPECT_FALSE(Build(folder / "out/a.lit"));
     EXPECT_EQ(LCERR_CONVERTFAIL, control.ErrorCode());
-    EXPECT_EQ(page, control.ErrorDetails());
+    EXPECT_EQ(page + " (No such file or directory)", control.ErrorDetails());
 
     // A filter's own text stays as the details.
     Source("book/index.html", "CONVERT-FAILS <img src=\"pic.gif\">");
     EXPECT_FALSE(Build(folder / "out/a.lit"));
     EXPECT_EQ(LCERR_CONVERTFAIL, control.ErrorCode());
-    EXPECT_EQ("cannot convert", control.ErrorDetails());
+    EXPECT_EQ(page + ": cannot convert", control.ErrorDetails());
 
     // Aborted from the client's handler.
     Source("book/index.html", "<img src=\"pic.gif\">");
@@ -427,7 +427,7 @@ TEST_F(SdkBuild, FilesAddedToAWorkFolderBelongToTheirBuildOnly) {
         ASSERT_TRUE(Build(folder / "out/a.lit")) << build;
         EXPECT_EQ((std::vector<std::string>{"a.opf", "extra.css", "index.html"}), ListFiles(folder / "work/a"));
         std::string package = ReadText(folder / "work/a/a.opf");
-        EXPECT_EQ(1u, Count(package, "href=\"extra.css\""));
+        EXPECT_EQ(1u, Count(package, "href=\"extra.css\"")) << package;
         EXPECT_NE(std::string::npos, ManifestLine(package, "extra.css").find("\"text/css\""));
     }
 }
@@ -521,6 +521,131 @@ TEST_F(SdkBuild, AbortDuringTheFontStepEndsTheBuildAsAborted) {
         EXPECT_FALSE(fs::exists(folder / (std::string("work/") + step + "/" + step + ".opf"))) << step;
     }
     unsetenv("LEAF_TEST_EMBEDDER_STEP");
+}
+
+// The e-book path may name one of the book's own files under any spelling; the build is
+// refused before anything is written, naming the file.
+TEST_F(SdkBuild, TheEBookNeverTakesThePlaceOfOneOfTheBooksFiles) {
+    const std::string page = Source("book/index.html", "<link rel=\"stylesheet\" href=\"style.css\"><img src=\"pic.gif\">");
+    const std::string contents = Source("book/contents.html", "<a href=\"index.html\">start</a>");
+    const std::string style = Source("book/style.css", "p { }");
+    const std::string picture = Source("book/pic.gif", "GIF89a");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(contents, LCF_HTML_GUIDE_ITEM));
+    ASSERT_TRUE(control.PrepareEBook());
+    fs::create_directories(folder / "out");
+    fs::create_hard_link(picture, folder / "out/hard.lit");
+    fs::create_symlink(style, folder / "out/link.lit");
+
+    struct Case {
+        std::string eBook, bookFile;
+    };
+    for (const Case& c : {Case{page, page}, Case{folder / "book/./contents.html", contents},
+                          Case{folder / "out/link.lit", style}, Case{folder / "out/hard.lit", picture}}) {
+        SCOPED_TRACE(c.eBook);
+        EXPECT_FALSE(Build(c.eBook));
+        EXPECT_EQ(LCERR_CREATEEBOOK, control.ErrorCode());
+        EXPECT_NE(std::string::npos, control.ErrorDetails().find(c.bookFile)) << control.ErrorDetails();
+        EXPECT_FALSE(fs::exists(folder / "work"));
+    }
+    EXPECT_EQ("<link rel=\"stylesheet\" href=\"style.css\"><img src=\"pic.gif\">", ReadText(page));
+    EXPECT_EQ("<a href=\"index.html\">start</a>", ReadText(contents));
+    EXPECT_EQ("p { }", ReadText(style));
+    EXPECT_EQ("GIF89a", ReadText(picture));
+
+    // Another file of the same folder is no book file.
+    EXPECT_TRUE(Build(folder / "book/book.lit"));
+}
+
+// A copy or conversion that fails names the source and why: here the place of its work
+// copy is taken by a file, which the client's handler puts there just before.
+TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
+    const std::string page = Source("book/index.html", "<img src=\"pics/a.gif\"><a href=\"sub/two.html\">2</a>");
+    const std::string picture = Source("book/pics/a.gif", "GIF89a");
+    const std::string second = Source("book/sub/two.html", "<p>two</p>");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+
+    struct Case {
+        std::string item, blocked, source;
+        LONG code;
+        std::string details;
+    };
+    const std::string work = folder / "work";
+    for (const Case& c : {Case{"pics/a.gif", "copy/pics", picture, LCERR_COPYFAIL,
+                                picture + ": cannot create " + work + "/copy/pics/a.gif: Not a directory"},
+                          Case{"sub/two.html", "convert/sub", second, LCERR_CONVERTFAIL,
+                                second + " (cannot create " + work + "/convert/sub/two.html: Not a directory)"}}) {
+        SCOPED_TRACE(c.item);
+        const std::string name = fs::path(c.blocked).parent_path().string();
+        sink->handler = [&](const std::string& event) {
+            if (event.find(" 2 " + c.item) != std::string::npos && !fs::exists(work + "/" + c.blocked))
+                Source("work/" + c.blocked, "in the way");
+        };
+        EXPECT_FALSE(Build(folder / ("out/" + name + ".lit")));
+        EXPECT_EQ(c.code, control.ErrorCode());
+        EXPECT_EQ(c.details, control.ErrorDetails());
+    }
+}
+
+// File names that a reader of an href would decode or cut short are escaped in the
+// package file, so the compiler asks for the items by their own names.
+TEST_F(SdkBuild, HrefsOfFileNamesWithPercentHashAndQuestionMarkReadBackAsTheNames) {
+    const std::string percent = Source("book/pct%41%.html", "<p>percent</p>");
+    const std::string hash = Source("book/hash#x.html", "<img src=\"q?.gif\">");
+    Source("book/q?.gif", "GIF89a");
+    ASSERT_TRUE(control.AddSourceFile(percent, LCF_SPINE));
+    ASSERT_TRUE(control.AddSourceFile(hash, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    ASSERT_TRUE(Build(folder / "out/names.lit"));
+    const std::string package = ReadText(folder / "work/names/names.opf");
+    EXPECT_NE("", ManifestLine(package, "pct%2541%25.html")) << package;
+    EXPECT_NE("", ManifestLine(package, "hash%23x.html")) << package;
+    EXPECT_NE("", ManifestLine(package, "q%3F.gif")) << package;
+    EXPECT_EQ("GIF89a", ReadText(folder / "work/names/q?.gif"));
+}
+
+// What the author entered that the package file cannot carry fails the build with the
+// package file and the item named; nothing is left out without a word.
+TEST_F(SdkBuild, MetadataThePackageCannotCarryFailsTheBuildByName) {
+    PrepareOnePage();
+    ASSERT_TRUE(control.CallBool(sdkdispid::AddMetaData,
+                                 {Variant("my field"), Variant(""), Variant("mine"), Variant(LONG(LCF_DUBLIN_CORE))}));
+    ASSERT_TRUE(control.PrepareEBook());
+    EXPECT_FALSE(Build(folder / "out/meta.lit"));
+    EXPECT_EQ(LCERR_CREATEPACKAGEFILE, control.ErrorCode());
+    const std::string details = control.ErrorDetails();
+    EXPECT_EQ(0u, details.find(folder / "work/meta/meta.opf: ")) << details;
+    EXPECT_NE(std::string::npos, details.find("\"my field\"")) << details;
+    EXPECT_FALSE(fs::exists(folder / "work/meta/meta.opf"));
+}
+
+// Pictures and fonts that a style sheet names are packaged like a page's; those that do
+// not exist are listed as missing. A style sheet that a style sheet imports counts too.
+TEST_F(SdkBuild, FilesNamedByStyleSheetsArePackagedOrListed) {
+    leaf::test::TempFolder elsewhere;
+    const std::string outside = elsewhere.WriteFile("art/logo.png", "PNG-logo");
+    const std::string page = Source("book/index.html", "<link rel=\"stylesheet\" href=\"css/style.css\">");
+    Source("book/css/style.css", "@import url(more.css);\n"
+                                 "body { background: url('../pics/paper.gif') }\n"
+                                 "@font-face { src: url(\"../fonts/serif.ttf\") }\n"
+                                 "h1 { background: url(gone.png) url(" + outside + ") }\n");
+    Source("book/css/more.css", "p { list-style: url(dot.gif) }");
+    Source("book/pics/paper.gif", "GIF89a-paper");
+    Source("book/fonts/serif.ttf", "TTF");
+    Source("book/css/dot.gif", "GIF89a-dot");
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
+    EXPECT_EQ(std::vector<std::string>{folder / "book/css/gone.png"}, control.Collection(sdkdispid::GetMissingFiles));
+    EXPECT_EQ(std::vector<std::string>{}, control.Collection(sdkdispid::GetExternalFiles));
+
+    ASSERT_TRUE(Build(folder / "out/styled.lit"));
+    const std::string package = ReadText(folder / "work/styled/styled.opf");
+    for (const char* href : {"css/style.css", "css/more.css", "pics/paper.gif", "fonts/serif.ttf", "css/dot.gif",
+                             "external/logo.png"})
+        EXPECT_EQ(1u, Count(package, "href=\"" + std::string(href) + "\"")) << href << "\n" << package;
+    EXPECT_EQ("TTF", ReadText(folder / "work/styled/fonts/serif.ttf"));
 }
 
 }  // namespace
