@@ -196,5 +196,7 @@ HRESULT CPackageFile::Read(const CString& path)
 HRESULT CPackageFile::Write(const CString& path)
 {
     CPackageWriter writer(*this);
-    return writer.Write(path);
+    const HRESULT result = writer.Write(path);
+    m_lastWriteError = writer.GetErrorText();
+    return result;
 }

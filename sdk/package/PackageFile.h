@@ -93,6 +93,8 @@ public:
 
     // Writes the package file (see CPackageWriter): S_OK or a PKG_E_ result.
     HRESULT Write(const CString& path);
+    // Why the last Write failed, when it can say (CPackageWriter::GetErrorText).
+    const CString& GetLastWriteError() const { return m_lastWriteError; }
 
 private:
     friend class CPackageReader;
@@ -110,4 +112,5 @@ private:
     std::vector<std::unique_ptr<CTourRecord>> m_tours;
     std::vector<std::unique_ptr<CGuideReference>> m_guide;
     HRESULT m_lastReadResult = E_UNEXPECTED;
+    CString m_lastWriteError;
 };

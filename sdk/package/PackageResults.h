@@ -9,3 +9,4 @@ inline constexpr HRESULT PKG_E_NOGUID = static_cast<HRESULT>(0x800F0001u);      
 inline constexpr HRESULT PKG_E_OPENFILE = static_cast<HRESULT>(0x800F0002u);    // file could not be opened
 inline constexpr HRESULT PKG_E_CREATEFILE = static_cast<HRESULT>(0x800F0003u);  // file could not be created
 inline constexpr HRESULT PKG_E_FILEIO = static_cast<HRESULT>(0x800F0004u);      // error while reading or writing
+inline constexpr HRESULT PKG_E_INVALIDRECORD = static_cast<HRESULT>(0x800F0005u);  // a record the file cannot carry

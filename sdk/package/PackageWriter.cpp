@@ -1,6 +1,8 @@
 #include "sdk/package/PackageWriter.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <string_view>
 #include <sys/stat.h>
@@ -248,10 +250,17 @@ bool CPackageWriter::NamesWrittenIdentifier(const CString& id) const
     return false;
 }
 
+HRESULT CPackageWriter::RefuseRecord(const CString& text)
+{
+    m_errorText = text;
+    return PKG_E_INVALIDRECORD;
+}
+
 HRESULT CPackageWriter::Write(const CString& path)
 {
     m_openElements.clear();
     m_text.clear();
+    m_errorText.Empty();
 
     const HRESULT identifier = WriteIdentifier();
     if (FAILED(identifier)) return identifier;
@@ -260,18 +269,32 @@ HRESULT CPackageWriter::Write(const CString& path)
     // place either (a folder, a file we may not write).
     struct stat status {};
     if (path.IsEmpty()) return PKG_E_CREATEFILE;
-    if (::stat(path.c_str(), &status) == 0 && (S_ISDIR(status.st_mode) || ::access(path.c_str(), W_OK) != 0))
+    if (::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+        m_errorText = std::strerror(EISDIR);
         return PKG_E_CREATEFILE;
+    }
+    if (::stat(path.c_str(), &status) == 0 && ::access(path.c_str(), W_OK) != 0) {
+        m_errorText = std::strerror(errno);
+        return PKG_E_CREATEFILE;
+    }
 
     leaf::AtomicFile file;
-    if (!file.Open(path.str())) return PKG_E_CREATEFILE;
+    errno = 0;
+    if (!file.Open(path.str())) {
+        if (errno != 0) m_errorText = std::strerror(errno);
+        return PKG_E_CREATEFILE;
+    }
 
     const HRESULT text = WriteText();
     if (FAILED(text)) {
         file.Discard();
         return text;
     }
-    if (!file.Write(AsXmlCharacters(m_text)) || !file.Commit()) return PKG_E_FILEIO;
+    errno = 0;
+    if (!file.Write(AsXmlCharacters(m_text)) || !file.Commit()) {
+        if (errno != 0) m_errorText = std::strerror(errno);
+        return PKG_E_FILEIO;
+    }
     return S_OK;
 }
 
@@ -340,12 +363,31 @@ HRESULT CPackageWriter::WriteDCMetaData()
     for (int index = 0; index < m_package.GetDCMetaCount(); ++index) {
         const CDCMetaItem* item = m_package.GetDCMetaItem(index);
         if (!item) return E_UNEXPECTED;
-        // A name XML cannot carry would make the whole file unreadable; leave it out.
-        if (!IsXmlName(item->m_strName.str())) continue;
+        // A record without a name, a value or attributes holds nothing to write.
+        if (item->m_strName.IsEmpty() && item->m_strValue.IsEmpty() && item->m_strAttributes.IsEmpty()) continue;
+        // A name XML cannot carry would make the whole file unreadable, and leaving the
+        // record out would lose what the author entered: the write fails, naming it.
+        if (!IsXmlName(item->m_strName.str()))
+            return RefuseRecord("the metadata item \"" + item->m_strName +
+                                "\" has a name that cannot be an element name of the package file");
 
         Attributes attributes;
-        for (const CString& token : leaf::package::SplitAttributeText(item->m_strAttributes))
-            attributes.emplace_back(leaf::package::TokenName(token), leaf::package::TokenValue(token));
+        for (const CString& token : leaf::package::SplitAttributeText(item->m_strAttributes)) {
+            const CString name = leaf::package::TokenName(token);
+            const CString value = leaf::package::TokenValue(token);
+            if (!IsXmlName(name.str()))
+                return RefuseRecord("the metadata item \"" + item->m_strName + "\" has an attribute \"" + name +
+                                    "\" whose name cannot be an attribute name of the package file");
+            auto same = std::find_if(attributes.begin(), attributes.end(),
+                                     [&](const auto& written) { return written.first == name; });
+            if (same == attributes.end()) {
+                attributes.emplace_back(name, value);
+            } else if (same->second != value) {
+                // An element carries each attribute once: keeping one value would drop the other.
+                return RefuseRecord("the metadata item \"" + item->m_strName + "\" has the attribute \"" + name +
+                                    "\" twice, with the values \"" + same->second + "\" and \"" + value + "\"");
+            }
+        }
         WriteElement(item->m_strName, attributes, 0);
         if (item->m_strValue.IsEmpty()) {
             m_text.pop_back();  // the '>' just written

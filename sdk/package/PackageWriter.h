@@ -5,9 +5,12 @@
 // The text is laid out line by line with tab indentation (one tab per element open
 // around a line) and is always well-formed XML: every '&' that does not begin a complete
 // character or entity reference is escaped, every attribute value has its quotes escaped,
-// a manifest item without an id is written under a generated one, and a Dublin Core
-// record whose name is not an XML name is left out. The file is written to a temporary
-// name and renamed over the target, so a failed write leaves no partial file.
+// a manifest item without an id is written under a generated one. What the author
+// entered is never dropped: a Dublin Core record whose name or attribute name is not an
+// XML name, or that holds one attribute twice with different values, fails the write
+// with PKG_E_INVALIDRECORD and a text naming it (an attribute repeated with the same
+// value is written once). The file is written to a temporary name and renamed over the
+// target, so a failed write leaves no partial file.
 //
 // Before writing, the writer makes sure the package has a unique identifier that names a
 // "dc:Identifier" record (adding one with a new GUID when needed) and gives identifier
@@ -27,8 +30,12 @@ public:
     explicit CPackageWriter(CPackageFile& package) : m_package(package) {}
 
     // S_OK; PKG_E_NOGUID, PKG_E_CREATEFILE (the file cannot be created), PKG_E_FILEIO
-    // (writing or putting the file in place failed) or E_UNEXPECTED (inconsistent model).
+    // (writing or putting the file in place failed), PKG_E_INVALIDRECORD (see above) or
+    // E_UNEXPECTED (inconsistent model).
     HRESULT Write(const CString& path);
+    // Why the last Write failed, when it can say: the record it could not write, or the
+    // system's reason for a file error. Empty after a success.
+    const CString& GetErrorText() const { return m_errorText; }
 
     // Makes sure of the unique identifier (see above).
     HRESULT WriteIdentifier();
@@ -64,7 +71,11 @@ private:
     // other item uses when theirs is empty.
     void AssignItemIds();
 
+    // Notes why the write fails; returns PKG_E_INVALIDRECORD.
+    HRESULT RefuseRecord(const CString& text);
+
     CPackageFile& m_package;
+    CString m_errorText;
     std::string m_text;
     std::vector<CString> m_openElements;
     std::vector<CString> m_itemIds;

@@ -1,5 +1,7 @@
 // Reads arbitrary bytes as a package file, then checks that what was read writes a
-// package that reads back and writes again to the very same bytes.
+// package that reads back and writes again to the very same bytes. A record that a
+// package file cannot carry (a name that is no XML name, an attribute twice with two
+// values) may refuse the first write, with a text that says why and no file left.
 
 #include <cstdint>
 #include <cstdio>
@@ -8,6 +10,7 @@
 
 #include "platform/base/File.h"
 #include "sdk/package/PackageFile.h"
+#include "sdk/package/PackageResults.h"
 #include "tests/fuzz/FuzzScratchFile.h"
 
 namespace {
@@ -43,7 +46,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
     std::fclose(file);
 
-    ReadAndWrite(input, ScratchFolder() + "/first.opf");
+    {
+        CPackageFile package;
+        if (package.Read(input.c_str()) != S_OK) std::abort();
+        const std::string first = ScratchFolder() + "/first.opf";
+        std::remove(first.c_str());
+        const HRESULT written = package.Write(first.c_str());
+        if (written == PKG_E_INVALIDRECORD) {
+            FILE* left = std::fopen(first.c_str(), "rb");
+            if (left != nullptr || package.GetLastWriteError().IsEmpty()) std::abort();
+            return 0;
+        }
+        if (written != S_OK) std::abort();
+    }
     const std::string second = ReadAndWrite(ScratchFolder() + "/first.opf", ScratchFolder() + "/second.opf");
     const std::string third = ReadAndWrite(ScratchFolder() + "/second.opf", ScratchFolder() + "/third.opf");
     if (second != third) {
