@@ -4,6 +4,7 @@
 
 #include "platform/com/ComRuntime.h"
 #include "platform/com/ConnectionPoint.h"
+#include "platform/ui/Resources.h"
 #include "sdk/LeafcraftSDK.h"
 #include "tools/build-book/BuildEventSink.h"
 #include "tools/build-book/FontChoiceClient.h"
@@ -33,6 +34,30 @@ std::string CommonSourceFolder(const std::vector<std::string>& paths) {
     }
     std::string folder = common.string();
     return folder == "/" ? std::string() : folder;
+}
+
+std::string ErrorMessage(LONG code, const std::string& details) {
+    // A failure without a code has no text of its own: the details say what there is.
+    if (code <= 0)
+        return details;
+    CString text;
+    if (!leaf::ui::LoadString(kErrorTextBase + static_cast<UINT>(code), text))
+        text = leaf::ui::LoadResString(kUnknownErrorText);
+    std::string message = text.str();
+    const size_t slot = message.find("%s");
+    if (slot != std::string::npos)
+        message.replace(slot, 2, details);
+    else if (!details.empty())
+        message += " (" + details + ")";
+    // One line: the paragraph break of a text meant for a window becomes a space.
+    std::string line;
+    for (char ch : message) {
+        if (ch != '\n')
+            line += ch;
+        else if (!line.empty() && line.back() != ' ')
+            line += ' ';
+    }
+    return line;
 }
 
 int CBookBuilder::Build(const CBookOptions& options) {
@@ -216,7 +241,7 @@ bool CBookBuilder::Fail(const std::string& what) {
         !Call(sdkdispid::GetErrorDetails, "GetErrorDetails", {}, details))
         return false;
     LONG errorCode = code.ToLong();
-    std::string text = details.ToUtf8();
+    std::string text = ErrorMessage(errorCode, details.ToUtf8());
     std::fflush(m_out);
     std::fprintf(m_err, "build-book: %s: error %d%s%s\n", what.c_str(), static_cast<int>(errorCode),
                  text.empty() ? "" : ": ", text.c_str());

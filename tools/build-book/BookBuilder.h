@@ -56,5 +56,14 @@ private:
 // paths share none but the root. Paths are absolute and normalised.
 std::string CommonSourceFolder(const std::vector<std::string>& paths);
 
+// The control's string table holds a text for each error code (kErrorTextBase + code,
+// "%s" taking the details) and one for codes without a text of their own.
+inline constexpr UINT kErrorTextBase = 12000;
+inline constexpr UINT kUnknownErrorText = 12099;
+
+// The text of a control error, with its details, on one line; a code of 0 gives the
+// details alone.
+std::string ErrorMessage(LONG code, const std::string& details);
+
 // An absolute, normalised form of a path given on the command line.
 std::string AbsolutePath(const std::string& path);

@@ -92,7 +92,8 @@ TEST_F(BuildBook, AControlWithoutFiltersFailsToInitialiseWithItsCode) {
     std::string page = folder.WriteFile("book/a.html", "<p>x</p>");
     ChildResult result = Run({folder / "out.lit", page});
     EXPECT_EQ(21, result.exitStatus);  // no filters
-    EXPECT_TRUE(Contains(result.err, "cannot initialise the build control: error 21")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "cannot initialise the build control: error 21: An unexpected error occurred"))
+        << result.err;
 }
 
 TEST_F(BuildBook, AMissingSourceFailsWithTheControlsCodeAndItsPath) {
@@ -100,8 +101,29 @@ TEST_F(BuildBook, AMissingSourceFailsWithTheControlsCodeAndItsPath) {
     std::string present = folder.WriteFile("book/a.src", "");
     ChildResult result = Run({folder / "out.lit", present, folder / "book/gone.src"});
     EXPECT_EQ(30, result.exitStatus);
-    EXPECT_TRUE(Contains(result.err, "error 30: " + folder / "book/gone.src")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "error 30: A source file could not be found (" + folder / "book/gone.src" + ").\n"))
+        << result.err;
     EXPECT_FALSE(fs::exists(folder / "out.lit"));
+}
+
+// Each failure is printed with the text of its code and its details on one line: the
+// file and, where the system knows it, why.
+TEST_F(BuildBook, FailuresArePrintedWithTheTextOfTheirCode) {
+    RegisterControlAndFilters();
+    fs::create_directories(folder / "book/chapters.src");
+    ChildResult folderSource = Run({folder / "out.lit", folder / "book/chapters.src"});
+    EXPECT_EQ(31, folderSource.exitStatus);
+    EXPECT_TRUE(Contains(folderSource.err, "error 31: A source file is invalid (" + folder / "book/chapters.src" +
+                                               ": Is a directory).\n"))
+        << folderSource.err;
+
+    // A code whose text takes no details has them after it; one without a text of its
+    // own gets the general one.
+    std::string page = folder.WriteFile("book/a.src", "");
+    ChildResult ownFile = Run({page, page});
+    EXPECT_EQ(64, ownFile.exitStatus);
+    EXPECT_TRUE(Contains(ownFile.err, "error 64: Unable to create the eBook file (" + page + ": ")) << ownFile.err;
+    EXPECT_EQ("", ReadFile(page));
 }
 
 TEST_F(BuildBook, ASourceOfAnUnknownKindFailsWithTheControlsCode) {
@@ -118,7 +140,8 @@ TEST_F(BuildBook, RelativePathsAreTakenFromTheWorkingFolder) {
     folder.WriteFile("book/a.src", "");
     ChildResult result = Run({"out.lit", "book/a.src", "book/b.src"}, folder.Path().string());
     EXPECT_EQ(30, result.exitStatus);
-    EXPECT_TRUE(Contains(result.err, "error 30: " + folder / "book/b.src")) << result.err;
+    EXPECT_TRUE(Contains(result.err, "error 30: A source file could not be found (" + folder / "book/b.src" + ")"))
+        << result.err;
     EXPECT_TRUE(Contains(result.out, "building " + folder / "out.lit" + " from 2 sources")) << result.out;
 }
 
@@ -148,7 +171,8 @@ TEST_F(BuildBook, MissingAndOutsideFilesAreListedAndTheBuildGoesOn) {
     EXPECT_TRUE(Contains(result.out, "converting a.src")) << result.out;
     EXPECT_EQ(63, result.exitStatus);
     EXPECT_EQ(63, ReportedErrorCode(result));
-    EXPECT_TRUE(Contains(result.err, "cannot build the e-book \"" + folder / "out.lit" + "\": error 63: " + source))
+    EXPECT_TRUE(Contains(result.err, "cannot build the e-book \"" + folder / "out.lit" +
+                                         "\": error 63: An error occurred while converting source files. " + source))
         << result.err;
 }
 
