@@ -10,9 +10,11 @@
 #include "filters/html/HtmlFilterIds.h"
 #include "filters/word/WordDocument.h"
 #include "filters/word/WordFilterIds.h"
+#include "filters/word/WordPageLinks.h"
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
 #include "platform/base/TextEncoding.h"
+#include "platform/com/Bstr.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/Resources.h"
@@ -96,7 +98,7 @@ void CWordFilter::DeleteFolderTree(const char* folder) {
         leaf::DeleteTree(folder);
 }
 
-void CWordFilter::CreateTempFolder() {
+bool CWordFilter::CreateTempFolder() {
     std::string base = leaf::GetTempFolder();
     while (!base.empty() && base.back() == '/')
         base.pop_back();
@@ -105,22 +107,24 @@ void CWordFilter::CreateTempFolder() {
     // A name is taken only when this call creates its folder (private to the user): a
     // name already in use, by a folder, a file or a link, and one made by another
     // process at the same moment, is passed over, so two builds never share a folder.
-    for (;;) {
+    // With every name taken, or a temporary folder that refuses new folders, the filter
+    // has no folder: its pages are not written anywhere else.
+    for (; g_tempFolderNumber < 999; ++g_tempFolderNumber) {
         m_tempFolder.Format("%s/wordintake.%.3d", base.c_str(), g_tempFolderNumber);
-        if (g_tempFolderNumber >= 999)
-            break;
         if (::mkdir(m_tempFolder.c_str(), 0700) == 0)
-            return;
+            return true;
         if (errno != EEXIST)
             break;
-        ++g_tempFolderNumber;
     }
-    // The name is kept even when the folder cannot be made: the saves into it then fail
-    // with Word's own message.
-    CreateFolderPath(m_tempFolder.c_str());
+    m_tempFolder.Empty();
+    return false;
 }
 
 BOOL CWordFilter::MakeIntermediateName(CString& name) {
+    if (m_tempFolder.IsEmpty()) {
+        name.Empty();
+        return FALSE;
+    }
     for (;;) {
         if (g_intermediateNumber >= 9999) {
             name.Empty();
@@ -178,6 +182,8 @@ HRESULT CWordFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR, IFilterHost* host)
     int separator = source.ReverseFind('/');
     CString documentFolder = separator >= 0 ? source.Left(separator) : CString();
     hr = m_htmlFilter->Prepare(Wide(intermediate).c_str(), Wide(documentFolder).c_str(), host);
+    if (SUCCEEDED(hr))
+        hr = PointLinksIntoTheBook(source, intermediate, host);
     if (FAILED(hr)) {
         // Without a map entry nothing would ever use or remove the page.
         DeleteIntermediate(intermediate);
@@ -246,6 +252,23 @@ HRESULT CWordFilter::SaveDocumentAsHtml(const CString& document, const CString& 
     }
     wordDocument.ReleaseDispatch();
     return hr;
+}
+
+HRESULT CWordFilter::PointLinksIntoTheBook(const CString& document, const CString& intermediate,
+                                           IFilterHost* host) {
+    std::string page;
+    if (!leaf::ReadFileBytes(intermediate.str(), page))
+        return E_FAIL;
+    // The build's source folder bounds the links that stay relative; without one the
+    // document's own folder does.
+    leaf::Bstr sourceFolder;
+    CWordPagePlaces places{intermediate.str(), document.str(), std::string()};
+    if (SUCCEEDED(host->GetSourceFolder(sourceFolder.Receive())))
+        places.sourceFolder = sourceFolder.ToUtf8();
+    std::string rewritten = RewriteWordPageLinks(page, places);
+    if (rewritten != page && !leaf::WriteFileAtomically(intermediate.str(), rewritten))
+        return E_FAIL;
+    return S_OK;
 }
 
 void CWordFilter::DeleteIntermediates() {

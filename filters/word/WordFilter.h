@@ -1,10 +1,11 @@
 #pragma once
 
-// CWordFilter: the filter of wordintake.so for ".doc". Word saves each document as HTML
-// into the filter's own temporary folder (during Prepare); the HTML filter of
-// markupintake, created through COM, then reports and converts that page, with the
-// document's folder as the mapping folder, so that the pictures Word writes beside the
-// page count as lying beside the document.
+// CWordFilter: the filter of wordintake.so for ".doc" and ".docx". Word saves each
+// document as HTML into the filter's own temporary folder (during Prepare); the HTML
+// filter of markupintake, created through COM, then reports and converts that page, with
+// the document's folder as the mapping folder, so that the pictures Word writes beside
+// the page count as lying beside the document. The page's links are then rewritten to
+// name the files where the book holds them.
 
 #include <map>
 #include <memory>
@@ -37,11 +38,15 @@ public:
     const CString& GetTempFolder() const { return m_tempFolder; }
 
 private:
-    // "<temporary folder>/wordintake.NNN", the first number not taken, created.
-    void CreateTempFolder();
+    // "<temporary folder>/wordintake.NNN", the first number below 999 whose folder this
+    // call creates; false (and no folder) when every name is taken or none can be made.
+    bool CreateTempFolder();
     // The next free "<temporary folder>/$docNNNN.htm"; FALSE (and empty) past 9999.
     BOOL MakeIntermediateName(CString& name);
     HRESULT SaveDocumentAsHtml(const CString& document, const CString& intermediate, IFilterHost* host);
+    // Rewrites the links of the page made for `document` so that they name the files as
+    // the book holds them.
+    HRESULT PointLinksIntoTheBook(const CString& document, const CString& intermediate, IFilterHost* host);
     // Deletes every page made (in the map or superseded) with its companion folder, and
     // empties the map.
     void DeleteIntermediates();

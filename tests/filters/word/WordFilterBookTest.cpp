@@ -1,17 +1,24 @@
 // The Word filter as part of a build: the build control finds it through its
-// registration for ".doc", and the preparation of a book whose page is a Word document
-// with a picture reports nothing missing, the picture being named beside the document.
+// registration for ".doc" and ".docx", the preparation of a book whose page is a Word
+// document with a picture reports nothing missing, the picture being named beside the
+// document, and the built book's page names its pictures and links where the book holds
+// them.
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <regex>
 
 #include "platform/com/ComRuntime.h"
 #include "platform/com/DispatchDriver.h"
 #include "sdk/LeafcraftSDK.h"
 #include "tests/outside/word/DocxFixture.h"
 #include "tests/outside/word/WordServerTestSupport.h"
+#include "platform/base/Path.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/EBookArchive.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -60,4 +67,94 @@ TEST_F(WordFilterBookTest, ABookOfAWordDocumentWithAPicturePrepares) {
         << ErrorDetails();
     EXPECT_TRUE(Call(sdkdispid::PrepareEBook)) << ErrorDetails();
     EXPECT_EQ(ErrorCode(), LCERR_NONE) << ErrorDetails();
+}
+
+namespace {
+
+// The src and href values of a page, in order.
+std::vector<std::string> LinksOf(const std::string& page) {
+    std::vector<std::string> links;
+    static const std::regex link(R"((?:src|href)\s*=\s*["']([^"']*)["'])", std::regex::icase);
+    for (std::sregex_iterator it(page.begin(), page.end(), link), end; it != end; ++it)
+        links.push_back((*it)[1].str());
+    return links;
+}
+
+std::string Unescaped(const std::string& link) {
+    std::string text;
+    for (std::size_t i = 0; i < link.size(); ++i) {
+        if (link[i] == '%' && i + 2 < link.size()) {
+            text += static_cast<char>(std::stoi(link.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            text += link[i];
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+TEST_F(WordFilterBookTest, ADocxChapterBuildsWithItsTextPicturesAndLinks) {
+    // The chapter lies one folder below the book's source folder, so that its links to
+    // the other page and to the linked picture have to climb out of its folder.
+    leaf::test::DocxFixture fixture;
+    fixture.paragraphs = {{"The first chapter", {"Start"}}, {"More text", {}}};
+    fixture.withPicture = true;
+    fixture.linkedPicture = "../pics/red.png";
+    fixture.hyperlinks = {"../other.htm", "https://example.org/page"};
+    std::string chapter = books / "text/chapter.docx";
+    std::filesystem::create_directories(books.Path() / "text");
+    ASSERT_TRUE(fixture.Write(chapter));
+    std::string other = books.WriteFile("other.htm", "<html><body><p>The other page</p></body></html>");
+    books.WriteFile("pics/red.png", leaf::test::OnePixelPng());
+
+    ASSERT_TRUE(Call(sdkdispid::Initialize)) << ErrorDetails();
+    ASSERT_TRUE(Call(sdkdispid::AddSourceFile, {leaf::Variant(chapter), leaf::Variant(LONG{LCF_SPINE})}))
+        << ErrorDetails();
+    ASSERT_TRUE(Call(sdkdispid::AddSourceFile, {leaf::Variant(other), leaf::Variant(LONG{LCF_SPINE})}))
+        << ErrorDetails();
+    ASSERT_TRUE(Call(sdkdispid::PrepareEBook)) << ErrorDetails();
+    EXPECT_EQ(ErrorCode(), LCERR_NONE) << ErrorDetails();
+    std::string eBook = books / "out/book.lit";
+    std::filesystem::create_directories(books.Path() / "out");
+    ASSERT_TRUE(Call(sdkdispid::BuildEBook, {leaf::Variant(eBook), leaf::Variant("")})) << ErrorDetails();
+
+    std::map<std::string, std::string> entries = leaf::test::UnpackEBook(eBook);
+    ASSERT_FALSE(entries.empty());
+    std::string pageName;
+    for (const auto& [name, bytes] : entries)
+        if (leaf::path::FilePart(name) == "chapter.htm")
+            pageName = name;
+    ASSERT_FALSE(pageName.empty()) << "the chapter's page is in the book";
+    const std::string& page = entries[pageName];
+    // The word processor breaks its lines where it likes.
+    const std::string text = std::regex_replace(page, std::regex("\\s+"), " ");
+    EXPECT_NE(text.find("The first chapter"), std::string::npos) << page;
+    EXPECT_NE(text.find("More text"), std::string::npos) << page;
+
+    // Every local link of the page names an entry of the book; the pictures are PNGs.
+    const std::string pageFolder = leaf::path::FolderPart(pageName);
+    int pictures = 0;
+    bool linksToOtherPage = false;
+    bool keepsWebLink = false;
+    for (const std::string& link : LinksOf(page)) {
+        if (link.rfind("https:", 0) == 0) {
+            keepsWebLink = link == "https://example.org/page";
+            continue;
+        }
+        if (link.empty() || link[0] == '#' || link.find(':') != std::string::npos)
+            continue;  // the style sheet link and fragments of the page itself
+        std::string target = leaf::path::LexicallyNormal(
+            leaf::path::Join(pageFolder, Unescaped(link.substr(0, link.find('#')))));
+        auto entry = entries.find(target);
+        ASSERT_TRUE(entry != entries.end()) << "the page links to " << link << ", which the book does not hold";
+        if (entry->second.rfind("\x89PNG", 0) == 0)
+            ++pictures;
+        if (leaf::path::FilePart(target) == "other.htm")
+            linksToOtherPage = true;
+    }
+    EXPECT_EQ(pictures, 2) << "the picture held in the document and the one it links to";
+    EXPECT_TRUE(linksToOtherPage);
+    EXPECT_TRUE(keepsWebLink);
 }

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <filesystem>
 
 #include "common/InputFilter.h"
@@ -138,6 +140,31 @@ TEST_F(WordFilterTest, TemporaryFolderNamesHeldByFilesOrLinksArePassedOver) {
     EXPECT_EQ(kept, "not a folder");
     EXPECT_TRUE(fs::is_symlink(temp.Path() / "wordintake.002"));
     EXPECT_FALSE(fs::exists(temp.Path() / "nowhere")) << "the link was not followed";
+}
+
+TEST_F(WordFilterTest, WithEveryTemporaryNameTakenPrepareFailsAndTouchesNoOtherFolder) {
+    // Every name the filter may take is another build's folder.
+    for (int number = 1; number <= 999; ++number) {
+        char name[32];
+        std::snprintf(name, sizeof name, "wordintake.%.3d", number);
+        fs::create_directory(temp.Path() / name);
+    }
+    std::string marker = temp.WriteFile("wordintake.999/theirs.htm", "another build's page");
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK) << "the filter can still measure documents";
+    std::string document = WriteDocument("book.doc");
+    EXPECT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), kNoIntermediateName);
+    EXPECT_TRUE(host.dependencies.empty());
+    int entries = 0;
+    for (const fs::directory_entry& folder : fs::directory_iterator(temp.Path()))
+        if (folder.path().filename().string().rfind("wordintake.", 0) == 0)
+            entries += static_cast<int>(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator()));
+    EXPECT_EQ(entries, 1) << "nothing was written into another build's folder";
+    filter.Reset();
+    std::string kept;
+    ASSERT_TRUE(leaf::ReadFileBytes(marker, kept));
+    EXPECT_EQ(kept, "another build's page");
+    EXPECT_TRUE(fs::is_directory(temp.Path() / "wordintake.999")) << "nor was another's folder removed";
 }
 
 TEST_F(WordFilterTest, ConvertWithoutPrepareReportsTheMissingIntermediate) {
