@@ -1,6 +1,7 @@
 #include "outside/word/HtmlExport.h"
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "platform/base/File.h"
@@ -53,6 +54,49 @@ void ReplaceQuotedReference(std::string& html, const std::string& name, const st
     }
 }
 
+void DropOneParentStep(std::string& html) {
+    auto lower = [](char ch) { return static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch - 'A' + 'a' : ch); };
+    auto isSpace = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; };
+    std::string result;
+    result.reserve(html.size());
+    std::size_t copied = 0;
+    for (std::size_t at = 0; at < html.size(); ++at) {
+        // An attribute name "src" or "href" that starts a word.
+        std::size_t nameLength = 0;
+        for (const char* name : {"href", "src"}) {
+            std::size_t length = std::char_traits<char>::length(name);
+            bool matches = at + length <= html.size() && (at == 0 || isSpace(html[at - 1]));
+            for (std::size_t i = 0; matches && i < length; ++i)
+                matches = lower(html[at + i]) == name[i];
+            if (matches)
+                nameLength = length;
+        }
+        if (nameLength == 0)
+            continue;
+        std::size_t value = at + nameLength;
+        while (value < html.size() && isSpace(html[value]))
+            ++value;
+        if (value >= html.size() || html[value] != '=')
+            continue;
+        ++value;
+        while (value < html.size() && isSpace(html[value]))
+            ++value;
+        if (value < html.size() && (html[value] == '"' || html[value] == '\''))
+            ++value;
+        if (html.compare(value, 3, "../") != 0)
+            continue;
+        result.append(html, copied, value - copied);
+        copied = value + 3;
+        // "../" alone named the target's own folder.
+        if (copied >= html.size() || html[copied] == '"' || html[copied] == '\'' || html[copied] == '#' ||
+            html[copied] == '>' || isSpace(html[copied]))
+            result += "./";
+        at = copied - 1;
+    }
+    result.append(html, copied, std::string::npos);
+    html = std::move(result);
+}
+
 bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFolder, const std::string& target,
                      std::string& error) {
     std::string html;
@@ -67,6 +111,8 @@ bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFold
             companions.push_back(entry.path());
 
     fs::path targetPath(target);
+    if (fs::equivalent(fs::path(scratchFolder).parent_path(), targetPath.parent_path(), ignored))
+        DropOneParentStep(html);
     if (!companions.empty()) {
         std::string folderName = targetPath.stem().string() + "_files";
         fs::path folder = targetPath.parent_path() / folderName;

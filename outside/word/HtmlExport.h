@@ -9,13 +9,19 @@
 
 namespace wordstub {
 
-// `htmlPath` lies in `scratchFolder`; every other file there is a companion. False, with
-// the reason in `error`, when the target or the companion folder cannot be written.
+// `htmlPath` lies in `scratchFolder`; every other file there is a companion. When the
+// scratch folder lies in the target's folder, the page's other relative links (written
+// from the scratch folder) are made relative to the target's folder. False, with the
+// reason in `error`, when the target or the companion folder cannot be written.
 bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFolder, const std::string& target,
                      std::string& error);
 
 // Replaces every quoted occurrence ("name" or 'name') of `name` in `html` by `replacement`.
 void ReplaceQuotedReference(std::string& html, const std::string& name, const std::string& replacement);
+
+// Drops one leading "../" from every src and href value that starts with it: the links
+// of a page written one folder below the folder it is placed in.
+void DropOneParentStep(std::string& html);
 
 // Escapes the bytes of a relative reference that a URL cannot hold as they are.
 std::string EscapeReference(const std::string& reference);

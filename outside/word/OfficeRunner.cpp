@@ -62,8 +62,8 @@ std::string FindOfficeProgram() {
     return program.empty() ? SearchPath("libreoffice") : program;
 }
 
-std::string MakePrivateFolder() {
-    std::string pattern = leaf::GetTempFolder() + "/wordstub.XXXXXX";
+std::string MakePrivateFolder(const std::string& parent) {
+    std::string pattern = parent.empty() ? leaf::GetTempFolder() + "/wordstub.XXXXXX" : parent + "/.wordstub.XXXXXX";
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     if (::mkdtemp(buffer.data()) == nullptr)

@@ -25,8 +25,9 @@ OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::str
                                    const std::string& extension, const std::string& outputFolder,
                                    int timeoutSeconds = 120);
 
-// A new private folder below the temporary folder ("wordstub.XXXXXX"); empty on failure.
-std::string MakePrivateFolder();
+// A new private folder below the temporary folder ("wordstub.XXXXXX"), or below
+// `parent` when one is given (".wordstub.XXXXXX"); empty on failure.
+std::string MakePrivateFolder(const std::string& parent = std::string());
 
 // "file://" URL of an absolute path, with reserved bytes escaped.
 std::string FileUrl(const std::string& path);

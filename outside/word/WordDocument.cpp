@@ -56,7 +56,7 @@ constexpr OutputFormat kOutputFormats[] = {
 // A private scratch folder that is removed with everything in it when it goes.
 class ScratchFolder {
 public:
-    ScratchFolder() : m_path(MakePrivateFolder()) {
+    explicit ScratchFolder(const std::string& parent = std::string()) : m_path(MakePrivateFolder(parent)) {
         if (m_path.empty())
             ThrowCommandFailed("Could not create a temporary folder.");
     }
@@ -166,7 +166,9 @@ leaf::Variant CWordDocument::SaveAs(const leaf::DispatchArguments& arguments) {
     if (!std::filesystem::is_directory(targetPath.parent_path(), ignored))
         ThrowCommandFailed("The folder \"" + targetPath.parent_path().string() + "\" does not exist.");
 
-    ScratchFolder scratch;
+    // A page is converted in a folder inside the target's: the office suite writes its
+    // links relative to where it writes the page, which is then one folder off.
+    ScratchFolder scratch(format == kFormatHtml ? targetPath.parent_path().string() : std::string());
     OfficeConversion converted = ConvertWithOffice(m_path, output->officeFormat, output->extension, scratch.Path());
     if (!converted.succeeded)
         ThrowCommandFailed(converted.error);

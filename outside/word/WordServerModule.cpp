@@ -4,6 +4,7 @@
 
 #include "outside/word/OfficeRunner.h"
 #include "outside/word/WordApplication.h"
+#include "outside/word/WordFileTypes.h"
 #include "outside/word/WordServer.h"
 #include "platform/com/Module.h"
 #include "platform/com/VersionInfo.h"
@@ -35,14 +36,22 @@ LEAF_EXPORT_C HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** obje
 LEAF_EXPORT_C HRESULT DllCanUnloadNow() { return ThisModule().CanUnloadNow(); }
 
 // Without the office suite nothing is registered (an earlier registration is removed)
-// and the answer is S_FALSE: done, with nothing to do.
+// and the answer is S_FALSE: done, with nothing to do. With it, the automation server
+// and the Word file types are registered, as an installed word processor has them.
 LEAF_EXPORT_C HRESULT DllRegisterServer() {
     if (wordstub::FindOfficeProgram().empty()) {
         ThisModule().UnregisterServer();
+        wordstub::UnregisterWordFileTypes();
         return S_FALSE;
     }
     static const char addressInModule = 0;
-    return ThisModule().RegisterServer(&addressInModule);
+    HRESULT hr = ThisModule().RegisterServer(&addressInModule);
+    if (SUCCEEDED(hr) && !wordstub::RegisterWordFileTypes())
+        hr = SELFREG_E_CLASS;
+    return hr;
 }
 
-LEAF_EXPORT_C HRESULT DllUnregisterServer() { return ThisModule().UnregisterServer(); }
+LEAF_EXPORT_C HRESULT DllUnregisterServer() {
+    wordstub::UnregisterWordFileTypes();
+    return ThisModule().UnregisterServer();
+}

@@ -37,6 +37,8 @@ void AppendChunk(std::string& png, const char* type, const std::string& data) {
                              crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
 }
 
+}  // namespace
+
 std::string OnePixelPng() {
     std::string png("\x89PNG\r\n\x1a\n", 8);
     std::string header;
@@ -53,6 +55,8 @@ std::string OnePixelPng() {
     return png;
 }
 
+namespace {
+
 const char kPictureRun[] =
     "<w:r><w:drawing><wp:inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"
     "<wp:extent cx=\"95250\" cy=\"95250\"/><wp:docPr id=\"1\" name=\"Picture 1\"/>"
@@ -60,10 +64,20 @@ const char kPictureRun[] =
     "<a:graphicData uri=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
     "<pic:pic xmlns:pic=\"http://schemas.openxmlformats.org/drawingml/2006/picture\">"
     "<pic:nvPicPr><pic:cNvPr id=\"1\" name=\"pixel.png\"/><pic:cNvPicPr/></pic:nvPicPr>"
-    "<pic:blipFill><a:blip r:embed=\"rIdPicture\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill>"
+    "<pic:blipFill><a:blip r:%s=\"%s\"/><a:stretch><a:fillRect/></a:stretch></pic:blipFill>"
     "<pic:spPr><a:xfrm><a:off x=\"0\" y=\"0\"/><a:ext cx=\"95250\" cy=\"95250\"/></a:xfrm>"
     "<a:prstGeom prst=\"rect\"><a:avLst/></a:prstGeom></pic:spPr></pic:pic></a:graphicData></a:graphic>"
     "</wp:inline></w:drawing></w:r>";
+
+// A picture run whose picture the document holds ("embed") or links to ("link").
+std::string PictureRun(const char* how, const char* relationship) {
+    std::string run = kPictureRun;
+    std::size_t at = run.find("%s");
+    run.replace(at, 2, how);
+    at = run.find("%s");
+    run.replace(at, 2, relationship);
+    return run;
+}
 
 bool AddEntry(zip_t* archive, const char* name, const std::string& data) {
     void* copy = std::malloc(data.size() ? data.size() : 1);
@@ -84,7 +98,7 @@ bool AddEntry(zip_t* archive, const char* name, const std::string& data) {
 
 }  // namespace
 
-std::string DocumentXml(const std::vector<DocxParagraph>& paragraphs, bool withPicture) {
+std::string DocumentXml(const std::vector<DocxParagraph>& paragraphs, bool withPicture, const DocxFixture* extras) {
     std::string xml =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
         "<w:document xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\" "
@@ -100,9 +114,16 @@ std::string DocumentXml(const std::vector<DocxParagraph>& paragraphs, bool withP
         for (int i = firstId; i < id; ++i)
             xml += "<w:bookmarkEnd w:id=\"" + std::to_string(i) + "\"/>";
         if (withPicture && first)
-            xml += kPictureRun;
+            xml += PictureRun("embed", "rIdPicture");
+        if (extras != nullptr && first && !extras->linkedPicture.empty())
+            xml += PictureRun("link", "rIdLinkedPicture");
+        xml += "<w:r><w:t xml:space=\"preserve\">" + Escape(paragraph.text) + "</w:t></w:r>";
+        if (extras != nullptr && first)
+            for (std::size_t i = 0; i < extras->hyperlinks.size(); ++i)
+                xml += "<w:hyperlink r:id=\"rIdLink" + std::to_string(i + 1) + "\"><w:r><w:t xml:space=\"preserve\"> link " +
+                       std::to_string(i + 1) + "</w:t></w:r></w:hyperlink>";
         first = false;
-        xml += "<w:r><w:t xml:space=\"preserve\">" + Escape(paragraph.text) + "</w:t></w:r></w:p>";
+        xml += "</w:p>";
     }
     xml += "<w:sectPr/></w:body></w:document>";
     return xml;
@@ -132,12 +153,21 @@ bool DocxFixture::Write(const std::string& path) const {
         "<Relationship Id=\"rId2\" "
         "Type=\"http://schemas.openxmlformats.org/package/2006/relationships/metadata/core-properties\" "
         "Target=\"docProps/core.xml\"/></Relationships>";
+    const std::string imageType = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/image";
     std::string documentRels =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
-        "<Relationship Id=\"rIdPicture\" "
-        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/image\" "
-        "Target=\"media/pixel.png\"/></Relationships>";
+        "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
+    if (withPicture)
+        documentRels += "<Relationship Id=\"rIdPicture\" Type=\"" + imageType + "\" Target=\"media/pixel.png\"/>";
+    if (!linkedPicture.empty())
+        documentRels += "<Relationship Id=\"rIdLinkedPicture\" Type=\"" + imageType + "\" Target=\"" +
+                        Escape(linkedPicture) + "\" TargetMode=\"External\"/>";
+    for (std::size_t i = 0; i < hyperlinks.size(); ++i)
+        documentRels += "<Relationship Id=\"rIdLink" + std::to_string(i + 1) +
+                        "\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/hyperlink\" "
+                        "Target=\"" +
+                        Escape(hyperlinks[i]) + "\" TargetMode=\"External\"/>";
+    documentRels += "</Relationships>";
     std::string core =
         "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
         "<cp:coreProperties "
@@ -153,11 +183,12 @@ bool DocxFixture::Write(const std::string& path) const {
     core += "</cp:coreProperties>";
 
     bool written = AddEntry(archive, "[Content_Types].xml", contentTypes) && AddEntry(archive, "_rels/.rels", rels) &&
-                   AddEntry(archive, "word/document.xml", DocumentXml(paragraphs, withPicture)) &&
+                   AddEntry(archive, "word/document.xml", DocumentXml(paragraphs, withPicture, this)) &&
                    AddEntry(archive, "docProps/core.xml", core);
+    if (written && (withPicture || !linkedPicture.empty() || !hyperlinks.empty()))
+        written = AddEntry(archive, "word/_rels/document.xml.rels", documentRels);
     if (written && withPicture)
-        written = AddEntry(archive, "word/_rels/document.xml.rels", documentRels) &&
-                  AddEntry(archive, "word/media/pixel.png", OnePixelPng());
+        written = AddEntry(archive, "word/media/pixel.png", OnePixelPng());
     if (!written) {
         zip_discard(archive);
         return false;

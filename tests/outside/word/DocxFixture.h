@@ -21,12 +21,23 @@ struct DocxFixture {
     std::string created;  // W3C date, e.g. "2024-03-01T10:20:30Z"; none when empty
     // A 1x1 PNG picture in the first paragraph (for conversions that write pictures).
     bool withPicture = false;
+    // Hyperlinks at the end of the first paragraph ("link 1", ...), to these targets as
+    // written in the document (relative ones are relative to the document's folder).
+    std::vector<std::string> hyperlinks;
+    // A picture in the first paragraph that the document links to instead of holding it
+    // (relative to the document's folder); none when empty.
+    std::string linkedPicture;
 
     // The package; false when it could not be written.
     bool Write(const std::string& path) const;
 };
 
-// The XML text of a minimal word/document.xml with these paragraphs.
-std::string DocumentXml(const std::vector<DocxParagraph>& paragraphs, bool withPicture = false);
+// The XML text of a minimal word/document.xml with these paragraphs (and the pictures and
+// hyperlinks of the fixture, when one is given).
+std::string DocumentXml(const std::vector<DocxParagraph>& paragraphs, bool withPicture = false,
+                        const DocxFixture* extras = nullptr);
+
+// A 1x1 PNG picture.
+std::string OnePixelPng();
 
 }  // namespace leaf::test

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <vector>
 
+#include "common/ContentType.h"
 #include "outside/word/WordServer.h"
 #include "platform/base/File.h"
 #include "platform/com/ComRuntime.h"
@@ -76,6 +79,29 @@ TEST(WordServerRegistrationTest, WithoutTheOfficeSuiteNothingIsRegistered) {
     EXPECT_FALSE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Word.Application").IsOpen());
     EXPECT_EQ(leaf::test::RegisterWordServer("/no/such/soffice"), S_FALSE);
     EXPECT_FALSE(CreateWord());
+}
+
+TEST(WordServerRegistrationTest, WordFileTypesAreRegisteredWithTheServer) {
+    ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
+    // A file's media type and its type name come from what the registration wrote.
+    EXPECT_EQ(GetContentType("/book/Chapter.DOC"), "application/msword");
+    EXPECT_EQ(GetContentType("/book/chapter.docx"),
+              "application/vnd.openxmlformats-officedocument.wordprocessingml.document");
+    for (const char* extension : {".doc", ".docx"}) {
+        std::string documentClass =
+            leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, extension).ReadString("").value_or(std::string());
+        ASSERT_FALSE(documentClass.empty()) << extension;
+        EXPECT_EQ(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, documentClass).ReadString(""), "Word Document");
+    }
+
+    // Going away, the server takes its file types along, but not one another program
+    // has taken over since.
+    ASSERT_TRUE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, ".docx").WriteString("", "Other.Writer.Document"));
+    EXPECT_EQ(leaf::test::RegisterWordServer(""), S_FALSE);
+    EXPECT_EQ(GetContentType("/book/chapter.doc"), "");
+    EXPECT_FALSE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, ".doc").IsOpen());
+    EXPECT_FALSE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Word.Document.8").IsOpen());
+    EXPECT_EQ(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, ".docx").ReadString(""), "Other.Writer.Document");
 }
 
 TEST_F(WordServerTest, OpensDocumentsAndListsBookmarksByName) {
@@ -196,4 +222,47 @@ TEST(WordServerOfficeTest, SaveAsHtmlWritesThePageAndItsPictureFolder) {
     EXPECT_GE(pictures, 1);
     EXPECT_TRUE(fs::exists(folder / "pictures.doc")) << "the source is left as it was";
     word.Invoke(wordstub::dispid::ApplicationQuit, DISPATCH_METHOD);
+}
+
+TEST(WordServerOfficeTest, SaveAsHtmlLinksFromWhereThePageIsWritten) {
+    std::string office = leaf::test::InstalledOfficeProgram();
+    if (office.empty())
+        GTEST_SKIP() << "the office suite is not installed";
+    ASSERT_EQ(leaf::test::RegisterWordServer(office), S_OK);
+    // The page goes three folders deep, far from the document and from the temporary folder.
+    leaf::test::TempFolder folder;
+    leaf::test::DocxFixture fixture;
+    fixture.paragraphs = {{"Linking page", {}}};
+    fixture.hyperlinks = {"other.htm"};
+    fixture.linkedPicture = "pics/red.png";
+    fs::create_directories(folder.Path() / "docs");
+    ASSERT_TRUE(fixture.Write(folder / "docs/links.docx"));
+    std::string other = folder.WriteFile("docs/other.htm", "<p>other</p>");
+    std::string picture = folder.WriteFile("docs/pics/red.png", leaf::test::OnePixelPng());
+    fs::create_directories(folder.Path() / "a/b/c");
+
+    DispatchDriver word = CreateWord();
+    DispatchDriver documents = Child(word, wordstub::dispid::ApplicationDocuments);
+    DispatchDriver document(
+        documents.Invoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, folder / "docs/links.docx").ToDispatch());
+    std::string target = folder / "a/b/c/page.htm";
+    document.Invoke(wordstub::dispid::DocumentSaveAs, DISPATCH_METHOD, target, LONG{8});
+    word.Invoke(wordstub::dispid::ApplicationQuit, DISPATCH_METHOD);
+
+    std::string html;
+    ASSERT_TRUE(leaf::ReadFileBytes(target, html));
+    std::vector<fs::path> named;
+    for (const char* attribute : {"href=\"", "src=\""}) {
+        for (std::size_t at = html.find(attribute); at != std::string::npos; at = html.find(attribute, at + 1)) {
+            std::size_t start = at + std::string(attribute).size();
+            std::string link = html.substr(start, html.find('"', start) - start);
+            if (link.find(':') == std::string::npos)
+                named.push_back(fs::weakly_canonical(folder.Path() / "a/b/c" / link));
+        }
+    }
+    EXPECT_TRUE(std::find(named.begin(), named.end(), fs::canonical(other)) != named.end()) << html;
+    EXPECT_TRUE(std::find(named.begin(), named.end(), fs::canonical(picture)) != named.end()) << html;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder.Path() / "a/b/c"))
+        EXPECT_EQ(entry.path().filename().string().rfind(".wordstub", 0), std::string::npos)
+            << "the conversion's own folder is gone";
 }
