@@ -1,10 +1,14 @@
 #pragma once
 
-// One item of the e-book as the compiler keeps it: what the package says of it and the
-// content the control streamed.
+// One item of the e-book as the compiler keeps it: what the package says of it, the
+// content the control streamed, and what the writer learned of a page as it streamed.
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <vector>
+
+#include "outside/litgen/XhtmlSerializer.h"
 
 struct CEBookItem {
     enum class Kind { Package, Css, Html, Binary };
@@ -20,4 +24,10 @@ struct CEBookItem {
     bool spooled = false;   // the content was moved to the writer's spool file
     std::uint64_t spoolOffset = 0;
     std::uint64_t spoolLength = 0;
+
+    // Pages (Kind::Html) once ended.
+    std::string title;
+    bool scripted = false;
+    std::set<std::string> ids;                   // the ids of its elements, the targets of fragments
+    std::vector<CXhtmlSerializer::Link> links;   // kept for the table-of-contents page only
 };

@@ -1,12 +1,13 @@
 #include "outside/litgen/EBookWriter.h"
 
-#include <zip.h>
-
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <set>
 #include <unistd.h>
 
+#include "outside/litgen/EpubArchive.h"
+#include "outside/litgen/EpubPublication.h"
 #include "outside/litgen/ItemStreams.h"
 #include "outside/litgen/LitGenMessages.h"
 #include "platform/base/CString.h"
@@ -60,12 +61,20 @@ bool MatchesPictureSignature(const std::string& mediaType, const std::string& by
     return true;
 }
 
-// The deflate level of text items: the fastest, which still takes most of the size off.
-constexpr zip_uint32_t kCompressionLevel = 1;
+// Names the container keeps for itself: no item may take them.
+bool IsContainerName(const std::string& href) {
+    const std::string lower = leaf::ToLowerAscii(href);
+    return lower == "mimetype" || lower.starts_with("meta-inf/");
+}
 
-// Text is deflated; pictures, which their own formats compress already, are stored.
-zip_int32_t CompressionOf(const std::string& mediaType) {
-    return leaf::StartsWithNoCase(mediaType, "image/") ? ZIP_CM_STORE : ZIP_CM_DEFLATE;
+// Now, as the package document's time of modification.
+std::string ModifiedNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
 }
 
 }  // namespace
@@ -134,6 +143,12 @@ HRESULT CEBookWriter::OnPackageEnded(const CPackageManifest& manifest) {
             result = E_FAIL;
             continue;
         }
+        if (IsContainerName(entry.href)) {
+            Report(kCompilerError, litgen::kMsgBadHref,
+                   "The item \"" + entry.href + "\" has a name that the e-book's container keeps for itself.");
+            result = E_FAIL;
+            continue;
+        }
         // The archive's entries are case-sensitive, but a reader on another system may
         // not be: two hrefs that differ only in case are one file there.
         if (!hrefs.insert(leaf::ToLowerAscii(entry.href)).second) {
@@ -147,11 +162,42 @@ HRESULT CEBookWriter::OnPackageEnded(const CPackageManifest& manifest) {
         item->href = entry.href;
         item->mediaType = entry.mediaType;
         item->filePath = m_workFolder + entry.href;
+        m_itemsByLowerHref.emplace(leaf::ToLowerAscii(entry.href), m_items.size());
         m_items.push_back(std::move(item));
+    }
+    m_packageModel = manifest;
+    for (const CPackageManifest::Reference& reference : manifest.Guide()) {
+        const CEBookItem* page = FindItem(reference.href.substr(0, reference.href.find('#')));
+        if (reference.type == "toc" && page && page->kind == CEBookItem::Kind::Html && m_tocHref.empty())
+            m_tocHref = page->href;
     }
     m_stage = Stage::PackageEnded;
     return result;
 }
+
+const CEBookItem* CEBookWriter::FindItem(const std::string& href) const {
+    auto found = m_itemsByLowerHref.find(leaf::ToLowerAscii(href));
+    if (found == m_itemsByLowerHref.end())
+        return nullptr;
+    for (const auto& item : m_items)
+        if (item->href == href)
+            return item.get();
+    return m_items[found->second].get();
+}
+
+std::unique_ptr<CXhtmlSerializer> CEBookWriter::CreatePageSerializer(const CEBookItem& item) {
+    return std::make_unique<CXhtmlSerializer>(item.href, [this](const std::string& path) {
+        CXhtmlSerializer::TargetInfo info;
+        if (const CEBookItem* target = FindItem(path)) {
+            info.kind = target->kind == CEBookItem::Kind::Html ? CXhtmlSerializer::Target::ContentDocument
+                                                                : CXhtmlSerializer::Target::OtherItem;
+            info.path = target->href;
+        }
+        return info;
+    });
+}
+
+bool CEBookWriter::KeepsLinksOf(const CEBookItem& item) const { return !m_tocHref.empty() && item.href == m_tocHref; }
 
 HRESULT CEBookWriter::NextItem(CEBookItem::Kind kind, size_t& next, IUnknown** stream) {
     if (stream == nullptr)
@@ -283,38 +329,26 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     if (m_spoolFailed || (m_spool.IsOpen() && !m_spool.Flush()))
         return fail("the scratch file beside it could not be written");
 
-    int error = 0;
-    zip_t* archive = zip_open(temporary.c_str(), ZIP_CREATE | ZIP_EXCL, &error);
-    if (archive == nullptr)
-        return fail("the archive could not be created");
-    auto add = [&](const std::string& name, const CEBookItem& item) {
-        zip_source_t* source =
-            item.spooled ? zip_source_file(archive, m_spool.Path().c_str(), item.spoolOffset,
-                                           static_cast<zip_int64_t>(item.spoolLength))
-                         : zip_source_buffer(archive, item.content.data(), item.content.size(), 0);
-        if (source == nullptr)
-            return false;
-        zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
-        if (index < 0) {
-            zip_source_free(source);
-            return false;
-        }
-        return zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), CompressionOf(item.mediaType),
-                                        kCompressionLevel) == 0;
-    };
-    bool added = add(PackageEntryName(), *m_package);
-    for (const auto& item : m_items)
-        added = added && add(item->href, *item);
-    if (!added) {
-        std::string why = zip_strerror(archive);
-        zip_discard(archive);
-        return fail(why);
+    CEpubPublication::Input input;
+    input.package = &m_packageModel;
+    input.items = &m_items;
+    input.packageDocumentName = PackageEntryName();
+    input.fallbackTitle = std::filesystem::path(m_eBookPath).stem().string();
+    input.modified = ModifiedNow();
+    const CEpubPublication publication(input);
+
+    std::vector<litgen::ArchiveEntry> entries;
+    entries.push_back({input.packageDocumentName, &publication.PackageDocument(), 0, 0, true});
+    entries.push_back({publication.NavigationName(), &publication.NavigationDocument(), 0, 0, true});
+    entries.push_back({publication.NcxName(), &publication.Ncx(), 0, 0, true});
+    for (const auto& item : m_items) {
+        litgen::ArchiveEntry entry{item->href, item->spooled ? nullptr : &item->content, item->spoolOffset,
+                                   item->spoolLength, !leaf::StartsWithNoCase(item->mediaType, "image/")};
+        entries.push_back(entry);
     }
-    if (zip_close(archive) != 0) {
-        std::string why = zip_strerror(archive);
-        zip_discard(archive);
+    const std::string why = litgen::WriteEpubArchive(temporary, input.packageDocumentName, entries, m_spool.Path());
+    if (!why.empty())
         return fail(why);
-    }
     if (std::rename(temporary.c_str(), m_eBookPath.c_str()) != 0)
         return fail("it could not be moved into place");
     return S_OK;

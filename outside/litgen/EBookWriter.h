@@ -3,15 +3,20 @@
 // CEBookWriter: the e-book compiler's writer object (IEBookWriter). It reads the package
 // from the package stream, hands out one stream per item of the package's manifest (style
 // sheets, then HTML documents, then every other item, each kind in manifest order), and
-// at Finish writes the e-book: a ZIP archive holding the package file (named after the
-// e-book, extension ".opf") and every item under its href, as the control streamed them.
-// The archive is written to a temporary name beside the e-book and renamed into place,
-// so a failed or cancelled build leaves no e-book and never a half-written one.
+// at Finish writes the e-book: an EPUB 3 publication. The container holds "mimetype",
+// "META-INF/container.xml", the package document (named after the e-book, extension
+// ".opf") made from the streamed package, a navigation document and an NCX, and every
+// item under its href: pages as XHTML content documents, the rest as the control
+// streamed them. The archive is written to a temporary name beside the e-book and
+// renamed into place, so a failed or cancelled build leaves no e-book and never a
+// half-written one.
 //
 // Problems it meets are reported through the call-back: a package without items, an
 // href that leaves the work folder, an item never streamed, a stream ended twice or
-// written after its end, a picture whose bytes do not match its media type.
+// written after its end, a picture whose bytes do not match its media type, a page
+// whose markup had to change to be valid XHTML.
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +24,7 @@
 #include "outside/litgen/EBookItem.h"
 #include "outside/litgen/ItemSpool.h"
 #include "outside/litgen/PackageManifest.h"
+#include "outside/litgen/XhtmlSerializer.h"
 #include "platform/com/ComObject.h"
 #include "sdk/compiler/EBookCompiler.h"
 
@@ -44,12 +50,18 @@ public:
     void OnBinaryReleased(CEBookItem& item);
     // An item's stream has ended: its content moves from memory to the spool file.
     void OnItemEnded(CEBookItem& item);
+    // The writer of a page, which checks its links against the package's items.
+    std::unique_ptr<CXhtmlSerializer> CreatePageSerializer(const CEBookItem& item);
+    // Whether the links of a page are kept: those of the table-of-contents page are.
+    bool KeepsLinksOf(const CEBookItem& item) const;
 
 private:
     enum class Stage { Created, Initialised, Begun, PackageOpen, PackageEnded, Done };
 
     HRESULT NextItem(CEBookItem::Kind kind, size_t& next, IUnknown** stream);
     std::string PackageEntryName() const;
+    // The item an href names (the exact match, else one that differs in letter case).
+    const CEBookItem* FindItem(const std::string& href) const;
     // Writes the archive and removes the spool.
     HRESULT WriteArchive();
     HRESULT WriteArchiveFromSpool();
@@ -61,7 +73,10 @@ private:
     std::string m_workFolder;  // ends with '/'
     std::string m_sourceName;
     std::shared_ptr<CEBookItem> m_package;
+    CPackageManifest m_packageModel;
     std::vector<std::shared_ptr<CEBookItem>> m_items;
+    std::map<std::string, size_t> m_itemsByLowerHref;
+    std::string m_tocHref;  // the table-of-contents page the guide names, when it is an item
     CItemSpool m_spool;
     bool m_spoolUnavailable = false;  // no spool could be made: items stay in memory
     bool m_spoolFailed = false;       // an item could not be spooled: the archive cannot be written

@@ -50,6 +50,8 @@ HRESULT CMarkupElement::AddAttribute(LPCOLESTR name, LONG nameLength, LPCOLESTR 
 CMarkupStream::CMarkupStream(CEBookWriter* writer, std::shared_ptr<CEBookItem> item)
     : m_writer(writer), m_item(std::move(item)) {
     m_item->state = CEBookItem::State::Streaming;
+    if (!IsPackage())
+        m_page = m_writer->CreatePageSerializer(*m_item);
 }
 
 HRESULT CMarkupStream::GetId(BSTR* id) { return ReturnText(m_item->id, id); }
@@ -78,9 +80,13 @@ HRESULT CMarkupStream::StartElement(IMarkupElement* element, BOOL hasContent) {
     auto* ours = dynamic_cast<CMarkupElement*>(element);
     if (ours == nullptr || ours->Name().empty())
         return E_INVALIDARG;
-    m_serializer.StartElement(ours->Name(), ours->Attributes(), hasContent != FALSE);
-    if (IsPackage())
+    if (IsPackage()) {
         m_manifest.OnStartElement(ours->Name(), ours->Attributes(), hasContent != FALSE);
+        if (hasContent)
+            ++m_packageDepth;
+    } else {
+        m_page->StartElement(ours->Name(), ours->Attributes(), hasContent != FALSE);
+    }
     return S_OK;
 }
 
@@ -89,20 +95,26 @@ HRESULT CMarkupStream::WriteText(LPCOLESTR text, LONG count) {
         return hr;
     if (count < 0 || (text == nullptr && count > 0))
         return E_INVALIDARG;
-    m_serializer.WriteText(Units(text, count));
+    if (IsPackage())
+        m_manifest.OnText(Units(text, count));
+    else
+        m_page->WriteText(Units(text, count));
     return S_OK;
 }
 
 HRESULT CMarkupStream::EndElement() {
     if (HRESULT hr = CheckOpen(); FAILED(hr))
         return hr;
-    if (!m_serializer.EndElement()) {
+    const bool ended = IsPackage() ? m_packageDepth > 0 : m_page->EndElement();
+    if (!ended) {
         m_writer->Report(kCompilerError, litgen::kMsgStrayEndElement,
                          "The markup of \"" + m_item->filePath + "\" ends an element that was never started.");
         return E_UNEXPECTED;
     }
-    if (IsPackage())
+    if (IsPackage()) {
+        --m_packageDepth;
         m_manifest.OnEndElement();
+    }
     return S_OK;
 }
 
@@ -111,7 +123,8 @@ HRESULT CMarkupStream::WriteComment(LPCOLESTR text, LONG count) {
         return hr;
     if (count < 0 || (text == nullptr && count > 0))
         return E_INVALIDARG;
-    m_serializer.WriteComment(Units(text, count));
+    if (!IsPackage())
+        m_page->WriteComment(Units(text, count));
     return S_OK;
 }
 
@@ -121,21 +134,42 @@ HRESULT CMarkupStream::End() {
                          "The stream of \"" + m_item->filePath + "\" was ended twice.");
         return E_UNEXPECTED;
     }
-    if (!m_serializer.OpenElements().empty()) {
+    const size_t open = IsPackage() ? m_packageDepth : m_page->OpenElementCount();
+    if (open > 0)
         m_writer->Report(kCompilerWarning, litgen::kMsgUnclosedElements,
-                         "The markup of \"" + m_item->filePath + "\" ended with " +
-                             std::to_string(m_serializer.OpenElements().size()) +
+                         "The markup of \"" + m_item->filePath + "\" ended with " + std::to_string(open) +
                              " element(s) still open; they were closed.");
-        while (m_serializer.EndElement()) {
-        }
-    }
-    m_item->content = m_serializer.Text();
-    m_serializer = CMarkupSerializer();
     m_item->state = CEBookItem::State::Ended;
-    if (IsPackage())
+    if (IsPackage()) {
+        while (m_packageDepth > 0) {
+            --m_packageDepth;
+            m_manifest.OnEndElement();
+        }
         return m_writer->OnPackageEnded(m_manifest);
+    }
+    FinishPage();
     m_writer->OnItemEnded(*m_item);
     return S_OK;
+}
+
+void CMarkupStream::FinishPage() {
+    m_item->content = m_page->Finish();
+    m_item->title = m_page->Title();
+    m_item->scripted = m_page->HasScript();
+    m_item->ids = m_page->Ids();
+    if (m_writer->KeepsLinksOf(*m_item))
+        m_item->links = m_page->Links();
+    const CXhtmlSerializer::Changes& changes = m_page->GetChanges();
+    if (changes.Total() > 0)
+        m_writer->Report(kCompilerWarning, litgen::kMsgMadeValid,
+                         "The markup of \"" + m_item->href + "\" was not valid XHTML; to make it valid, " +
+                             std::to_string(changes.elements) + " element(s) and " +
+                             std::to_string(changes.attributes) + " attribute(s) were changed, " +
+                             std::to_string(changes.links) +
+                             " link(s) and picture(s) that name nothing in the e-book were turned into text, and " +
+                             std::to_string(changes.characters) +
+                             " character(s) that XML does not allow were replaced. No text was left out.");
+    m_page.reset();
 }
 
 // ---------------------------------------------------------------- style-sheet stream

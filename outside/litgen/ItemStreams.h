@@ -1,16 +1,17 @@
 #pragma once
 
-// The stream objects the writer hands out, one per item: CMarkupStream (the package and
-// HTML documents, element by element), CCssStream (style sheets, bytes) and
-// CBinaryStream (every other item, bytes). Each keeps its writer alive and writes into
-// the item record that the writer shares with it.
+// The stream objects the writer hands out, one per item: CMarkupStream (the package,
+// read into the package model, and HTML documents, written as XHTML, element by
+// element), CCssStream (style sheets, bytes) and CBinaryStream (every other item, bytes).
+// Each keeps its writer alive and writes into the item record that the writer shares
+// with it.
 
 #include <memory>
 #include <string>
 
 #include "outside/litgen/EBookItem.h"
-#include "outside/litgen/MarkupSerializer.h"
 #include "outside/litgen/PackageManifest.h"
+#include "outside/litgen/XhtmlSerializer.h"
 #include "platform/com/ComObject.h"
 #include "sdk/compiler/EBookCompiler.h"
 
@@ -22,11 +23,11 @@ public:
     HRESULT AddAttribute(LPCOLESTR name, LONG nameLength, LPCOLESTR value, LONG valueLength) override;
 
     const std::u16string& Name() const { return m_name; }
-    const CMarkupSerializer::Attributes& Attributes() const { return m_attributes; }
+    const CXhtmlSerializer::Attributes& Attributes() const { return m_attributes; }
 
 private:
     std::u16string m_name;
-    CMarkupSerializer::Attributes m_attributes;
+    CXhtmlSerializer::Attributes m_attributes;
 };
 
 class CMarkupStream final : public leaf::ComObject<CMarkupStream, IMarkupStream> {
@@ -49,10 +50,15 @@ private:
     HRESULT CheckOpen();
     bool IsPackage() const { return m_item->kind == CEBookItem::Kind::Package; }
 
+    // Ends the elements still open (reported), writes the page and reports what had to
+    // change to make it valid XHTML.
+    void FinishPage();
+
     leaf::ComPtr<CEBookWriter> m_writer;
     std::shared_ptr<CEBookItem> m_item;
-    CMarkupSerializer m_serializer;
-    CPackageManifest m_manifest;
+    std::unique_ptr<CXhtmlSerializer> m_page;  // HTML documents
+    CPackageManifest m_manifest;               // the package
+    size_t m_packageDepth = 0;                 // the package's open elements
 };
 
 class CCssStream final : public leaf::ComObject<CCssStream, ICssStream> {

@@ -17,5 +17,6 @@ inline constexpr LONG kMsgStrayEndElement = 1008;   // error: an element end wit
 inline constexpr LONG kMsgWriteFailed = 1009;       // error: the e-book file could not be written
 inline constexpr LONG kMsgUnclosedElements = 2001;  // warning: a markup item ended with open elements
 inline constexpr LONG kMsgNotAPicture = 2002;       // warning: a picture's bytes are not of its type
+inline constexpr LONG kMsgMadeValid = 2003;         // warning: a page's markup was changed to be valid XHTML
 
 }  // namespace litgen

@@ -1,7 +1,6 @@
 #include "outside/litgen/PackageManifest.h"
 
-#include <cstdlib>
-
+#include "outside/litgen/XmlText.h"
 #include "platform/base/CString.h"
 #include "platform/base/TextEncoding.h"
 
@@ -26,70 +25,81 @@ int HexValue(char ch) {
 
 }  // namespace
 
-void CPackageManifest::OnStartElement(const std::u16string& name, const CMarkupSerializer::Attributes& attributes,
+std::string CPackageManifest::Record::Attribute(const std::string& key) const {
+    for (const auto& [name, value] : attributes)
+        if (name == key)
+            return value;
+    return {};
+}
+
+bool CPackageManifest::Inside(const char* name) const {
+    return !m_open.empty() && m_open.back() == name;
+}
+
+void CPackageManifest::OnStartElement(const std::u16string& name,
+                                      const std::vector<std::pair<std::u16string, std::u16string>>& attributes,
                                       bool hasContent) {
-    std::string local = LocalName(name);
-    if (local == "package")
+    const std::string local = LocalName(name);
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& [attributeName, value] : attributes)
+        values.emplace_back(leaf::ToLowerAscii(leaf::Utf16ToUtf8(attributeName)),
+                            DecodeReferences(leaf::Utf16ToUtf8(value)));
+    const auto get = [&](const char* key) {
+        for (const auto& [attributeName, value] : values)
+            if (attributeName == key)
+                return value;
+        return std::string();
+    };
+
+    if (m_inRecord) {
+        // An element inside a record's text: its text still belongs to the record.
+    } else if (local == "package") {
         m_sawPackage = true;
-    if (local == "item" && !m_open.empty() && m_open.back() == "manifest") {
-        Item item;
-        for (const auto& [attributeName, value] : attributes) {
-            std::string key = leaf::ToLowerAscii(leaf::Utf16ToUtf8(attributeName));
-            std::string text = DecodeReferences(leaf::Utf16ToUtf8(value));
-            if (key == "id")
-                item.id = text;
-            else if (key == "href")
-                item.href = DecodePercent(text);
-            else if (key == "media-type")
-                item.mediaType = text;
+        m_uniqueIdentifier = get("unique-identifier");
+    } else if (local == "item" && Inside("manifest")) {
+        m_items.push_back({get("id"), DecodePercent(get("href")), get("media-type")});
+    } else if (local == "itemref" && Inside("spine")) {
+        m_spine.push_back(get("idref"));
+    } else if (local == "tour" && Inside("tours")) {
+        m_tours.push_back({get("id"), get("title"), {}});
+    } else if (local == "site" && Inside("tour") && !m_tours.empty()) {
+        m_tours.back().sites.push_back({get("title"), DecodePercent(get("href"))});
+    } else if (local == "reference" && Inside("guide")) {
+        m_guide.push_back({get("type"), get("title"), DecodePercent(get("href"))});
+    } else if (local == "meta" && Inside("x-metadata")) {
+        m_metas.push_back({get("name"), get("content")});
+    } else if (Inside("dc-metadata") || Inside("x-metadata") || Inside("metadata")) {
+        if (local != "dc-metadata" && local != "x-metadata") {
+            m_records.push_back({leaf::Utf16ToUtf8(name), std::move(values), std::string()});
+            if (hasContent) {
+                m_inRecord = true;
+                m_recordDepth = m_open.size();
+                m_recordText.clear();
+            }
         }
-        m_items.push_back(std::move(item));
     }
     if (hasContent)
         m_open.push_back(local);
 }
 
+void CPackageManifest::OnText(std::u16string_view text) {
+    if (m_inRecord)
+        m_recordText += text;
+}
+
 void CPackageManifest::OnEndElement() {
-    if (!m_open.empty())
-        m_open.pop_back();
+    if (m_open.empty())
+        return;
+    m_open.pop_back();
+    if (m_inRecord && m_open.size() == m_recordDepth) {
+        m_inRecord = false;
+        m_records.back().value = litgen::CollapseWhiteSpace(leaf::Utf16ToUtf8(m_recordText));
+        m_recordText.clear();
+    }
 }
 
 std::string CPackageManifest::DecodeReferences(const std::string& value) {
-    std::string text;
-    for (size_t i = 0; i < value.size(); ++i) {
-        size_t end = value[i] == '&' ? value.find(';', i) : std::string::npos;
-        if (end == std::string::npos) {
-            text += value[i];
-            continue;
-        }
-        std::string name = value.substr(i + 1, end - i - 1);
-        char32_t code = 0;
-        if (name == "amp")
-            code = '&';
-        else if (name == "lt")
-            code = '<';
-        else if (name == "gt")
-            code = '>';
-        else if (name == "quot")
-            code = '"';
-        else if (name == "apos")
-            code = '\'';
-        else if (name.size() > 1 && name[0] == '#') {
-            bool hex = name[1] == 'x' || name[1] == 'X';
-            std::string digits = name.substr(hex ? 2 : 1);
-            char* stop = nullptr;
-            unsigned long number = std::strtoul(digits.c_str(), &stop, hex ? 16 : 10);
-            if (!digits.empty() && stop && *stop == 0 && number > 0 && number <= 0x10FFFF)
-                code = static_cast<char32_t>(number);
-        }
-        if (code == 0) {
-            text += value[i];
-            continue;
-        }
-        leaf::AppendUtf8(text, code);
-        i = end;
-    }
-    return text;
+    return litgen::DecodeCharacterReferences(value);
 }
 
 std::string CPackageManifest::DecodePercent(const std::string& value) {

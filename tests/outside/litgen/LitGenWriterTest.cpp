@@ -1,5 +1,6 @@
 // The e-book compiler module as the control drives it: loaded from build/bin, fed a
-// package and its items through its streams, and the e-book unpacked and checked.
+// package and its items through its streams, and the e-book unpacked and checked, with
+// epubcheck where it is a whole book.
 
 #include <dlfcn.h>
 #include <zip.h>
@@ -15,6 +16,7 @@
 
 #include "platform/base/TextEncoding.h"
 #include "sdk/compiler/EBookCompiler.h"
+#include "tests/support/EpubCheck.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -49,6 +51,32 @@ std::map<std::string, std::string> Unpack(const std::string& path) {
     }
     zip_close(archive);
     return entries;
+}
+
+// The smallest sound pictures, for books that epubcheck reads.
+const std::string kGif("\x47\x49\x46\x38\x39\x61\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00\x21\xF9\x04\x01"
+                       "\x00\x00\x00\x00\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3B",
+                       43);
+const std::string kPng("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00"
+                       "\x00\x01\x08\x06\x00\x00\x00\x1F\x15\xC4\x89\x00\x00\x00\x0D\x49\x44\x41\x54\x78\xDA\x63\x64"
+                       "\x60\xF8\x5F\x0F\x00\x02\x87\x01\x80\xEB\x47\xBA\x92\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42"
+                       "\x60\x82",
+                       70);
+
+// The name and compression method of each entry, in archive order.
+std::vector<std::pair<std::string, int>> EntryOrder(const std::string& path) {
+    std::vector<std::pair<std::string, int>> order;
+    int error = 0;
+    zip_t* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+    if (archive == nullptr)
+        return order;
+    for (zip_int64_t index = 0; index < zip_get_num_entries(archive, 0); ++index) {
+        zip_stat_t stat;
+        zip_stat_index(archive, index, 0, &stat);
+        order.emplace_back(stat.name, stat.comp_method);
+    }
+    zip_close(archive);
+    return order;
 }
 
 struct Element {
@@ -109,6 +137,78 @@ protected:
         return stream->End();
     }
 
+    // Streams markup written as tags: "<x a=\"v\">" starts an element, "<x/>" one without
+    // content, "</x>" ends the innermost; everything else is text (decoded, as the
+    // encoder sends it; attribute values stay as written).
+    static void StreamMarkup(IMarkupStream* stream, const std::string& markup) {
+        size_t at = 0;
+        while (at < markup.size()) {
+            if (markup[at] != '<') {
+                const size_t end = markup.find('<', at);
+                const std::u16string text = leaf::Utf8ToUtf16(markup.substr(at, end - at));
+                for (char16_t unit : text)
+                    ASSERT_EQ(S_OK, stream->WriteText(&unit, 1));
+                at = end == std::string::npos ? markup.size() : end;
+                continue;
+            }
+            const size_t end = markup.find('>', at);
+            std::string tag = markup.substr(at + 1, end - at - 1);
+            at = end + 1;
+            if (tag[0] == '/') {
+                ASSERT_EQ(S_OK, stream->EndElement());
+                continue;
+            }
+            const bool empty = tag.back() == '/';
+            if (empty)
+                tag.pop_back();
+            const size_t space = tag.find(' ');
+            Element element{leaf::Utf8ToUtf16(tag.substr(0, space)), {}};
+            for (size_t pos = space; pos != std::string::npos && pos < tag.size();) {
+                const size_t equals = tag.find("=\"", pos);
+                if (equals == std::string::npos)
+                    break;
+                const size_t close = tag.find('"', equals + 2);
+                const size_t nameStart = tag.find_first_not_of(' ', pos);
+                element.attributes.emplace_back(leaf::Utf8ToUtf16(tag.substr(nameStart, equals - nameStart)),
+                                                leaf::Utf8ToUtf16(tag.substr(equals + 2, close - equals - 2)));
+                pos = close + 1;
+            }
+            Start(stream, element, !empty);
+        }
+    }
+
+    // Streams a package written as markup, then every item: pages from `pages` (href ->
+    // markup), other items from `files` (href -> bytes).
+    void BuildBook(const std::string& package, const std::map<std::string, std::string>& pages,
+                   const std::map<std::string, std::string>& files) {
+        leaf::ComPtr<IUnknown> object;
+        ASSERT_EQ(S_OK, writer->GetPackageStream(0, object.Receive()));
+        leaf::ComPtr<IMarkupStream> packageStream = object.As<IMarkupStream>();
+        StreamMarkup(packageStream, package);
+        ASSERT_EQ(S_OK, packageStream->End());
+        while (writer->NextCssItem(object.Receive()) == S_OK) {
+            leaf::ComPtr<ICssStream> css = object.As<ICssStream>();
+            const std::string href = Url(css.Get()).substr(7 + work.size());
+            LONG written = 0;
+            const std::string& bytes = files.at(href);
+            css->Write(bytes.data(), static_cast<LONG>(bytes.size()), &written);
+            ASSERT_EQ(S_OK, css->End());
+        }
+        while (writer->NextHtmlItem(object.Receive()) == S_OK) {
+            leaf::ComPtr<IMarkupStream> html = object.As<IMarkupStream>();
+            StreamMarkup(html, pages.at(Url(html.Get()).substr(7 + work.size())));
+            ASSERT_EQ(S_OK, html->End());
+        }
+        while (writer->NextBinaryItem(object.Receive()) == S_OK) {
+            leaf::ComPtr<IBinaryStream> binary = object.As<IBinaryStream>();
+            object = nullptr;
+            const std::string& bytes = files.at(Url(binary.Get()).substr(7 + work.size()));
+            LONG written = 0;
+            binary->Write(bytes.data(), static_cast<LONG>(bytes.size()), &written);
+        }
+        ASSERT_EQ(S_OK, writer->Finish());
+    }
+
     template <class Stream>
     static std::string Url(Stream* stream) {
         BSTR url = nullptr;
@@ -158,20 +258,32 @@ TEST_F(LitGen, WritesThePackageAndEveryItemAtFinish) {
     {
         leaf::ComPtr<IBinaryStream> binary = object.As<IBinaryStream>();
         object = nullptr;
-        EXPECT_EQ(S_OK, binary->Write("GIF89a\0\1", 8, &written));
+        EXPECT_EQ(S_OK, binary->Write(kGif.data(), static_cast<LONG>(kGif.size()), &written));
     }
     EXPECT_EQ(S_FALSE, writer->NextBinaryItem(object.Receive()));
 
     EXPECT_FALSE(std::filesystem::exists(eBook)) << "nothing is written before Finish";
     EXPECT_EQ(S_OK, writer->Finish());
     EXPECT_TRUE(callback.messages.empty());
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
 
+    // The container: the media type first and stored, then where the package document is.
+    const auto order = EntryOrder(eBook);
+    ASSERT_GE(order.size(), 2u);
+    EXPECT_EQ(std::make_pair(std::string("mimetype"), ZIP_CM_STORE), order[0]);
+    EXPECT_EQ("META-INF/container.xml", order[1].first);
     std::map<std::string, std::string> entries = Unpack(eBook);
-    ASSERT_EQ(5u, entries.size());
-    EXPECT_NE(std::string::npos, entries["book.opf"].find("<item id=\"i2\" href=\"a.htm\" media-type=\"text/html\" />"));
+    ASSERT_EQ(9u, entries.size());
+    EXPECT_EQ("application/epub+zip", entries["mimetype"]);
+    EXPECT_NE(std::string::npos, entries["META-INF/container.xml"].find("full-path=\"book.opf\""));
+    EXPECT_NE(std::string::npos,
+              entries["book.opf"].find("<item id=\"i2\" href=\"a.htm\" media-type=\"application/xhtml+xml\" />"));
+    EXPECT_NE(std::string::npos, entries["book.opf"].find("<item id=\"i3\" href=\"s/b.css\" media-type=\"text/css\" />"));
+    EXPECT_EQ(1u, entries.count("nav.xhtml"));
+    EXPECT_EQ(1u, entries.count("toc.ncx"));
     EXPECT_EQ("p { }\n", entries["s/b.css"]);
-    EXPECT_EQ("<p>x&lt;y</p>", entries["a.htm"]);
-    EXPECT_EQ(std::string("GIF89a\0\1", 8), entries["pic.gif"]);
+    EXPECT_NE(std::string::npos, entries["a.htm"].find("<body><p>x&lt;y</p></body>")) << entries["a.htm"];
+    EXPECT_EQ(kGif, entries["pic.gif"]);
     // No temporary file is left beside the e-book.
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));
 }
@@ -300,9 +412,10 @@ TEST_F(LitGen, LargeItemsArriveWholeAndNoScratchFileIsLeft) {
     EXPECT_TRUE(callback.messages.empty());
 
     std::map<std::string, std::string> entries = Unpack(eBook);
-    ASSERT_EQ(static_cast<size_t>(kPages) + 3, entries.size());
+    ASSERT_EQ(static_cast<size_t>(kPages) + 2 + 5, entries.size());
     for (int page = 0; page < kPages; ++page)
-        EXPECT_EQ(texts[static_cast<size_t>(page)], entries["p" + std::to_string(page) + ".htm"]) << page;
+        EXPECT_NE(std::string::npos, entries["p" + std::to_string(page) + ".htm"].find(texts[static_cast<size_t>(page)]))
+            << page;
     EXPECT_EQ("", entries["empty.css"]);
     EXPECT_EQ(picture, entries["pic.png"]);
     EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));
@@ -318,6 +431,189 @@ TEST_F(LitGen, CancelAfterItemsEndedLeavesNoScratchFile) {
     EXPECT_EQ(S_OK, writer->Cancel());
     EXPECT_FALSE(std::filesystem::exists(eBook));
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));  // the work folder
+}
+
+// The package as the control writes it: every Dublin Core record it may hold, x-metadata,
+// a chapter tour and a guide with a cover picture.
+const char kFullPackage[] =
+    "<package unique-identifier=\"TallbrookGUID\"><metadata>"
+    "<dc-metadata xmlns:dc=\"http://purl.org/dc/elements/1.0/\" xmlns:oebpackage=\"http://openebook.org/namespaces/oeb-package/1.0/\">"
+    "<dc:Title>Salt & Stone</dc:Title>"
+    "<dc:Creator role=\"aut\" file-as=\"Quill, Ada\">Ada Quill</dc:Creator>"
+    "<dc:Contributor role=\"Illustrator &amp; Painter\">Bo Lin</dc:Contributor>"
+    "<dc:Identifier id=\"TallbrookGUID\" scheme=\"GUID\">{8A1C}</dc:Identifier>"
+    "<dc:Identifier id=\"ID1\" scheme=\"ISBN\">0-306-40615-2</dc:Identifier>"
+    "<dc:Language>english language</dc:Language>"
+    "<dc:Date event=\"publication\">2001-05-04</dc:Date>"
+    "<dc:Date event=\"modification\">2002-01-01</dc:Date>"
+    "<dc:Publisher>Harbour Press</dc:Publisher><dc:Subject>FIC000000</dc:Subject>"
+    "<dc:Description>Tides <em>and</em> rocks.</dc:Description><dc:Rights>All rights kept.</dc:Rights>"
+    "<dc:Audience>young readers</dc:Audience><dc:Type/>"
+    "</dc-metadata><x-metadata><meta name=\"ms-chaptertour\" content=\"chaptertour\"/>"
+    "<meta name=\"lcver-Leafcraft-eBook-Compiler\" content=\"1, 0, 0, 1 (12/09/2026)\"/></x-metadata></metadata>"
+    "<manifest><item id=\"toc\" href=\"toc.htm\" media-type=\"text/html\"/>"
+    "<item id=\"c1\" href=\"text/one.htm\" media-type=\"text/html\"/>"
+    "<item id=\"2two\" href=\"text/two%20b.htm\" media-type=\"text/x-oeb1-document\"/>"
+    "<item id=\"extra\" href=\"extra.htm\" media-type=\"text/html\"/>"
+    "<item id=\"cover\" href=\"cover.png\" media-type=\"image/png\"/>"
+    "<item id=\"thumb\" href=\"thumb.gif\" media-type=\"image/gif\"/></manifest>"
+    "<spine><itemref idref=\"toc\"/><itemref idref=\"c1\"/><itemref idref=\"2two\"/></spine>"
+    "<tours><tour id=\"chaptertour\" title=\"Chapter Tour\"><site title=\"One &amp; only\" href=\"text/one.htm#start\"/>"
+    "<site title=\"Two\" href=\"text/two%20b.htm#nowhere\"/><site title=\"Lost\" href=\"lost.htm\"/></tour></tours>"
+    "<guide><reference type=\"toc\" title=\"Contents\" href=\"toc.htm\"/>"
+    "<reference type=\"other.ms-coverimage-standard\" title=\"Cover image\" href=\"cover.png\"/>"
+    "<reference type=\"other.ms-thumbimage-standard\" href=\"thumb.gif\"/></guide></package>";
+
+const std::map<std::string, std::string> kFullPages = {
+    {"toc.htm", "<html><head><title>Contents</title></head><body><p><a href=\"text/one.htm\">First</a></p>"
+                "<p><a href=\"text/two b.htm\">Second</a></p></body></html>"},
+    {"text/one.htm", "<html><body><h1 id=\"start\">One</h1><p>See <a href=\"../extra.htm\">more</a>."
+                     "<img src=\"../thumb.gif\" alt=\"thumb\"/></p></body></html>"},
+    {"text/two b.htm", "<html><head><title>Two</title></head><body><p>Two.</p></body></html>"},
+    {"extra.htm", "<p>Extra, reached only by a link.</p>"},
+};
+
+TEST_F(LitGen, MakesTheEpubPackageDocumentFromTheBooksPackage) {
+    BuildBook(kFullPackage, kFullPages, {{"cover.png", kPng}, {"thumb.gif", kGif}});
+    EXPECT_TRUE(callback.messages.empty()) << callback.messages.front();
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    std::map<std::string, std::string> entries = Unpack(eBook);
+    const std::string& opf = entries["book.opf"];
+    for (const char* part : {
+             "unique-identifier=\"TallbrookGUID\"",
+             "<dc:title>Salt &amp; Stone</dc:title>",
+             "<dc:creator id=\"creator1\">Ada Quill</dc:creator>",
+             "<meta refines=\"#creator1\" property=\"role\" scheme=\"marc:relators\">aut</meta>",
+             "<meta refines=\"#creator1\" property=\"file-as\">Quill, Ada</meta>",
+             "<dc:contributor id=\"contributor2\">Bo Lin</dc:contributor>",
+             "<meta refines=\"#contributor2\" property=\"role\">Illustrator &amp; Painter</meta>",
+             "<dc:identifier id=\"TallbrookGUID\">{8A1C}</dc:identifier>",
+             "<dc:identifier id=\"ID1\">0-306-40615-2</dc:identifier>",
+             "<meta refines=\"#ID1\" property=\"identifier-type\">ISBN</meta>",
+             // Not a language tag: kept as it was, and the language is undetermined.
+             "<dc:language>und</dc:language>",
+             "<meta name=\"dc:Language\" content=\"english language\" />",
+             "<dc:date>2001-05-04</dc:date>",
+             "<meta name=\"dc:Date.modification\" content=\"2002-01-01\" />",
+             "<dc:publisher>Harbour Press</dc:publisher>",
+             "<dc:subject>FIC000000</dc:subject>",
+             "<dc:description>Tides and rocks.</dc:description>",
+             "<dc:rights>All rights kept.</dc:rights>",
+             "<meta name=\"dc:Audience\" content=\"young readers\" />",
+             "<meta property=\"dcterms:modified\">",
+             "<meta name=\"ms-chaptertour\" content=\"chaptertour\" />",
+             "<meta name=\"lcver-Leafcraft-eBook-Compiler\" content=\"1, 0, 0, 1 (12/09/2026)\" />",
+             "<meta name=\"cover\" content=\"cover\" />",
+             "<meta name=\"other.ms-thumbimage-standard\" content=\"thumb.gif\" />",
+             "<item id=\"cover\" href=\"cover.png\" media-type=\"image/png\" properties=\"cover-image\" />",
+             // An id that is no XML name gets one.
+             "<item id=\"item-1\" href=\"text/two%20b.htm\" media-type=\"application/xhtml+xml\" />",
+             "<itemref idref=\"toc\" />\n    <itemref idref=\"c1\" />\n    <itemref idref=\"item-1\" />\n"
+             "    <itemref idref=\"extra\" linear=\"no\" />",
+             "<reference type=\"toc\" title=\"Contents\" href=\"toc.htm\" />",
+         })
+        EXPECT_NE(std::string::npos, opf.find(part)) << part << "\n" << opf;
+    EXPECT_EQ(std::string::npos, opf.find("<dc:type")) << "an empty record has no EPUB form";
+
+    // The navigation follows the chapter tour; a fragment the page lacks and a site that
+    // names no page are not followed.
+    const std::string& nav = entries["nav.xhtml"];
+    EXPECT_NE(std::string::npos,
+              nav.find("<li><a href=\"text/one.htm#start\">One &amp; only</a></li>\n<li><a href=\"text/two%20b.htm\">Two</a></li>\n</ol>"))
+        << nav;
+    EXPECT_NE(std::string::npos, nav.find("<a epub:type=\"toc\" href=\"toc.htm\">Contents</a>")) << nav;
+    EXPECT_NE(std::string::npos, entries["toc.ncx"].find("<text>One &amp; only</text></navLabel><content src=\"text/one.htm#start\" />"));
+    EXPECT_NE(std::string::npos, entries["text/one.htm"].find("<a href=\"../extra.htm\">more</a>"));
+
+    if (!leaf::test::HasCalibre()) {
+        GTEST_SKIP() << "calibre is not installed: the book was not read with ebook-convert";
+    }
+    const leaf::test::CalibreReading reading = leaf::test::ReadWithCalibre(eBook);
+    EXPECT_TRUE(reading.converted) << reading.log;
+    EXPECT_EQ("Salt & Stone", reading.title) << reading.log;
+    EXPECT_NE(std::string::npos, reading.authors.find("Ada Quill")) << reading.log;
+    EXPECT_NE(std::string::npos, reading.text.find("Extra, reached only by a link.")) << reading.text;
+}
+
+struct NavigationCase {
+    const char* name;
+    std::string tours;
+    std::string guide;
+    std::string expected;  // the entries of the table of contents
+};
+
+class LitGenNavigation : public LitGen, public ::testing::WithParamInterface<NavigationCase> {};
+
+TEST_P(LitGenNavigation, ComesFromTheTourElseTheContentsPageElseThePages) {
+    const NavigationCase& test = GetParam();
+    const std::string package =
+        "<package unique-identifier=\"u\"><metadata><dc-metadata><dc:Identifier id=\"u\">x</dc:Identifier>"
+        "</dc-metadata></metadata><manifest><item id=\"t\" href=\"contents.htm\" media-type=\"text/html\"/>"
+        "<item id=\"a\" href=\"a.htm\" media-type=\"text/html\"/><item id=\"b\" href=\"b.htm\" media-type=\"text/html\"/>"
+        "</manifest><spine><itemref idref=\"t\"/><itemref idref=\"a\"/><itemref idref=\"b\"/></spine>" +
+        test.tours + test.guide + "</package>";
+    BuildBook(package,
+              {{"contents.htm", "<h1>Contents</h1><p><a href=\"b.htm#end\">To B</a> <a href=\"a.htm\">To\n A</a>"
+                                "<a href=\"http://example.org/\">Out</a></p>"},
+               {"a.htm", "<html><head><title>Page A</title></head><body><p>a</p></body></html>"},
+               {"b.htm", "<p>b</p><p id=\"end\">end</p>"}},
+              {});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    const std::string nav = Unpack(eBook)["nav.xhtml"];
+    const size_t start = nav.find("<ol>\n") + 5;
+    EXPECT_EQ(test.expected, nav.substr(start, nav.find("</ol>") - start));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sources, LitGenNavigation,
+    ::testing::Values(
+        NavigationCase{"Tour",
+                       "<tours><tour id=\"chaptertour\" title=\"Chapter Tour\"><site title=\"Bee\" href=\"b.htm\"/>"
+                       "</tour></tours>",
+                       "<guide><reference type=\"toc\" href=\"contents.htm\"/></guide>",
+                       "<li><a href=\"b.htm\">Bee</a></li>\n"},
+        NavigationCase{"ContentsPage", "", "<guide><reference type=\"toc\" href=\"contents.htm\"/></guide>",
+                       "<li><a href=\"b.htm#end\">To B</a></li>\n<li><a href=\"a.htm\">To A</a></li>\n"},
+        NavigationCase{"PageTitles", "", "",
+                       "<li><a href=\"contents.htm\">Contents</a></li>\n<li><a href=\"a.htm\">Page A</a></li>\n"
+                       "<li><a href=\"b.htm\">b</a></li>\n"}),
+    [](const ::testing::TestParamInfo<NavigationCase>& info) { return std::string(info.param.name); });
+
+// No author, no language, no title, no identifier, no guide: still a valid book.
+TEST_F(LitGen, ABookWithoutMetadataIsStillValid) {
+    BuildBook("<package><manifest><item id=\"p\" href=\"page.htm\" media-type=\"text/html\"/></manifest>"
+              "<spine><itemref idref=\"p\"/></spine></package>",
+              {{"page.htm", "text only"}}, {});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    const std::string opf = Unpack(eBook)["book.opf"];
+    EXPECT_NE(std::string::npos, opf.find("<dc:title>book</dc:title>")) << opf;
+    EXPECT_NE(std::string::npos, opf.find("<dc:language>und</dc:language>")) << opf;
+    EXPECT_EQ(std::string::npos, opf.find("<dc:creator")) << opf;
+}
+
+// Markup that is far from XHTML still gives a valid book that keeps every word; the
+// writer says which page it had to change.
+TEST_F(LitGen, PagesThatAreNotXhtmlAreMadeValidAndReported) {
+    const std::string tangle =
+        "<HTML><BODY BGCOLOR=\"white\" LINK=\"blue\"><CENTER><FONT SIZE=\"+2\" COLOR=\"red\">Big</FONT></CENTER>"
+        "<P ALIGN=\"justify\">one & two <B>bold<P>para in bold</P></B><DIV>block in p</DIV></P>"
+        "<UL>loose<LI>item</LI><TABLE BORDER=\"2\" CELLPADDING=\"3\"><TD WIDTH=\"50%\" VALIGN=\"top\">cell</TD>"
+        "row text</TABLE></UL><BLINK>blinking</BLINK><WIDGET KIND=\"x\">widget</WIDGET>"
+        "<A HREF=\"nowhere.htm\">dead link</A><IMG SRC=\"missing.png\" ALT=\"lost picture\"/>"
+        "<A NAME=\"x y\">anchor</A><P ID=\"p\">first</P><P ID=\"p\">second</P>"
+        "<TITLE>Late title</TITLE><STYLE>p { color: black }</STYLE>ctrl\x01char</BODY></HTML>";
+    BuildBook("<package><manifest><item id=\"p\" href=\"tangle.htm\" media-type=\"text/html\"/></manifest>"
+              "<spine><itemref idref=\"p\"/></spine></package>",
+              {{"tangle.htm", tangle}}, {});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    ASSERT_EQ(1u, callback.messages.size()) << callback.messages.back();
+    EXPECT_EQ(0u, callback.messages[0].find("1 2003 The markup of \"tangle.htm\" was not valid XHTML"))
+        << callback.messages[0];
+    const std::string page = Unpack(eBook)["tangle.htm"];
+    for (const char* words : {"Big", "one &amp; two", "bold", "para in bold", "block in p", "loose", "item", "cell",
+                              "row text", "blinking", "widget", "dead link", "lost picture", "anchor", "first",
+                              "second", "Late title"})
+        EXPECT_NE(std::string::npos, page.find(words)) << words << "\n" << page;
 }
 
 TEST(LitGenBegin, RefusesAnEBookInAFolderThatDoesNotExist) {

@@ -1,0 +1,623 @@
+#include "outside/litgen/XhtmlSerializer.h"
+
+#include <algorithm>
+
+#include "outside/litgen/XmlText.h"
+#include "platform/base/CString.h"
+#include "platform/base/TextEncoding.h"
+
+using litgen::xhtml::Attribute;
+using litgen::xhtml::Content;
+using litgen::xhtml::Element;
+using litgen::xhtml::Place;
+
+namespace {
+
+// The frames the writer opens itself: the document's parts, and a rule for elements it
+// leaves out.
+constexpr Element kHtml{"html", Place::Root, Content::Flow, "", "", ""};
+constexpr Element kHead{"head", Place::Root, Content::Flow, "", "", ""};
+constexpr Element kBody{"body", Place::Root, Content::Flow, "", "", ""};
+constexpr Element kLeftOut{"", Place::Special, Content::Empty, "", "", ""};
+constexpr Element kLineBreak{"br", Place::Phrasing, Content::Empty, "", "", ""};
+
+// Children of a void element that came with content, and of text-only elements, are
+// not elements of their own.
+constexpr Element kVoidContent{"", Place::Special, Content::Text, "", "", ""};
+
+bool IsBlank(std::string_view text) {
+    return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
+}
+
+bool ListHas(std::string_view list, std::string_view name) {
+    size_t start = 0;
+    while (start < list.size()) {
+        size_t end = list.find(' ', start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        if (list.substr(start, end - start) == name)
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string FileStem(const std::string& path) {
+    std::string name = path.substr(path.rfind('/') == std::string::npos ? 0 : path.rfind('/') + 1);
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
+}
+
+// Raw text (style, script) as XML character data: a CDATA section when it holds what
+// XML would read as markup.
+std::string RawText(const std::string& text, size_t& replaced) {
+    std::string safe;
+    // Only the characters XML allows: escape and undo the three XML escapes again.
+    const std::string escaped = litgen::EscapeXmlText(text, &replaced);
+    for (size_t i = 0; i < escaped.size(); ++i) {
+        if (escaped.compare(i, 5, "&amp;") == 0) {
+            safe += '&';
+            i += 4;
+        } else if (escaped.compare(i, 4, "&lt;") == 0) {
+            safe += '<';
+            i += 3;
+        } else if (escaped.compare(i, 4, "&gt;") == 0) {
+            safe += '>';
+            i += 3;
+        } else {
+            safe += escaped[i];
+        }
+    }
+    if (safe.find_first_of("<&") == std::string::npos)
+        return safe;
+    std::string section = "<![CDATA[";
+    for (size_t at = 0;;) {
+        const size_t end = safe.find("]]>", at);
+        if (end == std::string::npos) {
+            section.append(safe, at);
+            break;
+        }
+        section.append(safe, at, end + 2 - at);
+        section += "]]><![CDATA[";
+        at = end + 2;
+    }
+    return section + "]]>";
+}
+
+std::string CommentText(std::u16string_view text, size_t& replaced) {
+    std::string comment = litgen::EscapeXmlText(leaf::Utf16ToUtf8(text), &replaced);
+    // "--" may not appear in a comment, nor may it end with "-".
+    for (size_t at = comment.find("--"); at != std::string::npos; at = comment.find("--", at))
+        comment.insert(at + 1, " ");
+    if (!comment.empty() && comment.back() == '-')
+        comment += ' ';
+    return comment;
+}
+
+}  // namespace
+
+CXhtmlSerializer::CXhtmlSerializer(std::string documentPath, TargetLookup lookup)
+    : m_documentPath(std::move(documentPath)), m_lookup(std::move(lookup)) {}
+
+CXhtmlSerializer::Level CXhtmlSerializer::CurrentLevel() const {
+    if (m_frames.empty())
+        return Level::Document;
+    const Frame& top = m_frames.back();
+    if (top.rule == &kHtml)
+        return Level::Html;
+    if (top.rule == &kHead)
+        return Level::Head;
+    return Level::Content;
+}
+
+Content CXhtmlSerializer::CurrentContent() const {
+    for (auto frame = m_frames.rbegin(); frame != m_frames.rend(); ++frame)
+        if (frame->content != Content::Transparent)
+            return frame->content;
+    return Content::Flow;
+}
+
+std::string& CXhtmlSerializer::CurrentBuffer() {
+    return m_frames.empty() ? m_body : Buffer(m_frames.back().section);
+}
+
+bool CXhtmlSerializer::InsideLink() const {
+    return std::any_of(m_frames.begin(), m_frames.end(),
+                       [](const Frame& frame) { return frame.emitted && frame.rule->name == "a"; });
+}
+
+void CXhtmlSerializer::PushFrame(const Element* rule, bool emitted, bool synthetic, size_t owner) {
+    Frame frame;
+    frame.rule = rule;
+    frame.content = rule->content == Content::Empty ? Content::Text : rule->content;
+    frame.section = rule->place == Place::Head || rule == &kHead ? Section::Head : Section::Body;
+    if (!m_frames.empty() && rule->place != Place::Head && rule != &kHead && rule != &kBody)
+        frame.section = m_frames.back().section;
+    if (rule == &kBody)
+        frame.section = Section::Body;
+    frame.owner = owner;
+    frame.emitted = emitted;
+    frame.synthetic = synthetic;
+    frame.heading = rule->name.size() == 2 && rule->name[0] == 'h' && rule->name[1] >= '1' && rule->name[1] <= '6';
+    m_frames.push_back(frame);
+}
+
+void CXhtmlSerializer::CloseTop() {
+    const Frame frame = m_frames.back();
+    m_frames.pop_back();
+    if (frame.emitted) {
+        std::string& buffer = Buffer(frame.section);
+        buffer += "</";
+        buffer += frame.rule->name;
+        buffer += '>';
+    }
+    if (frame.heading && !m_heading.empty())
+        m_headingDone = true;
+}
+
+void CXhtmlSerializer::EnterBody() {
+    PushFrame(&kBody, false, true, m_inputDepth);
+    m_sawBody = true;
+}
+
+void CXhtmlSerializer::OpenSynthetic(std::string_view name) {
+    const Element* rule = litgen::xhtml::FindElement(name);
+    CurrentBuffer() += "<" + std::string(name) + ">";
+    PushFrame(rule, true, true, m_inputDepth);
+    ++m_changes.elements;
+}
+
+const Element* CXhtmlSerializer::Prepare(const Element* rule) {
+    for (int guard = 0; guard < 16; ++guard) {
+        if (CurrentLevel() != Level::Content) {
+            EnterBody();
+            continue;
+        }
+        // A special child after stray content: the wrappers opened for that content end,
+        // so that it stands in its proper parent (an li after text in a list).
+        if (rule && rule->place == Place::Special && m_frames.back().synthetic) {
+            size_t keep = m_frames.size();
+            bool found = false;
+            while (keep > 0 && m_frames[keep - 1].synthetic && m_frames[keep - 1].rule != &kBody) {
+                --keep;
+                if (keep > 0 && ListHas(rule->parents, m_frames[keep - 1].rule->name)) {
+                    found = true;
+                    break;
+                }
+            }
+            if (found) {
+                while (m_frames.size() > keep)
+                    CloseTop();
+                continue;
+            }
+        }
+        const Frame& top = m_frames.back();
+        const std::string_view name = rule ? rule->name : std::string_view();
+        switch (CurrentContent()) {
+        case Content::Text:
+        case Content::Empty:
+            return rule ? &kLeftOut : nullptr;
+        case Content::List:
+            if (name == "li" || name == "script")
+                return rule;
+            OpenSynthetic("li");
+            continue;
+        case Content::DefinitionList:
+            if (name == "dt" || name == "dd" || name == "div" || name == "script")
+                return rule;
+            OpenSynthetic("dd");
+            continue;
+        case Content::Table:
+            if (IsOneOf(name, {"caption", "colgroup", "thead", "tbody", "tfoot", "tr", "script"}))
+                return rule;
+            OpenSynthetic("tr");
+            continue;
+        case Content::RowGroup:
+            if (name == "tr" || name == "script")
+                return rule;
+            OpenSynthetic("tr");
+            continue;
+        case Content::Row:
+            if (name == "td" || name == "th" || name == "script")
+                return rule;
+            OpenSynthetic("td");
+            continue;
+        case Content::ColumnGroup:
+        case Content::Select:
+            if (IsOneOf(name, {"col", "option", "optgroup", "script"}) && rule->place == Place::Special &&
+                ListHas(rule->parents, top.rule->name))
+                return rule;
+            // Anything else ends the column group or the choice list.
+            CloseTop();
+            ++m_changes.elements;
+            continue;
+        case Content::Flow:
+        case Content::Phrasing:
+        case Content::Transparent:
+            break;
+        }
+        if (rule == nullptr)
+            return nullptr;
+        const bool phrasingOnly = CurrentContent() == Content::Phrasing;
+        if (rule->place == Place::Special) {
+            // A frame that is not emitted (a void element's content) names no parent.
+            const Frame* parent = &m_frames.back();
+            for (auto frame = m_frames.rbegin(); frame != m_frames.rend(); ++frame)
+                if (frame->emitted || frame->rule == &kBody) {
+                    parent = &*frame;
+                    break;
+                }
+            if (ListHas(rule->parents, parent->rule->name))
+                return rule;
+            ++m_changes.elements;
+            if (rule->content == Content::Empty)
+                return &kLeftOut;
+            const bool block = rule->content == Content::Flow || rule->content == Content::RowGroup ||
+                               rule->content == Content::Row;
+            return block && !phrasingOnly ? &litgen::xhtml::GenericBlock() : &litgen::xhtml::GenericInline();
+        }
+        if (rule->place == Place::Flow && phrasingOnly) {
+            // A block ends the paragraph it would stand in, as browsers read it.
+            if (top.emitted && !top.synthetic && top.rule->name == "p") {
+                CloseTop();
+                continue;
+            }
+            ++m_changes.elements;
+            return rule->content == Content::Empty ? &kLineBreak : &litgen::xhtml::GenericInline();
+        }
+        if (rule->name == "a" && InsideLink()) {
+            ++m_changes.elements;
+            return &litgen::xhtml::GenericInline();
+        }
+        return rule;
+    }
+    return rule ? &kLeftOut : nullptr;
+}
+
+std::string CXhtmlSerializer::StartTag(const Element& rule, std::string_view sourceName,
+                                       const std::vector<Attribute>& attributes, bool empty) {
+    std::string tag = "<" + std::string(rule.name);
+    std::string lang;
+    for (const auto& [name, value] : attributes)
+        if (name == "lang")
+            lang = value;
+    for (const auto& [name, value] : attributes) {
+        tag += ' ';
+        tag += name;
+        tag += "=\"";
+        // xml:lang and lang must agree.
+        tag += litgen::EscapeXmlAttribute(name == "xml:lang" && !lang.empty() ? lang : value, &m_changes.characters);
+        tag += '"';
+    }
+    tag += empty ? " />" : ">";
+    return tag;
+}
+
+bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribute>& attributes) {
+    const std::string_view element = rule.name;
+    for (auto& [name, value] : attributes) {
+        const bool hyperlink = name == "href" && (element == "a" || element == "area");
+        const bool resource = (name == "src" && element != "iframe") || (name == "href" && element == "link") ||
+                              (name == "poster" && element == "video") || (name == "data" && element == "object");
+        if (!hyperlink && !resource)
+            continue;
+        const litgen::LinkTarget target = litgen::ResolveLink(value, m_documentPath);
+        bool sound = true;
+        if (!target.local) {
+            // Links out of the book stay; a resource must be inside it (a data: URL is).
+            const std::string lower = leaf::ToLowerAscii(value);
+            const bool external = lower.find(':') != std::string::npos && !lower.starts_with("file:");
+            sound = resource ? lower.starts_with("data:") : external;
+            if (sound) {
+                // Spaces are not allowed in a URL.
+                std::string escaped;
+                for (char ch : value)
+                    escaped += ch == ' ' ? std::string("%20") : std::string(1, ch);
+                value = escaped;
+            }
+        } else if (target.path.empty()) {
+            value = target.hasFragment ? "#" + litgen::EncodeHrefPath(target.fragment) : std::string();
+            sound = hyperlink && target.hasFragment;
+        } else {
+            const TargetInfo found = m_lookup ? m_lookup(target.path) : TargetInfo();
+            sound = hyperlink ? found.kind == Target::ContentDocument : found.kind != Target::Missing;
+            if (sound) {
+                value = litgen::RelativeHref(m_documentPath, found.path);
+                if (target.hasFragment)
+                    value += "#" + litgen::EncodeHrefPath(target.fragment);
+                if (hyperlink && element == "a")
+                    m_links.push_back({found.path, target.fragment, std::string()});
+            }
+        }
+        if (sound)
+            continue;
+        ++m_changes.links;
+        if (rule.name == "img" || rule.name == "link")
+            return false;
+        name = litgen::xhtml::DataAttributeName(name);
+    }
+    return true;
+}
+
+void CXhtmlSerializer::StartHeadElement(const Element& rule, std::string_view sourceName,
+                                        std::vector<Attribute>& attributes, bool hasContent) {
+    const std::string_view name = rule.name;
+    const size_t owner = m_inputDepth + 1;
+    const auto attribute = [&](std::string_view key) -> const std::string* {
+        for (const auto& [attributeName, value] : attributes)
+            if (attributeName == key)
+                return &value;
+        return nullptr;
+    };
+    bool written = false;
+    if (name == "title") {
+        m_sawTitle = true;
+        if (hasContent)
+            PushFrame(&rule, false, false, owner);
+        written = hasContent;
+    } else if (name == "meta") {
+        const std::string* equiv = attribute("http-equiv");
+        if (attribute("charset") || (equiv && leaf::EqualsNoCase(*equiv, "content-type"))) {
+            m_keptCharset = true;  // the document is written in UTF-8 and says so
+        } else if (attribute("content") && (attribute("name") || equiv)) {
+            std::vector<Attribute> kept;
+            // A meta of a kind HTML has no http-equiv for is kept by name.
+            const bool knownEquiv =
+                equiv && (leaf::EqualsNoCase(*equiv, "default-style") || leaf::EqualsNoCase(*equiv, "refresh"));
+            for (const Attribute& entry : attributes)
+                if (entry.first != "http-equiv" || knownEquiv)
+                    kept.push_back(entry);
+            if (equiv && !knownEquiv && !attribute("name")) {
+                kept.insert(kept.begin(), {"name", leaf::ToLowerAscii(*equiv)});
+                ++m_changes.attributes;
+            }
+            m_head += StartTag(rule, sourceName, kept, true);
+        } else {
+            ++m_changes.elements;
+        }
+    } else if (name == "link") {
+        if (attribute("rel") && attribute("href") && CheckReferences(rule, attributes))
+            m_head += StartTag(rule, sourceName, attributes, true);
+        else
+            ++m_changes.elements;
+    } else if (name == "base") {
+        // The links of the page are checked against the e-book, not against another base.
+        ++m_changes.elements;
+    } else {  // style
+        m_head += StartTag(rule, sourceName, attributes, !hasContent);
+        if (hasContent)
+            PushFrame(&rule, true, false, owner);
+        written = hasContent;
+    }
+    if (hasContent) {
+        if (!written)
+            PushFrame(&kVoidContent, false, false, owner);
+        m_frames.back().section = Section::Head;
+        ++m_inputDepth;
+    }
+}
+
+void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes& attributes, bool hasContent) {
+    FlushText();
+    const size_t owner = m_inputDepth + 1;
+    const auto enter = [&] {
+        if (hasContent)
+            ++m_inputDepth;
+    };
+    const std::string source = leaf::ToLowerAscii(leaf::Utf16ToUtf8(name));
+    std::vector<Attribute> sourceAttributes;
+    sourceAttributes.reserve(attributes.size());
+    for (const auto& [attributeName, value] : attributes)
+        sourceAttributes.emplace_back(leaf::ToLowerAscii(leaf::Utf16ToUtf8(attributeName)),
+                                      litgen::DecodeCharacterReferences(leaf::Utf16ToUtf8(value)));
+
+    // Inside text-only elements, tags are no elements.
+    if (CurrentLevel() == Level::Content && CurrentContent() == Content::Text) {
+        ++m_changes.elements;
+        enter();
+        return;
+    }
+    if (litgen::xhtml::IsDiscarded(source)) {
+        ++m_changes.elements;
+        enter();
+        return;
+    }
+    const Element* rule = litgen::xhtml::FindElement(source);
+    if (rule && rule->place == Place::Root) {
+        const Level level = CurrentLevel();
+        const Element* frame = nullptr;
+        if (rule->name == "html" && !m_sawHtml && m_frames.empty()) {
+            m_sawHtml = true;
+            frame = &kHtml;
+            const auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+            m_htmlAttributes = StartTag(kHtml, source, mapped.attributes, false);
+            m_htmlAttributes = m_htmlAttributes.substr(5, m_htmlAttributes.size() - 6);
+        } else if (rule->name == "head" && (level == Level::Document || level == Level::Html) && !m_sawBody) {
+            frame = &kHead;
+        } else if (rule->name == "body" && level != Level::Content) {
+            frame = &kBody;
+            m_sawBody = true;
+        } else if (rule->name == "body" && m_frames.back().rule == &kBody && m_bodyAttributes.empty()) {
+            frame = &kBody;  // the body after content that came before it
+        }
+        if (rule->name == "body" && frame && m_bodyAttributes.empty()) {
+            const auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+            m_changes.attributes += mapped.renamed;
+            m_scripted = m_scripted || mapped.scripted;
+            m_bodyAttributes = StartTag(kBody, source, mapped.attributes, false);
+            m_bodyAttributes = m_bodyAttributes.substr(5, m_bodyAttributes.size() - 6);
+        }
+        if (frame == nullptr)
+            ++m_changes.elements;
+        else if (hasContent)
+            PushFrame(frame, false, false, owner);
+        enter();
+        return;
+    }
+    if (rule && rule->place == Place::Head && !(rule->name == "title" && m_sawTitle)) {
+        auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+        m_changes.attributes += mapped.renamed;
+        StartHeadElement(*rule, source, mapped.attributes, hasContent);
+        return;
+    }
+    if (rule == nullptr || rule->name == "title") {
+        // An unknown element, or a second title: a div where blocks may stand, else a span.
+        ++m_changes.elements;
+        Prepare(nullptr);
+        rule = CurrentContent() == Content::Phrasing ? &litgen::xhtml::GenericInline() : &litgen::xhtml::GenericBlock();
+    } else if (rule->name != source) {
+        ++m_changes.elements;  // a presentational element, written as the one that does its work
+    }
+    const Element* written = Prepare(rule);
+    if (written == nullptr || written == &kLeftOut) {
+        if (hasContent)
+            PushFrame(&kVoidContent, false, false, owner);
+        if (hasContent)
+            m_frames.back().content = CurrentContent() == Content::Text && m_frames.size() > 1
+                                          ? m_frames[m_frames.size() - 2].content
+                                          : m_frames.back().content;
+        enter();
+        return;
+    }
+    auto mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes);
+    m_changes.attributes += mapped.renamed;
+    m_scripted = m_scripted || mapped.scripted || written->name == "script";
+    const size_t linksBefore = m_links.size();
+    if (!CheckReferences(*written, mapped.attributes)) {
+        // A picture that is not in the e-book: its text alternative stands in its place.
+        std::string alternative;
+        for (const auto& [attributeName, value] : mapped.attributes)
+            if (attributeName == "alt")
+                alternative = value;
+        CurrentBuffer() += "<span>" + litgen::EscapeXmlText(alternative, &m_changes.characters) + "</span>";
+        if (hasContent) {
+            PushFrame(&kVoidContent, false, false, owner);
+            m_frames.back().content = m_frames[m_frames.size() - 2].content;
+        }
+        enter();
+        return;
+    }
+    for (auto& [attributeName, value] : mapped.attributes) {
+        if (attributeName != "id")
+            continue;
+        if (!m_ids.insert(value).second) {
+            attributeName = "data-id";  // an id already taken in this page
+            ++m_changes.attributes;
+        }
+    }
+    const bool isVoid = written->content == Content::Empty;
+    CurrentBuffer() += StartTag(*written, source, mapped.attributes, isVoid);
+    if (!isVoid && !hasContent) {
+        CurrentBuffer() += "</" + std::string(written->name) + ">";
+    } else if (isVoid && hasContent) {
+        // Whatever a void element held follows it.
+        const Content parent = CurrentContent();
+        PushFrame(&kVoidContent, false, false, owner);
+        m_frames.back().content = parent;
+    } else if (hasContent) {
+        PushFrame(written, true, false, owner);
+        m_frames.back().link = m_links.size() > linksBefore;
+    }
+    if (m_links.size() > linksBefore && !(hasContent && !isVoid))
+        m_links.pop_back();  // an empty link has no text to show
+    enter();
+}
+
+void CXhtmlSerializer::WriteText(std::u16string_view text) { m_pendingText += text; }
+
+void CXhtmlSerializer::WriteComment(std::u16string_view text) {
+    FlushText();
+    if (CurrentLevel() == Level::Content && CurrentContent() == Content::Text)
+        return;
+    CurrentBuffer() += "<!--" + CommentText(text, m_changes.characters) + "-->";
+}
+
+void CXhtmlSerializer::FlushText() {
+    if (m_pendingText.empty())
+        return;
+    const std::string text = leaf::Utf16ToUtf8(m_pendingText);
+    m_pendingText.clear();
+    const bool blank = IsBlank(text);
+    if (CurrentLevel() != Level::Content) {
+        if (blank)
+            return;
+    } else {
+        const Frame& top = m_frames.back();
+        const Content content = CurrentContent();
+        if (content == Content::Text) {
+            if (top.rule->name == "title")
+                m_title += text;
+            else if (top.rule->name == "style" || top.rule->name == "script")
+                Buffer(top.section) += RawText(text, m_changes.characters);
+            else if (top.emitted)
+                Buffer(top.section) += litgen::EscapeXmlText(text, &m_changes.characters);
+            else if (!blank)
+                ++m_changes.elements;  // text inside a void element's or meta's content
+            return;
+        }
+        if (blank && content != Content::Flow && content != Content::Phrasing) {
+            CurrentBuffer() += text;
+            return;
+        }
+    }
+    Prepare(nullptr);
+    WriteContentText(text);
+}
+
+void CXhtmlSerializer::WriteContentText(const std::string& text) {
+    CurrentBuffer() += litgen::EscapeXmlText(text, &m_changes.characters);
+    for (const Frame& frame : m_frames) {
+        if (frame.link && !m_links.empty() && m_links.back().text.size() < 400)
+            m_links.back().text += text;
+        if (frame.heading && !m_headingDone && m_heading.size() < 400)
+            m_heading += text;
+    }
+}
+
+bool CXhtmlSerializer::EndElement() {
+    FlushText();
+    if (m_inputDepth == 0)
+        return false;
+    while (!m_frames.empty() && m_frames.back().owner >= m_inputDepth)
+        CloseTop();
+    --m_inputDepth;
+    return true;
+}
+
+std::string CXhtmlSerializer::Finish() {
+    FlushText();
+    while (!m_frames.empty())
+        CloseTop();
+    m_inputDepth = 0;
+    for (Link& link : m_links)
+        link.text = litgen::CollapseWhiteSpace(link.text);
+    m_title = litgen::CollapseWhiteSpace(m_title);
+    m_heading = litgen::CollapseWhiteSpace(m_heading);
+    std::string title = Title();
+    if (title.empty())
+        title = FileStem(m_documentPath);
+    std::string document;
+    document.reserve(m_head.size() + m_body.size() + 512);
+    document += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n";
+    document += "<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\"";
+    document += m_htmlAttributes;
+    document += ">\n<head>\n";
+    if (m_keptCharset)
+        document += "<meta charset=\"utf-8\" />\n";
+    document += "<title>" + litgen::EscapeXmlText(title, &m_changes.characters) + "</title>\n";
+    document += m_head;
+    if (!m_head.empty())
+        document += '\n';
+    document += "</head>\n<body";
+    document += m_bodyAttributes;
+    document += ">";
+    document += m_body;
+    document += "</body>\n</html>\n";
+    std::string().swap(m_head);
+    std::string().swap(m_body);
+    return document;
+}

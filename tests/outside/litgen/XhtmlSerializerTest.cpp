@@ -1,0 +1,192 @@
+// The page writer on its own: element streams like the ones the control sends for
+// carelessly written HTML, each written as a content document that xmllint reads as
+// well-formed XML and that holds the expected XHTML.
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "outside/litgen/XhtmlSerializer.h"
+#include "platform/base/CString.h"
+#include "platform/base/TextEncoding.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/TempFolder.h"
+
+namespace {
+
+using Target = CXhtmlSerializer::Target;
+
+// The items of the e-book the pages link to.
+CXhtmlSerializer::TargetInfo LookUp(const std::string& path) {
+    for (const char* page : {"other.htm", "page.htm", "sub/page.htm"})
+        if (leaf::ToLowerAscii(path) == page)
+            return {Target::ContentDocument, page};
+    for (const char* picture : {"pics/a b.png", "pic.png"})
+        if (path == picture)
+            return {Target::OtherItem, picture};
+    return {};
+}
+
+// Streams markup written as tags into the writer, as the encoder would: "<x a=\"v\">"
+// starts an element, "<x/>" one without content, "</x>" ends the innermost, "<!--c-->"
+// is a comment, everything else is text (decoded as the encoder sends it, so a "<" is
+// written "&lt;" here; attribute values as written).
+void Stream(CXhtmlSerializer& page, const std::string& markup) {
+    size_t at = 0;
+    while (at < markup.size()) {
+        if (markup[at] != '<') {
+            const size_t end = markup.find('<', at);
+            std::string text = markup.substr(at, end - at);
+            for (size_t lt = text.find("&lt;"); lt != std::string::npos; lt = text.find("&lt;", lt + 1))
+                text.replace(lt, 4, "<");
+            page.WriteText(leaf::Utf8ToUtf16(text));
+            at = end == std::string::npos ? markup.size() : end;
+            continue;
+        }
+        if (markup.compare(at, 4, "<!--") == 0) {
+            const size_t end = markup.find("-->", at);
+            page.WriteComment(leaf::Utf8ToUtf16(markup.substr(at + 4, end - at - 4)));
+            at = end + 3;
+            continue;
+        }
+        const size_t end = markup.find('>', at);
+        std::string tag = markup.substr(at + 1, end - at - 1);
+        at = end + 1;
+        if (tag[0] == '/') {
+            page.EndElement();
+            continue;
+        }
+        const bool empty = tag.back() == '/';
+        if (empty)
+            tag.pop_back();
+        const size_t space = tag.find(' ');
+        CXhtmlSerializer::Attributes attributes;
+        for (size_t pos = space; pos != std::string::npos && pos < tag.size();) {
+            const size_t equals = tag.find("=\"", pos);
+            if (equals == std::string::npos)
+                break;
+            const size_t close = tag.find('"', equals + 2);
+            const size_t nameStart = tag.find_first_not_of(' ', pos);
+            attributes.emplace_back(leaf::Utf8ToUtf16(tag.substr(nameStart, equals - nameStart)),
+                                    leaf::Utf8ToUtf16(tag.substr(equals + 2, close - equals - 2)));
+            pos = close + 1;
+        }
+        page.StartElement(leaf::Utf8ToUtf16(tag.substr(0, space)), attributes, !empty);
+    }
+}
+
+struct Case {
+    const char* name;
+    std::string path;
+    std::string markup;
+    std::vector<std::string> expected;  // each found in the document
+    std::vector<std::string> absent;    // none found
+};
+
+class XhtmlSerializerCase : public ::testing::TestWithParam<Case> {};
+
+bool WellFormed(const std::string& document, std::string& report) {
+    leaf::test::TempFolder folder;
+    const std::string path = folder.WriteFile("page.xhtml", document);
+    const leaf::test::ChildResult result =
+        leaf::test::RunChild("xmllint", {"--noout", "--nonet", path}, "", leaf::test::ErrorOutput::Merged);
+    report = result.started ? result.out : "xmllint (Debian package libxml2-utils) could not be started";
+    return result.started && result.exitStatus == 0;
+}
+
+TEST_P(XhtmlSerializerCase, WritesWellFormedXhtml) {
+    const Case& test = GetParam();
+    CXhtmlSerializer page(test.path, LookUp);
+    Stream(page, test.markup);
+    const std::string document = page.Finish();
+    std::string report;
+    EXPECT_TRUE(WellFormed(document, report)) << report << document;
+    EXPECT_EQ(0u, document.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
+                                "<html xmlns=\"http://www.w3.org/1999/xhtml\""))
+        << document;
+    EXPECT_NE(std::string::npos, document.find("<title>")) << document;
+    for (const std::string& part : test.expected)
+        EXPECT_NE(std::string::npos, document.find(part)) << part << "\n" << document;
+    for (const std::string& part : test.absent)
+        EXPECT_EQ(std::string::npos, document.find(part)) << part << "\n" << document;
+}
+
+const Case kCases[] = {
+    {"BlockEndsParagraph", "page.htm", "<p>a<div>b</div>c</p>", {"<body><p>a</p><div>b</div>c</body>"}, {}},
+    {"BlockInPhrasingBecomesSpan", "page.htm", "<b>x<p>y</p></b>", {"<b>x<span>y</span></b>"}, {}},
+    {"StrayListContentGetsItems", "page.htm", "<ul>stray<li>one</li><p>two</p></ul>",
+     {"<ul><li>stray</li><li>one</li><li><p>two</p></li></ul>"}, {}},
+    {"StrayTableContentGetsRowsAndCells", "page.htm", "<table><td>c</td>t</table>",
+     {"<table><tr><td>c</td><td>t</td></tr></table>"}, {}},
+    {"FontBecomesStyledSpan", "page.htm", "<font color=\"red\" face=\"Serif\" size=\"5\">r</font>",
+     {"<span style=\"color: red; font-family: Serif; font-size: x-large\">r</span>"}, {"<font"}},
+    {"CenterBecomesDiv", "page.htm", "<center>c</center>", {"<div style=\"text-align: center\">c</div>"}, {}},
+    {"PresentationalAndUnknownAttributes", "page.htm", "<p align=\"right\" foo=\"bar\" style=\"margin: 0\">x</p>",
+     {"<p data-foo=\"bar\" style=\"text-align: right; margin: 0\">x</p>"}, {" align="}},
+    {"TextAndAttributesEscaped", "page.htm", "<p title=\"say &quot;hi&quot; &amp; AT&T\">a & b &lt; c > d</p>",
+     {"title=\"say &quot;hi&quot; &amp; AT&amp;T\"", ">a &amp; b &lt; c &gt; d</p>"}, {}},
+    {"CharactersXmlDisallowsReplaced", "page.htm", "<p>a\x01" "b\xEF\xBF\xBF" "c</p>",
+     {"<p>a\xEF\xBF\xBD" "b\xEF\xBF\xBD" "c</p>"}, {}},
+    {"CharsetDeclarationSaysUtf8", "page.htm",
+     "<html><head><title>T</title><meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\"/>"
+     "</head><body>x</body></html>",
+     {"<meta charset=\"utf-8\" />", "<title>T</title>"}, {"windows-1252"}},
+    {"TitleFromFirstHeading", "page.htm", "<h1>Big <i>Heading</i></h1><h2>Less</h2>", {"<title>Big Heading</title>"}, {}},
+    {"TitleFromFileName", "sub/page.htm", "<p>x</p>", {"<title>page</title>"}, {}},
+    {"StyleWithMarkupCharactersInCdata", "page.htm", "<style>a::before { content: \"&lt;&>\" }</style>",
+     {"<style><![CDATA[a::before { content: \"<&>\" }]]></style>"}, {}},
+    {"StyleInBodyMovesToHead", "page.htm", "<body><style>p { }</style><p>x</p></body>",
+     {"<style>p { }</style>\n</head>", "<body><p>x</p></body>"}, {}},
+    {"LinksToNothingKeptAsData", "page.htm",
+     "<a href=\"missing.htm\">m</a><a href=\"other.htm#s\">o</a><a href=\"http://x.org/a b\">w</a>"
+     "<img src=\"gone.png\" alt=\"Gone\"/>",
+     {"<a data-href=\"missing.htm\">m</a>", "<a href=\"other.htm#s\">o</a>", "href=\"http://x.org/a%20b\"",
+      "<span>Gone</span>"},
+     {"gone.png"}},
+    {"LinkLetterCaseMadeTheItemsOwn", "page.htm", "<a href=\"Other.HTM\">o</a>", {"<a href=\"other.htm\">o</a>"}, {}},
+    {"SourcesRelativeToThePageEscaped", "sub/page.htm", "<img src=\"../pics/a b.png\" alt=\"\"/>",
+     {"<img src=\"../pics/a%20b.png\" alt=\"\" />"}, {}},
+    {"DuplicateIdKeptAsData", "page.htm", "<p id=\"a\">1</p><p id=\"a\">2</p>",
+     {"<p id=\"a\">1</p><p data-id=\"a\">2</p>"}, {}},
+    {"UnknownElementsBecomeSpanOrDiv", "page.htm", "<p><o:p>x</o:p></p><foo><p>y</p></foo>",
+     {"<p><span>x</span></p><div><p>y</p></div>"}, {"o:p", "<foo"}},
+    {"LinkInsideLinkBecomesSpan", "page.htm", "<a href=\"#x\">1<a href=\"#y\">2</a></a>",
+     {"<a href=\"#x\">1<span data-href=\"#y\">2</span></a>"}, {}},
+    {"EmptyElementsStayOpenAndClosed", "page.htm", "<div/><a name=\"n\"/><br/>", {"<div></div><a name=\"n\"></a><br />"}, {}},
+    {"ContentBeforeBodyAndBodyAttributes", "page.htm", "x<body bgcolor=\"#fff\">y</body>",
+     {"<body style=\"background-color: #fff\">xy</body>"}, {"bgcolor"}},
+    {"CommentCannotHoldTwoDashes", "page.htm", "<p>a<!--a--b-->b</p>", {"<!--a- -b-->"}, {}},
+    {"LanguagesAgree", "page.htm", "<html lang=\"fr\" xml:lang=\"de\"><body>x</body></html>",
+     {"lang=\"fr\" xml:lang=\"fr\""}, {"\"de\""}},
+    {"PictureSizes", "page.htm", "<img src=\"pic.png\" alt=\"\" width=\"50%\" height=\"10\"/>",
+     {"<img src=\"pic.png\" alt=\"\" height=\"10\" style=\"width: 50%\" />"}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Markup, XhtmlSerializerCase, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
+
+TEST(XhtmlSerializer, CountsWhatItChangedAndCollectsLinksAndIds) {
+    CXhtmlSerializer page("page.htm", LookUp);
+    Stream(page, "<p id=\"top\">A <font>b</font><a href=\"missing.htm\">x</a> <a href=\"other.htm#s\">Other\n page</a>"
+                 "\x02</p><script>if (a &lt; b) go();</script>");
+    const std::string document = page.Finish();
+    const CXhtmlSerializer::Changes& changes = page.GetChanges();
+    EXPECT_EQ(1u, changes.elements);  // the font
+    EXPECT_EQ(1u, changes.links);
+    EXPECT_EQ(1u, changes.characters);
+    EXPECT_TRUE(page.HasScript());
+    EXPECT_NE(std::string::npos, document.find("<script><![CDATA[if (a < b) go();]]></script>")) << document;
+    ASSERT_EQ(1u, page.Links().size());
+    EXPECT_EQ("other.htm", page.Links()[0].path);
+    EXPECT_EQ("s", page.Links()[0].fragment);
+    EXPECT_EQ("Other page", page.Links()[0].text);
+    EXPECT_EQ(std::set<std::string>{"top"}, page.Ids());
+
+    CXhtmlSerializer sound("page.htm", LookUp);
+    Stream(sound, "<html><head><title>T</title></head><body><p>fine <em>text</em></p></body></html>");
+    sound.Finish();
+    EXPECT_EQ(0u, sound.GetChanges().Total());
+    EXPECT_FALSE(sound.HasScript());
+}
+
+}  // namespace
