@@ -253,6 +253,7 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
     m_outputSurrogate = 0;
     m_headingSurrogate = 0;
     m_raw.clear();
+    m_rawLastGreater = std::u16string::npos;
     m_tagStart = std::u16string::npos;
 
     m_legacyBytes = IsLegacyEightBit(m_sourcePath);
@@ -263,7 +264,7 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
         try {
             // A tag left open at the end of the file stays as it was.
             WriteRaw(m_raw);
-            m_raw.clear();
+            ClearRaw();
             if (m_outputSurrogate) WriteOutput("\xEF\xBF\xBD");
             FlushOutput();
         } catch (const CFileException&) {
@@ -366,8 +367,7 @@ BOOL CHeadingAnchorer::OnTag(std::u16string_view tagName, std::u16string_view at
     std::u16string asRead = m_raw.substr(tagStart);
     // The scanner takes the '/' of an end tag without passing it on.
     if (endTag) asRead.insert(asRead.empty() ? 0 : 1, u"/");
-    m_raw.clear();
-    m_tagStart = std::u16string::npos;
+    ClearRaw();
     const std::u16string name = Lower(tagName);
     std::vector<std::u16string> attributes;
     SplitAttributes(attributeText, attributes);
@@ -448,8 +448,11 @@ BOOL CHeadingAnchorer::OnChar(char16_t ch, WORD state, int) {
         // marks where the tag began: a tag's text holds no '>' but its last, so a '>' after
         // the recorded start means that tag ended unreported (it had no name) and this
         // character begins the next. (The scanner passes an end tag's '/' on to no one.)
+        // The last '>' is remembered as it is read, so that each character of a long tag
+        // costs the same, however much of the tag came before it.
         const bool newTag = m_tagStart == std::u16string::npos ||
-                            m_raw.find(u'>', std::min(m_tagStart, m_raw.size())) != std::u16string::npos;
+                            (m_rawLastGreater != std::u16string::npos &&
+                             m_rawLastGreater >= std::min(m_tagStart, m_raw.size()));
         if (newTag && !m_raw.empty()) m_tagStart = m_raw.size() >= 2 ? m_raw.size() - 2 : 0;
         return TRUE;
     }
@@ -464,8 +467,7 @@ BOOL CHeadingAnchorer::OnChar(char16_t ch, WORD state, int) {
         // Everything read up to this character goes out as it was read.
         const bool included = !m_raw.empty() && m_raw.back() == ch;
         WriteRaw(m_raw);
-        m_raw.clear();
-        m_tagStart = std::u16string::npos;
+        ClearRaw();
         if (!included) WriteRaw(std::u16string_view(&ch, 1));
     } catch (const CFileException&) {
         m_errorText.Format("An unexpected error occurred while importing headings from the specified source file \"%s\".",
@@ -478,8 +480,15 @@ BOOL CHeadingAnchorer::OnChar(char16_t ch, WORD state, int) {
 char16_t CHeadingAnchorer::TranslateChar(char16_t ch) {
     // Every character of the source passes here once, in order, before the scanner acts on
     // it: the record of what is still to be written.
+    if (ch == u'>') m_rawLastGreater = m_raw.size();
     m_raw.push_back(ch);
     return ch;
+}
+
+void CHeadingAnchorer::ClearRaw() {
+    m_raw.clear();
+    m_rawLastGreater = std::u16string::npos;
+    m_tagStart = std::u16string::npos;
 }
 
 int CHeadingAnchorer::GetCharClass(char16_t ch) { return ch == u' ' ? 3 : 1; }
@@ -489,14 +498,19 @@ BOOL CHeadingAnchorer::DecodeEntity(std::u16string_view, std::u16string&, std::u
 void CHeadingAnchorer::BeginOutput() {
     if (!m_firstOutput) return;
     m_firstOutput = false;
-    if (IsUnicodeFile()) WriteOutput("\xFF\xFE");
+    // A UTF-16 source keeps its byte order, and so the mark that declares it.
+    if (IsUnicodeFile()) WriteOutput(IsBigEndianFile() ? "\xFE\xFF" : "\xFF\xFE");
 }
 
 void CHeadingAnchorer::WriteChar(char16_t ch) {
     if (IsUnicodeFile()) {
-        if (ch == u'\n') WriteOutput(std::string_view("\r\0", 2));
-        const char bytes[2] = {static_cast<char>(ch & 0xFF), static_cast<char>(ch >> 8)};
-        WriteOutput(std::string_view(bytes, 2));
+        const auto writeUnit = [&](char16_t unit) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            const char bytes[2] = {IsBigEndianFile() ? high : low, IsBigEndianFile() ? low : high};
+            WriteOutput(std::string_view(bytes, 2));
+        };
+        if (ch == u'\n') writeUnit(u'\r');
+        writeUnit(ch);
         return;
     }
     if (m_legacyBytes && ch != u'\n') {

@@ -8,10 +8,10 @@
 // "_LC<base>-") are removed first, so a second run numbers the headings afresh from 1.
 //
 // Only changed tags are rebuilt; every other character, tags and entity references
-// included, is copied as read. A UTF-16 source stays UTF-16 with its byte-order mark; an
-// 8-bit source is written in the system's 8-bit encoding (UTF-8), except a legacy source
-// whose non-ASCII bytes are no UTF-8 at all, which is written back in Windows-1252. Line ends
-// come out as CR LF. The rewritten copy is written beside the source and takes its place
+// included, is copied as read. A UTF-16 source stays UTF-16 in its byte order, with its
+// byte-order mark; an 8-bit source is written in the system's 8-bit encoding (UTF-8),
+// except a legacy source whose non-ASCII bytes are no UTF-8 at all, which is written back
+// in Windows-1252. Line ends come out as CR LF. The rewritten copy is written beside the source and takes its place
 // only when at least one heading was reported and nothing failed; otherwise the source is
 // left untouched.
 
@@ -75,6 +75,8 @@ private:
     BOOL ReportProgress(LONGLONG position);
     // Writes the characters read but not yet written.
     void WriteRaw(std::u16string_view text);
+    // Forgets them (once written).
+    void ClearRaw();
 
     EntryCallback m_onEntry;
     ProgressCallback m_onProgress;
@@ -95,6 +97,7 @@ private:
     // (the '<' and '>' of tags, a '<' that opens no tag) and the tag being read, which
     // starts at m_tagStart.
     std::u16string m_raw;
+    size_t m_rawLastGreater = std::u16string::npos;  // index of the last '>' in m_raw
     size_t m_tagStart = std::u16string::npos;
     std::vector<HeadingRule> m_rules;
     LONGLONG m_reportedPosition = 0;

@@ -189,6 +189,33 @@ TEST_F(HeadingAnchorerTest, AUtf16SourceStaysUtf16WithItsByteOrderMark) {
     EXPECT_EQ(ReadAll(path), expected);
 }
 
+TEST_F(HeadingAnchorerTest, ABigEndianUtf16SourceStaysBigEndianWithItsByteOrderMark) {
+    const auto bigEndian = [](std::u16string_view text) {
+        std::string bytes = "\xFE\xFF";
+        for (char16_t ch : text) {
+            bytes += static_cast<char>(ch >> 8);
+            bytes += static_cast<char>(ch & 0xFF);
+        }
+        return bytes;
+    };
+    const std::string path = folder.WriteFile("b.htm", bigEndian(u"<h1>\u00C9t\u00E9</h1>\n<h2 id=own>\u4E2D</h2>"));
+    ASSERT_TRUE(Anchor(path)) << error;
+    EXPECT_EQ(recorder.entries, (std::vector<Entry>{{1, "\xC3\x89t\xC3\xA9", "_LCTOC-1"}, {2, "\xE4\xB8\xAD", "own"}}));
+    EXPECT_EQ(ReadAll(path), bigEndian(u"<h1 id=\"_LCTOC-1\">\u00C9t\u00E9</h1>\r\n<h2 id=own>\u4E2D</h2>"));
+}
+
+TEST_F(HeadingAnchorerTest, TagsWithMegabytesOfAttributesAreAnchoredWhole) {
+    // A page with a picture inline: one attribute of two megabytes, in a heading's tag
+    // (rebuilt, since it gets an id) and in a tag inside the heading (copied as read).
+    const std::string picture(2 * 1024 * 1024, 'Q');
+    const std::string path = folder.WriteFile(
+        "p.htm", "<h1 title=\"" + picture + "\">One<img src=\"data:image/png;base64," + picture + "\"></h1>\n");
+    ASSERT_TRUE(Anchor(path)) << error;
+    EXPECT_EQ(recorder.entries, (std::vector<Entry>{{1, "One", "_LCTOC-1"}}));
+    EXPECT_EQ(ReadAll(path), "<h1 title=\"" + picture + "\" id=\"_LCTOC-1\">One<img src=\"data:image/png;base64," +
+                                 picture + "\"></h1>\r\n");
+}
+
 TEST_F(HeadingAnchorerTest, AnEightBitSourceStaysUtf8) {
     const std::string path = folder.WriteFile("a.htm", "<h1>Gr\xC3\xBC\xC3\x9F \xF0\x9F\x98\x80</h1>\r\n");
     ASSERT_TRUE(Anchor(path));
