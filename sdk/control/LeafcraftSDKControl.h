@@ -141,6 +141,9 @@ private:
     BOOL LoadExtensionMap();
     void BuildBrowseFilter();
     LONG FindFilterForFile(const CString& path, IInputFilter** filter) const;
+    // The error details that go with a FindFilterForFile code: for a type that no filter
+    // takes, a sentence that says so and names the file; else the path.
+    CString FilterErrorDetails(LONG code, const CString& path) const;
 
     // ---- items ----
     CString MakeItemId(const CString& path);

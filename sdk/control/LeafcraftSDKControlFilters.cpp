@@ -137,3 +137,9 @@ LONG CLeafcraftSDKControl::FindFilterForFile(const CString& path, IInputFilter**
     *filter = loaded->second.Get();
     return LCERR_NONE;
 }
+
+CString CLeafcraftSDKControl::FilterErrorDetails(LONG code, const CString& path) const {
+    if (code != LCERR_INVALID_FILE_TYPE)
+        return path;
+    return leaf::ui::FormatResString(IDS_UNSUPPORTED_TYPE, path.c_str(), path.Mid(path.ReverseFind('.')).c_str());
+}

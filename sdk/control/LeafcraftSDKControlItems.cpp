@@ -135,7 +135,7 @@ BOOL CLeafcraftSDKControl::ValidateSourceFile(BSTR path) {
     IInputFilter* filter = nullptr;
     LONG code = FindFilterForFile(onDisk, &filter);
     if (code != LCERR_NONE) {
-        SetError(code, onDisk);
+        SetError(code, FilterErrorDetails(code, onDisk));
         return FALSE;
     }
     return TRUE;

@@ -220,7 +220,7 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
     IInputFilter* filter = nullptr;
     LONG code = FindFilterForFile(path, &filter);
     if (code != LCERR_NONE) {
-        SetError(code, path);
+        SetError(code, FilterErrorDetails(code, path));
         return FALSE;
     }
     leaf::ComPtr<IInputFilter> held(filter);  // alive for the call, whatever the handlers do

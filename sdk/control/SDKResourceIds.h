@@ -14,3 +14,4 @@ inline constexpr UINT IDS_FILTER_EXTENSIONS_KEY = 401;  // HKEY_USERS: one sub-k
 inline constexpr UINT IDS_DEFAULT_SOURCE = 402;        // "Leafcraft"
 inline constexpr UINT IDS_VERSION_META_NAME = 500;     // "lcver-%s"
 inline constexpr UINT IDS_VERSION_META_VALUE = 501;    // "%s (%s)"
+inline constexpr UINT IDS_UNSUPPORTED_TYPE = 502;      // error details: a type no filter takes

@@ -142,7 +142,12 @@ TEST_F(SdkMethods, ValidateSourceFileReportsEachKindOfBadFile) {
     for (const Case& c : cases) {
         EXPECT_EQ(c.valid, control.CallBool(sdkdispid::ValidateSourceFile, {Variant(c.path)})) << c.path;
         EXPECT_EQ(c.code, control.ErrorCode()) << c.path;
-        EXPECT_EQ(c.valid ? std::string() : c.path, control.ErrorDetails()) << c.path;
+        // A type that no filter takes is named as such, with the file.
+        std::string details = c.code == LCERR_INVALID_FILE_TYPE
+                                  ? "The file \"" + c.path + "\" is of a type that is not supported: no installed " +
+                                        "input filter takes \"" + c.path.substr(c.path.rfind('.')) + "\" files."
+                                  : c.path;
+        EXPECT_EQ(c.valid ? std::string() : details, control.ErrorDetails()) << c.path;
     }
     EXPECT_FALSE(control.CallBool(sdkdispid::ValidateSourceFile, {Variant::NullBstr()}));
     EXPECT_EQ(LCERR_POINTER, control.ErrorCode());
