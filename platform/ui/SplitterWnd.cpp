@@ -88,6 +88,9 @@ BOOL CSplitterWnd::CreateView(int row, int column, const CRuntimeClass* viewClas
         if (other != pane && PaneIndexOf(other) < index) ++position;
     }
     splitter->insertWidget(position, pane);
+    // When the splitter is resized the last pane takes the change and the others keep
+    // their widths, as RecalcLayout places them.
+    for (int i = 0; i < splitter->count(); ++i) splitter->setStretchFactor(i, i + 1 == splitter->count() ? 1 : 0);
     pane->show();
     int ideal = m_columns > 1 ? initialSize.cx : initialSize.cy;
     if (ideal > 0 && m_sizes[static_cast<size_t>(index)] <= 0) m_sizes[static_cast<size_t>(index)] = ideal;

@@ -3,6 +3,22 @@
 #include <QLayout>
 #include <QWidget>
 
+namespace {
+
+// Whether the layout places the widget, itself or through one of the rows and columns
+// nested in it.
+bool PlacesWidget(QLayout* layout, const QWidget* widget) {
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (!item) continue;
+        if (item->widget() == widget) return true;
+        if (QLayout* inner = item->layout(); inner && PlacesWidget(inner, widget)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 BOOL CAnchorHook::Install(CWnd* parent, const SIZE* initialSize) {
     if (!parent || !parent->GetWidget()) return FALSE;
     m_parent = parent;
@@ -53,8 +69,10 @@ void CAnchorHook::OnSize(UINT type, int, int) {
         for (QObject* object : parent->children()) {
             auto* child = qobject_cast<QWidget*>(object);
             if (!child || child->isWindow()) continue;
-            // A child placed by the parent's layout follows the layout, not the anchors.
-            if (layout && layout->indexOf(child) >= 0) continue;
+            // A child placed by the parent's layout, at any depth of its rows and columns,
+            // follows the layout, not the anchors: the layout has placed it for the new
+            // size already, and moving it again would put it off by dx, dy.
+            if (layout && PlacesWidget(layout, child)) continue;
             WORD flags = GetAnchor(static_cast<UINT>(leaf::ui::ControlId(child)));
             QRect r = child->geometry();
             int left = r.left(), top = r.top(), right = r.left() + r.width(), bottom = r.top() + r.height();

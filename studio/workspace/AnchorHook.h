@@ -7,7 +7,8 @@
 //   ANCHOR_TOP 0x0100 (top edge by dy), ANCHOR_BOTTOM 0x1000 (bottom edge by dy).
 // So 0x0011 moves a control with the right edge, 0x0010 stretches it, 0x1010 stretches
 // it both ways. A minimise moves nothing; the next size is measured from the last normal
-// one. Children that the parent's Qt layout places are left to the layout.
+// one. Children that the parent's Qt layout places (directly or inside one of its nested
+// rows and columns) are left to the layout, so that each control is placed once.
 
 #include <map>
 

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QVBoxLayout>
@@ -100,6 +102,45 @@ TEST(AnchorHook, TheDesignSizeIsWhereChangesAreMeasuredFrom) {
     CAnchorHook unattached;
     EXPECT_FALSE(unattached.Install(nullptr));
     EXPECT_FALSE(hook.Install(&form));   // attached already
+}
+
+namespace {
+
+// A form built as the workspace forms are: a column holding a row with a stretching edit
+// and a button, a stretch, and a button at the bottom.
+void BuildRowForm(QWidget* widget, int width, int height) {
+    auto* column = new QVBoxLayout(widget);
+    auto* row = new QHBoxLayout;
+    column->addLayout(row);
+    auto* edit = new QLineEdit(widget);
+    leaf::ui::SetControlId(edit, 1);
+    row->addWidget(edit, 1);
+    row->addWidget(AddButton(widget, 2));
+    column->addStretch(1);
+    column->addWidget(AddButton(widget, 3));
+    widget->resize(width, height);
+    column->activate();
+}
+
+}  // namespace
+
+TEST(AnchorHook, ControlsInTheLayoutsRowsArePlacedOnlyByTheLayout) {
+    TestWindow form;
+    QWidget* widget = form.GetWidget();
+    BuildRowForm(widget, 300, 200);
+    CAnchorHook hook;
+    ASSERT_TRUE(hook.Install(&form));
+    hook.SetAnchor(1, CAnchorHook::ANCHOR_RIGHT);
+    hook.SetAnchor(2, CAnchorHook::ANCHOR_LEFT | CAnchorHook::ANCHOR_RIGHT);
+    hook.SetAnchor(3, CAnchorHook::ANCHOR_TOP | CAnchorHook::ANCHOR_BOTTOM);
+    for (QSize size : {QSize(700, 500), QSize(260, 180), QSize(640, 420)}) Resize(widget, size.width(), size.height());
+
+    TestWindow fresh;
+    BuildRowForm(fresh.GetWidget(), 640, 420);
+    for (int id : {1, 2, 3})
+        EXPECT_EQ(leaf::ui::FindControl(widget, id)->geometry(), leaf::ui::FindControl(fresh.GetWidget(), id)->geometry())
+            << "control " << id;
+    EXPECT_EQ(hook.GetRecordedSize().cx, 640);
 }
 
 namespace {
