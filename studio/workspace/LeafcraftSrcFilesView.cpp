@@ -191,6 +191,8 @@ void CLeafcraftSrcFilesView::OnInitialUpdate() {
             for (size_t i = 0; i < columns.size(); ++i)
                 list->InsertColumn(static_cast<int>(i), columns[i].heading.c_str(), columns[i].format,
                                    columns[i].width, static_cast<int>(i));
+            // The widths are shares of the list's width, which the columns always fill.
+            m_columnFitter.Fit(list);
             if (QAbstractItemView* view = list->View()) {
                 m_dropFilter = std::make_unique<DropFilter>(this);
                 view->viewport()->setAcceptDrops(true);

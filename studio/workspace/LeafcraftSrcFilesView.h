@@ -18,6 +18,7 @@
 #include "studio/workspace/AnchorHook.h"
 #include "studio/workspace/CmdUIHook.h"
 #include "studio/workspace/LeafcraftBaseView.h"
+#include "studio/workspace/ListColumnFitter.h"
 #include "studio/workspace/SourceListLogic.h"
 
 class CLeafcraftDoc;
@@ -128,6 +129,7 @@ private:
     std::map<std::string, int> m_iconIndex;   // lower-cased extension -> image
     CAnchorHook m_anchorHook;
     CCmdUIHook m_cmdUIHook;
+    CListColumnFitter m_columnFitter;
     std::unique_ptr<QObject> m_dropFilter;
     std::unique_ptr<QObject> m_menuKeyFilter;
     std::unique_ptr<QObject> m_formMenuFilter;

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QScreen>
 #include <QWidget>
 #include <atomic>
 #include <filesystem>
@@ -54,6 +56,17 @@ constexpr int kPaneHeight = 114;
 constexpr int kIconColumnWidth = 110;
 constexpr int kMinimumWidth = 550;
 constexpr int kMinimumHeight = 450;
+
+// The main window opens at four fifths of the screen's free area (never below its minimum
+// size), centred on it, so that the workspaces have room from the first start.
+void PlaceInitialWindow(QMainWindow* window) {
+    QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    const QSize size = QSize(available.width() * 4 / 5, available.height() * 4 / 5).expandedTo(window->minimumSize());
+    window->resize(size);
+    window->move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+}
 
 // Frames made in this process, for the instance numbers of their auto-save keys.
 std::atomic<DWORD> g_frameCount{0};
@@ -136,7 +149,10 @@ int CMainFrame::OnCreate(LPCREATESTRUCT createStruct) {
     DockControlBar(&m_toolBar);
 
     SetWorkspaceMenu(IDR_MAINFRAME);
-    if (QMainWindow* window = MainWindow()) window->setMinimumSize(kMinimumWidth, kMinimumHeight);
+    if (QMainWindow* window = MainWindow()) {
+        window->setMinimumSize(kMinimumWidth, kMinimumHeight);
+        PlaceInitialWindow(window);
+    }
     CreateLockFile();
     SetTimer(ID_AUTOSAVE_TIMER, kAutoSaveTick);
     return 0;

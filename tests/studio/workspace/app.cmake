@@ -9,6 +9,7 @@ leaf_add_test_suite(test_studio_app
   ${CMAKE_CURRENT_LIST_DIR}/app/StartupTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/WarningDlgTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/app/WorkspaceViewsTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/app/WorkspaceLayoutTest.cpp
 )
 leaf_link_studio(test_studio_app)
 target_link_libraries(test_studio_app PRIVATE leaf_test_qt_app_offscreen)

@@ -1,0 +1,143 @@
+// How the started program first opens and how its workspace forms follow the main window:
+// resized several times, each workspace's controls stand where a freshly made view of
+// the same size puts them, inside the view and below its banner; the main window opens
+// large on the screen; the source list's columns take the list's width.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QHeaderView>
+#include <QMainWindow>
+#include <QRect>
+#include <QScreen>
+#include <QTreeView>
+#include <map>
+#include <sstream>
+
+#include "platform/ui/ListCtrl.h"
+#include "studio/workspace/LeafcraftBaseView.h"
+#include "studio/workspace/LeafcraftIconView.h"
+#include "studio/workspace/LeafcraftSrcFilesView.h"
+#include "studio/workspace/MainFrame.h"
+#include "tests/studio/workspace/app/AppFixture.h"
+
+using leaf::test::AppFixture;
+
+namespace {
+
+using ControlRects = std::map<int, QRect>;
+
+std::string Describe(const ControlRects& rects) {
+    std::ostringstream out;
+    for (const auto& [id, rect] : rects)
+        out << id << ": " << rect.x() << "," << rect.y() << " " << rect.width() << "x" << rect.height() << "\n";
+    return out.str();
+}
+
+void Settle() {
+    for (int round = 0; round < 3; ++round) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+    }
+}
+
+class WorkspaceLayout : public AppFixture {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Start());
+        Settle();
+    }
+
+    QMainWindow* Window() const { return Frame()->MainWindow(); }
+    void ResizeWindow(int width, int height) {
+        Window()->resize(width, height);
+        Settle();
+    }
+    QWidget* ViewWidget() const {
+        CLeafcraftBaseView* view = Frame()->GetWorkspaceView();
+        return view ? view->GetWidget() : nullptr;
+    }
+    void Open(int workspace) {
+        ClickIcon(workspace);
+        Settle();
+    }
+    // The visible controls of the workspace view, by id, in the view's coordinates.
+    ControlRects Rects() const {
+        ControlRects rects;
+        QWidget* view = ViewWidget();
+        if (!view) return rects;
+        for (QWidget* child : view->findChildren<QWidget*>()) {
+            const int id = leaf::ui::ControlId(child);
+            if (id <= 0 || !child->isVisibleTo(view) || child->property("leafDialogRoot").toBool()) continue;
+            rects[id] = QRect(child->mapTo(view, QPoint(0, 0)), child->size());
+        }
+        return rects;
+    }
+};
+
+TEST_F(WorkspaceLayout, ResizedWorkspacesPlaceTheirControlsAsAFreshViewOfTheSameSize) {
+    const struct {
+        int workspace;
+        const char* name;
+    } workspaces[] = {{0, "Source Files"}, {1, "Properties"}, {2, "Table of Contents"}};
+    for (const auto& workspace : workspaces) {
+        SCOPED_TRACE(workspace.name);
+        Open(workspace.workspace);
+        const int iconBarWidth = Frame()->GetIconView()->GetWidget()->width();
+        // Large, small, large again: each change is measured by the form's own layout.
+        for (QSize size : {QSize(1240, 980), QSize(640, 470), QSize(1180, 900), QSize(900, 700)})
+            ResizeWindow(size.width(), size.height());
+        const ControlRects resized = Rects();
+        ASSERT_FALSE(resized.empty());
+        // The workspace takes every change of the window; the icon bar keeps its width.
+        EXPECT_EQ(Frame()->GetIconView()->GetWidget()->width(), iconBarWidth);
+
+        const QWidget* view = ViewWidget();
+        const int bannerBottom = Frame()->GetWorkspaceView()->GetBannerBandHeight();
+        for (const auto& [id, rect] : resized) {
+            EXPECT_GE(rect.top(), bannerBottom) << "control " << id << " over the banner";
+            EXPECT_LE(rect.left() + rect.width(), view->width()) << "control " << id << " off the right edge";
+            EXPECT_LE(rect.top() + rect.height(), view->height()) << "control " << id << " off the bottom edge";
+        }
+
+        // Away and back: the workspace's view is made afresh at the window's present size.
+        Open(workspace.workspace == 0 ? 1 : 0);
+        Open(workspace.workspace);
+        const ControlRects fresh = Rects();
+        EXPECT_EQ(Describe(resized), Describe(fresh));
+    }
+}
+
+TEST_F(WorkspaceLayout, TheMainWindowOpensLargeOnTheScreen) {
+    const QRect available = Window()->screen()->availableGeometry();
+    const QRect frame = Window()->frameGeometry();
+    EXPECT_GE(frame.width() * 5, available.width() * 4);
+    EXPECT_GE(frame.height() * 5, available.height() * 4);
+    EXPECT_TRUE(available.contains(frame)) << frame.x() << "," << frame.y() << " " << frame.width() << "x"
+                                           << frame.height();
+}
+
+TEST_F(WorkspaceLayout, SourceListColumnsTakeTheListsWidth) {
+    auto* view = dynamic_cast<CLeafcraftSrcFilesView*>(Frame()->GetWorkspaceView());
+    ASSERT_NE(view, nullptr);
+    auto* tree = qobject_cast<QTreeView*>(view->GetListCtrl()->View());
+    ASSERT_NE(tree, nullptr);
+    const auto columnsSpan = [&] {
+        int width = 0;
+        for (int column = 0; column < tree->header()->count(); ++column) width += tree->columnWidth(column);
+        return width;
+    };
+    for (QSize size : {QSize(640, 470), QSize(1240, 980)}) {
+        ResizeWindow(size.width(), size.height());
+        // Every column shows, "Modified" last, ending at the list's right edge.
+        EXPECT_EQ(columnsSpan(), tree->viewport()->width()) << size.width();
+        EXPECT_GT(tree->columnWidth(4), 60) << size.width();
+        EXPECT_GT(tree->columnWidth(0), tree->columnWidth(2)) << "the shares stay as designed";
+    }
+    // A column the user sizes keeps its width when the window changes again.
+    tree->header()->resizeSection(0, 90);
+    ResizeWindow(900, 700);
+    EXPECT_EQ(tree->columnWidth(0), 90);
+}
+
+}  // namespace
