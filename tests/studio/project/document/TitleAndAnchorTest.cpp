@@ -35,6 +35,26 @@ TEST_F(TitleAndAnchorTest, TitleWordsAreJoinedBySingleSpaces)
     EXPECT_EQ(Title("<title>Caf&eacute; Stories</title>"), "Caf\xC3\xA9 Stories");
 }
 
+TEST_F(TitleAndAnchorTest, TitleIsTheSourcesOwnTextWithItsWhiteSpaceCollapsed)
+{
+    const struct {
+        const char* title;
+        const char* expected;
+    } cases[] = {
+        {"1. Introduction", "1. Introduction"},
+        {"10. DHAT: a dynamic heap analysis tool", "10. DHAT: a dynamic heap analysis tool"},
+        {"\n  Q&amp;A:\tWhat's   new?\r\n", "Q&A: What's new?"},
+        {"a < b, (c) & d", "a < b, (c) & d"},
+        {"Chapter\nOne", "Chapter One"},
+        {"\xE2\x80\x9CQuoted\xE2\x80\x9D \xE2\x80\x94 end.", "\xE2\x80\x9CQuoted\xE2\x80\x9D \xE2\x80\x94 end."},
+        {"   ", "unchanged"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Title(std::string("<html><head><title>") + c.title + "</title></head><body>Text</body></html>").str(),
+                  c.expected)
+            << c.title;
+}
+
 TEST_F(TitleAndAnchorTest, NoTitleLeavesTheTextUnchanged)
 {
     // Text before the title does not end the scan within the first hundred lines, the
