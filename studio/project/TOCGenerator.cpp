@@ -28,6 +28,10 @@ LONGLONG FileSize(const CString& path) {
 
 CString WithFragment(const CString& path, const CString& fragment) { return path + "#" + fragment; }
 
+// Paths, file titles and bookmark names are plain text; heading text and ids come as
+// their source wrote them, character references included.
+CString AsHtml(const CString& text) { return CTOCWriter::EscapeText(text); }
+
 // Whether a path names the file being written (the same file on disk, however spelled).
 bool IsSameFile(const CString& path, const struct stat& written) {
     struct stat status {};
@@ -48,7 +52,8 @@ BOOL CTOCGenerator::ProgressCallback(LONGLONG units, void* context) {
 BOOL CTOCGenerator::EntryCallback(int level, const CString& text, const CString& id, void* context) {
     if (!context) return FALSE;
     auto* self = static_cast<CTOCGenerator*>(context);
-    return self->m_writer && self->m_writer->AddEntry(level, text.c_str(), WithFragment(self->m_relativePath, id).c_str());
+    return self->m_writer &&
+           self->m_writer->AddEntry(level, text.c_str(), WithFragment(AsHtml(self->m_relativePath), id).c_str());
 }
 
 BOOL CTOCGenerator::StepProgress(LONGLONG units) {
@@ -137,7 +142,7 @@ BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t rela
         int levelBase = 1;
         if (titles) {
             levelBase = 2;
-            if (!m_writer->AddEntry(1, source.m_title.c_str(), m_relativePath.c_str())) return FALSE;
+            if (!m_writer->AddEntry(1, AsHtml(source.m_title).c_str(), AsHtml(m_relativePath).c_str())) return FALSE;
             if (!StepProgress(kTitleUnits)) return FALSE;
         }
         if (headings && HasType(type, "text/html") && !isOutput(source.m_path)) {
@@ -152,7 +157,8 @@ BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t rela
             if (!m_bookmarks || !m_bookmarks(source.m_path, names)) names.clear();
             for (const CString& name : names) {
                 const int level = levelBase - 1 + options.m_bookmarkLevel;
-                if (!m_writer->AddEntry(level, name.c_str(), WithFragment(m_relativePath, name).c_str())) return FALSE;
+                if (!m_writer->AddEntry(level, AsHtml(name).c_str(), AsHtml(WithFragment(m_relativePath, name)).c_str()))
+                    return FALSE;
             }
             if (const LONGLONG size = FileSize(source.m_path); size >= 0 && !StepProgress(size)) return FALSE;
         }

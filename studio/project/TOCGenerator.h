@@ -8,7 +8,9 @@
 // Entry levels: file titles 1; headings (tag index + 1), one deeper when titles are made;
 // bookmarks the bookmark level, one deeper when titles are made. Hrefs are the source's
 // path relative to the common source folder, with "#id" for headings and "#name" for
-// bookmarks.
+// bookmarks. Titles, paths and bookmark names are written escaped, so that an '&' or '<'
+// in them reads back as itself; heading text keeps the character references its source
+// wrote (see CTOCWriter).
 //
 // The run reports progress to a sink (the wizard's progress page, which also keeps the
 // window responsive); the sink answering FALSE cancels the run. Failures are shown in a

@@ -4,6 +4,9 @@
 
 #include <QString>
 
+#include "markup/MarkupTables.h"
+#include "sdk/package/XmlReferences.h"
+
 namespace {
 
 constexpr std::string_view kPlaceholder = "%TABLEOFCONTENTS%";
@@ -13,31 +16,81 @@ std::string_view TrimLeft(std::string_view text) {
     return text;
 }
 
+// The length of the character reference at text[at] ("&amp;" gives 5), 0 when the '&'
+// there begins none. A known name written without its ';', as older pages have it
+// ("&nbsp"), counts as a reference too, since that is how a browser reads it.
+size_t ReferenceLength(std::string_view text, size_t at) {
+    if (leaf::package::BeginsCompleteReference(text, at)) return text.find(';', at) - at + 1;
+    size_t end = at + 1;
+    while (end < text.size() && std::isalnum(static_cast<unsigned char>(text[end]))) ++end;
+    if (end > at + 1 && leaf::markup::LookupEntity(text.substr(at + 1, end - at - 1)) != 0) return end - at;
+    return 0;
+}
+
 // Upper case for entry text: letters of every script, but character references
 // ("&amp;", "&eacute;") keep their spelling so that they still name their characters.
 CString ToUpperKeepingReferences(const CString& text) {
     std::string result;
     const std::string& source = text.str();
     size_t start = 0;
-    while (start < source.size()) {
-        size_t amp = source.find('&', start);
-        if (amp == std::string::npos) amp = source.size();
-        result += QString::fromUtf8(source.data() + start, static_cast<qsizetype>(amp - start)).toUpper().toStdString();
-        if (amp == source.size()) break;
-        size_t end = amp + 1;
-        while (end < source.size() && (std::isalnum(static_cast<unsigned char>(source[end])) || source[end] == '#')) {
-            ++end;
+    size_t at = 0;
+    while (at <= source.size()) {
+        const size_t reference = at < source.size() && source[at] == '&' ? ReferenceLength(source, at) : 0;
+        if (reference == 0 && at < source.size()) {
+            ++at;
+            continue;
         }
-        if (end < source.size() && source[end] == ';') ++end;
-        result.append(source, amp, end - amp);
-        start = end;
+        result += QString::fromUtf8(source.data() + start, static_cast<qsizetype>(at - start)).toUpper().toStdString();
+        if (at == source.size()) break;
+        result.append(source, at, reference);
+        at += reference;
+        start = at;
     }
     return CString(std::move(result));
+}
+
+// HTML as written, made safe to stand as an element's text or, with `attribute`, inside a
+// double-quoted attribute value: references are kept, every other '&' and each
+// '<' and '>' (and '"' in an attribute) become references.
+CString SafeMarkup(const CString& text, bool attribute) {
+    const std::string& source = text.str();
+    std::string out;
+    out.reserve(source.size() + source.size() / 8);
+    for (size_t i = 0; i < source.size(); ++i) {
+        const char ch = source[i];
+        if (ch == '<') {
+            out += "&lt;";
+        } else if (ch == '>') {
+            out += "&gt;";
+        } else if (ch == '&') {
+            out += ReferenceLength(source, i) > 0 ? "&" : "&amp;";
+        } else if (ch == '"' && attribute) {
+            out += "&quot;";
+        } else {
+            out += ch;
+        }
+    }
+    return CString(std::move(out));
 }
 
 }  // namespace
 
 CTOCWriter::CTOCWriter(const char* templatePath) : m_templatePath(templatePath) {}
+
+CString CTOCWriter::EscapeText(const CString& text) {
+    std::string out;
+    out.reserve(text.str().size());
+    for (const char ch : text.str()) {
+        switch (ch) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            default: out += ch; break;
+        }
+    }
+    return CString(std::move(out));
+}
 
 CTOCWriter::~CTOCWriter() { CloseFiles(); }
 
@@ -92,10 +145,11 @@ BOOL CTOCWriter::AddEntry(int level, const char* text, const char* href) {
     if (!m_output) return FALSE;
     CString entry = text ? text : "";
     if (IsAllCaps(level)) entry = ToUpperKeepingReferences(entry);
+    entry = SafeMarkup(entry, false);
     CString line;
     if (href && *href) {
-        line.Format("<div class=\"Level%d\"><a class=\"Level%d\" href=\"%s\">%s</a></div>\n", level, level, href,
-                    entry.c_str());
+        line.Format("<div class=\"Level%d\"><a class=\"Level%d\" href=\"%s\">%s</a></div>\n", level, level,
+                    SafeMarkup(href, true).c_str(), entry.c_str());
     } else {
         line.Format("<div class=\"Level%d\">%s</div>\n", level, entry.c_str());
     }

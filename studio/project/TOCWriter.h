@@ -8,8 +8,12 @@
 // Entry lines:
 //   <div class="LevelN"><a class="LevelN" href="HREF">TEXT</a></div>   (with an href)
 //   <div class="LevelN">TEXT</div>                                     (without, for previews)
-// Neither the text nor the href is escaped: heading text is copied as it stood in its
-// source, entity references included.
+// Text and href are HTML as written: heading text comes as it stood in its source, and a
+// complete character reference in it ("&amp;", "&eacute;", "&#233;") stands for its
+// character. Everything else that could break the page is written as a reference: '<',
+// '>', an '&' that begins no complete reference, and in the href a '"'. Plain text (a
+// file's title, a path, a bookmark name) goes through EscapeText first, so that its own
+// '&' stays a character.
 
 #include <memory>
 #include <vector>
@@ -34,6 +38,9 @@ public:
     BOOL AddEntry(int level, const char* text, const char* href = nullptr);
     // Copies the rest of the template and closes both files. FALSE when writing fails.
     BOOL Close();
+
+    // Plain text as HTML: '&', '<', '>' and '"' written as character references.
+    static CString EscapeText(const CString& text);
 
     const CString& GetTemplatePath() const { return m_templatePath; }
     // Whether entries of that level (1 to 7) are put in upper case.

@@ -158,3 +158,22 @@ TEST_F(TOCGeneratorTest, TheTableOfContentsAmongTheSourcesIsNotAnchoredWhileItIs
     EXPECT_NE(text.find(Entry(2, "Heading number 1499", "a.htm#_LCTOC-1500")), std::string::npos);
     EXPECT_EQ(text.find("older"), std::string::npos);
 }
+
+TEST_F(TOCGeneratorTest, TitlesPathsAndHeadingsAreEscapedOnceEach) {
+    // A file title and a path are plain text; a heading keeps its source's references and
+    // has only what would break the page escaped.
+    const std::string page = folder.WriteFile("Book/Q&A \"1\".htm",
+                                              "<h1>Salt &amp; Pepper</h1><h2>AT&T &lt;b&gt; &nbsp</h2>");
+    const std::string doc = folder.WriteFile("Book/R&D.doc", "word document");
+    ASSERT_EQ(Run({{page.c_str(), "1. Q&A: <draft> \"notes\""}, {doc.c_str(), "R&D"}},
+                  TOC_IMPORT_TITLES | TOC_IMPORT_HEADINGS | TOC_IMPORT_BOOKMARKS),
+              CTOCGenerator::resultSucceeded);
+    const std::string href = "Q&amp;A &quot;1&quot;.htm";
+    EXPECT_EQ(Lines(ReadAll(toc)),
+              (std::vector<std::string>{Entry(1, "1. Q&amp;A: &lt;draft&gt; &quot;notes&quot;", href),
+                                        Entry(2, "Salt &amp; Pepper", href + "#_LCTOC-1"),
+                                        Entry(3, "AT&amp;T &lt;b&gt; &nbsp", href + "#_LCTOC-2"),
+                                        Entry(1, "R&amp;D", "R&amp;D.doc"),
+                                        Entry(2, "First", "R&amp;D.doc#First"),
+                                        Entry(2, "Second", "R&amp;D.doc#Second")}));
+}

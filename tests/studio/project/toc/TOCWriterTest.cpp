@@ -72,3 +72,21 @@ TEST(TOCWriterTest, OpenFailsWhenTheTemplateOrTheOutputCannotBeOpened) {
     EXPECT_FALSE(badOutput.Open((folder / "no/such/folder/toc.htm").c_str()));
     EXPECT_FALSE(badOutput.AddEntry(1, "x", "y"));
 }
+
+TEST(TOCWriterTest, EntriesCannotBreakThePage) {
+    leaf::test::TempFolder folder;
+    const std::string htt = folder.WriteFile("t.htt", "%TABLEOFCONTENTS%\n");
+    const std::string out = folder / "toc.htm";
+    CTOCWriter writer(htt.c_str());
+    ASSERT_TRUE(writer.Open(out.c_str()));
+    // References stand; a lone '&', '<' and '>' become references, and so does a '"' in the href.
+    writer.AddEntry(1, "a < b & c > d &amp; &#233; &#xE9; &eacute; &bogus; &", "x.htm\"><script>#a&b");
+    writer.AddEntry(2, "</div><div>");
+    writer.AddEntry(3, CTOCWriter::EscapeText("Tom &amp; \"Jerry\" <3").c_str(), "y.htm");
+    ASSERT_TRUE(writer.Close());
+    EXPECT_EQ(ReadAll(out),
+              "<div class=\"Level1\"><a class=\"Level1\" href=\"x.htm&quot;&gt;&lt;script&gt;#a&amp;b\">"
+              "a &lt; b &amp; c &gt; d &amp; &#233; &#xE9; &eacute; &amp;bogus; &amp;</a></div>\n"
+              "<div class=\"Level2\">&lt;/div&gt;&lt;div&gt;</div>\n"
+              "<div class=\"Level3\"><a class=\"Level3\" href=\"y.htm\">Tom &amp;amp; &quot;Jerry&quot; &lt;3</a></div>\n");
+}
