@@ -25,6 +25,19 @@ std::u16string ToUtf16(const std::set<char32_t>& characters) {
 // Tests for an abort between files (no units: the control counted none for this step).
 bool Aborted(IFilterHost* host) { return host != nullptr && FAILED(host->StepProgress(0)); }
 
+// Reads a page or style sheet of the book; when it cannot be read the host is told, since
+// the fonts the file names then go unlisted and unembedded.
+bool ReadWorkFile(const std::string& path, std::string& bytes, IFilterHost* host) {
+    if (leaf::ReadFileBytes(path, bytes))
+        return true;
+    if (host != nullptr) {
+        const std::string text = "The file \"" + path + "\" cannot be read: the fonts it uses are not embedded.";
+        host->Message(0, kMessageWarning, kMsgUnreadableFile, leaf::Utf8ToUtf16(text).c_str(),
+                      leaf::Utf8ToUtf16(path).c_str(), 0);
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsReaderFace(const std::string& family) {
@@ -72,13 +85,13 @@ HRESULT CFontEmbedderComponent::Analyse(IFilterHost* host) {
     for (const std::string& sheet : m_styleSheets) {
         if (Aborted(host))
             return E_ABORT;
-        if (leaf::ReadFileBytes(sheet, text))
+        if (ReadWorkFile(sheet, text, host))
             scanner.AddStyleSheet(sheet, text);
     }
     for (const std::string& page : m_pages) {
         if (Aborted(host))
             return E_ABORT;
-        if (leaf::ReadFileBytes(page, text))
+        if (ReadWorkFile(page, text, host))
             scanner.ScanPage(page, text);
     }
 

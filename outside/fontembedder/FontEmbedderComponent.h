@@ -2,8 +2,9 @@
 
 // CFontEmbedderComponent: the font-embedding component the build control drives
 // during a build. It is told the work files, finds the fonts their pages and style
-// sheets name, hands the client a list to choose from, and embeds the chosen ones into
-// the work folder with a style sheet that declares them.
+// sheets name (pages and sheets in UTF-8 or, with a byte-order mark, in UTF-16), hands the
+// client a list to choose from, and embeds the chosen ones into the work folder with a
+// style sheet that declares them.
 
 #include <string>
 #include <vector>
@@ -36,6 +37,11 @@ private:
     std::vector<std::string> m_styleSheets;
     leaf::ComPtr<CEmbedFontList> m_fontList;
 };
+
+// A message the component gives the host (IFilterHost::Message): a work file that cannot be
+// read (a warning; the file's path goes with it).
+inline constexpr LONG kMessageWarning = 1;
+inline constexpr LONG kMsgUnreadableFile = 3001;
 
 // The faces every reader carries: listed as "Native", offered unticked.
 bool IsReaderFace(const std::string& family);

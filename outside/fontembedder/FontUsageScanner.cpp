@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "markup/ByteOrderMark.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 
@@ -312,13 +313,14 @@ std::string LinkedSheetPath(const std::string& pagePath, std::string href) {
 
 }  // namespace
 
-void CFontUsageScanner::AddStyleSheet(const std::string& path, std::string_view text) {
-    std::vector<CssRule> rules = ParseCssRules(text);
+void CFontUsageScanner::AddStyleSheet(const std::string& path, std::string_view bytes) {
+    std::vector<CssRule> rules = ParseCssRules(leaf::markup::SourceTextAsUtf8(bytes));
     RecordRules(rules);
     m_sheets[SheetKey(path)] = std::move(rules);
 }
 
-void CFontUsageScanner::ScanPage(const std::string& path, std::string_view text) {
+void CFontUsageScanner::ScanPage(const std::string& path, std::string_view bytes) {
+    const std::string text = leaf::markup::SourceTextAsUtf8(bytes);
     std::vector<HtmlToken> tokens = TokenizeHtml(text);
 
     std::vector<CssRule> rules;

@@ -18,7 +18,9 @@
 // - the text of an element counts for every family of its family list (not only the
 //   one a reader would pick); white space and control characters are not counted.
 //
-// Input is UTF-8 (a byte that is not valid UTF-8 is read as Windows-1252).
+// Input is a file's bytes: UTF-16 of either byte order after its byte-order mark, else
+// UTF-8 (a byte that is not valid UTF-8 is read as Windows-1252; a UTF-8 mark is passed
+// over).
 
 #include <map>
 #include <set>
@@ -43,9 +45,9 @@ class CFontUsageScanner {
 public:
     // A style sheet file of the book: its rules are kept for the pages that link it, and
     // the families it names are recorded.
-    void AddStyleSheet(const std::string& path, std::string_view text);
+    void AddStyleSheet(const std::string& path, std::string_view bytes);
     // A page of the book (HTML or XHTML).
-    void ScanPage(const std::string& path, std::string_view text);
+    void ScanPage(const std::string& path, std::string_view bytes);
 
     // Every family named so far, one entry per family (without regard to ASCII case),
     // weight and style, in the order first met.

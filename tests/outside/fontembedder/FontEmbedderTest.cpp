@@ -55,7 +55,17 @@ public:
         outputFiles.push_back(leaf::Utf16ToUtf8(path));
         return S_OK;
     }
-    HRESULT Message(LONG, LONG, LONG, LPCOLESTR, LPCOLESTR, LONG) override { return S_OK; }
+    struct Note {
+        LONG type;
+        LONG code;
+        std::string text;
+        std::string path;
+    };
+    std::vector<Note> messages;
+    HRESULT Message(LONG, LONG type, LONG code, LPCOLESTR text, LPCOLESTR path, LONG) override {
+        messages.push_back({type, code, leaf::Utf16ToUtf8(text), leaf::Utf16ToUtf8(path)});
+        return S_OK;
+    }
 };
 
 struct InstalledFace {
@@ -353,6 +363,50 @@ TEST_F(FontEmbedderTest, ExistingNamesInTheFontFolderAreKept) {
     ASSERT_EQ(host.outputFiles.size(), 2u);
     EXPECT_EQ(ReadAll(host.outputFiles[0]), ReadAll(installed->file));
     EXPECT_NE(ReadAll(host.outputFiles[1]).find("@font-face"), std::string::npos);
+}
+
+TEST_F(FontEmbedderTest, AFontUsedOnlyInUtf16PagesIsEmbedded) {
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : leaf::Utf8ToUtf16("<p style='font-family: \"" + installed->family + "\"'>\xC3\xA9t\xC3\xA9</p>")) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            bytes += bigEndian ? high : low;
+            bytes += bigEndian ? low : high;
+        }
+        const std::string only = work.WriteFile(bigEndian ? "be.htm" : "le.htm", bytes);
+        embedder->Begin(&host);
+        ASSERT_EQ(embedder->AddFile(leaf::Utf8ToUtf16(only).c_str(), &host), S_OK);
+        ASSERT_EQ(embedder->Analyse(&host), S_OK);
+        auto fonts = ReadList();
+        ASSERT_EQ(fonts.size(), 1u);
+        EXPECT_EQ(fonts[0].second.name, installed->family);
+        EXPECT_EQ(fonts[0].second.kind, kEmbeddable);
+        EXPECT_TRUE(fonts[0].second.embed);
+        EXPECT_EQ(fonts[0].second.characters, u"t\u00E9");
+        EXPECT_TRUE(host.messages.empty());
+        embedder->End(&host);
+    }
+}
+
+TEST_F(FontEmbedderTest, AWorkFileThatCannotBeReadIsReportedAsAWarning) {
+    embedder->Begin(&host);
+    const std::string missing = (work.Path() / "text/gone.html").string();
+    const std::string folderSheet = (work.Path() / "styles/folder.css").string();
+    std::filesystem::create_directories(folderSheet);
+    embedder->AddFile(leaf::Utf8ToUtf16(missing).c_str(), &host);
+    embedder->AddFile(leaf::Utf8ToUtf16(folderSheet).c_str(), &host);
+    embedder->AddFile(leaf::Utf8ToUtf16(page).c_str(), &host);
+    embedder->AddFile(leaf::Utf8ToUtf16(sheet).c_str(), &host);
+    EXPECT_EQ(embedder->Analyse(&host), S_OK);  // the readable files still count
+    ASSERT_EQ(host.messages.size(), 2u);
+    EXPECT_EQ(host.messages[0].path, folderSheet);  // sheets are read first
+    EXPECT_EQ(host.messages[1].path, missing);
+    for (const auto& message : host.messages) {
+        EXPECT_EQ(message.type, 1);  // a warning: the build goes on
+        EXPECT_EQ(message.code, 3001);
+        EXPECT_NE(message.text.find(message.path), std::string::npos) << message.text;
+    }
 }
 
 TEST_F(FontEmbedderTest, NothingToEmbedIsANegativeAnalysisAndEndDropsTheRun) {

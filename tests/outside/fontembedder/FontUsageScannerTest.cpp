@@ -104,6 +104,38 @@ TEST(FontUsageScannerTest, MentionsGiveWayToUsedStylesAndFontFacesAreExternal) {
     EXPECT_EQ(Characters(*own), "o");
 }
 
+// The text as UTF-16 bytes with the byte-order mark of the given order.
+std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t unit : text) {
+        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+TEST(FontUsageScannerTest, Utf16PagesAndSheetsOfEitherByteOrderAreRead) {
+    for (const bool bigEndian : {false, true}) {
+        SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
+        CFontUsageScanner scanner;
+        scanner.AddStyleSheet("/b/s.css", Utf16Bytes(u".t { font-family: Sheet\u00C9 }", bigEndian));
+        scanner.ScanPage("/b/p.html", Utf16Bytes(u"<link rel=stylesheet href=s.css><p class=t>\u00E9</p>"
+                                                 u"<p style='font-family: Inline'>\u4E2D&#x41;</p>",
+                                                 bigEndian));
+        std::vector<FontUsage> usages = scanner.Usages();
+        ASSERT_NE(Find(usages, "Sheet\xC3\x89"), nullptr);
+        EXPECT_EQ(Characters(*Find(usages, "Sheet\xC3\x89")), "\xC3\xA9");
+        ASSERT_NE(Find(usages, "Inline"), nullptr);
+        EXPECT_EQ(Characters(*Find(usages, "Inline")), "A\xE4\xB8\xAD");
+    }
+    // A UTF-8 mark is no text.
+    CFontUsageScanner scanner;
+    scanner.ScanPage("p.html", "\xEF\xBB\xBF<p style='font-family: Marked'>m</p>");
+    ASSERT_NE(Find(scanner.Usages(), "Marked"), nullptr);
+    EXPECT_EQ(Characters(*Find(scanner.Usages(), "Marked")), "m");
+}
+
 TEST(FontUsageScannerTest, SheetsNotAddedAndUnclosedMarkupAreHarmless) {
     CFontUsageScanner scanner;
     std::string page = "<link rel=stylesheet href=\"missing.css\"><link rel=stylesheet href=\"http://x/y.css\">";
