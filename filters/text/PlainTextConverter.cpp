@@ -1,5 +1,7 @@
 #include "filters/text/PlainTextConverter.h"
 
+#include "markup/ByteOrderMark.h"
+
 namespace {
 
 constexpr std::string_view kHead = "<html><body><pre>\n";
@@ -37,7 +39,8 @@ void AppendUnit(std::string& out, char16_t unit) {
 
 }  // namespace
 
-CPlainTextConverter::CPlainTextConverter(bool utf16, int tabStop) : m_utf16(utf16), m_tabStop(tabStop) {}
+CPlainTextConverter::CPlainTextConverter(bool utf16, int tabStop, bool bigEndian)
+    : m_utf16(utf16), m_tabStop(tabStop), m_bigEndian(bigEndian) {}
 
 std::string CPlainTextConverter::Head() const {
     std::string head;
@@ -78,12 +81,12 @@ void CPlainTextConverter::Convert(std::string_view bytes, std::string& out) {
     size_t i = 0;
     if (m_haveOddByte && !bytes.empty()) {
         m_haveOddByte = false;
-        ConvertUnit(static_cast<char16_t>(m_oddByte | (static_cast<unsigned char>(bytes[0]) << 8)), out);
+        ConvertUnit(leaf::markup::Utf16Unit(m_oddByte, static_cast<unsigned char>(bytes[0]), m_bigEndian), out);
         i = 1;
     }
     for (; i + 1 < bytes.size(); i += 2)
-        ConvertUnit(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
-                                          (static_cast<unsigned char>(bytes[i + 1]) << 8)),
+        ConvertUnit(leaf::markup::Utf16Unit(static_cast<unsigned char>(bytes[i]),
+                                            static_cast<unsigned char>(bytes[i + 1]), m_bigEndian),
                     out);
     if (i < bytes.size()) {
         m_haveOddByte = true;

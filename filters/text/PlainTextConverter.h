@@ -8,8 +8,10 @@
 //
 // Byte mode keeps the file's bytes. Columns count characters: a valid UTF-8 sequence is
 // one column, any other byte one column of its own (a legacy 8-bit character), and a
-// UTF-8 byte-order mark at the start of the file none. UTF-16 mode (little-endian units)
-// counts a surrogate pair as one column; a final lone byte becomes U+FFFD.
+// UTF-8 byte-order mark at the start of the file none. UTF-16 mode reads little-endian
+// units, or big-endian ones when told so, and writes little-endian ones (the head's
+// byte-order mark says so); it counts a surrogate pair as one column, and a final lone
+// byte becomes U+FFFD.
 
 #include <cstdint>
 #include <string>
@@ -17,7 +19,7 @@
 
 class CPlainTextConverter {
 public:
-    CPlainTextConverter(bool utf16, int tabStop);
+    CPlainTextConverter(bool utf16, int tabStop, bool bigEndian = false);
 
     // Appends the converted form of the next bytes of the text to `out`.
     void Convert(std::string_view bytes, std::string& out);
@@ -37,6 +39,7 @@ private:
 
     bool m_utf16;
     int m_tabStop;
+    bool m_bigEndian;  // UTF-16 mode: the text's units are big-endian
     long long m_column = 0;
     // Byte mode: the UTF-8 sequence being read.
     int m_continuationsLeft = 0;    // bytes still expected

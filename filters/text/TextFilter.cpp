@@ -7,6 +7,7 @@
 #include "filters/text/PlainTextConverter.h"
 #include "filters/text/TextFilterIds.h"
 #include "filters/text/TextFilterPage.h"
+#include "markup/ByteOrderMark.h"
 #include "platform/base/File.h"
 #include "platform/base/FileKind.h"
 #include "platform/base/TextEncoding.h"
@@ -76,13 +77,16 @@ HRESULT CTextFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LO
         ULONGLONG remaining = in.GetLength();
         unsigned char mark[2] = {};
         const UINT markLength = remaining >= 2 ? in.Read(mark, 2) : 0;
-        const bool utf16 = markLength == 2 && mark[0] == 0xFF && mark[1] == 0xFE;
+        // UTF-16 of either byte order; the page is written little-endian.
+        const leaf::markup::SourceEncoding encoding =
+            leaf::markup::DetectByteOrderMark(std::string_view(reinterpret_cast<const char*>(mark), markLength)).encoding;
+        const bool utf16 = leaf::markup::IsUtf16(encoding);
         if (utf16)
             remaining -= 2;
         else
             in.SeekToBegin();
 
-        CPlainTextConverter converter(utf16, m_tabStop);
+        CPlainTextConverter converter(utf16, m_tabStop, encoding == leaf::markup::SourceEncoding::Utf16BigEndian);
         const std::string head = converter.Head();
         out.Write(head.data(), static_cast<UINT>(head.size()));
 

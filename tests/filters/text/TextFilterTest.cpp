@@ -95,6 +95,22 @@ TEST_F(TextFilterTest, UnicodeFileStaysUnicode) {
     EXPECT_EQ(static_cast<LONG>(text.size() - 2), host.steps.at(0));
 }
 
+TEST_F(TextFilterTest, BigEndianUnicodeFileGivesTheSameLittleEndianPage) {
+    const auto bigEndian = [](const std::string& littleEndian) {
+        std::string swapped = littleEndian;
+        for (size_t i = 0; i + 1 < swapped.size(); i += 2)
+            std::swap(swapped[i], swapped[i + 1]);
+        return swapped;
+    };
+    const std::string text = Utf16Bytes("a\t<b>") + std::string("\x3A\xD8\x00\xDC\xE9\x00", 6) + Utf16Bytes("\tx\r\n&");
+    const std::string little = Convert(std::string("\xFF\xFE", 2) + text);
+    EXPECT_EQ(little, Convert(std::string("\xFE\xFF", 2) + bigEndian(text)));
+    EXPECT_NE(little.find(std::string("\x3A\xD8\x00\xDC\xE9\x00", 6) + Utf16Bytes("   x")), std::string::npos);
+    // The lone last byte of a big-endian file is the high half of a unit that never came.
+    EXPECT_EQ(std::string("\xFF\xFE", 2) + Utf16Bytes(kHead) + Utf16Bytes("ab") + "\xFD\xFF" + Utf16Bytes(kTail),
+              Convert(std::string("\xFE\xFF", 2) + bigEndian(Utf16Bytes("ab")) + "c"));
+}
+
 TEST_F(TextFilterTest, UnicodeFileWithALoneLastByte) {
     const std::string text = std::string("\xFF\xFE", 2) + Utf16Bytes("ab") + "c";
     EXPECT_EQ(std::string("\xFF\xFE", 2) + Utf16Bytes(kHead) + Utf16Bytes("ab") + "\xFD\xFF" + Utf16Bytes(kTail),
