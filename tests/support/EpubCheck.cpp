@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <sstream>
 
 #include "tests/support/ChildProcess.h"
@@ -101,6 +102,18 @@ CalibreReading ReadWithCalibre(const std::string& eBookPath) {
     reading.authors = MetaField(meta.out, "Author(s)");
     reading.log = converted.out + meta.out;
     return reading;
+}
+
+void ExpectCalibreReads(const std::string& eBookPath, const std::string& title, const std::string& author) {
+    if (!HasCalibre()) {
+        std::cout << "[  SKIPPED ] calibre (ebook-convert) is not installed: " << eBookPath << " was not read with it\n";
+        return;
+    }
+    const CalibreReading reading = ReadWithCalibre(eBookPath);
+    EXPECT_TRUE(reading.converted) << reading.log;
+    EXPECT_EQ(title, reading.title) << reading.log;
+    EXPECT_NE(std::string::npos, reading.authors.find(author)) << reading.log;
+    EXPECT_FALSE(reading.text.empty()) << reading.log;
 }
 
 }  // namespace leaf::test

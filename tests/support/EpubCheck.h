@@ -28,4 +28,8 @@ bool HasCalibre();
 // Reads the e-book with calibre (the caller checks HasCalibre first).
 CalibreReading ReadWithCalibre(const std::string& eBookPath);
 
+// Expects calibre to convert the e-book and find its title and author; where calibre is
+// not installed, says that this check was skipped.
+void ExpectCalibreReads(const std::string& eBookPath, const std::string& title, const std::string& author);
+
 }  // namespace leaf::test

@@ -34,6 +34,16 @@ std::string NestingFault(const std::string& markup) {
             at = end + 3;
             continue;
         }
+        // The XML declaration, the document type and CDATA sections open nothing.
+        if (markup.compare(at, 9, "<![CDATA[") == 0 || markup.compare(at, 2, "<?") == 0 ||
+            markup.compare(at, 2, "<!") == 0) {
+            const char* close = markup.compare(at, 9, "<![CDATA[") == 0 ? "]]>" : markup[at + 1] == '?' ? "?>" : ">";
+            size_t end = markup.find(close, at + 2);
+            if (end == std::string::npos)
+                return "a declaration is not closed";
+            at = end + std::string(close).size();
+            continue;
+        }
         size_t end = markup.find('>', at);
         if (end == std::string::npos)
             return "a tag is not closed at " + std::to_string(at);
@@ -85,7 +95,9 @@ std::string CollapseSpace(const std::string& text) {
 std::string TextOf(const std::string& markup) {
     std::string text;
     bool inTag = false;
-    for (char ch : markup) {
+    // A whole document's text is its body's.
+    const size_t body = markup.find("<body");
+    for (char ch : std::string_view(markup).substr(body == std::string::npos ? 0 : body)) {
         if (ch == '<')
             inTag = true;
         else if (ch == '>' && inTag)

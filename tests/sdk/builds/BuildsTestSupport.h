@@ -13,6 +13,7 @@
 #include "platform/registry/Profile.h"
 #include "tests/sdk/control/SdkTestSupport.h"
 #include "tests/support/EBookArchive.h"
+#include "tests/support/EpubCheck.h"
 
 namespace buildstest {
 
@@ -22,8 +23,8 @@ using leaf::test::UnpackEBook;
 // order): start, end and empty tags, comments, and the raw text of style and script.
 std::string NestingFault(const std::string& markup);
 
-// The text of markup without its tags, with the usual references decoded and every run
-// of white space made one space.
+// The text of markup without its tags (of its body, for a whole document), with the
+// usual references decoded and every run of white space made one space.
 std::string TextOf(const std::string& markup);
 // White space runs made one space, the ends trimmed.
 std::string CollapseSpace(const std::string& text);

@@ -44,6 +44,7 @@ TEST_F(HostileBookBuild, MarkupThatDoesNotNestBuildsIntoWellNestedItems) {
     const std::string eBook = folder / "out/tangle.lit";
     ASSERT_TRUE(Build(eBook));
 
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
     auto entries = UnpackEBook(eBook);
     ASSERT_EQ(1u, entries.count("tangle.html"));
     const std::string& item = entries["tangle.html"];

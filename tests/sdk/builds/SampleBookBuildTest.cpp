@@ -58,12 +58,16 @@ TEST_F(SampleBookBuild, UnpacksIntoAPackageAndItemsThatMatchTheSources) {
     EXPECT_EQ(LCERR_NONE, control.ErrorCode());
     EXPECT_EQ("progress 100 3 ", sink->events.back());
 
+    // A valid EPUB.
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+
     auto entries = UnpackEBook(eBook);
     ASSERT_EQ(1u, entries.count("sample.opf")) << "no package in the e-book";
     const std::string package = entries["sample.opf"];
 
     // The package names every item of the archive and nothing else; the items are the
-    // five sources (the text file as a page), both pictures and the style sheet.
+    // five sources (the text file as a page), both pictures and the style sheet, beside
+    // the navigation document and the NCX.
     std::vector<ManifestEntry> manifest = ManifestOf(package);
     std::map<std::string, ManifestEntry> byHref;
     for (const ManifestEntry& entry : manifest)
@@ -72,15 +76,15 @@ TEST_F(SampleBookBuild, UnpacksIntoAPackageAndItemsThatMatchTheSources) {
     for (const ManifestEntry& entry : manifest)
         hrefs.insert(entry.href);
     for (const auto& [name, bytes] : entries)
-        if (name != "sample.opf")
+        if (name != "sample.opf" && name != "mimetype" && name != "META-INF/container.xml")
             archived.insert(name);
     EXPECT_EQ(hrefs, archived);
-    EXPECT_EQ((std::set<std::string>{"afterword.htm", "chapter1.html", "chapter2.html", "chapter3.html",
-                                     "pictures/lamp.png", "pictures/lane.png", "style.css", "toc.html"}),
+    EXPECT_EQ((std::set<std::string>{"afterword.htm", "chapter1.html", "chapter2.html", "chapter3.html", "nav.xhtml",
+                                     "pictures/lamp.png", "pictures/lane.png", "style.css", "toc.html", "toc.ncx"}),
               hrefs);
     EXPECT_EQ("text/css", byHref["style.css"].mediaType);
     EXPECT_EQ("image/png", byHref["pictures/lamp.png"].mediaType);
-    EXPECT_EQ("text/html", byHref["afterword.htm"].mediaType);
+    EXPECT_EQ("application/xhtml+xml", byHref["afterword.htm"].mediaType);
 
     // The spine reads the sources in the list's order.
     std::vector<std::string> order;

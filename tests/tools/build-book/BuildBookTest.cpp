@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "tests/support/ChildProcess.h"
+#include "tests/support/EpubCheck.h"
 #include "tests/support/TempFolder.h"
 
 namespace buildbooktest {
@@ -176,8 +177,9 @@ TEST_F(BuildBook, MissingAndOutsideFilesAreListedAndTheBuildGoesOn) {
         << result.err;
 }
 
-// The sample book of examples/, built as the README's run command builds it, and
-// unpacked: the package file and one item for every source, picture and style sheet.
+// The sample book of examples/, built as the README's run command builds it, checked
+// with epubcheck and calibre, and unpacked: the package document and one item for every
+// source, picture and style sheet.
 class SampleBook : public BuildBook {
 protected:
     static std::vector<std::string> ReadingOrder() {
@@ -206,17 +208,20 @@ TEST_F(SampleBook, BuildsIntoAnArchiveWhoseItemsMatchTheSources) {
     RegisterControlAndFilters();
     std::vector<std::string> arguments = {"--title", "The Lamplighter of Fenwick Lane", "--author",
                                           "The Leafcraft Authors", "--toc",
-                                          std::string(LEAF_SAMPLE_BOOK_DIR) + "/toc.html", folder / "sample.lit"};
+                                          std::string(LEAF_SAMPLE_BOOK_DIR) + "/toc.html", folder / "sample.epub"};
     std::vector<std::string> sources = ReadingOrder();
     ASSERT_EQ(5u, sources.size());
     arguments.insert(arguments.end(), sources.begin(), sources.end());
 
     ChildResult result = Run(arguments);
     ASSERT_EQ(0, result.exitStatus) << result.out << result.err;
-    EXPECT_TRUE(Contains(result.out, "built " + folder / "sample.lit")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "built " + folder / "sample.epub")) << result.out;
     EXPECT_FALSE(Contains(result.out, "warning 100")) << result.out;  // every link of the book resolves
+    // An EPUB that epubcheck finds no error in, and that calibre reads with its title and author.
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(folder / "sample.epub"));
+    leaf::test::ExpectCalibreReads(folder / "sample.epub", "The Lamplighter of Fenwick Lane", "The Leafcraft Authors");
 
-    ChildResult unzip = RunChild("unzip", {"-q", folder / "sample.lit", "-d", folder / "unpacked"});
+    ChildResult unzip = RunChild("unzip", {"-q", folder / "sample.epub", "-d", folder / "unpacked"});
     ASSERT_EQ(0, unzip.exitStatus) << unzip.err;
     auto files = FilesBelow(folder / "unpacked");
 
