@@ -9,6 +9,7 @@
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QThread>
 
 #include "platform/ui/ControlBars.h"
 #include "platform/ui/KeyLocks.h"
@@ -403,9 +404,11 @@ void CFrameWnd::OnDestroy() {
         if (widget)
             if (CWnd* view = CWnd::FromHandlePermanent(widget)) view->DestroyWindow();
     if (CWinApp* app = AfxGetApp(); app && app->m_pMainWnd == this) {
-        // The program ends with its main window (the running event loop returns).
+        // The program ends with its main window: the running event loops return. Unlike
+        // quit(), exit() cannot be turned down by another top-level window that is open;
+        // without a running loop it is not called, as it would end the next loop at once.
         app->m_pMainWnd = nullptr;
-        QCoreApplication::quit();
+        if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(0);
     }
     CWnd::OnDestroy();
 }

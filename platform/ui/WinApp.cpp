@@ -233,7 +233,11 @@ BOOL CWinApp::OnOpenRecentFile(UINT id) {
 }
 
 void CWinApp::OnAppExit() {
-    if (m_pMainWnd) m_pMainWnd->SendMessage(WM_CLOSE);
+    if (!m_pMainWnd) return;
+    // Exit closes the main window as its close box does: the window's close asks the
+    // documents (WM_CLOSE) and, when they agree, the window goes and the program with it.
+    if (QWidget* window = m_pMainWnd->GetWidget()) window->close();
+    else m_pMainWnd->SendMessage(WM_CLOSE);
 }
 
 BOOL CWinApp::DoPromptFileName(CString& path, UINT titleId, DWORD, BOOL openFileDialog, CDocTemplate* docTemplate) {

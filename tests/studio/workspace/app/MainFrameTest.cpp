@@ -4,11 +4,17 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QTimer>
 #include <QDialog>
 #include <QPushButton>
 #include <QTabBar>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "platform/ui/ListCtrl.h"
 #include "studio/project/LeafcraftDoc.h"
@@ -20,6 +26,7 @@
 #include "studio/workspace/MainFrame.h"
 #include "studio/workspace/WarningDlg.h"
 #include "tests/studio/workspace/app/AppFixture.h"
+#include "tests/support/ChildProcess.h"
 
 namespace fs = std::filesystem;
 using leaf::test::AppFixture;
@@ -246,6 +253,74 @@ TEST_F(MainFrame, OptionsShowTheInstalledFiltersPagesInOneFrame) {
     // The registered filters' pages, in the order of their names; none fails to load.
     EXPECT_EQ(tabs, (QStringList{"HTML", "Images", "Text"}));
     EXPECT_TRUE(m_people.Asked("message").empty());
+}
+
+TEST_F(MainFrame, OptionsLeaveOutAFilterWithoutAPageQuietly) {
+    // The Word filter has no option page.
+    leaf::test::ChildResult registered = leaf::test::RunRegsvr({"-s", leaf::test::BinDir() + "/wordintake.so"});
+    ASSERT_EQ(registered.exitStatus, 0) << registered.out;
+    QStringList tabs;
+    m_people.AnswerDialog([&](QDialog& dialog) {
+        for (QTabBar* tab : dialog.findChildren<QTabBar*>())
+            for (int i = 0; i < tab->count(); ++i) tabs << tab->tabText(i);
+        dialog.reject();
+    });
+    Frame()->SendMessage(WM_COMMAND, CMainFrame::ID_TOOLS_OPTIONS, 0);
+    EXPECT_EQ(tabs, (QStringList{"HTML", "Images", "Text"}));
+    EXPECT_TRUE(m_people.Asked("message").empty());
+}
+
+// File > Exit chosen from the menu bar while the program's event loop runs; the loop's
+// exit code. `afterwards` runs right after the menu item, in the same turn of the loop.
+// A loop that Exit failed to end is ended by a guard with kStillRunning; the guard goes
+// with the call, so it never reaches another test.
+class ProgramExit : public MainFrame {
+protected:
+    static constexpr int kStillRunning = 77;
+    int ChooseExit(std::function<void()> afterwards = [] {}) {
+        QAction* exit = nullptr;
+        for (QAction* menu : Frame()->MainWindow()->menuBar()->actions())
+            if (menu->menu())
+                for (QAction* item : menu->menu()->actions())
+                    if (item->data().toUInt() == ID_APP_EXIT) exit = item;
+        EXPECT_NE(exit, nullptr);
+        if (!exit) return -1;
+        QObject guard;
+        QTimer::singleShot(0, &guard, [exit, afterwards] {
+            exit->trigger();
+            afterwards();
+        });
+        QTimer::singleShot(10000, &guard, [] { QCoreApplication::exit(kStillRunning); });
+        return QApplication::exec();
+    }
+};
+
+TEST_F(ProgramExit, FileExitAsksToSaveAndEndsTheProgram) {
+    Document()->AddSourceFile(WriteSource("a.htm").c_str(), 0);
+    m_people.AnswerMessageBox(IDNO);
+    EXPECT_EQ(ChooseExit(), 0);
+    EXPECT_EQ(m_app->m_pMainWnd, nullptr);
+    ASSERT_EQ(m_people.Asked("message").size(), 1u);
+    EXPECT_NE(m_people.Asked("message")[0].text.find("Save changes"), std::string::npos);
+}
+
+TEST_F(ProgramExit, FileExitOnAnUntitledProjectEndsTheProgram) {
+    EXPECT_EQ(ChooseExit(), 0);
+    EXPECT_EQ(m_app->m_pMainWnd, nullptr);
+    EXPECT_TRUE(m_people.Asked("message").empty());
+}
+
+TEST_F(ProgramExit, CancellingTheSaveQuestionKeepsTheProgram) {
+    Document()->AddSourceFile(WriteSource("a.htm").c_str(), 0);
+    m_people.AnswerMessageBox(IDCANCEL);
+    bool frameLeft = false;
+    EXPECT_EQ(ChooseExit([&] {
+                  frameLeft = Frame() && Frame()->IsWindow();
+                  QCoreApplication::exit(kStillRunning);
+              }),
+              kStillRunning);
+    EXPECT_TRUE(frameLeft);
+    EXPECT_TRUE(Document()->IsModified());
 }
 
 TEST_F(MainFrame, TheIconColumnOffersCommandsToTheWorkspaceFirst) {
