@@ -16,6 +16,7 @@
 
 #include "platform/ui/Resources.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPlacement.h"
 
 namespace leaf::ui {
 
@@ -61,7 +62,9 @@ public:
             ReportUnattended("a message box", text);
             return EscapeAnswer(type);
         }
-        QMessageBox box(parent);
+        // The box belongs to the dialog in front when one runs; Qt opens it centred on
+        // that window and inside the screen's work area.
+        QMessageBox box(MessageBoxOwner(parent));
         box.setWindowTitle(Q(caption));
         box.setText(Q(text));
         switch (type & MB_ICONMASK) {

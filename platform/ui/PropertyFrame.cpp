@@ -16,6 +16,7 @@
 #include "platform/ui/DialogBuilder.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPlacement.h"
 #include "platform/ui/Wnd.h"
 
 namespace leaf::ui {
@@ -135,8 +136,10 @@ public:
         QObject::connect(cancel, &QPushButton::clicked, &window, [this] { m_window->done(IDCANCEL); });
         QObject::connect(m_apply, &QPushButton::clicked, &window, [this] { ApplyAll(); });
 
-        window.move(params.x, params.y);
         ShowPage(0);
+        // Centred on the owner and inside the work area, as every dialog opens.
+        window.adjustSize();
+        PlaceOverOwner(&window, window.parentWidget());
         int result = RunModalLoop(window, 0);
         Close();
         m_window = nullptr;
@@ -234,7 +237,9 @@ HRESULT ShowPropertyFrame(const PropertyFrameParams& params) {
     for (const CLSID& clsid : params.pages) {
         PageEntry entry;
         HRESULT hr = factory(clsid, entry.page.Receive());
-        if (SUCCEEDED(hr) && !entry.page) hr = E_NOINTERFACE;
+        // A class whose object does not answer IPropertyPage has no option page to show:
+        // it is left out quietly. Only a page that fails to load is worth a message.
+        if (hr == E_NOINTERFACE || (SUCCEEDED(hr) && !entry.page)) continue;
         if (SUCCEEDED(hr)) {
             entry.site = new FrameSite(nullptr, params.lcid);
             hr = entry.page->SetPageSite(entry.site.Get());

@@ -10,7 +10,8 @@
 // another tab comes to the front, so Apply always reads a page's live controls. Before
 // OK or Apply the frame activates every page not shown yet (hidden), so a page never
 // applies from a window it does not have. A page that cannot be created is left out with
-// a message and the others work. Pages are deactivated when the frame closes.
+// a message and the others work; a class whose object offers no IPropertyPage has no page
+// and is left out without one. Pages are deactivated when the frame closes.
 
 #include <functional>
 #include <vector>
@@ -26,7 +27,7 @@ using PropertyPageFactory = std::function<HRESULT(REFCLSID clsid, IPropertyPage*
 
 struct PropertyFrameParams {
     HWND owner = nullptr;
-    int x = 0;
+    int x = 0;   // not used: the frame opens centred on its owner, inside the work area
     int y = 0;
     std::string caption;   // empty: "Properties"
     std::vector<IUnknown*> objects;

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/ui/ControlSite.h"
+#include "platform/ui/WindowPlacement.h"
 
 namespace leaf::ui {
 
@@ -393,14 +394,18 @@ void CWnd::MoveWindow(LPCRECT rect, BOOL repaint) {
 void CWnd::CenterWindow(CWnd* alternateOwner) {
     if (!m_widget) return;
     QWidget* over = alternateOwner ? alternateOwner->GetWidget() : m_widget->parentWidget();
+    if (m_widget->isWindow()) {
+        // A window opens centred on the owner's window that is on screen, inside the work area.
+        leaf::ui::PlaceOverOwner(m_widget, over);
+        return;
+    }
     QRect area;
     if (over) area = QRect(over->window()->mapToGlobal(QPoint(0, 0)), over->window()->size());
     else if (QScreen* screen = m_widget->screen()) area = screen->availableGeometry();
     if (area.isEmpty()) return;
     QSize size = m_widget->frameGeometry().size();
     QPoint topLeft(area.center().x() - size.width() / 2, area.center().y() - size.height() / 2);
-    if (m_widget->isWindow()) m_widget->move(topLeft);
-    else m_widget->move(m_widget->parentWidget()->mapFromGlobal(topLeft));
+    m_widget->move(m_widget->parentWidget()->mapFromGlobal(topLeft));
 }
 
 void CWnd::Invalidate(BOOL) {

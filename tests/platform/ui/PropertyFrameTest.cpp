@@ -130,6 +130,7 @@ LRESULT PageDialog::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 constexpr CLSID kFirst = leaf::MakeGuid("{11111111-0000-0000-0000-000000000001}");
 constexpr CLSID kSecond = leaf::MakeGuid("{11111111-0000-0000-0000-000000000002}");
 constexpr CLSID kMissing = leaf::MakeGuid("{11111111-0000-0000-0000-0000000000FF}");
+constexpr CLSID kPageless = leaf::MakeGuid("{11111111-0000-0000-0000-0000000000EE}");
 
 class PropertyFrameTest : public testing::Test {
 protected:
@@ -142,6 +143,7 @@ protected:
         params.caption = "Options";
         params.factory = [this](REFCLSID clsid, IPropertyPage** page) -> HRESULT {
             TestPage* found = clsid == kFirst ? first : clsid == kSecond ? second : nullptr;
+            if (clsid == kPageless) return E_NOINTERFACE;   // an object without an option page
             if (!found) return REGDB_E_CLASSNOTREG;
             found->AddRef();
             *page = found;
@@ -232,6 +234,24 @@ TEST_F(PropertyFrameTest, APageThatCannotBeCreatedIsLeftOutWithAMessage) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].text.find("{11111111-0000-0000-0000-0000000000FF}"), std::string::npos);
     EXPECT_EQ(messages[0].caption, "Leafcraft");
+}
+
+TEST_F(PropertyFrameTest, AClassWithoutAPageIsLeftOutWithoutAMessage) {
+    params.pages = {kFirst, kPageless, kSecond};
+    QStringList tabs;
+    people.AnswerDialog([&](QDialog& frame) {
+        QTabBar* bar = frame.findChild<QTabBar*>();
+        for (int i = 0; i < bar->count(); ++i) tabs << bar->tabText(i);
+        Click(frame, IDCANCEL);
+    });
+    EXPECT_EQ(ShowPropertyFrame(params), S_OK);
+    EXPECT_EQ(tabs.size(), 2);
+    EXPECT_TRUE(people.Asked("message").empty());
+    // With nothing but such classes there is no frame and nothing to say.
+    params.pages = {kPageless};
+    EXPECT_EQ(ShowPropertyFrame(params), E_INVALIDARG);
+    EXPECT_TRUE(people.Asked("message").empty());
+    EXPECT_EQ(people.Asked("dialog").size(), 1u);
 }
 
 TEST_F(PropertyFrameTest, TheEntryPointCreatesPagesThroughTheComRuntime) {
