@@ -1,11 +1,15 @@
 // Arbitrary bytes as one line of a style sheet: the colour rewriting must finish, leave
 // a line that a second rewriting does not change, and grow the line by at most six
-// characters per "color" in it.
+// characters per "color" in it. The same bytes as style-sheet text: the url(...) scan
+// must finish and find no more targets than the text has "url(", none of them empty.
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include <vector>
+
+#include "common/StyleSheetUrls.h"
 #include "sdk/control/CssInputFilter.h"
 
 namespace {
@@ -32,5 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(line.size() <= input.size() + 6 * CountColor(input));
     std::string again = line;
     Check(CCssInputFilter::RewriteLine(again) == FALSE && again == line);
+
+    std::string lower = input;
+    for (char& ch : lower)
+        ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + ('a' - 'A') : ch);
+    size_t openings = 0;
+    for (size_t at = lower.find("url("); at != std::string::npos; at = lower.find("url(", at + 1))
+        ++openings;
+    const std::vector<std::string> urls = leaf::FindStyleSheetUrls(input);
+    Check(urls.size() <= openings);
+    for (const std::string& url : urls)
+        Check(!url.empty() && url.find('#') == std::string::npos);
     return 0;
 }
