@@ -625,6 +625,9 @@ BOOL CLeafcraftDoc::ImportPackage(const CString& path)
     CString packageFolder = NativePath(path);
     int slash = packageFolder.ReverseFind('/');
     packageFolder = slash < 0 ? CString() : packageFolder.Left(slash);
+    // Each spine page goes after the ones taken before it. A page the spine lists again
+    // is taken once: it takes no position, so no empty slot is left in the list.
+    int position = 0;
     for (int i = 0; i < package.GetSpineCount(); ++i) {
         CManifestItem* item = package.GetManifestItem(package.GetSpineItem(i));
         if (!item) continue;
@@ -635,7 +638,7 @@ BOOL CLeafcraftDoc::ImportPackage(const CString& path)
             source = joined;
         }
         NormalizePath(source);
-        AddSourceFile(source, i, nullptr);
+        if (AddSourceFile(source, position, nullptr)) ++position;
     }
     UpdateSourceFolder();
 

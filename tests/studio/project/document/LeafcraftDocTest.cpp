@@ -535,6 +535,26 @@ TEST_F(LeafcraftDocTest, ImportPackage)
     EXPECT_EQ(refused.fallbackCalls, 1);
     EXPECT_EQ(refused.GetSourceCount(), 0);
 
+    // A spine that lists a page twice (and names an item the manifest lacks) gives one
+    // row per page, in spine order, with no empty slot; every row can be removed.
+    Page("pkg/three.htm");
+    std::string repeated = folder.WriteFile(
+        "pkg/repeated.opf",
+        "<package><manifest>"
+        "<item id=\"a\" href=\"text/one.htm\" media-type=\"text/x-oeb1-document\"/>"
+        "<item id=\"b\" href=\"two.htm\" media-type=\"text/x-oeb1-document\"/>"
+        "<item id=\"c\" href=\"three.htm\" media-type=\"text/x-oeb1-document\"/>"
+        "</manifest><spine><itemref idref=\"a\"/><itemref idref=\"b\"/><itemref idref=\"a\"/>"
+        "<itemref idref=\"gone\"/><itemref idref=\"c\"/></spine></package>");
+    TestDoc twice;
+    ASSERT_TRUE(twice.ImportPackage(CString(repeated)));
+    ASSERT_EQ(twice.GetSourceCount(), 3);
+    for (int i = 0; i < 3; ++i) ASSERT_NE(twice.GetSourceFile(i), nullptr) << i;
+    EXPECT_EQ(twice.GetSourceFile(0)->m_strPath, CString(folder / "pkg/text/one.htm"));
+    EXPECT_EQ(twice.GetSourceFile(1)->m_strPath, CString(folder / "pkg/two.htm"));
+    EXPECT_EQ(twice.GetSourceFile(2)->m_strPath, CString(folder / "pkg/three.htm"));
+    while (twice.GetSourceCount() > 0) ASSERT_TRUE(twice.RemoveSourceFile(twice.GetSourceCount() - 1));
+
     TestDoc missing;
     EXPECT_FALSE(missing.ImportPackage(CString(folder / "none.opf")));
     ASSERT_EQ(people.Asked("message").size(), 1u);
