@@ -308,7 +308,13 @@ LRESULT CBuildOutputPage::OnWizardNext() {
 
     CString path;
     path.Format("%s/%s", folder == "/" ? "" : folder.c_str(), name.c_str());
-    if (!ValidateOutputPath(path))
+    // The e-book must not replace one of the book's own files.
+    std::vector<CString> bookFiles;
+    if (CBuildWizardSheet* sheet = GetBuildSheet())
+        if (CLeafcraftDoc* document = sheet->GetDocument())
+            for (int i = 0; i < document->GetSourceCount(); ++i)
+                bookFiles.push_back(document->GetSourceFile(i)->m_strPath);
+    if (!ValidateOutputPath(path, bookFiles))
         return -1;
     m_strEBookPath = path;
 

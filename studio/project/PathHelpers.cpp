@@ -138,7 +138,7 @@ BOOL MakeAbsolutePath(const CString& baseFile, const CString& relative, CString&
     return NormalizePath(out);
 }
 
-BOOL ValidateOutputPath(const CString& path)
+BOOL ValidateOutputPath(const CString& path, const std::vector<CString>& bookFiles)
 {
     // Characters that a file name may not hold where the e-book may go next; '/' is the
     // separator here.
@@ -152,6 +152,16 @@ BOOL ValidateOutputPath(const CString& path)
         return FALSE;
     }
     if (FileExists(path.c_str())) {
+        struct stat target {};
+        if (StatPath(path.c_str(), target)) {
+            for (const CString& file : bookFiles) {
+                struct stat source {};
+                if (StatPath(file.c_str(), source) && source.st_dev == target.st_dev && source.st_ino == target.st_ino) {
+                    ShowMessage(10156, MB_OK | MB_ICONEXCLAMATION, path);
+                    return FALSE;
+                }
+            }
+        }
         if (ShowMessage(13002, MB_YESNO, path) != IDYES) return FALSE;
         BYTE attributes = 0;
         if (leaf::GetFileAttributes(path.c_str(), attributes) && (attributes & CFile::readOnly)) {

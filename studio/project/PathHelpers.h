@@ -4,6 +4,8 @@
 // starts with '/'. Stored paths may carry '\', which counts as a separator where a path is
 // normalised.
 
+#include <vector>
+
 #include "platform/base/CString.h"
 #include "platform/base/Types.h"
 
@@ -28,8 +30,10 @@ BOOL MakeAbsolutePath(const CString& baseFile, const CString& relative, CString&
 // The checks before a build writes the e-book to path: no invalid characters; not a
 // folder; an existing file may be overwritten (asking the user, clearing read-only); a
 // new file's folder exists or is created (asking the user) and the file can be created.
-// Each failure shows its message; FALSE then.
-BOOL ValidateOutputPath(const CString& path);
+// Each failure shows its message; FALSE then. A path that names one of bookFiles (the
+// same file however spelled or linked: the book's sources) is refused, since the build
+// would replace that file with the e-book.
+BOOL ValidateOutputPath(const CString& path, const std::vector<CString>& bookFiles = {});
 
 // Deletes a sub-key of the program's own registry key
 // (HKEY_CURRENT_USER\Software\Tallbrook Systems, Inc.\Leafcraft).

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -131,6 +133,27 @@ TEST_F(ValidateOutputPathTest, ExistingFileAsksBeforeOverwriting)
     ASSERT_TRUE(leaf::GetFileAttributes(book.c_str(), attributes));
     EXPECT_FALSE(attributes & CFile::readOnly);
     EXPECT_EQ(people.UnansweredCount(), 0);
+}
+
+// The e-book path may not name one of the book's sources, however spelled or linked;
+// nothing is asked and the file stays as it is.
+TEST_F(ValidateOutputPathTest, OneOfTheBooksOwnFilesIsRefused)
+{
+    const std::string page = folder.WriteFile("book/page.html", "<p>page</p>");
+    std::filesystem::create_symlink(page, folder / "link.lit");
+    for (const std::string& path : {page, folder / "book/../book/page.html", folder / "link.lit"}) {
+        leaf::ui::ScriptedPeople asked;
+        EXPECT_FALSE(ValidateOutputPath(CString(path), {CString(page)})) << path;
+        ASSERT_EQ(asked.Asked("message").size(), 1u) << path;
+        EXPECT_NE(asked.Asked("message")[0].text.find("one of the book's own files"), std::string::npos);
+    }
+    std::string contents;
+    leaf::ReadFileBytes(page, contents);
+    EXPECT_EQ(contents, "<p>page</p>");
+    // Another existing file is offered for overwriting as before.
+    const std::string other = folder.WriteFile("other.lit", "old");
+    people.AnswerMessageBox(IDYES);
+    EXPECT_TRUE(ValidateOutputPath(CString(other), {CString(page)}));
 }
 
 TEST_F(ValidateOutputPathTest, MissingFolderIsCreatedOnRequest)
