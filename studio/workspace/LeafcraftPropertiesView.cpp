@@ -191,6 +191,7 @@ void CLeafcraftPropertiesView::OnPropertySelected() {
         } else if (type == CMetaDataDefinition::promptListIdentifier) {
             list->InsertColumn(1, "scheme", LVCFMT_LEFT, 200);
         }
+        m_columnFitters[static_cast<UINT>(list->GetDlgCtrlID())].Fit(list);
         ShowControl(list->GetDlgCtrlID(), TRUE);
         for (const CString& choice : definition->m_choices) InsertRow(list, sorted, choice, 0);
         for (const CString& added : definition->m_addedValues) InsertRow(list, sorted, added, 0);

@@ -7,6 +7,7 @@
 // metadata item of that property at once. The view also offers the role and file-as
 // operations (leaf::CreatorFields) that the Creator dialog uses.
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "studio/workspace/CmdUIHook.h"
 #include "studio/workspace/CreatorFields.h"
 #include "studio/workspace/LeafcraftBaseView.h"
+#include "studio/workspace/ListColumnFitter.h"
 
 class CDialog;
 class CLCMetaData;
@@ -97,4 +99,6 @@ private:
     bool m_filling = false;
     CAnchorHook m_anchorHook;
     CCmdUIHook m_cmdUIHook;
+    // The value lists' columns fill their list, one fitter per list id.
+    std::map<UINT, CListColumnFitter> m_columnFitters;
 };

@@ -7,6 +7,7 @@
 #include <QCursor>
 #include <QLineEdit>
 #include <QTest>
+#include <QTreeView>
 
 #include "platform/ui/ListBox.h"
 #include "platform/ui/ListCtrl.h"
@@ -337,4 +338,26 @@ TEST_F(PropertiesViewTest, AMenuAskedForFromTheKeyboardActsOnTheCurrentRow) {
     click.iItem = 2;
     leaf::ui::NotifyParent(List(1100).GetWidget(), &click.hdr, NM_RCLICK);
     EXPECT_EQ(people.Asked("menu").size(), 1u);
+}
+
+TEST_F(PropertiesViewTest, ValueListColumnsTakeTheListsWidthForEachProperty) {
+    Open();
+    hostWidget->show();
+    view->GetWidget()->resize(hostWidget->size());
+    const auto fills = [&](UINT id) {
+        auto* tree = qobject_cast<QTreeView*>(List(id).View());
+        int span = 0;
+        for (int column = 0; column < List(id).GetColumnCount(); ++column) span += List(id).GetColumnWidth(column);
+        return tree && tree->isVisible() && span == tree->viewport()->width();
+    };
+    // A one-column list, the creators' three columns, and the same lists after the view grew.
+    for (QSize size : {QSize(800, 600), QSize(1100, 760)}) {
+        view->GetWidget()->resize(size);
+        for (const auto& [line, id] : {std::pair{2, 1100u}, std::pair{4, 1100u}, std::pair{3, 1102u}}) {
+            Choose(line);
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(fills(id)) << "property " << line << " at " << size.width();
+        }
+    }
 }
