@@ -4,8 +4,10 @@
 // large on the screen; the source list's columns take the list's width.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QDialog>
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QRect>
@@ -17,6 +19,7 @@
 #include "platform/ui/ListCtrl.h"
 #include "studio/workspace/LeafcraftBaseView.h"
 #include "studio/workspace/LeafcraftIconView.h"
+#include "studio/workspace/AppProfile.h"
 #include "studio/workspace/LeafcraftSrcFilesView.h"
 #include "studio/workspace/MainFrame.h"
 #include "tests/studio/workspace/app/AppFixture.h"
@@ -138,6 +141,27 @@ TEST_F(WorkspaceLayout, SourceListColumnsTakeTheListsWidth) {
     tree->header()->resizeSection(0, 90);
     ResizeWindow(900, 700);
     EXPECT_EQ(tree->columnWidth(0), 90);
+}
+
+using FirstUse = AppFixture;
+
+TEST_F(FirstUse, WhileQuickStartIsUpTheEmptyListsCommandsAreDisabled) {
+    leaf::AppProfile().WriteProfileInt("Options", "Show Startup Dialog", 1);
+    std::map<int, bool> enabled;
+    m_people.AnswerDialog([&](QDialog& dialog) {
+        auto* view = dynamic_cast<CLeafcraftSrcFilesView*>(Frame()->GetWorkspaceView());
+        ASSERT_NE(view, nullptr);
+        for (int id : {1033, 1034, 1035, 1037, 43000}) {
+            auto* button = qobject_cast<QAbstractButton*>(leaf::ui::FindControl(view->GetWidget(), id));
+            ASSERT_NE(button, nullptr) << id;
+            enabled[id] = button->isEnabled();
+        }
+        dialog.reject();
+    });
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(m_people.UnansweredCount(), 0);
+    const std::map<int, bool> expected = {{1033, true}, {1034, false}, {1035, false}, {1037, false}, {43000, false}};
+    EXPECT_EQ(enabled, expected);
 }
 
 }  // namespace
