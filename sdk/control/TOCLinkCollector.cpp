@@ -16,6 +16,8 @@ char16_t LowerAscii(char16_t ch) {
 
 bool IsHighSurrogate(char16_t ch) { return ch >= 0xD800 && ch <= 0xDBFF; }
 
+bool IsHtmlWhiteSpace(char16_t ch) { return ch == u' ' || ch == u'\t' || ch == u'\n' || ch == u'\r' || ch == u'\f'; }
+
 // "href=..." in any letter case: the value behind the '=' (SplitAttributes has already
 // joined "href = 'x'" into "href=x").
 bool TakeHref(const std::u16string& token, std::u16string& href) {
@@ -87,6 +89,13 @@ BOOL CTocLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view a
 BOOL CTocLinkCollector::OnChar(char16_t ch, WORD state, int) {
     if ((state & (stateInTag | stateInAttributes)) != 0 || !m_inLink)
         return TRUE;
+    if (IsHtmlWhiteSpace(ch)) {
+        m_pendingSpace = !m_text.empty();
+        return TRUE;
+    }
+    if (m_pendingSpace && m_text.size() < kMaxTitleLength)
+        m_text.push_back(u' ');
+    m_pendingSpace = false;
     if (m_text.size() < kMaxTitleLength) {
         m_text.push_back(ch);
     } else if (!m_text.ends_with(kEllipsis)) {
@@ -113,5 +122,6 @@ BOOL CTocLinkCollector::DecodeEntity(std::u16string_view, std::u16string&, std::
 void CTocLinkCollector::ForgetLink() {
     m_inLink = FALSE;
     m_text.clear();
+    m_pendingSpace = false;
     m_href.clear();
 }

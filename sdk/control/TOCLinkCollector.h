@@ -2,9 +2,10 @@
 
 // CTocLinkCollector: collects the links of a table-of-contents page in document order,
 // each with the text it shows (at most 50 characters, then "...") and its href as
-// written. It is the UTF-16 markup scanner with characters kept as they are: line feeds
-// and tabs stay in a link's text, and entity references are not decoded, so a link's
-// text reads as the page wrote it.
+// written. It is the UTF-16 markup scanner with characters kept as they are: punctuation
+// stays and entity references are not decoded, so a link's text reads as the page wrote
+// it, except that its white space (line ends and tabs included) collapses to single
+// spaces between words, as the page shows it.
 
 #include <string>
 #include <string_view>
@@ -48,6 +49,7 @@ private:
     void* m_context;
     std::vector<CTocLink>* m_links = nullptr;
     std::u16string m_text;
+    bool m_pendingSpace = false;  // white space after the text so far
     std::u16string m_href;
     BOOL m_inLink = FALSE;
     LONGLONG m_reportedPosition = 0;
