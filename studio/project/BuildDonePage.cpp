@@ -27,10 +27,7 @@ UINT ProfileInt(const char* entry, int fallback) {
 }  // namespace
 
 CBuildDonePage::CBuildDonePage() : CBuildWizardPage(244) {
-    MapControl(leaf::buildpages::kDetailsButton, BN_CLICKED, [this] {
-        if (CBuildWizardSheet* sheet = GetBuildSheet())
-            WriteDetailsReport(*sheet);
-    });
+    MapControl(leaf::buildpages::kDetailsButton, BN_CLICKED, [this] { leaf::buildpages::WriteReport(*this); });
 }
 
 BOOL CBuildDonePage::OnInitDialog() {

@@ -26,10 +26,7 @@ CString FormatBuildError(LONG code, const char* details) {
 }
 
 CBuildErrorPage::CBuildErrorPage() : CBuildWizardPage(245) {
-    MapControl(leaf::buildpages::kDetailsButton, BN_CLICKED, [this] {
-        if (CBuildWizardSheet* sheet = GetBuildSheet())
-            WriteDetailsReport(*sheet);
-    });
+    MapControl(leaf::buildpages::kDetailsButton, BN_CLICKED, [this] { leaf::buildpages::WriteReport(*this); });
 }
 
 BOOL CBuildErrorPage::OnInitDialog() {

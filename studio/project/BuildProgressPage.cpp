@@ -105,6 +105,9 @@ void CBuildProgressPage::AddMessage(const CBuildMessage& message) {
     if (list->GetItemCount() == 0) {
         for (int id : {kMessageLabel, kMessageList, kDetailsButton})
             ShowItem(id, TRUE);
+        // The build is still running and adding messages: the report is for the done and
+        // error pages, once the list is complete.
+        EnableItem(kDetailsButton, FALSE);
     }
     CBuildWizardSheet::AddMessageToList(*list, message);
 }

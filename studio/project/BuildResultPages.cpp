@@ -5,6 +5,7 @@
 #include "platform/ui/ListCtrl.h"
 #include "studio/project/BuildWizardPage.h"
 #include "studio/project/BuildWizardSheet.h"
+#include "studio/project/DetailsReport.h"
 
 namespace leaf::buildpages {
 
@@ -26,6 +27,15 @@ void ShowMessages(CBuildWizardPage& page) {
         page.ShowItem(id, any);
     for (const auto& message : sheet->GetMessages())
         CBuildWizardSheet::AddMessageToList(*list, *message);
+}
+
+void WriteReport(CBuildWizardPage& page) {
+    CBuildWizardSheet* sheet = page.GetBuildSheet();
+    if (!sheet)
+        return;
+    page.EnableItem(kDetailsButton, FALSE);
+    WriteDetailsReport(*sheet);
+    page.EnableItem(kDetailsButton, TRUE);
 }
 
 void LeavePage(CBuildWizardPage& page) {

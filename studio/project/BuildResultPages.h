@@ -15,6 +15,9 @@ inline constexpr int kDetailsButton = 1100;
 void InitMessages(CBuildWizardPage& page);
 // Lists every build message of the sheet; the controls show only when there is one.
 void ShowMessages(CBuildWizardPage& page);
+// Details: writes and opens the report of the sheet's messages, with the page's Details
+// button disabled meanwhile.
+void WriteReport(CBuildWizardPage& page);
 // Leaving: the list emptied and hidden, Back, Next and Cancel enabled again.
 void LeavePage(CBuildWizardPage& page);
 // The template of the page Back goes to: the fonts page when the wizard has it, else the

@@ -24,6 +24,20 @@ constexpr size_t kProgressThreshold = 10;
 // A no-break space as UTF-8.
 constexpr const char* kNoBreakSpace = "\xC2\xA0";
 
+// One report at a time. Writing lets events through (the wait dialog's Cancel), and a
+// Details click among them would start a second report into the same file.
+class ReportInProgress {
+public:
+    ReportInProgress() { s_running = true; }
+    ~ReportInProgress() { s_running = false; }
+    ReportInProgress(const ReportInProgress&) = delete;
+    ReportInProgress& operator=(const ReportInProgress&) = delete;
+    static bool Running() { return s_running; }
+
+private:
+    static inline bool s_running = false;
+};
+
 // Loads a string, formats it with the arguments and writes it to the file.
 void WriteReportLine(CStdioFile& file, UINT stringId, ...) {
     va_list arguments;
@@ -117,8 +131,9 @@ CString ReadSourceContext(const CBuildMessage& message) {
 }
 
 BOOL WriteDetailsReport(const DetailsReportInput& input, const char* reportPath) {
-    if (!input.messages || input.messages->empty())
+    if (!input.messages || input.messages->empty() || ReportInProgress::Running())
         return FALSE;
+    ReportInProgress running;
     CWaitCursor wait;
     CStdioFile file;
     if (!file.Open(reportPath, CFile::modeCreate | CFile::modeWrite | CFile::typeText | CFile::shareDenyNone)) {

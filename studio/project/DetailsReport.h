@@ -25,8 +25,9 @@ struct DetailsReportInput {
     CWnd* parent = nullptr;
 };
 
-// Writes the report of the sheet's messages and opens it; nothing without messages.
-// Returns TRUE when the report was written and opened.
+// Writes the report of the sheet's messages and opens it; nothing without messages, and
+// nothing while another report is being written. Returns TRUE when the report was
+// written and opened.
 BOOL WriteDetailsReport(CBuildWizardSheet& sheet);
 BOOL WriteDetailsReport(const DetailsReportInput& input, const char* reportPath);
 // The report's path.

@@ -5,6 +5,7 @@
 
 #include <fstream>
 
+#include "platform/ui/ListCtrl.h"
 #include "studio/project/BuildErrorPage.h"
 #include "studio/project/BuildMessage.h"
 #include "studio/project/BuildOutputPage.h"
@@ -144,6 +145,25 @@ TEST(BuildProgressPage, ShowsStagesAndAnswersCancelThroughTheNextProgress) {
     EXPECT_EQ(CString("Preparing source files..."), text);
     page.GetDlgItemText(1051, text);
     EXPECT_TRUE(text.IsEmpty());
+    page.DestroyWindow();
+    host.DestroyWindow();
+}
+
+// While the build runs its messages are listed, but the report waits for the end.
+TEST(BuildProgressPage, ListsMessagesWithDetailsShownButNotYetEnabled) {
+    buildtest::TestApp();
+    CDialog host(246);
+    ASSERT_TRUE(host.Create(246, nullptr));
+    CBuildProgressPage page;
+    ASSERT_TRUE(page.Create(243, &host));
+    CWnd* details = page.GetDlgItem(1100);
+    ASSERT_NE(details, nullptr);
+    EXPECT_FALSE(details->IsWindowVisible());
+    page.AddMessage(CBuildMessage(CBuildMessage::kWarning, 2001, "open element", "/work/a.htm", 3));
+    page.AddMessage(CBuildMessage(CBuildMessage::kError, 2002, "bad picture", "/work/p.gif", 0));
+    EXPECT_EQ(2, page.GetDlgItemAs<CListCtrl>(1098)->GetItemCount());
+    EXPECT_FALSE(details->GetWidget()->isHidden());
+    EXPECT_FALSE(details->IsWindowEnabled());
     page.DestroyWindow();
     host.DestroyWindow();
 }

@@ -174,6 +174,25 @@ TEST_F(DetailsReportTest, ElevenMessagesShowTheWaitDialogWhoseCancelStopsTheRepo
     EXPECT_EQ(std::string::npos, ReadAll(reportPath).find("</html>"));
 }
 
+TEST_F(DetailsReportTest, ASecondReportAskedForWhileOneIsWrittenIsRefused) {
+    for (int i = 0; i < 3; ++i)
+        AddMessage(1, 2000 + i, "m", source, 0);
+    // A second Details click arrives among the events the report lets through.
+    auto second = std::make_shared<int>(-1);
+    QTimer::singleShot(0, [this, second] { *second = WriteDetailsReport(input, reportPath.c_str()); });
+    EXPECT_TRUE(WriteDetailsReport(input, reportPath.c_str()));
+    EXPECT_EQ(FALSE, *second);
+    EXPECT_EQ(1u, people.Asked("process").size());
+    // The report was written once, whole.
+    const std::string page = ReadAll(reportPath);
+    EXPECT_EQ(0u, page.find("<html>"));
+    EXPECT_EQ(page.find("<html>"), page.rfind("<html>"));
+    EXPECT_EQ(page.size() - 8, page.rfind("</html>\n"));
+    EXPECT_EQ(page.find("<b>2002</b>"), page.rfind("<b>2002</b>"));
+    // Once it is done, the next report is written again.
+    EXPECT_TRUE(WriteDetailsReport(input, reportPath.c_str()));
+}
+
 TEST_F(DetailsReportTest, TenMessagesShowNoWaitDialog) {
     for (int i = 0; i < 10; ++i)
         AddMessage(1, 2000 + i, "m", source, 0);
