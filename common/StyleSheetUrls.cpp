@@ -117,6 +117,16 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first);
 }
 
+// Adds a target without its fragment; an empty one and inline data name no file.
+void AddTarget(std::vector<std::string>& urls, const std::string& value) {
+    std::string target = Trimmed(value);
+    const size_t hash = target.find('#');
+    if (hash != std::string::npos)
+        target = Trimmed(target.substr(0, hash));
+    if (!target.empty() && !StartsWithNoCase(target, "data:"))
+        urls.push_back(std::move(target));
+}
+
 }  // namespace
 
 std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
@@ -133,6 +143,14 @@ std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
             TakeString(text, at);
             continue;
         }
+        // "@import 'other.css'" names a style sheet without url(...).
+        if (ch == '@' && at + 7 <= text.size() && EqualsNoCase(text.substr(at, 7), "@import")) {
+            at += 7;
+            SkipSpace(text, at);
+            if (at < text.size() && (text[at] == '"' || text[at] == '\''))
+                AddTarget(urls, TakeString(text, at));
+            continue;
+        }
         if (ch == '\\') {
             at += 2;  // an escaped character is no quote and starts no name
             continue;
@@ -140,12 +158,7 @@ std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
         if (at + 4 <= text.size() && EqualsNoCase(text.substr(at, 3), "url") && text[at + 3] == '(' &&
             (at == 0 || !IsNameCharacter(text[at - 1]))) {
             at += 4;
-            std::string target = Trimmed(TakeUrl(text, at));
-            const size_t hash = target.find('#');
-            if (hash != std::string::npos)
-                target.erase(hash);
-            if (!target.empty() && !StartsWithNoCase(target, "data:"))
-                urls.push_back(std::move(target));
+            AddTarget(urls, TakeUrl(text, at));
             continue;
         }
         ++at;

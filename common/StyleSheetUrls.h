@@ -10,7 +10,8 @@
 
 namespace leaf {
 
-// The targets of every url(...) in style-sheet text (UTF-8), in order. The name "url" is
+// The targets of every url(...) in style-sheet text (UTF-8), and of every "@import" of a
+// quoted name, in order. The name "url" is
 // matched without regard to case; the value may be quoted with ' or " and is trimmed of
 // white space; a backslash escape (a character, or up to six hexadecimal digits and one
 // optional white-space character) is undone. Comments and quoted strings outside url(...)

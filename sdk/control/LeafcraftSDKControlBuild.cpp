@@ -193,9 +193,17 @@ CString ProbeConversionFailure(const CString& source, const CString& destination
         return "cannot create " + destination + ": " + OsReason(ENOTDIR);
     if (access(folder.c_str(), W_OK) != 0)
         return "cannot create " + destination + ": " + OsReason(errno);
+    // Less room left than the source takes (what this process may use: the superuser
+    // may also fill the blocks kept back for it).
     struct statvfs space {};
-    if (statvfs(folder.c_str(), &space) == 0 && space.f_bavail == 0)
-        return "cannot write " + destination + ": " + OsReason(ENOSPC);
+    if (statvfs(folder.c_str(), &space) == 0) {
+        const unsigned long long blocks = geteuid() == 0 ? space.f_bfree : space.f_bavail;
+        struct stat sourceStatus {};
+        const unsigned long long needed =
+            stat(source.c_str(), &sourceStatus) == 0 ? static_cast<unsigned long long>(sourceStatus.st_size) : 0;
+        if (blocks == 0 || blocks * space.f_frsize < needed)
+            return "cannot write " + destination + ": " + OsReason(ENOSPC);
+    }
     return CString();
 }
 

@@ -31,6 +31,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"@font-face { src: url(\"fonts/serif.ttf\") format('truetype'), url(s.woff) }",
              {"fonts/serif.ttf", "s.woff"}},
         Case{"li { list-style: url(  dot.gif  ) }", {"dot.gif"}},
+        Case{"@import \"base.css\";\n@IMPORT 'print.css' print;\n@import url(more.css);", {"base.css", "print.css", "more.css"}},
         // Escapes of CSS name the characters they stand for.
         Case{"a { background: url(a\\)b.png) }", {"a)b.png"}},
         Case{"a { background: url('\\41 .png') }", {"A.png"}},

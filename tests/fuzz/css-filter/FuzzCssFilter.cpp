@@ -1,7 +1,8 @@
 // Arbitrary bytes as one line of a style sheet: the colour rewriting must finish, leave
 // a line that a second rewriting does not change, and grow the line by at most six
 // characters per "color" in it. The same bytes as style-sheet text: the url(...) scan
-// must finish and find no more targets than the text has "url(", none of them empty.
+// must finish and find no more targets than the text has "url(" and "@import", none of
+// them empty.
 
 #include <cstdint>
 #include <cstdlib>
@@ -41,8 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (char& ch : lower)
         ch = static_cast<char>(ch >= 'A' && ch <= 'Z' ? ch + ('a' - 'A') : ch);
     size_t openings = 0;
-    for (size_t at = lower.find("url("); at != std::string::npos; at = lower.find("url(", at + 1))
-        ++openings;
+    for (const char* opening : {"url(", "@import"})
+        for (size_t at = lower.find(opening); at != std::string::npos; at = lower.find(opening, at + 1))
+            ++openings;
     const std::vector<std::string> urls = leaf::FindStyleSheetUrls(input);
     Check(urls.size() <= openings);
     for (const std::string& url : urls)

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -586,6 +591,24 @@ TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
         EXPECT_EQ(c.code, control.ErrorCode());
         EXPECT_EQ(c.details, control.ErrorDetails());
     }
+    sink->handler = nullptr;
+
+    // A write that the system refuses part way (here: past the largest file this process
+    // may write, as a full disk would) names the copy and the reason.
+    Source("book/pics/a.gif", std::string(30000, 'x'));
+    ASSERT_TRUE(control.PrepareEBook());
+    struct rlimit before {};
+    ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &before));
+    void (*previous)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limited = before;
+    limited.rlim_cur = 20000;
+    ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+    const bool built = Build(folder / "out/limited.lit");
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_FALSE(built);
+    EXPECT_EQ(LCERR_COPYFAIL, control.ErrorCode());
+    EXPECT_EQ(picture + ": cannot write " + work + "/limited/pics/a.gif: " + std::strerror(EFBIG), control.ErrorDetails());
 }
 
 // File names that a reader of an href would decode or cut short are escaped in the
