@@ -54,7 +54,17 @@ private:
 };
 
 std::string HivePath(Hive hive) {
-    return RegistryRootFolder() + "/" + std::string(HiveRootName(hive)) + ".reg";
+    return HiveFolder(hive) + "/" + std::string(HiveRootName(hive)) + ".reg";
+}
+
+// The running program's file, read once: the process does not move.
+const std::string& RunningProgramFile() {
+    static const std::string file = [] {
+        std::error_code error;
+        std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+        return error ? std::string() : path.string();
+    }();
+    return file;
 }
 
 void AddStandardKeys(Hive hive, RegistryNode& root) {
@@ -93,6 +103,28 @@ std::string RegistryRootFolder() {
     else if (const passwd* user = getpwuid(getuid()); user && user->pw_dir)
         home = user->pw_dir;
     return home + "/.config/leafcraft/registry";
+}
+
+std::string ProgramRegistryFolder(const std::string& programFile) {
+    if (programFile.empty())
+        return {};
+    std::filesystem::path folder = std::filesystem::path(programFile).parent_path().parent_path() / "registry";
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(folder / (std::string(HiveRootName(Hive::LocalMachine)) + ".reg"), error))
+        return {};
+    return folder.lexically_normal().string();
+}
+
+std::string MachineRegistryFolder() {
+    if (const char* root = std::getenv("LEAF_REGISTRY"); root && *root)
+        return root;
+    if (std::string folder = ProgramRegistryFolder(RunningProgramFile()); !folder.empty())
+        return folder;
+    return RegistryRootFolder();
+}
+
+std::string HiveFolder(Hive hive) {
+    return hive == Hive::CurrentUser ? RegistryRootFolder() : MachineRegistryFolder();
 }
 
 bool IsStandardKey(Hive hive, const std::vector<std::string>& path) {

@@ -29,10 +29,24 @@ enum class Hive { CurrentUser, LocalMachine, Users };
 // "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS".
 std::string_view HiveRootName(Hive hive);
 
-// $LEAF_REGISTRY, else $XDG_CONFIG_HOME/leafcraft/registry, else
-// ~/.config/leafcraft/registry. Looked up on every call, so a change of the
-// environment takes effect at once.
+// The user's registry folder, which holds HKEY_CURRENT_USER: $LEAF_REGISTRY, else
+// $XDG_CONFIG_HOME/leafcraft/registry, else ~/.config/leafcraft/registry. Looked up on
+// every call, so a change of the environment takes effect at once.
 std::string RegistryRootFolder();
+
+// The folder of the machine-wide hives (HKEY_LOCAL_MACHINE with the classes root, and
+// HKEY_USERS): $LEAF_REGISTRY when it is set; else the registry folder of the running
+// program's tree (ProgramRegistryFolder), where a build registers what it built; else
+// the user's registry folder. So a program run from a build tree finds the modules
+// built beside it, while the user's own keys stay in the user's folder.
+std::string MachineRegistryFolder();
+
+// The folder "registry" beside the folder that holds `programFile` (<bin>/../registry),
+// when it holds a machine hive (HKEY_LOCAL_MACHINE.reg); else empty.
+std::string ProgramRegistryFolder(const std::string& programFile);
+
+// The folder that holds the hive's file.
+std::string HiveFolder(Hive hive);
 
 // Keys that every hive has and that cannot be deleted: HKEY_CURRENT_USER\Software,
 // HKEY_LOCAL_MACHINE\Software\Classes (the classes root) and HKEY_USERS\.Default.

@@ -5,10 +5,12 @@
 // key paths use '\' between key names. Key and value names compare without regard
 // to ASCII case and keep the case they were created with.
 //
-// Each hive is stored as a text file in the registry export syntax under the registry
-// root folder ($LEAF_REGISTRY, else $XDG_CONFIG_HOME/leafcraft/registry, else
-// ~/.config/leafcraft/registry). Every call sees what other processes have committed;
-// writes are atomic and serialised between processes by a lock file beside the hive.
+// Each hive is stored as a text file in the registry export syntax: HKEY_CURRENT_USER in
+// the user's folder ($LEAF_REGISTRY, else $XDG_CONFIG_HOME/leafcraft/registry, else
+// ~/.config/leafcraft/registry), the machine-wide hives in the same folder unless the
+// running program lies in a tree with a registry of its own (see HiveStore.h). Every
+// call sees what other processes have committed; writes are atomic and serialised
+// between processes by a lock file beside the hive.
 //
 // Sizes are in bytes. String data is stored and returned with its terminating NUL,
 // which the sizes count. A null data pointer asks for the size only; a buffer that is

@@ -1,13 +1,18 @@
 #include "studio/workspace/AppConnections.h"
 
 #include <QCoreApplication>
+#include <filesystem>
 
+#include "platform/base/ModulePath.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/registry/HiveStore.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/RecentFileList.h"
+#include "platform/ui/shell/DesktopRegistration.h"
+#include "sdk/LeafcraftSDK.h"
 #include "studio/project/BuildWizardSheet.h"
 #include "studio/workspace/AboutDlg.h"
 #include "studio/workspace/FontEmbedDlg.h"
@@ -19,6 +24,10 @@
 #include "studio/workspace/SplashWnd.h"
 #include "studio/workspace/StartupDlg.h"
 #include "studio/workspace/LeafcraftStructNavView.h"
+
+// The texts of resources/desktop, compiled in.
+std::string_view DesktopEntryTemplate();
+std::string_view ProjectMimeInfo();
 
 namespace leaf::app {
 
@@ -38,6 +47,27 @@ void RegisterShellFileTypes(const CDocTemplate& docTemplate) {
     RegistryKey::Create(type.Handle(), "DefaultIcon").WriteString("", program + ",0");
     RegistryKey::Create(type.Handle(), "shell\\open\\command").WriteString("", "\"" + program + "\" \"%1\"");
     RegistryKey::Create(HKEY_CLASSES_ROOT, extension.str()).WriteString("", typeId.str());
+
+    RegisterDesktopFileType(program);
+}
+
+bool RegisterDesktopFileType(const std::string& program) {
+    std::string entry(DesktopEntryTemplate());
+    const std::string placeholder = "@LEAFSTUDIO@";
+    if (size_t at = entry.find(placeholder); at != std::string::npos)
+        entry.replace(at, placeholder.size(), leaf::ui::QuoteDesktopExecArgument(program));
+    leaf::ui::DesktopFileType type{"leafcraft", std::string(ProjectMimeInfo()), "leafstudio", entry};
+    return leaf::ui::RegisterDesktopFileType(type).succeeded;
+}
+
+std::string BuildControlRegistrationHint() {
+    RegistryKey server =
+        RegistryKey::Open(HKEY_CLASSES_ROOT, "CLSID\\" + GuidToString(CLSID_LeafcraftSDK) + "\\InprocServer32");
+    if (server.IsOpen()) return {};
+    std::string folder = std::filesystem::path(GetExecutablePath()).parent_path().string();
+    return "The build control Leafcraft.SDK is not registered in " + registry::MachineRegistryFolder() +
+           ". Register it with:  " + folder + "/regsvr " + folder +
+           "/leafsdk.so  (or run \"make install\", or point LEAF_REGISTRY at a registry that holds it).";
 }
 
 void ShowSplashScreen(UINT bitmapId, UINT minimumMs) { CSplashWnd::ShowSplashScreen(bitmapId, minimumMs); }

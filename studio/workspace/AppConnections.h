@@ -4,6 +4,8 @@
 // Quick Start and About windows, the workspace views) and into the platform (automation
 // start, shell registration of the project file type), gathered in one place.
 
+#include <string>
+
 #include "platform/base/Archive.h"
 #include "platform/base/CString.h"
 
@@ -22,7 +24,17 @@ bool InitializeAutomation();
 
 // The project file type in HKEY_CLASSES_ROOT: ".lcp" names "Leafcraft.Document", whose
 // type name, icon and open command ("<program>" "%1") follow the template's strings.
+// Then the same type with the desktop (RegisterDesktopFileType).
 void RegisterShellFileTypes(const CDocTemplate& docTemplate);
+
+// The project file type "application/x-leafcraft-project" (*.lcp) in the user's MIME
+// database and the desktop entry "leafstudio" that opens it with `program`, written where
+// they differ from what is there. False when a file could not be written.
+bool RegisterDesktopFileType(const std::string& program);
+
+// Empty when the build control's class is registered; else where it was looked for and
+// how to register it (the program's folder holds the modules and regsvr).
+std::string BuildControlRegistrationHint();
 
 // The splash window (bitmap, minimum time); RequestHide lets it go once its time is over,
 // Hide removes it at once.

@@ -18,6 +18,7 @@
 #include "studio/workspace/AppConnections.h"
 #include "studio/workspace/AppProfile.h"
 #include "studio/workspace/AutoSaveLock.h"
+#include "studio/workspace/CloseOnSignal.h"
 #include "studio/workspace/LeafcraftIconView.h"
 #include "studio/workspace/MainFrame.h"
 #include "studio/workspace/MruMenuHook.h"
@@ -128,6 +129,8 @@ BOOL CLeafcraftApp::InitInstance() {
     }
     // 2. Control containment: every hosted browser gets the program's host handler.
     AfxEnableControlContainer(&m_occManager);
+    // A terminal's Ctrl+C or the session's end closes the program as its close box does.
+    leaf::app::ForwardCloseSignals(*this);
 
     // 3. The command line.
     if (!m_haveCmdLine) {
@@ -212,6 +215,8 @@ BOOL CLeafcraftApp::InitInstance() {
         WinHelp(kWhatsNewHelp, leaf::ui::HELP_CONTEXT);
         WriteProfileInt("Settings", "What's New", 1);
     }
+    // A request to end the program that came during the start-up closes it now.
+    leaf::app::ForwardCloseSignals(*this);
     return TRUE;
 }
 

@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QWidget>
 #include <atomic>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -163,7 +164,14 @@ BOOL CMainFrame::CreateSDKControl() {
     RECT empty{0, 0, 0, 0};
     if (!m_sdk->Create(nullptr, WS_CHILD, empty, this, IDC_SDK_CONTROL)) {
         m_sdk.reset();
-        AfxMessageBox(IDS_SDK_CREATE_FAILED, MB_OK);
+        // When the control is not registered at all, the message says how to register it.
+        CString message = FormatResString(IDS_SDK_CREATE_FAILED);
+        std::string hint = leaf::app::BuildControlRegistrationHint();
+        if (!hint.empty()) {
+            std::fprintf(stderr, "leafstudio: %s\n", hint.c_str());
+            message = CString(message.str() + "\n\n" + hint);
+        }
+        AfxMessageBox(message.c_str(), MB_OK);
         return FALSE;
     }
     BOOL initialized = FALSE;

@@ -12,8 +12,8 @@ while(leaf_browser_pages)
   set(output ${CMAKE_CURRENT_BINARY_DIR}/browser_${function}.cpp)
   add_custom_command(OUTPUT ${output}
     COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DFUNCTION=${function}
-            -P ${CMAKE_SOURCE_DIR}/sdk/control/EmbedTextFile.cmake
-    DEPENDS ${input} ${CMAKE_SOURCE_DIR}/sdk/control/EmbedTextFile.cmake
+            -P ${CMAKE_SOURCE_DIR}/cmake/EmbedTextFile.cmake
+    DEPENDS ${input} ${CMAKE_SOURCE_DIR}/cmake/EmbedTextFile.cmake
     VERBATIM)
   list(APPEND leaf_browser_page_sources ${output})
 endwhile()

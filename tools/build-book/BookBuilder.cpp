@@ -2,8 +2,10 @@
 
 #include <filesystem>
 
+#include "platform/base/ModulePath.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/com/ConnectionPoint.h"
+#include "platform/registry/HiveStore.h"
 #include "platform/ui/Resources.h"
 #include "sdk/LeafcraftSDK.h"
 #include "tools/build-book/BuildEventSink.h"
@@ -94,8 +96,19 @@ bool CBookBuilder::CreateControl() {
     if (SUCCEEDED(hr))
         hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.ReceiveVoid());
     if (FAILED(hr) || !control) {
-        std::fprintf(m_err, "build-book: cannot create the build control %s (0x%08X); is leafsdk.so registered?\n",
-                     kLeafcraftSDKProgId, static_cast<unsigned>(hr));
+        std::fprintf(m_err, "build-book: cannot create the build control %s (0x%08X)", kLeafcraftSDKProgId,
+                     static_cast<unsigned>(hr));
+        if (hr == REGDB_E_CLASSNOTREG || hr == CO_E_CLASSSTRING) {
+            // Where it looked and how to put it there: the modules lie beside the program.
+            std::string folder = std::filesystem::path(leaf::GetExecutablePath()).parent_path().string();
+            std::fprintf(m_err,
+                         ": it is not registered in %s.\n"
+                         "Register it with:  %s/regsvr %s/leafsdk.so\n"
+                         "(or run \"make install\", or point LEAF_REGISTRY at a registry that holds it)\n",
+                         leaf::registry::MachineRegistryFolder().c_str(), folder.c_str(), folder.c_str());
+        } else {
+            std::fprintf(m_err, ": its module is registered but could not be loaded.\n");
+        }
         m_exitStatus = kExitControlFailure;
         return false;
     }

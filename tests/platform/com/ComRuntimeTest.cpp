@@ -152,4 +152,38 @@ TEST(Regsvr, ReportsWhatFailed) {
     EXPECT_NE(usage.out.find("usage"), std::string::npos);
 }
 
+// A copy of regsvr in a tree with a registry of its own (as a build tree has), run with
+// LEAF_REGISTRY unset, and a copy in a tree without one.
+TEST(Regsvr, RegistersIntoTheRegistryOfItsOwnTreeElseIntoTheUsers) {
+    leaf::test::TempFolder trees;
+    leaf::test::ScopedRegistryRoot restoresTheRoot;
+    leaf::test::ScopedFolderVariable config("XDG_CONFIG_HOME");
+    unsetenv("LEAF_REGISTRY");
+    std::string userRegistry = config.Path() + "/leafcraft/registry";
+    std::string treeRegistry = trees / "build/registry";
+    trees.WriteFile("build/registry/HKEY_LOCAL_MACHINE.reg", "Windows Registry Editor Version 5.00\n\n; end of registry hive\n");
+    for (const char* copy : {"build/bin", "installed/lib"}) {
+        std::filesystem::create_directories(trees.Path() / copy);
+        std::filesystem::copy_file(leaf::test::RegsvrPath(), trees.Path() / copy / "regsvr");
+    }
+    auto registeredIn = [](const std::string& folder) {
+        setenv("LEAF_REGISTRY", folder.c_str(), 1);
+        std::string clsid = leaf::GuidToString(CLSID_TestObject);
+        bool registered = leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32").IsOpen();
+        unsetenv("LEAF_REGISTRY");
+        return registered;
+    };
+
+    leaf::test::ChildResult inTree =
+        leaf::test::RunChild(trees / "build/bin/regsvr", {"-s", leaf::test::TestObjectModulePath()});
+    ASSERT_EQ(inTree.exitStatus, 0) << inTree.out << inTree.err;
+    EXPECT_TRUE(registeredIn(treeRegistry));
+    EXPECT_FALSE(registeredIn(userRegistry));
+
+    leaf::test::ChildResult installed =
+        leaf::test::RunChild(trees / "installed/lib/regsvr", {"-s", leaf::test::TestObjectModulePath()});
+    ASSERT_EQ(installed.exitStatus, 0) << installed.out << installed.err;
+    EXPECT_TRUE(registeredIn(userRegistry));
+}
+
 }  // namespace

@@ -282,5 +282,22 @@ TEST(HiveFileTest, TheRootFolderFallsBackToTheConfigFolders) {
     savedHome ? setenv("HOME", savedHomeText.c_str(), 1) : unsetenv("HOME");
 }
 
+TEST(HiveFileTest, AProgramsTreeWithARegistryHoldsTheMachineHives) {
+    TempFolder tree;
+    std::string program = tree / "bin/leafstudio";
+    EXPECT_EQ(registry::ProgramRegistryFolder(program), "") << "no registry folder beside bin";
+    std::filesystem::create_directories(tree.Path() / "registry");
+    EXPECT_EQ(registry::ProgramRegistryFolder(program), "") << "a folder without a machine hive is not one";
+    tree.WriteFile("registry/HKEY_LOCAL_MACHINE.reg", "Windows Registry Editor Version 5.00\n\n; end of registry hive\n");
+    EXPECT_EQ(registry::ProgramRegistryFolder(program), tree / "registry");
+    EXPECT_EQ(registry::ProgramRegistryFolder(""), "");
+
+    // LEAF_REGISTRY holds every hive.
+    ScopedRegistryRoot explicitRoot;
+    EXPECT_EQ(registry::MachineRegistryFolder(), explicitRoot.Path());
+    EXPECT_EQ(registry::HiveFolder(registry::Hive::CurrentUser), explicitRoot.Path());
+    EXPECT_EQ(registry::HiveFolder(registry::Hive::Users), explicitRoot.Path());
+}
+
 }  // namespace
 }  // namespace leaf::test

@@ -8,7 +8,12 @@
 #include "platform/ui/ListCtrl.h"
 #include "platform/registry/RegistryKey.h"
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDialog>
+#include <sys/stat.h>
+
+#include "platform/base/File.h"
+#include "platform/ui/shell/DesktopRegistration.h"
 
 #include "platform/ui/Wnd.h"
 #include "studio/project/LeafcraftDoc.h"
@@ -91,6 +96,43 @@ TEST_F(Startup, TheProjectFileTypeIsRegisteredWithTheShell) {
     EXPECT_EQ(type.ReadString().value_or(""), "Leafcraft Project");
     std::string open = leaf::RegistryKey::Open(type.Handle(), "shell\\open\\command").ReadString().value_or("");
     EXPECT_NE(open.find("\"%1\""), std::string::npos) << open;
+}
+
+// The start-up registers the project type with the desktop too: the MIME package and the
+// desktop entry that opens it with this program, written only when they differ.
+TEST_F(Startup, TheProjectTypeReachesTheDesktopAndAnUnchangedStartWritesNothing) {
+    leaf::test::ScopedFolderVariable data("XDG_DATA_HOME");
+    std::string entryPath = data.Path() + "/applications/leafstudio.desktop";
+    std::string mimePath = data.Path() + "/mime/packages/leafcraft.xml";
+    auto read = [](const std::string& path) {
+        std::string contents;
+        leaf::ReadFileBytes(path, contents);
+        return contents;
+    };
+    auto inode = [](const std::string& path) {
+        struct stat info {};
+        return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    };
+
+    ASSERT_TRUE(Start());
+    std::string program = QCoreApplication::applicationFilePath().toStdString();
+    std::string entry = read(entryPath);
+    EXPECT_NE(entry.find("\nExec=" + leaf::ui::QuoteDesktopExecArgument(program) + " %f\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nMimeType=application/x-leafcraft-project;\n"), std::string::npos) << entry;
+    std::string mime = read(mimePath);
+    EXPECT_NE(mime.find("type=\"application/x-leafcraft-project\""), std::string::npos) << mime;
+    EXPECT_NE(mime.find("<glob pattern=\"*.lcp\"/>"), std::string::npos) << mime;
+    ino_t entryInode = inode(entryPath);
+    ino_t mimeInode = inode(mimePath);
+
+    // A second start of the same program finds both as they should be.
+    m_app->CloseAllDocuments(TRUE);
+    if (CWnd* main = m_app->m_pMainWnd) main->DestroyWindow();
+    m_app = std::make_unique<CLeafcraftApp>();
+    m_app->m_metaDataPath = leaf::test::WriteDefinitionFile(m_folder);
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(inode(entryPath), entryInode);
+    EXPECT_EQ(inode(mimePath), mimeInode);
 }
 
 TEST_F(Startup, TheFirstRunOpensWhatsNewOnce) {
