@@ -637,6 +637,9 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
                                                           : CString("it would hold the book's sources or the e-book")));
             return FALSE;
         }
+        // The files that filters added to earlier work folders leave the package while
+        // they are still on disk: their names are known by their spelling there.
+        DropOutputItems();
         if (friendly)
             RemoveWorkFolder(folder, FALSE);  // what an earlier build of this name left
         if (!CreateWorkFolder(folder)) {
@@ -648,7 +651,6 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         queue.Set(folder);
         m_buildWorkFolder = folder;
 
-        DropOutputItems();
         AssignWorkPaths(folder);
         AssignMediaTypes(folder);
         if (!ConvertSources())
