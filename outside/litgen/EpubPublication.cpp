@@ -68,8 +68,16 @@ std::string CEpubPublication::EpubMediaType(const CEBookItem& item) {
         return "font/ttf";
     if (type == "application/x-font-otf" || type == "application/x-font-opentype" || type == "font/opentype")
         return "font/otf";
-    if (type.empty())
+    if (type.empty() || type == "application/octet-stream") {
+        // A file the control knows no type of: fonts are known to readers by their own.
+        static constexpr std::pair<const char*, const char*> kByExtension[] = {
+            {".ttf", "font/ttf"}, {".otf", "font/otf"}, {".woff", "font/woff"}, {".woff2", "font/woff2"}};
+        const std::string href = leaf::ToLowerAscii(item.href);
+        for (const auto& [extension, fontType] : kByExtension)
+            if (href.ends_with(extension))
+                return fontType;
         return "application/octet-stream";
+    }
     return type;
 }
 

@@ -299,6 +299,7 @@ std::string CXhtmlSerializer::StartTag(const Element& rule, std::string_view sou
 
 bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribute>& attributes) {
     const std::string_view element = rule.name;
+    bool turnedOff = false;
     for (auto& [name, value] : attributes) {
         const bool hyperlink = name == "href" && (element == "a" || element == "area");
         const bool resource = (name == "src" && element != "iframe") || (name == "href" && element == "link") ||
@@ -339,7 +340,13 @@ bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribut
         if (rule.name == "img" || rule.name == "link")
             return false;
         name = litgen::xhtml::DataAttributeName(name);
+        turnedOff = turnedOff || hyperlink;
     }
+    // A link without its href may not say where or how it leads.
+    if (turnedOff)
+        for (auto& [name, value] : attributes)
+            if (IsOneOf(name, {"rel", "target", "download", "hreflang", "type", "ping", "media", "referrerpolicy"}))
+                name = litgen::xhtml::DataAttributeName(name);
     return true;
 }
 

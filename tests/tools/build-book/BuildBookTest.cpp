@@ -177,6 +177,47 @@ TEST_F(BuildBook, MissingAndOutsideFilesAreListedAndTheBuildGoesOn) {
         << result.err;
 }
 
+// A book with every kind of page the filters make: an HTML contents page that gives the
+// chapter tour, a chapter whose fonts are embedded, a picture as a page and a text file
+// as a page. It is a valid EPUB that calibre reads.
+TEST_F(BuildBook, ABookOfEveryKindOfPageIsAValidEpub) {
+    if (!HasModule("LITGen.so") || !HasModule("FontEmbedder.so"))
+        GTEST_SKIP() << "the e-book compiler or the font embedder is not in " << leaf::test::BinDir();
+    RegisterControlAndFilters();
+    const std::string png("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00"
+                          "\x00\x01\x08\x06\x00\x00\x00\x1F\x15\xC4\x89\x00\x00\x00\x0D\x49\x44\x41\x54\x78\xDA\x63\x64"
+                          "\x60\xF8\x5F\x0F\x00\x02\x87\x01\x80\xEB\x47\xBA\x92\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42"
+                          "\x60\x82",
+                          70);
+    const std::string toc = folder.WriteFile(
+        "book/toc.html", "<html><head><title>Contents</title></head><body><h1>Contents</h1><ul>"
+                         "<li><a href=\"chapter.html\">The chapter</a></li><li><a href=\"art/plate.png\">A plate</a></li>"
+                         "<li><a href=\"notes.txt\">Notes &amp; more</a></li></ul></body></html>\n");
+    const std::string chapter = folder.WriteFile(
+        "book/chapter.html", "<html><head><title>The chapter</title><style>p { font-family: \"DejaVu Sans\" }</style>"
+                             "</head><body><h1>The chapter</h1><p>Set in an embedded font.</p></body></html>\n");
+    const std::string plate = folder.WriteFile("book/art/plate.png", png);
+    const std::string notes = folder.WriteFile("book/notes.txt", "Notes\n\ta <b> & c\n");
+    const std::string eBook = folder / "every.epub";
+    ChildResult result = Run({"--title", "Every Page", "--author", "Ann Author", "--toc", toc, "--embed-fonts", eBook,
+                              toc, chapter, plate, notes});
+    ASSERT_EQ(0, result.exitStatus) << result.out << result.err;
+    EXPECT_TRUE(Contains(result.out, "font DejaVu Sans: embedded")) << result.out;
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    leaf::test::ExpectCalibreReads(eBook, "Every Page", "Ann Author");
+
+    ChildResult unzip = RunChild("unzip", {"-q", eBook, "-d", folder / "unpacked"});
+    ASSERT_EQ(0, unzip.exitStatus) << unzip.err;
+    const std::string opf = ReadFile(folder / "unpacked/every.opf");
+    EXPECT_TRUE(Contains(opf, "media-type=\"font/ttf\"")) << opf;
+    // The navigation lists the pages the contents page links to, the converted ones by
+    // their new names.
+    const std::string nav = ReadFile(folder / "unpacked/nav.xhtml");
+    EXPECT_TRUE(Contains(nav, "<a href=\"chapter.html\">The chapter</a>")) << nav;
+    EXPECT_TRUE(Contains(nav, "<a href=\"notes.htm\">Notes &amp; more</a>")) << nav;
+    EXPECT_TRUE(Contains(nav, ">A plate</a>")) << nav;
+}
+
 // The sample book of examples/, built as the README's run command builds it, checked
 // with epubcheck and calibre, and unpacked: the package document and one item for every
 // source, picture and style sheet.
