@@ -19,7 +19,10 @@ constexpr UINT kBinaryBufferSize = 1024;
 // The compiler module, loaded for one compile and unloaded when this goes.
 class CCompilerLibrary {
 public:
-    explicit CCompilerLibrary(const CString& path) : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+    explicit CCompilerLibrary(const CString& path) : m_path(path), m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        if (m_handle == nullptr)
+            m_failure = Failure();
+    }
     ~CCompilerLibrary() {
         if (m_handle)
             dlclose(m_handle);
@@ -28,12 +31,29 @@ public:
     CCompilerLibrary& operator=(const CCompilerLibrary&) = delete;
 
     bool IsLoaded() const { return m_handle != nullptr; }
-    CreateWriterFunction GetCreateWriter() const {
-        return reinterpret_cast<CreateWriterFunction>(dlsym(m_handle, kCreateWriterEntryPoint));
+    CreateWriterFunction GetCreateWriter() {
+        dlerror();
+        auto function = reinterpret_cast<CreateWriterFunction>(dlsym(m_handle, kCreateWriterEntryPoint));
+        if (function == nullptr)
+            m_failure = Failure();
+        return function;
     }
+    // The library's path and why it could not be loaded or used, as the system said.
+    const CString& GetFailure() const { return m_failure; }
 
 private:
+    // The loader's text names the library itself, mostly; else the path goes first.
+    CString Failure() const {
+        const char* text = dlerror();
+        if (text == nullptr || *text == '\0')
+            return m_path;
+        const CString reason(text);
+        return reason.Find(m_path.str()) >= 0 ? reason : m_path + ": " + reason;
+    }
+
+    CString m_path;
     void* m_handle;
+    CString m_failure;
 };
 
 LONG ClampUnits(ULONGLONG units) {
@@ -80,12 +100,12 @@ BOOL CEBookCompilerDriver::Compile(const CString& libraryPath, const CString& eB
     // Declared first: unloaded after the writer and every stream are released.
     CCompilerLibrary library(libraryPath);
     if (!library.IsLoaded()) {
-        m_site.SetError(LCERR_LITGEN_LOAD, libraryPath);
+        m_site.SetError(LCERR_LITGEN_LOAD, library.GetFailure());
         return FALSE;
     }
     CreateWriterFunction createWriter = library.GetCreateWriter();
     if (createWriter == nullptr) {
-        m_site.SetError(LCERR_LITGEN_ACCESS, libraryPath);
+        m_site.SetError(LCERR_LITGEN_ACCESS, library.GetFailure());
         return FALSE;
     }
     leaf::ComPtr<IEBookWriter> writer;

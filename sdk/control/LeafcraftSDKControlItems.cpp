@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -283,7 +284,17 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
         path = onDisk;
     HRESULT hr = m_package.Read(path);
     if (hr == PKG_E_OPENFILE) {
-        SetError(LCERR_OPEN_PKG_FILE, path);
+        // Why the file cannot be read, as the system says when asked again.
+        CString details = path;
+        std::error_code error;
+        if (std::filesystem::is_directory(path.str(), error)) {
+            details += CString(": ") + std::strerror(EISDIR);
+        } else if (FILE* file = std::fopen(path.c_str(), "rb")) {
+            std::fclose(file);
+        } else {
+            details += CString(": ") + std::strerror(errno);
+        }
+        SetError(LCERR_OPEN_PKG_FILE, details);
         return FALSE;
     }
     if (FAILED(hr)) {

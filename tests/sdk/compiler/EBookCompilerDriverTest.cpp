@@ -94,14 +94,17 @@ protected:
 TEST_F(Driver, ReportsAMissingLibraryOrEntryPoint) {
     std::string missing = folder / "LITGen.so";
     EXPECT_FALSE(Compile(missing));
+    // The details name the library and the loader's reason.
     EXPECT_EQ(LCERR_LITGEN_LOAD, site.errorCode);
-    EXPECT_EQ(missing, site.details.str());
+    EXPECT_EQ(0u, site.details.str().find(missing)) << site.details.str();
+    EXPECT_NE(std::string::npos, site.details.str().find("No such file or directory")) << site.details.str();
 
     // A module without the entry point (a test module of the COM runtime).
     std::string noEntry = leaf::test::BinDir() + "/testnoentry.so";
     EXPECT_FALSE(Compile(noEntry));
     EXPECT_EQ(LCERR_LITGEN_ACCESS, site.errorCode);
-    EXPECT_EQ(noEntry, site.details.str());
+    EXPECT_EQ(0u, site.details.str().find(noEntry)) << site.details.str();
+    EXPECT_NE(std::string::npos, site.details.str().find("CreateWriter")) << site.details.str();
 }
 
 struct FailureCase {

@@ -59,7 +59,13 @@ TEST_F(SdkImport, MissingPackageFileIsReported) {
     std::string package = folder / "nowhere.opf";
     EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
     EXPECT_EQ(LCERR_OPEN_PKG_FILE, control.ErrorCode());
-    EXPECT_EQ(package, control.ErrorDetails());
+    EXPECT_EQ(package + ": No such file or directory", control.ErrorDetails());
+
+    // A folder of that name is no package file either.
+    std::filesystem::create_directories(package);
+    EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
+    EXPECT_EQ(LCERR_OPEN_PKG_FILE, control.ErrorCode());
+    EXPECT_EQ(package + ": Is a directory", control.ErrorDetails());
 }
 
 TEST_F(SdkImport, UrlReferencesAreKeptAsWrittenNotTakenForFilesBesideThePackage) {
