@@ -50,6 +50,8 @@ void PlaceOverOwner(QWidget* window, QWidget* owner) {
     if (!screen) return;
     const QRect area = screen->availableGeometry();
     const QRect ownerRect = over ? over->frameGeometry() : area;
+    // A window not yet shown takes the size its layout asks for, as showing it would.
+    if (!window->isVisible() && !window->testAttribute(Qt::WA_Resized)) window->adjustSize();
     QSize size = window->frameGeometry().size();
     if (size.isEmpty()) size = window->sizeHint();
     // A window not yet shown has no frame yet; it will get one like its owner's.
