@@ -96,8 +96,8 @@ BOOL HasInvalidFileNameCharacters(const char* name) {
 CString WithEBookExtension(const char* name) {
     CString result(name);
     const int dot = result.ReverseFind('.');
-    if (dot < 0 || result.Mid(dot).CompareNoCase(".lit") != 0)
-        result += ".lit";
+    if (dot < 0 || (result.Mid(dot).CompareNoCase(".epub") != 0 && result.Mid(dot).CompareNoCase(".lit") != 0))
+        result += ".epub";
     return result;
 }
 

@@ -43,5 +43,6 @@ private:
 void PushFolderHistory(std::vector<CString>& history, int position, const CString& chosen);
 // TRUE when a file name holds a character a file name cannot hold.
 BOOL HasInvalidFileNameCharacters(const char* name);
-// Appends ".lit" unless the name already ends with it (letter case ignored).
+// Appends ".epub" (the e-book is an EPUB publication) unless the name already ends with
+// ".epub" or with the system's older ".lit" (letter case ignored).
 CString WithEBookExtension(const char* name);

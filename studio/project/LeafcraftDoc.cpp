@@ -578,7 +578,7 @@ CString CLeafcraftDoc::GetDefaultEBookName()
         CString name = GetTitle();
         for (char invalid : std::string("\\/:*?\"<>|")) name.Remove(invalid);
         if (name.IsEmpty()) name = "eBook";
-        m_strEBookName.Format("%s.lit", name.c_str());
+        m_strEBookName.Format("%s.epub", name.c_str());
         SetModifiedFlag();
     }
     return m_strEBookName;

@@ -21,7 +21,7 @@ std::string* ValueOption(std::string_view name, CBookOptions& options) {
 
 std::string BookUsage() {
     return "usage: build-book [--title T] [--author A] [--publisher P] [--toc PAGE] [--embed-fonts]\n"
-           "                  OUTPUT.lit SOURCE...\n"
+           "                  OUTPUT.epub SOURCE...\n"
            "  Builds the sources, in the order given, into an e-book through the build control.\n"
            "  --title T       the book's title (dc:Title)\n"
            "  --author A      its author (dc:Creator, role aut)\n"

@@ -3,7 +3,7 @@
 // The command line of build-book:
 //
 //   build-book [--title T] [--author A] [--publisher P] [--toc PAGE] [--embed-fonts]
-//              OUTPUT.lit SOURCE...
+//              OUTPUT.epub SOURCE...
 //
 // Sources are built in the order given (the reading order). Every option takes its
 // value as the next argument or after "=" (--title=T); "--" ends the options.

@@ -2,7 +2,7 @@
 // automation client would, printing the build's progress and messages.
 //
 //   build-book [--title T] [--author A] [--publisher P] [--toc PAGE] [--embed-fonts]
-//              OUTPUT.lit SOURCE...
+//              OUTPUT.epub SOURCE...
 //
 // Exit status: 0 when the e-book was built (also when linked files were missing or
 // outside the source folder: they are listed and left out); the control's error code

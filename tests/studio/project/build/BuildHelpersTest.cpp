@@ -48,10 +48,12 @@ TEST(BuildMessages, LeavesOutTheCompilersInformationalCodes) {
 }
 
 TEST(EBookName, GetsTheExtensionUnlessItHasIt) {
-    EXPECT_EQ(CString("book.lit"), WithEBookExtension("book"));
+    EXPECT_EQ(CString("book.epub"), WithEBookExtension("book"));
+    EXPECT_EQ(CString("BOOK.EPUB"), WithEBookExtension("BOOK.EPUB"));
+    EXPECT_EQ(CString("book.htm.epub"), WithEBookExtension("book.htm"));
+    EXPECT_EQ(CString("my.book.epub"), WithEBookExtension("my.book.epub"));
+    // A name an author gave the older extension keeps it (the file is an EPUB all the same).
     EXPECT_EQ(CString("BOOK.LIT"), WithEBookExtension("BOOK.LIT"));
-    EXPECT_EQ(CString("book.htm.lit"), WithEBookExtension("book.htm"));
-    EXPECT_EQ(CString("my.book.lit"), WithEBookExtension("my.book.lit"));
 }
 
 TEST(EBookName, RefusesCharactersAFileNameCannotHold) {

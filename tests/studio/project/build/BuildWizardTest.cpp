@@ -27,6 +27,7 @@
 #include "tests/studio/project/build/BuildTestEnvironment.h"
 #include "tests/studio/project/build/EBookArchive.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/EpubCheck.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -121,8 +122,9 @@ TEST_F(BuildWizardTest, BuildsTheProjectIntoAnEBook) {
     ASSERT_TRUE(reachedDone) << "active page " << sheet.GetActiveIndex();
     EXPECT_EQ(ID_WIZFINISH, result);
 
-    const std::string eBook = library + "/Built.lit";
+    const std::string eBook = library + "/Built.epub";
     EXPECT_EQ(eBook, sheet.GetEBookPath().str());
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
     const auto entries = buildtest::UnpackEBook(eBook);
     ASSERT_FALSE(entries.empty()) << eBook;
     const std::string package = entries.count("Built.opf") ? entries.at("Built.opf") : std::string();
@@ -147,7 +149,7 @@ TEST_F(BuildWizardTest, BuildsTheProjectIntoAnEBook) {
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
     EXPECT_TRUE(document.GetGuideItem("other.ms-coverimage-standard", FALSE)->m_strPath.IsEmpty());
     // The choices of the output page are kept.
-    EXPECT_EQ(CString("Built.lit"), document.m_strEBookName);
+    EXPECT_EQ(CString("Built.epub"), document.m_strEBookName);
     EXPECT_EQ(CString(library), document.m_strOutputFolder);
     EXPECT_TRUE(document.IsModified());
     EXPECT_EQ(CString(library), buildtest::TestApp().GetProfileString("Settings", "Last Local Folder"));
@@ -465,8 +467,8 @@ TEST_F(BuildWizardTest, TheOutputPageChecksTheNameAndOffersToCreateAMissingFolde
     EXPECT_EQ(create, asked[3].text);
     EXPECT_TRUE(fs::is_directory(fresh));
     // A name that is not an e-book's gets the extension; a new folder heads the history.
-    EXPECT_EQ(CString(fresh + "/Notes.htm.lit"), sheet.GetEBookPath());
-    EXPECT_EQ(CString("Notes.htm.lit"), document.m_strEBookName);
+    EXPECT_EQ(CString(fresh + "/Notes.htm.epub"), sheet.GetEBookPath());
+    EXPECT_EQ(CString("Notes.htm.epub"), document.m_strEBookName);
     EXPECT_EQ(CString(fresh), document.m_strOutputFolder);
     EXPECT_EQ(fresh, buildtest::TestApp().GetProfileString("Settings", "Folder History 1").str());
 }

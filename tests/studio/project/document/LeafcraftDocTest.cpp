@@ -449,12 +449,12 @@ TEST_F(RelocationTest, ProjectWithoutSourcesIsNotRelocated)
 TEST_F(LeafcraftDocTest, DefaultEBookName)
 {
     TestDoc doc;
-    EXPECT_EQ(doc.GetDefaultEBookName(), "eBook.lit");
+    EXPECT_EQ(doc.GetDefaultEBookName(), "eBook.epub");
     doc.m_strEBookName.Empty();
     doc.SetTitle("War: \"Peace\" / Part <1>?");
-    EXPECT_EQ(doc.GetDefaultEBookName(), "War Peace  Part 1.lit");
+    EXPECT_EQ(doc.GetDefaultEBookName(), "War Peace  Part 1.epub");
     doc.SetTitle("Changed");
-    EXPECT_EQ(doc.GetDefaultEBookName(), "War Peace  Part 1.lit");
+    EXPECT_EQ(doc.GetDefaultEBookName(), "War Peace  Part 1.epub");
     EXPECT_TRUE(doc.IsModified());
 }
 
