@@ -23,9 +23,11 @@ PACKAGES = build-essential cmake ninja-build pkg-config python3 \
            clang libclang-rt-14-dev \
            qt6-base-dev libfontconfig-dev fonts-dejavu-core libzip-dev zip unzip \
            libreoffice-writer-nogui \
-           xvfb desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl
-# Only the benchmarks compare against these.
-BENCH_PACKAGES = libxml2-dev libgumbo-dev nettle-dev
+           xvfb desktop-file-utils xdg-utils shared-mime-info libfile-mimeinfo-perl \
+           epubcheck libxml2-utils python3-routes
+# Only the benchmarks compare against these (calibre also reads the tests' e-books where
+# it is installed).
+BENCH_PACKAGES = libxml2-dev libgumbo-dev nettle-dev calibre
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -83,22 +85,22 @@ release: deps $(RELEASE_BUILD)/build.ninja
 	cmake --build $(RELEASE_BUILD) -j $(JOBS)
 
 # make run  builds the sample book of examples/sample-book with build-release/bin/build-book
-#           (an automation client of the build control) into build-release/sample-book.lit,
+#           (an automation client of the build control) into build-release/sample-book.epub,
 #           then starts the authoring program build-release/bin/leafstudio on this desktop.
 #           Programs in a build find the modules registered in its registry folder by
 #           themselves; the user's settings go to ~/.config/leafcraft/registry.
 .PHONY: run
 run: BUILD = $(RELEASE_BUILD)
 run: release
-	@rm -f $(BUILD)/sample-book.lit
+	@rm -f $(BUILD)/sample-book.epub
 	cd examples/sample-book && \
 	  $(abspath $(BUILD))/bin/build-book \
 	    --title "The Lamplighter of Fenwick Lane" --author "The Leafcraft Authors" --toc toc.html \
-	    $(abspath $(BUILD))/sample-book.lit $$(grep -v '^#' book.list)
+	    $(abspath $(BUILD))/sample-book.epub $$(grep -v '^#' book.list)
 	@echo
-	@echo "$(BUILD)/sample-book.lit is a ZIP archive holding the package file (.opf) and the book's items."
-	@echo "  list it:    unzip -l $(BUILD)/sample-book.lit"
-	@echo "  unpack it:  unzip -o $(BUILD)/sample-book.lit -d $(BUILD)/sample-book"
+	@echo "$(BUILD)/sample-book.epub is an EPUB 3 e-book: any e-book reader opens it."
+	@echo "  read it:    xdg-open $(BUILD)/sample-book.epub   (the desktop's e-book reader)"
+	@echo "  check it:   java -jar /usr/bin/epubcheck $(BUILD)/sample-book.epub"
 	@echo
 	@if [ -z "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
 	  echo "No desktop here (DISPLAY and WAYLAND_DISPLAY are unset): the authoring program needs one."; \
