@@ -131,10 +131,18 @@ std::string FindDesktopEntry(const std::string& desktopId) {
         std::string direct = folder + "/" + desktopId;
         if (IsFile(direct))
             return direct;
-        // "a-b-c.desktop" may also lie at "a/b-c.desktop", "a/b/c.desktop", ...
-        std::string nested = desktopId;
-        for (std::size_t dash = nested.find('-'); dash != std::string::npos; dash = nested.find('-', dash + 1)) {
-            nested[dash] = '/';
+        // "a-b-c.desktop" may also lie at "a/b-c.desktop", "a-b/c.desktop" or "a/b/c.desktop":
+        // each '-' of the id may stand for a sub-folder (ids with very many are not split).
+        std::vector<std::size_t> dashes;
+        for (std::size_t dash = desktopId.find('-'); dash != std::string::npos; dash = desktopId.find('-', dash + 1))
+            dashes.push_back(dash);
+        if (dashes.size() > 12)
+            continue;
+        for (unsigned mask = 1; mask < (1u << dashes.size()); ++mask) {
+            std::string nested = desktopId;
+            for (std::size_t bit = 0; bit < dashes.size(); ++bit)
+                if ((mask & (1u << bit)) != 0)
+                    nested[dashes[bit]] = '/';
             std::string candidate = folder + "/" + nested;
             if (IsFile(candidate))
                 return candidate;

@@ -17,9 +17,8 @@ std::string DefaultApplicationFor(const std::string& mediaType);
 
 // The desktop entry file of a desktop file id, looked up in the "applications" folder of
 // XDG_DATA_HOME (default ~/.local/share) and then of each XDG_DATA_DIRS folder (default
-// /usr/local/share:/usr/share); an id whose parts are joined by '-' is also looked up in
-// the sub-folders they name ("vendor-viewer.desktop" as "vendor/viewer.desktop"). "" when
-// none is found.
+// /usr/local/share:/usr/share); each '-' of the id may also stand for a sub-folder
+// ("vendor-viewer.desktop" as "vendor/viewer.desktop"). "" when none is found.
 std::string FindDesktopEntry(const std::string& desktopId);
 
 // The command of a desktop entry's "Exec" key (in its [Desktop Entry] group), split into

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "outside/reader/DesktopApplications.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -53,6 +56,29 @@ TEST(DesktopEntryTest, TheCommandIsTheExecKeyOfTheMainGroup) {
     };
     for (const Case& test : cases)
         EXPECT_EQ(reader::LaunchCommandFromEntry(test.entry), test.expected) << test.entry;
+}
+
+// An empty desktop entry at `path`, with its folders; the path.
+std::string WriteEntry(const std::filesystem::path& path) {
+    std::filesystem::create_directories(path.parent_path());
+    std::ofstream(path) << "[Desktop Entry]\n";
+    return path.string();
+}
+
+TEST(DesktopEntryTest, EntriesAreFoundByIdInTheUsersFolderFirst) {
+    leaf::test::ScopedFolderVariable home("XDG_DATA_HOME");
+    leaf::test::ScopedFolderVariable system("XDG_DATA_DIRS");
+    const std::filesystem::path systemApplications = std::filesystem::path(system.Path()) / "applications";
+    // A '-' of the id may stand for a sub-folder, wherever it stands.
+    std::string nested = WriteEntry(systemApplications / "org-example/viewer.desktop");
+    std::string deep = WriteEntry(systemApplications / "kde/apps/reader.desktop");
+    EXPECT_EQ(reader::FindDesktopEntry("org-example-viewer.desktop"), nested);
+    EXPECT_EQ(reader::FindDesktopEntry("kde-apps-reader.desktop"), deep);
+    EXPECT_EQ(reader::FindDesktopEntry("missing.desktop"), "");
+    EXPECT_EQ(reader::FindDesktopEntry("../applications/kde/apps/reader.desktop"), "") << "ids hold no path";
+
+    std::string own = WriteEntry(std::filesystem::path(home.Path()) / "applications/org-example-viewer.desktop");
+    EXPECT_EQ(reader::FindDesktopEntry("org-example-viewer.desktop"), own);
 }
 
 }  // namespace
