@@ -121,6 +121,7 @@ leaf::Variant CLeafcraftApp::DispatchSelectEmbeddedFonts(const leaf::DispatchArg
 
 BOOL CLeafcraftApp::InitInstance() {
     m_restored = FALSE;
+    m_started = FALSE;
     // 1. The automation runtime needs no start on this platform; a failure would be
     // reported with message 5000.
     if (!leaf::app::InitializeAutomation()) {
@@ -217,12 +218,15 @@ BOOL CLeafcraftApp::InitInstance() {
     }
     // A request to end the program that came during the start-up closes it now.
     leaf::app::ForwardCloseSignals(*this);
+    m_started = TRUE;
     return TRUE;
 }
 
 int CLeafcraftApp::ExitInstance() {
     m_mruHook.reset();
-    return CWinApp::ExitInstance();
+    int status = CWinApp::ExitInstance();
+    // A program that could not start does not report success to whoever started it.
+    return m_started ? status : 1;
 }
 
 BOOL CLeafcraftApp::CheckDisplayColours() {

@@ -131,6 +131,8 @@ private:
     std::vector<std::unique_ptr<CWorkspaceInfo>> m_workspaces;
     bool m_haveCmdLine = false;
     BOOL m_restored = FALSE;
+    // InitInstance went through: a start that failed ends the program with status 1.
+    BOOL m_started = FALSE;
 };
 
 // The interface id of the application's dispatch interface, which the build driver hands
