@@ -110,6 +110,9 @@ TEST_F(WordFilterBookTest, ADocxChapterBuildsWithItsTextPicturesAndLinks) {
     books.WriteFile("pics/red.png", leaf::test::OnePixelPng());
 
     ASSERT_TRUE(Call(sdkdispid::Initialize)) << ErrorDetails();
+    // Both Word extensions are offered under the type name the Word registration gave them.
+    std::string browse = sdk.InvokeHelper(sdkdispid::GetBrowseFilter, DISPATCH_METHOD, {}).ToUtf8();
+    EXPECT_NE(browse.find("|Word Document Files|*.doc;*.docx|"), std::string::npos) << browse;
     ASSERT_TRUE(Call(sdkdispid::AddSourceFile, {leaf::Variant(chapter), leaf::Variant(LONG{LCF_SPINE})}))
         << ErrorDetails();
     ASSERT_TRUE(Call(sdkdispid::AddSourceFile, {leaf::Variant(other), leaf::Variant(LONG{LCF_SPINE})}))
