@@ -1,9 +1,11 @@
 #include "studio/project/LeafcraftDoc.h"
 
+#include <optional>
 #include <string>
 
 #include "common/ContentType.h"
 #include "platform/base/File.h"
+#include "platform/base/Path.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WaitCursor.h"
@@ -23,6 +25,15 @@ IMPLEMENT_DYNCREATE(CLeafcraftDoc, CDocument)
 namespace {
 
 constexpr const char* kProductName = "Leafcraft";
+
+// The key of a source path in the index of sources: the spelling on disk of an existing
+// file (an exact name first), so that two files whose names differ only in case are two
+// sources while other spellings of one file are that one; else the path as written.
+std::string SourceKey(const CString& path)
+{
+    std::optional<std::string> onDisk = leaf::path::Resolve(path.str());
+    return onDisk ? *onDisk : path.str();
+}
 constexpr const char* kTitleItem = "dc:Title";
 constexpr const char* kCreatorItem = "dc:Creator";
 constexpr const char* kPublisherItem = "dc:Publisher";
@@ -63,6 +74,12 @@ CString FolderWithSeparator(const CString& path)
 {
     int slash = path.ReverseFind('/');
     return slash < 0 ? path : path.Left(slash + 1);
+}
+
+// A path below a folder; the root folder "/" takes no second separator.
+CString BelowFolder(const CString& folder, const CString& rest)
+{
+    return folder.Right(1) == "/" ? folder + rest : folder + "/" + rest;
 }
 
 template <class Record>
@@ -357,7 +374,7 @@ CString CLeafcraftDoc::FindSourceFolder(const CString& projectPath)
             const CString& sourcePath = source->m_strPath;
             if (sourcePath.GetLength() <= current.GetLength()) continue;
             CString rest = sourcePath.Mid(current.GetLength() + 1);
-            if (FileExists((candidate + "/" + rest).c_str())) return candidate;
+            if (FileExists(BelowFolder(candidate, rest).c_str())) return candidate;
         }
         if (pass == 0) {
             int slash = projectPath.ReverseFind('/');
@@ -376,9 +393,7 @@ void CLeafcraftDoc::RebaseSources(const CString& from, const CString& to)
     auto rebase = [&](CString& path) {
         if (path.GetLength() > from.GetLength() && leaf::StartsWithNoCase(path.str(), from.str()) &&
             path[from.GetLength()] == '/') {
-            CString moved;
-            moved.Format("%s/%s", to.c_str(), path.Mid(from.GetLength() + 1).c_str());
-            path = moved;
+            path = BelowFolder(to, path.Mid(from.GetLength() + 1));
         }
     };
     for (auto& source : m_sources) {
@@ -441,7 +456,12 @@ CLCSourceFile* CLeafcraftDoc::GetSourceFile(int index) const
 
 BOOL CLeafcraftDoc::IsSourceFile(const CString& path) const
 {
-    return m_sourceIndex.count(leaf::ToLowerAscii(path.str())) ? TRUE : FALSE;
+    if (m_sourceIndex.count(SourceKey(path))) return TRUE;
+    // A file that is not there (any more) is known by its name without regard to case.
+    if (leaf::path::Resolve(path.str())) return FALSE;
+    for (const std::string& source : m_sourceIndex)
+        if (leaf::EqualsNoCase(source, path.str())) return TRUE;
+    return FALSE;
 }
 
 BOOL CLeafcraftDoc::AddSourceFile(const CString& path, int index, int* duplicateCounter)
@@ -468,7 +488,7 @@ BOOL CLeafcraftDoc::AddSourceFile(const CString& path, int index, int* duplicate
     size_t at = static_cast<size_t>(index);
     if (at > m_sources.size()) m_sources.resize(at);
     m_sources.insert(m_sources.begin() + static_cast<std::ptrdiff_t>(at), std::move(source));
-    m_sourceIndex.insert(leaf::ToLowerAscii(path.str()));
+    m_sourceIndex.insert(SourceKey(path));
     SetModifiedFlag();
     return TRUE;
 }
@@ -477,8 +497,10 @@ BOOL CLeafcraftDoc::RemoveSourceFile(int index)
 {
     CLCSourceFile* source = GetSourceFile(index);
     if (!source) return FALSE;
-    m_sourceIndex.erase(leaf::ToLowerAscii(source->m_strPath.str()));
     m_sources.erase(m_sources.begin() + index);
+    // Built again rather than erased by key: a file that has gone since it was entered
+    // no longer has the key it was entered under.
+    RebuildSourceIndex();
     SetModifiedFlag();
     return TRUE;
 }
@@ -515,7 +537,7 @@ void CLeafcraftDoc::RebuildSourceIndex()
 {
     m_sourceIndex.clear();
     for (const auto& source : m_sources) {
-        if (source) m_sourceIndex.insert(leaf::ToLowerAscii(source->m_strPath.str()));
+        if (source) m_sourceIndex.insert(SourceKey(source->m_strPath));
     }
 }
 

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <cstdio>
 #include <deque>
 #include <memory>
 #include <string>
@@ -322,6 +325,34 @@ TEST_F(LeafcraftDocTest, AddAndRemoveSources)
     EXPECT_TRUE(doc.AddSourceFile(CString(one), 0));
 }
 
+TEST_F(LeafcraftDocTest, FilesWhoseNamesDifferOnlyInCaseAreTwoSources)
+{
+    TestDoc doc;
+    std::string upper = Page("src/FAQ.html", "Upper");
+    std::string lower = Page("src/faq.html", "Lower");
+    EXPECT_TRUE(doc.AddSourceFile(CString(upper), 0));
+    EXPECT_FALSE(doc.IsSourceFile(CString(lower)));
+    EXPECT_TRUE(doc.AddSourceFile(CString(lower), 1));
+    EXPECT_EQ(doc.GetSourceCount(), 2);
+    // Another spelling of one of them is that one (the first match in sorted order).
+    EXPECT_TRUE(doc.IsSourceFile(CString(folder / "src/Faq.HTML")));
+    EXPECT_FALSE(doc.AddSourceFile(CString(folder / "src/Faq.HTML"), 2));
+
+    EXPECT_TRUE(doc.RemoveSourceFile(0));
+    EXPECT_FALSE(doc.IsSourceFile(CString(upper)));
+    EXPECT_TRUE(doc.IsSourceFile(CString(lower)));
+
+    // A source whose file has gone since is still known, in any spelling, and removed.
+    std::string gone = Page("src/Gone.html");
+    EXPECT_TRUE(doc.AddSourceFile(CString(gone), 1));
+    std::remove(gone.c_str());
+    EXPECT_TRUE(doc.IsSourceFile(CString(gone)));
+    EXPECT_TRUE(doc.IsSourceFile(CString(folder / "src/GONE.html")));
+    EXPECT_TRUE(doc.RemoveSourceFile(1));
+    EXPECT_FALSE(doc.IsSourceFile(CString(gone)));
+    EXPECT_TRUE(doc.IsSourceFile(CString(lower)));
+}
+
 TEST_F(LeafcraftDocTest, CommonSourceFolder)
 {
     struct Case {
@@ -423,6 +454,31 @@ TEST_F(RelocationTest, TheLocateDialogIsAskedAfterTheProjectFolder)
     EXPECT_EQ(doc.locateCalls, 2);
     EXPECT_EQ(doc.m_strSourceFolder, CString(folder / "found"));
     EXPECT_EQ(doc.GetSourceFile(0)->m_strPath, CString(folder / "found/a.htm"));
+}
+
+TEST_F(RelocationTest, TheRootChosenAsTheSourceFolderKeepsSinglePaths)
+{
+    // Sources stored below C:\Gone whose folders now start at the root: one in the
+    // temporary folder, one in a folder of the root that holds no such file.
+    Page("a.htm");
+    std::string below = folder.Path().string().substr(1);   // without its leading "/"
+    std::replace(below.begin(), below.end(), '/', '\\');
+    ArchiveBytes b;
+    b.Dword(10).Str("C:\\Gone");
+    b.Count(2);
+    b.NewClass(2, "CLCSourceFile").Str("C:\\Gone\\" + below + "\\a.htm").Str("A");
+    b.KnownClass(1).Str("C:\\Gone\\etc\\no-such-page.htm").Str("B");
+    b.Count(0).Count(0).Count(0).Str("").Dword(0).Str("???").Dword(0xFFFFFFFF);
+    b.Count(0).Str("");
+    std::string project = folder.WriteFile("project/book.lcp", b.str());
+    TestDoc doc;
+    doc.locateAnswers = {"/"};
+    ASSERT_TRUE(doc.OnOpenDocument(project.c_str()));
+    EXPECT_EQ(doc.locateCalls, 1);
+    EXPECT_EQ(doc.m_strSourceFolder, "/");
+    EXPECT_EQ(doc.GetSourceFile(0)->m_strPath, CString(folder / "a.htm"));
+    EXPECT_EQ(doc.GetSourceFile(1)->m_strPath, "/etc/no-such-page.htm");
+    EXPECT_TRUE(doc.IsSourceFile(CString(folder / "a.htm")));
 }
 
 TEST_F(RelocationTest, CancellingLeavesTheSourcesOnTheProjectFolder)

@@ -141,6 +141,19 @@ TEST_F(SourceDialogsTest, LocateSourceFolderAcceptsTheRootAndAFileIsNoFolder) {
     EXPECT_EQ(people.Asked("message").size(), 1u);
 }
 
+TEST_F(SourceDialogsTest, LocateSourceFolderTakesTheRootTypedIn) {
+    for (const char* typed : {"/", "///"}) {
+        people.AnswerDialog([typed](QDialog& dialog) {
+            SetControlText(dialog, 1076, typed);
+            PressButton(dialog, IDOK);
+        });
+        CLocateSourceDlg dialog("/p/book.lcp", "/old", "/old");
+        EXPECT_EQ(dialog.DoModal(), IDOK) << typed;
+        EXPECT_EQ(dialog.GetSourceFolder().str(), "/") << typed;
+    }
+    EXPECT_TRUE(people.Asked("message").empty());
+}
+
 TEST_F(SourceDialogsTest, LocateSourceBrowseTakesOnlyAnExistingFolder) {
     std::string file = folder.WriteFile("plain.txt", "x");
     std::string sources = folder.Path().string();
