@@ -308,6 +308,19 @@ TEST_F(SdkPrepare, LinksThatLeadOutOfTheSourceFolderAreOutsideFiles) {
     EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
 }
 
+// A book reached through a linked folder keeps its own files: they lie inside the
+// folder the link leads to.
+TEST_F(SdkPrepare, FilesOfABookReachedThroughALinkedFolderStayInside) {
+    Source("real/book/pic.gif", "GIF89a");
+    Source("real/book/a.src", "dep pic.gif\n");
+    std::filesystem::create_symlink(folder / "real/book", folder / "linked");
+    ASSERT_TRUE(control.AddSourceFile(folder / "linked/a.src", LCF_SPINE));
+    EXPECT_TRUE(control.PrepareEBook());
+    EXPECT_EQ(LCERR_NONE, control.ErrorCode());
+    EXPECT_TRUE(control.Collection(sdkdispid::GetExternalFiles).empty());
+    EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
+}
+
 // Sources that share no folder but the root: the details name them.
 TEST_F(SdkPrepare, SourcesWithoutACommonFolderAreNamed) {
     const std::string top = "/" + std::next(folder.Path().begin())->string();
