@@ -32,14 +32,18 @@ bool ReadFile(const std::string& path, std::string& content) {
     return !in.bad();
 }
 
-// Page bytes as text: UTF-16 with its byte-order mark, else UTF-8 (bytes that are not
-// UTF-8 read as Windows-1252).
+// Page bytes as text: UTF-16 after its byte-order mark (FF FE little-endian, FE FF
+// big-endian), else UTF-8 (bytes that are not UTF-8 read as Windows-1252).
 QString DecodePage(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(bytes[i]); };
+    const bool little = bytes.size() >= 2 && byte(0) == 0xFF && byte(1) == 0xFE;
+    const bool big = bytes.size() >= 2 && byte(0) == 0xFE && byte(1) == 0xFF;
+    if (little || big) {
         std::u16string units((bytes.size() - 2) / 2, u'\0');
-        for (size_t i = 0; i < units.size(); ++i)
-            units[i] = static_cast<char16_t>(static_cast<unsigned char>(bytes[2 + 2 * i]) |
-                                             (static_cast<unsigned char>(bytes[3 + 2 * i]) << 8));
+        for (size_t i = 0; i < units.size(); ++i) {
+            const unsigned first = byte(2 + 2 * i), second = byte(3 + 2 * i);
+            units[i] = static_cast<char16_t>(big ? (first << 8) | second : first | (second << 8));
+        }
         return QString::fromStdU16String(units);
     }
     std::string_view text = bytes;

@@ -124,6 +124,20 @@ TEST_F(WebBrowserTest, NavigateShowsTheFileAndFiresTheEventsInOrder) {
     EXPECT_EQ(leaf::DispatchDriver(Browser()).GetProperty("LocationURL").ToUtf8(), page);
 }
 
+TEST_F(WebBrowserTest, Utf16PagesOfEitherByteOrderShowTheirText) {
+    const std::u16string text = u"<p>\u00C9t\u00E9 \u4E2D</p>";
+    for (const bool bigEndian : {false, true}) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char16_t unit : text) {
+            const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+            bytes += bigEndian ? high : low;
+            bytes += bigEndian ? low : high;
+        }
+        ASSERT_EQ(Navigate(m_folder.WriteFile(bigEndian ? "be.htm" : "le.htm", bytes)).hr, S_OK);
+        EXPECT_EQ(leaf::ui::WebBrowserPlainText(m_browser), "\xC3\x89t\xC3\xA9 \xE4\xB8\xAD") << bigEndian;
+    }
+}
+
 TEST_F(WebBrowserTest, CancelledNavigationKeepsThePageAndCompletesNothing) {
     std::string first = m_folder.WriteFile("a.htm", "<p>first</p>");
     std::string second = m_folder.WriteFile("b.htm", "<p>second</p>");
