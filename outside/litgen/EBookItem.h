@@ -30,4 +30,5 @@ struct CEBookItem {
     bool scripted = false;
     std::set<std::string> ids;                   // the ids of its elements, the targets of fragments
     std::vector<CXhtmlSerializer::Link> links;   // kept for the table-of-contents page only
+    std::vector<CXhtmlSerializer::FragmentLink> fragmentLinks;  // checked once every page has ended
 };

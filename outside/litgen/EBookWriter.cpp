@@ -256,6 +256,40 @@ void CEBookWriter::OnItemEnded(CEBookItem& item) {
     std::string().swap(item.content);
 }
 
+bool CEBookWriter::RepairFragmentLinks() {
+    for (const auto& item : m_items) {
+        const std::vector<CXhtmlSerializer::FragmentLink> links = std::move(item->fragmentLinks);
+        item->fragmentLinks.clear();
+        std::vector<const CXhtmlSerializer::FragmentLink*> broken;
+        std::set<std::string> seen;
+        for (const CXhtmlSerializer::FragmentLink& link : links) {
+            const CEBookItem* target = FindItem(link.path);
+            if ((target == nullptr || !target->ids.contains(link.fragment)) && seen.insert(link.written).second)
+                broken.push_back(&link);
+        }
+        if (broken.empty())
+            continue;
+        std::string content;
+        if (item->spooled && !m_spool.Read({item->spoolOffset, item->spoolLength}, content))
+            return false;
+        std::string& page = item->spooled ? content : item->content;
+        size_t repaired = 0;
+        for (const CXhtmlSerializer::FragmentLink* link : broken)
+            repaired += CXhtmlSerializer::DropFragment(page, *link);
+        if (item->spooled) {
+            CItemSpool::Range range;
+            if (!m_spool.Append(content, range))
+                return false;
+            item->spoolOffset = range.offset;
+            item->spoolLength = range.length;
+        }
+        Report(kCompilerWarning, litgen::kMsgMadeValid,
+               "The markup of \"" + item->href + "\" has " + std::to_string(repaired) +
+                   " link(s) to a place that its page does not hold; they open the page instead.");
+    }
+    return !m_spool.IsOpen() || m_spool.Flush();
+}
+
 void CEBookWriter::CheckPicture(const CEBookItem& item) {
     if (!MatchesPictureSignature(item.mediaType, item.content))
         Report(kCompilerWarning, litgen::kMsgNotAPicture,
@@ -328,6 +362,9 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     // Items whose content went to the spool are read from there as the archive is written.
     if (m_spoolFailed || (m_spool.IsOpen() && !m_spool.Flush()))
         return fail("the scratch file beside it could not be written");
+
+    if (!RepairFragmentLinks())
+        return fail("the scratch file beside it could not be read");
 
     CEpubPublication::Input input;
     input.package = &m_packageModel;

@@ -66,6 +66,9 @@ private:
     HRESULT WriteArchive();
     HRESULT WriteArchiveFromSpool();
     void CheckPicture(const CEBookItem& item);
+    // Links to a place (a fragment) that the page they name does not hold open that page
+    // instead; the pages changed are rewritten and reported. False when the spool fails.
+    bool RepairFragmentLinks();
 
     leaf::ComPtr<ICompilerCallback> m_callback;
     Stage m_stage = Stage::Created;

@@ -40,6 +40,16 @@ bool CItemSpool::Append(const std::string& content, Range& range) {
 
 bool CItemSpool::Flush() { return m_file != nullptr && std::fflush(m_file) == 0; }
 
+bool CItemSpool::Read(const Range& range, std::string& content) {
+    if (m_file == nullptr || range.offset + range.length > m_size || !Flush())
+        return false;
+    content.assign(range.length, '\0');
+    const bool read = fseeko(m_file, static_cast<off_t>(range.offset), SEEK_SET) == 0 &&
+                      std::fread(content.data(), 1, content.size(), m_file) == content.size();
+    // Appends go on at the end.
+    return fseeko(m_file, 0, SEEK_END) == 0 && read;
+}
+
 void CItemSpool::Remove() {
     if (m_file == nullptr)
         return;

@@ -31,6 +31,8 @@ public:
     bool Append(const std::string& content, Range& range);
     // Writes out what is buffered, so that readers of the file see every range.
     bool Flush();
+    // Reads one range back; false when it cannot be read.
+    bool Read(const Range& range, std::string& content);
     // Closes and removes the file.
     void Remove();
 

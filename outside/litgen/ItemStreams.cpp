@@ -157,6 +157,7 @@ void CMarkupStream::FinishPage() {
     m_item->title = m_page->Title();
     m_item->scripted = m_page->HasScript();
     m_item->ids = m_page->Ids();
+    m_item->fragmentLinks = m_page->FragmentLinks();
     if (m_writer->KeepsLinksOf(*m_item))
         m_item->links = m_page->Links();
     const CXhtmlSerializer::Changes& changes = m_page->GetChanges();

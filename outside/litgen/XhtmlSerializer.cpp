@@ -323,13 +323,17 @@ bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribut
         } else if (target.path.empty()) {
             value = target.hasFragment ? "#" + litgen::EncodeHrefPath(target.fragment) : std::string();
             sound = hyperlink && target.hasFragment;
+            if (sound && !target.fragment.empty())
+                m_fragmentLinks.push_back({m_documentPath, target.fragment, value});
         } else {
             const TargetInfo found = m_lookup ? m_lookup(target.path) : TargetInfo();
             sound = hyperlink ? found.kind == Target::ContentDocument : found.kind != Target::Missing;
             if (sound) {
                 value = litgen::RelativeHref(m_documentPath, found.path);
-                if (target.hasFragment)
+                if (hyperlink && !target.fragment.empty()) {
                     value += "#" + litgen::EncodeHrefPath(target.fragment);
+                    m_fragmentLinks.push_back({found.path, target.fragment, value});
+                }
                 if (hyperlink && element == "a")
                     m_links.push_back({found.path, target.fragment, std::string()});
             }
@@ -595,11 +599,36 @@ bool CXhtmlSerializer::EndElement() {
     return true;
 }
 
+size_t CXhtmlSerializer::DropFragment(std::string& document, const FragmentLink& link) {
+    const std::string written = " href=\"" + litgen::EscapeXmlAttribute(link.written) + "\"";
+    const std::string page = link.written.substr(0, link.written.find('#'));
+    // A link into its own page keeps its target as data; one into another page opens it.
+    const std::string repaired = page.empty() ? " data-href=\"" + litgen::EscapeXmlAttribute(link.written) + "\""
+                                              : " href=\"" + litgen::EscapeXmlAttribute(page) + "\"";
+    size_t count = 0;
+    for (size_t at = document.find(written); at != std::string::npos; at = document.find(written, at)) {
+        document.replace(at, written.size(), repaired);
+        at += repaired.size();
+        ++count;
+    }
+    return count;
+}
+
 std::string CXhtmlSerializer::Finish() {
     FlushText();
     while (!m_frames.empty())
         CloseTop();
     m_inputDepth = 0;
+    // Links to places this page does not hold.
+    std::vector<FragmentLink> others;
+    std::set<std::string> repaired;
+    for (FragmentLink& link : m_fragmentLinks) {
+        if (link.path != m_documentPath)
+            others.push_back(std::move(link));
+        else if (!m_ids.contains(link.fragment) && repaired.insert(link.written).second)
+            m_changes.links += DropFragment(m_body, link);
+    }
+    m_fragmentLinks = std::move(others);
     for (Link& link : m_links)
         link.text = litgen::CollapseWhiteSpace(link.text);
     m_title = litgen::CollapseWhiteSpace(m_title);

@@ -42,6 +42,18 @@ public:
         std::string text;      // its text, white space collapsed
     };
 
+    // A link to a place in a page (a fragment), as it was written, to be checked once
+    // every page is known.
+    struct FragmentLink {
+        std::string path;      // the item it names
+        std::string fragment;
+        std::string written;   // the href value written
+    };
+
+    // Makes the link in `document` open its page without the fragment; the number of
+    // links changed.
+    static size_t DropFragment(std::string& document, const FragmentLink& link);
+
     // What was changed to make the page valid.
     struct Changes {
         size_t elements = 0;    // elements renamed, wrapped, moved or left out
@@ -69,6 +81,9 @@ public:
     const std::vector<Link>& Links() const { return m_links; }
     // The ids of the page's elements: the places its fragments can name.
     const std::set<std::string>& Ids() const { return m_ids; }
+    // Its links to places in other pages (those to places in this page are checked by
+    // Finish: one to a place it does not hold is kept as a data- attribute).
+    const std::vector<FragmentLink>& FragmentLinks() const { return m_fragmentLinks; }
     const Changes& GetChanges() const { return m_changes; }
 
 private:
@@ -133,5 +148,6 @@ private:
     bool m_headingDone = false;
     std::set<std::string> m_ids;
     std::vector<Link> m_links;
+    std::vector<FragmentLink> m_fragmentLinks;
     Changes m_changes;
 };

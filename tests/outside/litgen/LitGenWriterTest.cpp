@@ -579,6 +579,27 @@ INSTANTIATE_TEST_SUITE_P(
                        "<li><a href=\"b.htm\">b</a></li>\n"}),
     [](const ::testing::TestParamInfo<NavigationCase>& info) { return std::string(info.param.name); });
 
+// A link to a place that the page it names does not hold would lead nowhere: once every
+// page is known it opens the page instead, in pages already moved to the scratch file too.
+TEST_F(LitGen, LinksToPlacesNoPageHoldsOpenThePageInstead) {
+    BuildBook("<package><manifest><item id=\"a\" href=\"a.htm\" media-type=\"text/html\"/>"
+              "<item id=\"b\" href=\"sub/b.htm\" media-type=\"text/html\"/></manifest>"
+              "<spine><itemref idref=\"a\"/><itemref idref=\"b\"/></spine></package>",
+              {{"a.htm", "<p><a href=\"sub/b.htm#here\">kept</a> <a href=\"sub/b.htm#gone\">opens b</a></p>"},
+               {"sub/b.htm", "<p id=\"here\">b <a href=\"../a.htm#nowhere\">opens a</a></p>"}},
+              {});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    auto entries = Unpack(eBook);
+    EXPECT_NE(std::string::npos,
+              entries["a.htm"].find("<a href=\"sub/b.htm#here\">kept</a> <a href=\"sub/b.htm\">opens b</a>"))
+        << entries["a.htm"];
+    EXPECT_NE(std::string::npos, entries["sub/b.htm"].find("<a href=\"../a.htm\">opens a</a>")) << entries["sub/b.htm"];
+    ASSERT_EQ(2u, callback.messages.size());
+    EXPECT_EQ("1 2003 The markup of \"a.htm\" has 1 link(s) to a place that its page does not hold; they open the "
+              "page instead.",
+              callback.messages[0]);
+}
+
 // No author, no language, no title, no identifier, no guide: still a valid book.
 TEST_F(LitGen, ABookWithoutMetadataIsStillValid) {
     BuildBook("<package><manifest><item id=\"p\" href=\"page.htm\" media-type=\"text/html\"/></manifest>"
