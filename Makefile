@@ -141,6 +141,10 @@ install-built:
 	    echo "-- Registered: $$module.so"; \
 	  fi; \
 	done
+	@# The reading program's stand-in registers where the desktop has an EPUB application.
+	@if [ -x "$(LEAF_LIBDIR)/reader/MSReader.exe" ]; then \
+	  "$(LEAF_LIBDIR)/reader/MSReader.exe" --register || exit 1; \
+	fi
 	@$(MAKE) --no-print-directory refresh-desktop DATA="$(PREFIX)/share"
 	@echo "Installed in $(PREFIX): run $(PREFIX)/bin/leafstudio, or open a .lcp project from the desktop."
 
@@ -152,6 +156,7 @@ uninstall:
 	    fi; \
 	  done; \
 	fi; true
+	@if [ -x "$(LEAF_LIBDIR)/reader/MSReader.exe" ]; then "$(LEAF_LIBDIR)/reader/MSReader.exe" --unregister; fi; true
 	rm -rf "$(LEAF_LIBDIR)"
 	cd "$(PREFIX)" 2>/dev/null && rm -f $(addprefix bin/,$(INSTALLED_PROGRAMS)) $(addprefix share/,$(INSTALLED_SHARE)) || true
 	@# The program registers the project type in the user's data folder at each start; those

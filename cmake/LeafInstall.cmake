@@ -18,6 +18,10 @@ endforeach()
 if(TARGET leafstudio)
   install(FILES ${CMAKE_SOURCE_DIR}/studio/workspace/leafstudio.dat DESTINATION ${LEAF_INSTALL_LIBDIR})
 endif()
+# The reading program's stand-in lies in a folder of its own, which its registration names.
+if(TARGET reader_standin)
+  install(TARGETS reader_standin RUNTIME DESTINATION ${LEAF_INSTALL_LIBDIR}/reader)
+endif()
 
 foreach(program ${leaf_installed_programs})
   if(TARGET ${program})

@@ -9,6 +9,10 @@
 //                              so that the authoring program finds no Reader
 //   MSReader.exe --unregister  removes the registration
 //
+// The registration goes where the programs of the same tree look: LEAF_REGISTRY when it
+// is set, else the registry folder of the tree the program lies in (two folders up, as
+// for build/bin/reader), else the user's registry.
+//
 // Exit status: 0 done; 1 a wrong command line or an e-book that does not exist; 2 the
 // registry refused the change; 3 the desktop has no application or no opener; 4 the
 // opener or the application reported a failure.
@@ -16,6 +20,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,6 +39,20 @@ constexpr const char* kName = "MSReader.exe";
 enum ExitStatus { kDone = 0, kUsage = 1, kRegistry = 2, kNoApplication = 3, kFailed = 4 };
 
 std::string ProgramFolder() { return leaf::path::FolderPart(leaf::GetExecutablePath()); }
+
+// The programs of this tree lie one folder up from this one and find the machine-wide
+// keys in the tree's registry folder beside their own; so does this program.
+void UseTheTreesRegistry() {
+    const char* chosen = std::getenv("LEAF_REGISTRY");
+    if (chosen != nullptr && *chosen != '\0')
+        return;
+    std::string tree = leaf::path::FolderPart(leaf::path::FolderPart(ProgramFolder()));
+    std::string registry = leaf::path::Join(tree, "registry");
+    struct stat info;
+    if (!tree.empty() && ::stat(leaf::path::Join(registry, "HKEY_LOCAL_MACHINE.reg").c_str(), &info) == 0 &&
+        S_ISREG(info.st_mode))
+        setenv("LEAF_REGISTRY", registry.c_str(), 1);
+}
 
 int Register() {
     std::string folder = ProgramFolder();
@@ -91,10 +110,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.empty())
         return StartApplication();
-    if (arguments.size() == 1 && arguments[0] == "--register")
-        return Register();
-    if (arguments.size() == 1 && arguments[0] == "--unregister")
-        return Unregister();
+    if (arguments.size() == 1 && (arguments[0] == "--register" || arguments[0] == "--unregister")) {
+        UseTheTreesRegistry();
+        return arguments[0] == "--register" ? Register() : Unregister();
+    }
     if (arguments.size() == 1 && !arguments[0].empty() && arguments[0].front() != '-')
         return Open(arguments[0]);
     if (arguments.size() == 2 && arguments[0] == "--")

@@ -139,6 +139,32 @@ TEST_F(ReaderStandIn, RegistersWhereTheDesktopHasAnEpubApplication) {
         << "the emptied key goes too";
 }
 
+TEST_F(ReaderStandIn, WithoutLeafRegistryTheTreesRegistryIsUsed) {
+    // A tree laid out as a build's: bin/reader/MSReader.exe beside bin's other programs,
+    // and the tree's registry folder beside bin.
+    leaf::test::TempFolder tree;
+    fs::create_directories(tree.Path() / "bin/reader");
+    fs::copy_file(Reader(), tree.Path() / "bin/reader/MSReader.exe");
+    std::string hive = tree.WriteFile("registry/HKEY_LOCAL_MACHINE.reg",
+                                      "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE]\n\n"
+                                      "; end of registry hive\n");
+    SetEpubApplication("viewer.desktop");
+    {
+        // Without the tree's registry the user's would be used: here a folder of the test's own.
+        leaf::test::ScopedFolderVariable home("HOME");
+        leaf::test::ScopedFolderVariable config("XDG_CONFIG_HOME");
+        ScopedVariable noRegistry("LEAF_REGISTRY", "");
+        ASSERT_EQ(leaf::test::RunChild((tree.Path() / "bin/reader/MSReader.exe").string(), {"--register"}).exitStatus,
+                  0);
+    }
+    std::string text;
+    ASSERT_TRUE(leaf::ReadFileBytes(hive, text));
+    EXPECT_NE(text.find("\"InstallDir\"=\"" + fs::canonical(tree.Path() / "bin/reader").string() + "\""),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(GetReaderPath(), CString()) << "the test's own registry was left alone";
+}
+
 TEST_F(ReaderStandIn, AnotherReadersRegistrationStays) {
     ASSERT_TRUE(leaf::RegistryKey::Create(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\EBook")
                     .WriteString("InstallDir", "/opt/other-reader"));
