@@ -6,39 +6,30 @@
 # anything. Prints each offending line and exits 1 when there is one.
 cd "${1:-$(dirname "$0")/..}" || exit 2
 
-rank() {
-    case "$1" in
-        platform) echo 0 ;;
-        markup) echo 1 ;;
-        common) echo 2 ;;
-        sdk | filters) echo 3 ;;
-        outside) echo 4 ;;
-        studio | tools) echo 5 ;;
-        *) echo "" ;;
-    esac
-}
+layers="platform markup common sdk filters outside studio tools"
+present=""
+for layer in $layers; do
+    [ -d "$layer" ] && present="$present $layer"
+done
+[ -n "$present" ] || exit 0
 
-status=0
-report=$(mktemp) || exit 2
-for layer in platform markup common sdk filters outside studio tools; do
-    [ -d "$layer" ] || continue
-    own=$(rank "$layer")
-    # file:line:#include "dir/..."
-    grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z]+/' "$layer" \
-        --include='*.h' --include='*.hpp' --include='*.cpp' --include='*.c' |
-    while IFS= read -r line; do
-        target=$(printf '%s\n' "$line" | sed -E 's/^[^"]*"([a-z]+)\/.*$/\1/')
-        [ "$target" = "$layer" ] && continue
-        other=$(rank "$target")
-        [ -n "$other" ] || continue
-        if [ "$other" -ge "$own" ]; then
-            echo "layer violation ($layer may not include $target): $line"
-        fi
-    done
-done > "$report"
-if [ -s "$report" ]; then
-    cat "$report"
-    status=1
-fi
-rm -f "$report"
-exit $status
+# file:line:#include "dir/..." for every project include of every layer.
+grep -rnE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[a-z]+/' $present \
+    --include='*.h' --include='*.hpp' --include='*.cpp' --include='*.c' |
+awk '
+    BEGIN {
+        rank["platform"] = 0; rank["markup"] = 1; rank["common"] = 2
+        rank["sdk"] = 3; rank["filters"] = 3; rank["outside"] = 4
+        rank["studio"] = 5; rank["tools"] = 5
+        bad = 0
+    }
+    {
+        split($0, path, "/"); layer = path[1]
+        target = $0; sub(/^[^"]*"/, "", target); sub(/\/.*$/, "", target)
+        if (target == layer || !(target in rank)) next
+        if (rank[target] >= rank[layer]) {
+            print "layer violation (" layer " may not include " target "): " $0
+            bad = 1
+        }
+    }
+    END { exit bad }'
