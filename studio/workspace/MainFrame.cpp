@@ -13,6 +13,7 @@
 
 #include "common/ContentType.h"
 #include "common/StringSort.h"
+#include "markup/ByteOrderMark.h"
 #include "platform/base/Environment.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/Registry.h"
@@ -471,9 +472,10 @@ void CMainFrame::WarnUnicodeSources() {
         // The test is case-sensitive, as the file names are compared byte by byte.
         if (extension != ".htm" && extension != ".html") continue;
         std::ifstream file(path, std::ios::binary);
-        unsigned char mark[2] = {0, 0};
-        if (!file.read(reinterpret_cast<char*>(mark), 2)) continue;
-        if (mark[0] == 0xFF && mark[1] == 0xFE) {
+        char mark[2] = {0, 0};
+        if (!file.read(mark, 2)) continue;
+        // UTF-16 of either byte order.
+        if (leaf::markup::IsUtf16(leaf::markup::DetectByteOrderMark(std::string_view(mark, 2)).encoding)) {
             AfxMessageBox(IDS_UNICODE_SOURCES, MB_OK | MB_ICONINFORMATION);
             return;
         }

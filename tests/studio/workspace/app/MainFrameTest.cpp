@@ -241,6 +241,14 @@ TEST_F(MainFrame, UnicodeHtmlSourcesAreReportedOnceAndOnlyForLowerCaseExtensions
     EXPECT_EQ(Messages("Unicode"), 1);
 }
 
+TEST_F(MainFrame, BigEndianUnicodeHtmlSourcesAreReportedToo) {
+    ClickIcon(3);
+    Document()->AddSourceFile(WriteSource("big.htm", std::string("\xFE\xFF\0<\0h", 6)).c_str(), 0);
+    leaf::WriteAppProfileInt(CWarningDlg::kSection, "PPC Find Issue", 1);
+    Frame()->OnBuildEBook();
+    EXPECT_EQ(Messages("Unicode"), 1);
+}
+
 TEST_F(MainFrame, OptionsShowTheInstalledFiltersPagesInOneFrame) {
     QStringList tabs;
     m_people.AnswerDialog([&](QDialog& dialog) {
