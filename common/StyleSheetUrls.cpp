@@ -117,20 +117,24 @@ std::string Trimmed(const std::string& text) {
     return text.substr(first, last - first);
 }
 
-// Adds a target without its fragment; an empty one and inline data name no file.
-void AddTarget(std::vector<std::string>& urls, const std::string& value) {
+// Adds a reference whose value spans [begin, end) of the text; the fragment is kept
+// apart. An empty target and inline data name no file.
+void AddTarget(std::vector<StyleSheetUrl>& urls, const std::string& value, size_t begin, size_t end) {
     std::string target = Trimmed(value);
+    std::string fragment;
     const size_t hash = target.find('#');
-    if (hash != std::string::npos)
+    if (hash != std::string::npos) {
+        fragment = target.substr(hash);
         target = Trimmed(target.substr(0, hash));
+    }
     if (!target.empty() && !StartsWithNoCase(target, "data:"))
-        urls.push_back(std::move(target));
+        urls.push_back(StyleSheetUrl{begin, end, std::move(target), std::move(fragment)});
 }
 
 }  // namespace
 
-std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
-    std::vector<std::string> urls;
+std::vector<StyleSheetUrl> FindStyleSheetUrlSpans(std::string_view text) {
+    std::vector<StyleSheetUrl> urls;
     size_t at = 0;
     while (at < text.size()) {
         const char ch = text[at];
@@ -147,8 +151,11 @@ std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
         if (ch == '@' && at + 7 <= text.size() && EqualsNoCase(text.substr(at, 7), "@import")) {
             at += 7;
             SkipSpace(text, at);
-            if (at < text.size() && (text[at] == '"' || text[at] == '\''))
-                AddTarget(urls, TakeString(text, at));
+            if (at < text.size() && (text[at] == '"' || text[at] == '\'')) {
+                const size_t begin = at;
+                const std::string value = TakeString(text, at);
+                AddTarget(urls, value, begin, at);
+            }
             continue;
         }
         if (ch == '\\') {
@@ -158,12 +165,22 @@ std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
         if (at + 4 <= text.size() && EqualsNoCase(text.substr(at, 3), "url") && text[at + 3] == '(' &&
             (at == 0 || !IsNameCharacter(text[at - 1]))) {
             at += 4;
-            AddTarget(urls, TakeUrl(text, at));
+            const size_t begin = at;
+            const std::string value = TakeUrl(text, at);
+            const size_t end = at > begin && text[at - 1] == ')' ? at - 1 : at;
+            AddTarget(urls, value, begin, end);
             continue;
         }
         ++at;
     }
     return urls;
+}
+
+std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
+    std::vector<std::string> targets;
+    for (StyleSheetUrl& url : FindStyleSheetUrlSpans(text))
+        targets.push_back(std::move(url.target));
+    return targets;
 }
 
 }  // namespace leaf

@@ -4,6 +4,7 @@
 // control's own style-sheet filter and the HTML filter (for <style> elements and style
 // attributes) report them as dependencies of the document that holds them.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,5 +20,16 @@ namespace leaf {
 // ("data:") are left out, and so is the fragment of a target ("#..."). "%XX" escapes
 // are kept: the caller decodes them as it does for other links.
 std::vector<std::string> FindStyleSheetUrls(std::string_view text);
+
+// One reference of a style sheet and where its value stands, so that it can be replaced.
+struct StyleSheetUrl {
+    size_t begin = 0;      // the value in the text, quotes included: [begin, end)
+    size_t end = 0;
+    std::string target;    // the file named, as FindStyleSheetUrls gives it
+    std::string fragment;  // the "#..." that followed it, or empty
+};
+
+// The references of FindStyleSheetUrls with their places, in order.
+std::vector<StyleSheetUrl> FindStyleSheetUrlSpans(std::string_view text);
 
 }  // namespace leaf

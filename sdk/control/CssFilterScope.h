@@ -23,6 +23,8 @@ public:
 
     static constexpr const char* kProgId = "CSS Leafcraft Input Filter";
 
+    CCssInputFilter& Filter() { return *m_filter; }
+
 private:
     CLeafcraftSDKControl& m_control;
     std::unique_ptr<CCssInputFilter> m_filter;

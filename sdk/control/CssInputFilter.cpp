@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <vector>
 
 #include "common/StyleSheetUrls.h"
 #include "common/WideBuffer.h"
@@ -125,6 +127,9 @@ HRESULT CCssInputFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath
                               CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
             return kCannotCreateDestination;
 
+        const std::string sourceFolder = leaf::path::FolderPart(Narrow(sourcePath));
+        const std::string destinationFolder = leaf::path::FolderPart(Narrow(destinationPath));
+
         // Line by line; "\r\n" and "\n" both end a line, which is written as "\n".
         std::string out;
         size_t start = 0;
@@ -139,6 +144,7 @@ HRESULT CCssInputFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath
             // The bytes the line took in the file, so that the steps add up to GetSize.
             size_t units = end - start + (ended ? 1 : 0);
             RewriteLine(line);
+            RewriteOutsideUrls(line, sourceFolder, destinationFolder);
             if (ended)
                 line += '\n';
             destination.Write(line.data(), static_cast<UINT>(line.size()));
@@ -152,6 +158,32 @@ HRESULT CCssInputFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath
         return S_OK;
     } catch (const CFileException&) {
         return E_FAIL;
+    }
+}
+
+void CCssInputFilter::RewriteOutsideUrls(std::string& line, const std::string& sourceFolder,
+                                         const std::string& destinationFolder) const {
+    if (m_outsideItems == nullptr || m_outsideItems->empty())
+        return;
+    const std::vector<leaf::StyleSheetUrl> urls = leaf::FindStyleSheetUrlSpans(line);
+    for (auto url = urls.rbegin(); url != urls.rend(); ++url) {
+        const CString target = ResolveTarget(sourceFolder, DecodeUrlEscapes(CString(url->target)));
+        auto placed = m_outsideItems->find(leaf::ToLowerAscii(target.str()));
+        if (placed == m_outsideItems->end())
+            continue;
+        // The copy's place relative to the converted style sheet, as a quoted value.
+        const std::string copy = leaf::path::Join(m_workFolder, placed->second);
+        std::string relative = std::filesystem::path(copy).lexically_relative(destinationFolder).string();
+        if (relative.empty())
+            continue;
+        std::string quoted = "\"";
+        for (char ch : relative + url->fragment) {
+            if (ch == '"' || ch == '\\')
+                quoted += '\\';
+            quoted += ch;
+        }
+        quoted += '"';
+        line.replace(url->begin, url->end - url->begin, quoted);
     }
 }
 

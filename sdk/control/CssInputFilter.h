@@ -10,6 +10,7 @@
 //
 // Reference counting does nothing: the control owns the object.
 
+#include <map>
 #include <string>
 
 #include "common/InputFilter.h"
@@ -35,6 +36,15 @@ public:
     HRESULT Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LONG flags, IFilterHost* host) override;
     HRESULT GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) override;
 
+    // The files from outside the source folder that the build copied into the work
+    // folder (their lower-cased paths to their places relative to workFolder). A url()
+    // of a converted style sheet that names one of them is rewritten to reach the copy.
+    // The map must outlive the conversions; null forgets it.
+    void SetOutsideItems(const std::map<std::string, std::string>* workPaths, std::string workFolder) {
+        m_outsideItems = workPaths;
+        m_workFolder = std::move(workFolder);
+    }
+
     // Rewrites the colour values of one line (the line end excluded): after every
     // "color" (case-sensitive, so also "background-color") that is followed by white
     // space and a ':', the run of hexadecimal digits and '#' that comes next is
@@ -45,6 +55,12 @@ public:
     static BOOL NormalizeColor(std::string& value, const std::string& line, size_t following);
 
 private:
+    // Points the line's url() references to outside items at their copies.
+    void RewriteOutsideUrls(std::string& line, const std::string& sourceFolder,
+                            const std::string& destinationFolder) const;
+
+    const std::map<std::string, std::string>* m_outsideItems = nullptr;
+    std::string m_workFolder;
     std::u16string m_sourcePath;
     std::u16string m_auxiliaryPath;
     IFilterHost* m_host = nullptr;  // not owned; valid during a call only

@@ -47,4 +47,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a { background: url('open.png", {"open.png"}},
         Case{"", {}}));
 
+// The place of each value, quotes included, so that a caller can put another in.
+TEST(StyleSheetUrlSpans, MarkEachValueAndKeepItsFragment) {
+    const std::string css = "a{b:url( 'x.png' )} @import \"y.css\"; c{d:url(z.svg#f)}";
+    const auto urls = leaf::FindStyleSheetUrlSpans(css);
+    ASSERT_EQ(3u, urls.size());
+    EXPECT_EQ(" 'x.png' ", css.substr(urls[0].begin, urls[0].end - urls[0].begin));
+    EXPECT_EQ("\"y.css\"", css.substr(urls[1].begin, urls[1].end - urls[1].begin));
+    EXPECT_EQ("z.svg#f", css.substr(urls[2].begin, urls[2].end - urls[2].begin));
+    EXPECT_EQ("z.svg", urls[2].target);
+    EXPECT_EQ("#f", urls[2].fragment);
+}
+
 }  // namespace

@@ -49,5 +49,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(urls.size() <= openings);
     for (const std::string& url : urls)
         Check(!url.empty() && url.find('#') == std::string::npos);
+    // Each value's place lies within the text, after the one before it.
+    size_t last = 0;
+    for (const leaf::StyleSheetUrl& url : leaf::FindStyleSheetUrlSpans(input)) {
+        Check(last <= url.begin && url.begin <= url.end && url.end <= input.size());
+        last = url.end;
+    }
     return 0;
 }

@@ -669,6 +669,10 @@ TEST_F(SdkBuild, FilesNamedByStyleSheetsArePackagedOrListed) {
                              "external/logo.png"})
         EXPECT_EQ(1u, Count(package, "href=\"" + std::string(href) + "\"")) << href << "\n" << package;
     EXPECT_EQ("TTF", ReadText(folder / "work/styled/fonts/serif.ttf"));
+    // The style sheet reaches the outside picture at its copy; its own files as named.
+    const std::string style = ReadText(folder / "work/styled/css/style.css");
+    EXPECT_NE(std::string::npos, style.find("url(\"../external/logo.png\")")) << style;
+    EXPECT_NE(std::string::npos, style.find("url('../pics/paper.gif')")) << style;
 }
 
 }  // namespace

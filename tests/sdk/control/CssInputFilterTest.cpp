@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 
 #include "platform/base/File.h"
@@ -129,6 +130,22 @@ TEST_F(CssConvert, ReportsMissingSourcesAndNullArguments) {
     std::string source = folder.WriteFile("sized.css", "12345");
     EXPECT_EQ(S_OK, filter.GetSize(leaf::Utf8ToUtf16(source).c_str(), 0, &units));
     EXPECT_EQ(5, units);
+}
+
+TEST_F(CssConvert, UrlsOfOutsideFilesReachTheirCopiesInTheWorkFolder) {
+    const std::map<std::string, std::string> outside = {{"/art/logo.gif", "external/logo.gif"},
+                                                        {"/art/say \"hi\".png", "external/say \"hi\".png"}};
+    filter.SetOutsideItems(&outside, folder / "work");
+    const std::string source = folder.WriteFile(
+        "css/style.css", "a { background: url(/ART/logo.gif#x) url(local.png) }\n"
+                         "b { background: url('../../../../../../../../art/say%20\"hi\".png'); color: #abc }\n");
+    ASSERT_EQ(S_OK, filter.Convert(leaf::Utf8ToUtf16(source).c_str(),
+                                   leaf::Utf8ToUtf16(folder.WriteFile("work/css/out.css", "")).c_str(), 0, &host));
+    std::string text;
+    ASSERT_TRUE(leaf::ReadFileBytes(folder / "work/css/out.css", text));
+    EXPECT_EQ("a { background: url(\"../external/logo.gif#x\") url(local.png) }\n"
+              "b { background: url(\"../external/say \\\"hi\\\".png\"); color: #AABBCC }\n",
+              text);
 }
 
 TEST_F(CssConvert, PrepareReportsTheFilesTheStyleSheetNames) {
