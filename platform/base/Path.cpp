@@ -139,6 +139,14 @@ std::optional<std::string> Resolve(std::string_view path) {
     return Exists(resolved) ? std::optional<std::string>(resolved) : std::nullopt;
 }
 
+std::string CaseKey(std::string_view path) {
+    if (IsAbsolute(path)) {
+        if (std::optional<std::string> onDisk = Resolve(path))
+            return *onDisk;
+    }
+    return ToLowerAscii(std::string(path));
+}
+
 std::string LexicallyNormal(std::string_view path) {
     const bool absolute = IsAbsolute(path);
     const bool trailingSlash = path.size() > 1 && path.back() == '/';

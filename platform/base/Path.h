@@ -38,6 +38,13 @@ bool IsUnderFolder(std::string_view folder, std::string_view path, bool ignoreCa
 // relative path is looked up from the current folder and returned relative.
 std::optional<std::string> Resolve(std::string_view path);
 
+// The key under which a path is indexed where letter case alone should not tell files
+// apart: for an absolute path that leads to an existing file or folder, its spelling on
+// disk as Resolve finds it (an exact name first, so two files whose names differ only in
+// case keep two keys, and every other spelling of one of them gets that one's key);
+// otherwise the path lower-cased (ASCII).
+std::string CaseKey(std::string_view path);
+
 // Collapses "//", "/./" and "name/../" without touching the disk. A leading ".." of a
 // relative path is kept; "/.." is "/". An empty result is ".".
 std::string LexicallyNormal(std::string_view path);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/base/CString.h"
 #include "platform/base/Path.h"
 #include "tests/support/TempFolder.h"
 
@@ -79,6 +80,26 @@ TEST_F(PathResolve, PrefersFirstSortedMatchAndKeepsRelativePaths) {
     const auto relative = path::Resolve("SUB/page.HTM");
     std::filesystem::current_path(previous);
     EXPECT_EQ(relative, "sub/Page.htm");
+}
+
+// Two files whose names differ only in case: an exact name always wins, another spelling
+// falls back to the first match, and a path with nothing on disk is keyed lower-cased.
+TEST_F(PathResolve, AnExactNameWinsOverItsOtherSpellings) {
+    folder.WriteFile("FAQ.html", "upper");
+    folder.WriteFile("faq.html", "lower");
+    folder.WriteFile("Pics/a.gif", "upper folder");
+    folder.WriteFile("pics/a.gif", "lower folder");
+    const std::string root = folder.Path().string();
+    EXPECT_EQ(path::Resolve(root + "/faq.html"), root + "/faq.html");
+    EXPECT_EQ(path::Resolve(root + "/FAQ.html"), root + "/FAQ.html");
+    EXPECT_EQ(path::Resolve(root + "/Faq.HTML"), root + "/FAQ.html");
+    EXPECT_EQ(path::Resolve(root + "/pics/A.GIF"), root + "/pics/a.gif");
+
+    EXPECT_EQ(path::CaseKey(root + "/faq.html"), root + "/faq.html");
+    EXPECT_EQ(path::CaseKey(root + "/FAQ.html"), root + "/FAQ.html");
+    EXPECT_EQ(path::CaseKey(root + "/Faq.HTML"), root + "/FAQ.html");
+    EXPECT_EQ(path::CaseKey(root + "/Missing.HTM"), leaf::ToLowerAscii(root + "/Missing.HTM"));
+    EXPECT_EQ(path::CaseKey("Chapter.TXT"), "chapter.txt") << "relative paths are not looked up";
 }
 
 }  // namespace
