@@ -1,9 +1,11 @@
 #pragma once
 
-// CLinkedPaths: the paths that the walk through one source's links has met, keyed
-// without regard to case, in the order in which they were first met. Each path is kept
-// in the spelling found on disk when the file exists, else as the link wrote it. The
-// set also remembers which pages the walk has opened, so that no page is read twice.
+// CLinkedPaths: the paths that the walk through one source's links has met, in the order
+// in which they were first met. A path that leads to a file on disk is keyed and kept by
+// the spelling found there (an exact name wins, so "FAQ.html" and "faq.html" are two
+// files when both exist); any other path is keyed without regard to case and kept as
+// the link wrote it. The set also remembers which pages the walk has opened, so that no
+// page is read twice.
 
 #include <string>
 #include <unordered_set>

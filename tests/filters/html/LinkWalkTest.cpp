@@ -145,6 +145,18 @@ TEST_F(HtmlFilterTest, TwoSpellingsOfOneFileOnDiskAreReportedOnce) {
     EXPECT_THAT(Reported(), ElementsAre("book/pics/a.gif"));
 }
 
+TEST_F(HtmlFilterTest, FilesWhoseNamesDifferOnlyInCaseAreTwoFiles) {
+    Page("book/FAQ.html", "<img src=\"upper.gif\">\n");
+    Page("book/faq.html", "<img src=\"lower.gif\">\n");
+    std::string page = Page("book/p.htm",
+                            "<a href=\"faq.html\">a</a><a href=\"FAQ.html\">b</a><a href=\"Faq.HTML\">c</a>\n"
+                            "<a href=\"Absent.htm\">d</a><a href=\"absent.HTM\">e</a>\n");
+    ASSERT_EQ(S_OK, Prepare(page, 2));
+    // An exact name wins; another spelling falls back to the first match in sorted order.
+    EXPECT_THAT(Reported(), ElementsAre("book/faq.html", "book/FAQ.html", "book/Absent.htm", "book/lower.gif",
+                                        "book/upper.gif"));
+}
+
 TEST_F(HtmlFilterTest, PathsLongerThanTheOldLimitArriveWhole) {
     std::string deep = std::string(120, 'a') + "/" + std::string(120, 'b') + "/" + std::string(120, 'c');
     Page(deep + "/" + std::string(60, 'p') + ".gif", "GIF");
