@@ -1,7 +1,7 @@
 // filter-options: shows the option pages of the installed input filters in one property
 // frame, as the authoring program's Options command does, and ends when it closes.
-// Run from the build tree with LEAF_REGISTRY=build/registry, where the filters register
-// themselves as they are built.
+// Run from a build, it finds the filters its build registered as they were built; run
+// installed, those that `make install` registered.
 
 #include "platform/com/ComRuntime.h"
 #include "platform/ui/PeopleService.h"

@@ -1,6 +1,7 @@
 // regsvr: registers an in-process server module by calling its DllRegisterServer, or
-// unregisters it (-u) by calling DllUnregisterServer. The registry root is the usual
-// one ($LEAF_REGISTRY, else the user's).
+// unregisters it (-u) by calling DllUnregisterServer. The registry is the usual one:
+// $LEAF_REGISTRY, else the machine-wide hives of regsvr's own build when it is run from
+// one, else the user's.
 //
 //   regsvr [-u] [-s] MODULE.so
 //
