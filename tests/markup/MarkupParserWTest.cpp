@@ -34,20 +34,6 @@ TEST(MarkupParserW, ReadsUtf16FilesCountingTwoBytesPerUnit) {
                                       "word w\u00F6rld state=0 line=2 para=1 n=3 start=18 pos=28"}));
 }
 
-TEST(MarkupParserW, ReadsBigEndianUtf16FilesAsLittleEndianOnes) {
-    TempFolder folder;
-    WideRecorder little, big;
-    const std::u16string text = u"<p class=x>H\u00E9 llo\r\n\u4E2D\U0001F600 \n";
-    ASSERT_EQ(ParseText(little, folder, Utf16File(text), "le.htm"), 0);
-    ASSERT_EQ(ParseText(big, folder, Utf16File(text, true), "be.htm"), 0);
-    EXPECT_TRUE(big.IsUnicodeFile());
-    EXPECT_TRUE(big.IsBigEndianFile());
-    EXPECT_FALSE(little.IsBigEndianFile());
-    EXPECT_EQ(big.events, little.events);
-    EXPECT_EQ(big.chars, little.chars);
-    EXPECT_EQ(big.events.front(), "tag p [class=x] line=1");
-}
-
 TEST(MarkupParserW, ReadsOtherFilesAsUtf8WithAWindows1252Fallback) {
     TempFolder folder;
     WideRecorder parser;
