@@ -218,19 +218,21 @@ BOOL CIntermediateEncoder::AfterStartTag(const std::u16string& tag, int line) {
 }
 
 // A link to a file outside the source folder becomes the work path of its copy. The
-// value is compared as a lower-cased path, after "file:" and its slashes are taken off
-// (one slash is kept: paths here are absolute from the root).
+// value is compared as written and then lower-cased, after "file:" and its slashes are
+// taken off (one slash is kept: paths here are absolute from the root).
 void CIntermediateEncoder::FileUrlToPath(std::u16string& value) const {
     if (!m_outsideItems)
         return;
     std::string path = DecodeUrlEscapes(CString(Narrow(value))).str();
-    path = leaf::ToLowerAscii(path);
-    if (path.starts_with("file:")) {
+    if (leaf::StartsWithNoCase(path, "file:")) {
         path.erase(0, 5);
         const size_t slashes = path.find_first_not_of('/');
         path = "/" + (slashes == std::string::npos ? std::string() : path.substr(slashes));
     }
+    // The exact name first: two files whose names differ only in case are two items.
     auto found = m_outsideItems->find(path);
+    if (found == m_outsideItems->end())
+        found = m_outsideItems->find(leaf::ToLowerAscii(path));
     if (found != m_outsideItems->end())
         value = leaf::Utf8ToUtf16(found->second);
 }
@@ -243,8 +245,9 @@ void CIntermediateEncoder::MapConvertedHref(std::u16string& value) const {
     CString decoded = DecodeUrlEscapes(CString(Narrow(value)));
     CString path, fragment;
     SplitFragment(decoded, path, fragment, FALSE);
-    path.MakeLower();
     auto found = m_convertedItems->find(path.str());
+    if (found == m_convertedItems->end())
+        found = m_convertedItems->find(leaf::ToLowerAscii(path.str()));
     if (found != m_convertedItems->end())
         value = leaf::Utf8ToUtf16(found->second + fragment.str());
 }

@@ -346,6 +346,8 @@ void CLeafcraftSDKControl::DropOutputItems() {
 void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
     std::vector<bool> reading = ReadingOrderItems();
     std::unordered_set<std::string> used;
+    // Items whose place is taken by an item whose name differs only in case.
+    std::vector<bool> renamed(reading.size(), false);
 
     // Pass 1: items that keep their place below the source folder.
     for (int i = 0; i < m_package.GetManifestCount(); ++i) {
@@ -358,7 +360,14 @@ void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
         CString relative;
         if (!RelativeTo(m_sourceFolder, name, relative))
             continue;  // outside the source folder: pass 2
-        item->m_strWorkPath = workFolder + "/" + relative;
+        const CString workPath = workFolder + "/" + relative;
+        // The e-book's names do not differ by case alone: the later of two such files
+        // gets a name of its own in pass 2, and links to it follow.
+        if (used.count(leaf::ToLowerAscii(workPath.str())) != 0) {
+            renamed[static_cast<size_t>(i)] = true;
+            continue;
+        }
+        item->m_strWorkPath = workPath;
         used.insert(leaf::ToLowerAscii(item->m_strWorkPath.str()));
     }
 
@@ -370,7 +379,12 @@ void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
         CString path = Slashed(item->m_strPath);
         CString relative;
         CString workPath;
-        if (!RelativeTo(m_sourceFolder, path, relative)) {
+        if (renamed[static_cast<size_t>(i)]) {
+            RelativeTo(m_sourceFolder, Slashed(item->m_strMappedPath.IsEmpty() ? path : item->m_strMappedPath),
+                       relative);
+            workPath = MakeUniqueWorkPath(workFolder, relative, used);
+            MapWorkPath(m_convertedWorkPaths, path, leaf::ToLowerAscii(workPath.str()));
+        } else if (!RelativeTo(m_sourceFolder, path, relative)) {
             workPath = MakeUniqueWorkPath(workFolder, "external/" + CString(leaf::path::FilePart(path.str())), used);
             MapWorkPath(m_outsideWorkPaths, path, workPath.Mid(workFolder.GetLength() + 1).str());
         } else {

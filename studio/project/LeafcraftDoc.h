@@ -108,7 +108,7 @@ public:
     // The project, as the views read and change it.
     CString m_strSourceFolder;
     std::vector<std::unique_ptr<CLCSourceFile>> m_sources;
-    std::set<std::string> m_sourceIndex;   // lower-cased source paths
+    std::set<std::string> m_sourceIndex;   // source paths as on disk, else as written
     std::map<CString, std::unique_ptr<CLCMetaData>> m_metaData;
     std::map<CString, std::unique_ptr<CLCMarketing>> m_marketing;
     std::map<CString, std::unique_ptr<CLCCoverPage>> m_guideItems;

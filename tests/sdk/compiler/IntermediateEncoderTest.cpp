@@ -109,6 +109,20 @@ TEST_F(Encoder, RewritesLinksToOutsideAndConvertedItems) {
               stream->out);
 }
 
+// Items whose names differ only in case are entered under each exact name and, for the
+// first, under the lower-cased name too: an exact name finds its own item.
+TEST_F(Encoder, AnExactNameFindsItsOwnItemBeforeTheLowerCasedOne) {
+    converted["FAQ.htm"] = "faq.htm";
+    converted["faq.htm"] = "faq1.htm";
+    outside["/art/Logo.gif"] = "external/Logo.gif";
+    outside["/art/logo.gif"] = "external/logo1.gif";
+    ASSERT_TRUE(Encode("<p><a href='FAQ.htm#a'>1</a><a href='faq.htm'>2</a><a href='Faq.HTM'>3</a>"
+                       "<img src='/art/Logo.gif'><img src='file:///art/logo.gif'><img src='/ART/LOGO.GIF'></p>"));
+    EXPECT_EQ("<p><a href=faq.htm#a>1</><a href=faq1.htm>2</><a href=faq1.htm>3</>"
+              "<img src=external/Logo.gif/><img src=external/logo1.gif/><img src=external/logo1.gif/></>",
+              stream->out);
+}
+
 TEST_F(Encoder, ReportsProgressEveryHundredPositionsAndTheRestAtTheEnd) {
     std::string words;
     for (int i = 0; i < 60; ++i)

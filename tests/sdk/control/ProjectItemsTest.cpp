@@ -71,6 +71,26 @@ TEST_F(SdkProjectItems, IdsAreMadeFromFileNamesAndNumberedWhenTaken) {
         EXPECT_EQ(1u, ids.count(expected)) << expected;
 }
 
+// Two files whose names differ only in case are two items of the book; another spelling
+// of one of them is that one.
+TEST_F(SdkProjectItems, FilesWhoseNamesDifferOnlyInCaseAreTwoItems) {
+    Add("book/FAQ.htm");
+    Add("book/faq.htm");
+    ASSERT_TRUE(control.AddSourceFile(folder / "book/Faq.HTM", LCF_SPINE));
+    std::set<std::string> ids = BuildAndReadIds("cases");
+    EXPECT_EQ(1u, ids.count("FAQ")) << "the first file";
+    EXPECT_EQ(1u, ids.count("faq1")) << "the second file (ids differ without regard to case)";
+    EXPECT_EQ(2u, ids.size()) << "the third spelling names the first file again";
+    // The e-book's names do not differ by case alone: the second file gets a name of its own.
+    std::string package;
+    ASSERT_TRUE(leaf::ReadFileBytes(folder / "work/cases/cases.opf", package));
+    EXPECT_NE(std::string::npos, package.find("href=\"FAQ.htm\"")) << package;
+    EXPECT_NE(std::string::npos, package.find("href=\"faq1.htm\"")) << package;
+    std::string second;
+    ASSERT_TRUE(leaf::ReadFileBytes(folder / "work/cases/faq1.htm", second));
+    EXPECT_NE(std::string::npos, second.find("page book/faq.htm")) << second;
+}
+
 TEST_F(SdkProjectItems, IdsOfAnEarlierProjectAreNotGivenAgain) {
     Add("book/index.htm");
     EXPECT_EQ(1u, BuildAndReadIds("first").count("index"));
