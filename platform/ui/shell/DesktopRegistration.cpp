@@ -92,7 +92,9 @@ void RunDesktopTool(const char* tool, const std::string& folder) {
 std::string DesktopDataHome() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data && data[0] == '/')
         return data;
-    return HomeFolder() + "/.local/share";
+    // Without a home folder there is no user's data folder (and never "/.local/share").
+    std::string home = HomeFolder();
+    return home.empty() || home[0] != '/' ? std::string() : home + "/.local/share";
 }
 
 DesktopRegistration RegisterDesktopFileType(const DesktopFileType& type) {

@@ -28,7 +28,8 @@ struct DesktopRegistration {
     bool wroteEntry = false;
 };
 
-// $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share.
+// $XDG_DATA_HOME when it is an absolute path, else $HOME/.local/share (the password
+// database's home when HOME is unset); empty when there is no absolute home folder.
 std::string DesktopDataHome();
 
 DesktopRegistration RegisterDesktopFileType(const DesktopFileType& type);

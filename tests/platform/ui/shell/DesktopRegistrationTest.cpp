@@ -117,6 +117,17 @@ TEST(DesktopDataHomeTest, FallsBackToTheHomeFolderForARelativeOrMissingSetting) 
     EXPECT_EQ(ui::DesktopDataHome(), home.Path() + "/.local/share");
     unsetenv("XDG_DATA_HOME");
     EXPECT_EQ(ui::DesktopDataHome(), home.Path() + "/.local/share");
+
+    // A relative home is no place to register in: nothing is written (relative to the
+    // current folder, or at the root).
+    TempFolder current;
+    std::string previous = std::filesystem::current_path().string();
+    std::filesystem::current_path(current.Path());
+    setenv("HOME", "relative-home", 1);
+    EXPECT_EQ(ui::DesktopDataHome(), "");
+    EXPECT_FALSE(ui::RegisterDesktopFileType(kType).succeeded);
+    std::filesystem::current_path(previous);
+    EXPECT_TRUE(std::filesystem::is_empty(current.Path()));
 }
 
 TEST(QuoteDesktopExecArgumentTest, QuotesAndEscapesAsTheEntryFormatAsks) {
