@@ -57,6 +57,17 @@ CString GetContentType(const CString& fileName, BOOL registryOnly)
     return CString(RegistryContentType(extension));
 }
 
+BOOL IsWordContentType(const CString& contentType)
+{
+    static constexpr const char* kWordTypes[] = {
+        "application/msword",
+        "application/vnd.openxmlformats-officedocument.wordprocessingml.document",
+    };
+    for (const char* type : kWordTypes)
+        if (contentType.CompareNoCase(type) == 0) return TRUE;
+    return FALSE;
+}
+
 void SplitFragment(const CString& path, CString& pathPart, CString& fragment, BOOL textTypesOnly)
 {
     const CString input = path;  // pathPart or fragment may be the same object as path

@@ -11,6 +11,11 @@
 // The extension is taken from the last dot of the file name (after the last '/' or '\').
 CString GetContentType(const CString& fileName, BOOL registryOnly = FALSE);
 
+// Whether a content type is that of a Word document: the binary ".doc" type
+// ("application/msword") or the package ".docx" type, compared without regard to case.
+// Every reader of Word titles and bookmarks asks this, so that both forms get them.
+BOOL IsWordContentType(const CString& contentType);
+
 // Splits "page.htm#top" into the path part "page.htm" and the fragment "#top" (the '#'
 // kept). A path that begins with '#' is all fragment. Otherwise the split is made only
 // when the text before the last '#' has a known content type, and with textTypesOnly set

@@ -475,7 +475,7 @@ BOOL CLeafcraftDoc::AddSourceFile(const CString& path, int index, int* duplicate
     CString contentType = GetContentType(path);
     if (contentType.CompareNoCase("text/html") == 0) {
         if (ProfileSwitch("Extract HTML Titles")) m_titleExtractor.GetTitle(path, title);
-    } else if (contentType.CompareNoCase("application/msword") == 0) {
+    } else if (IsWordContentType(contentType)) {
         if (ProfileSwitch("Extract Word Titles")) title = ReadWordTitle(path);
     }
     if (title.IsEmpty()) {

@@ -1,5 +1,6 @@
 #include "studio/project/LinkFileDialog.h"
 
+#include "common/ContentType.h"
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/WaitCursor.h"
@@ -92,7 +93,8 @@ void CLinkFileDialog::FillLinkList()
             m_anchorCollector.Collect(path, anchors);
             list->AddString("");
             for (const CString& anchor : anchors) list->AddString(anchor.c_str());
-        } else if (EndsWithNoCase(path, ".doc")) {
+        } else if (EndsWithNoCase(path, ".doc") || IsWordContentType(GetContentType(path))) {
+            // A ".doc" name, or a name whose registered type is a Word one (".docx").
             CWaitCursor wait;
             std::vector<CString> bookmarks;
             if (ReadBookmarks(path, bookmarks)) {

@@ -126,7 +126,7 @@ BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t rela
         if (titles) m_total += kTitleUnits;
         const CString type = GetContentType(source.m_path);
         const bool html = HasType(type, "text/html") && !isOutput(source.m_path);
-        const bool word = HasType(type, "application/msword");
+        const bool word = IsWordContentType(type) != FALSE;
         if ((headings && html) || (bookmarks && word)) m_total += std::max<LONGLONG>(FileSize(source.m_path), 0);
     }
     if (!sources.empty()) {
@@ -152,7 +152,7 @@ BOOL CTOCGenerator::Generate(const std::vector<CTOCSource>& sources, size_t rela
                 return FALSE;
             }
         }
-        if (bookmarks && HasType(type, "application/msword")) {
+        if (bookmarks && IsWordContentType(type)) {
             std::vector<CString> names;
             if (!m_bookmarks || !m_bookmarks(source.m_path, names)) names.clear();
             for (const CString& name : names) {

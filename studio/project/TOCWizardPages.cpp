@@ -200,7 +200,7 @@ BOOL CTOCImportPage::OnInitDialog() {
             if (!source) continue;
             const CString type = GetContentType(source->m_strPath);
             html = html || type.CompareNoCase("text/html") == 0;
-            word = word || type.CompareNoCase("application/msword") == 0;
+            word = word || IsWordContentType(type);
         }
     }
     m_noHtmlSources = !html;

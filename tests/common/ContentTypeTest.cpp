@@ -56,6 +56,18 @@ TEST(GetContentType, RegistryOnlySkipsTheTable)
     EXPECT_EQ(GetContentType("a.htm", FALSE), "text/html");
 }
 
+TEST(IsWordContentType, BothWordFormsAndNothingElse)
+{
+    for (const char* word : {"application/msword", "Application/MSWord",
+                             "application/vnd.openxmlformats-officedocument.wordprocessingml.document",
+                             "APPLICATION/VND.OPENXMLFORMATS-OFFICEDOCUMENT.WORDPROCESSINGML.DOCUMENT"})
+        EXPECT_TRUE(IsWordContentType(word)) << word;
+    for (const char* other : {"", "text/html", "application/mswordx", "application/msword ",
+                              "application/vnd.openxmlformats-officedocument.wordprocessingml.template",
+                              "application/vnd.openxmlformats-officedocument.presentationml.presentation"})
+        EXPECT_FALSE(IsWordContentType(other)) << other;
+}
+
 TEST(SplitFragment, SplitsKnownTypesAtTheLastHash)
 {
     struct Case { const char* path; BOOL textOnly; const char* pathPart; const char* fragment; };
