@@ -42,12 +42,13 @@ void RegisterShellFileTypes(const CDocTemplate& docTemplate) {
     std::string program = QCoreApplication::applicationFilePath().toStdString();
 
     RegistryKey type = RegistryKey::Create(HKEY_CLASSES_ROOT, typeId.str());
-    if (!type.IsOpen()) return;
-    type.WriteString("", typeName.str());
-    RegistryKey::Create(type.Handle(), "DefaultIcon").WriteString("", program + ",0");
-    RegistryKey::Create(type.Handle(), "shell\\open\\command").WriteString("", "\"" + program + "\" \"%1\"");
-    RegistryKey::Create(HKEY_CLASSES_ROOT, extension.str()).WriteString("", typeId.str());
-
+    if (type.IsOpen()) {
+        type.WriteString("", typeName.str());
+        RegistryKey::Create(type.Handle(), "DefaultIcon").WriteString("", program + ",0");
+        RegistryKey::Create(type.Handle(), "shell\\open\\command").WriteString("", "\"" + program + "\" \"%1\"");
+        RegistryKey::Create(HKEY_CLASSES_ROOT, extension.str()).WriteString("", typeId.str());
+    }
+    // The desktop's registration does not depend on the registry's.
     RegisterDesktopFileType(program);
 }
 
