@@ -41,6 +41,7 @@ void CLeafcraftCoverPageView::FillGuideList() {
     if (list->GetColumnCount() == 0) {
         list->InsertColumn(0, "Guide link", LVCFMT_LEFT, 200);
         list->InsertColumn(1, "File", LVCFMT_LEFT, 360);
+        m_columnFitter.Fit(list);
     }
     CLeafcraftDoc* document = FindLeafcraftDoc();
     int row = 0;

@@ -7,6 +7,7 @@
 // Every state of the list is valid, so it always lets the user leave.
 
 #include "studio/workspace/LeafcraftBaseView.h"
+#include "studio/workspace/ListColumnFitter.h"
 
 class CGuideTypeDefinition;
 
@@ -40,4 +41,7 @@ private:
     void UpdateSelection();
     // Sets the mode (and path) of the selected type's guide item and shows the change.
     void SetSelectedItem(LONG mode, const CString& path);
+
+    // The list's columns fill its width.
+    CListColumnFitter m_columnFitter;
 };

@@ -120,6 +120,16 @@ TEST_F(WorkspaceLayout, TheMainWindowOpensLargeOnTheScreen) {
                                            << frame.height();
 }
 
+TEST_F(WorkspaceLayout, TheCoverPageListsColumnsTakeTheListsWidth) {
+    Open(3);
+    auto* tree = qobject_cast<QTreeView*>(leaf::ui::FindControl(ViewWidget(), 1300));
+    ASSERT_NE(tree, nullptr);
+    for (QSize size : {QSize(640, 470), QSize(1240, 980)}) {
+        ResizeWindow(size.width(), size.height());
+        EXPECT_EQ(tree->columnWidth(0) + tree->columnWidth(1), tree->viewport()->width()) << size.width();
+    }
+}
+
 TEST_F(WorkspaceLayout, SourceListColumnsTakeTheListsWidth) {
     auto* view = dynamic_cast<CLeafcraftSrcFilesView*>(Frame()->GetWorkspaceView());
     ASSERT_NE(view, nullptr);
