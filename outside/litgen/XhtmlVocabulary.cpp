@@ -356,7 +356,9 @@ MappedAttributes MapAttributes(const Element& element, std::string_view sourceNa
         }
         if (name == "xmlns" || name.starts_with("xmlns:"))
             continue;  // the writer declares the namespaces the document uses
-        const bool global = ListHas(kGlobalAttributes, name) || name.starts_with("aria-") ||
+        const bool global = ListHas(kGlobalAttributes, name) ||
+                            (name.size() > 5 && name.starts_with("aria-") &&
+                             std::all_of(name.begin(), name.end(), [](char ch) { return (ch >= 'a' && ch <= 'z') || ch == '-'; })) ||
                             (name.starts_with("data-") && DataAttributeName(name.substr(5)) == name);
         const bool handler = name.size() > 2 && name.starts_with("on") &&
                              std::all_of(name.begin(), name.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });

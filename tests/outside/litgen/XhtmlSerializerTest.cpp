@@ -161,6 +161,8 @@ const Case kCases[] = {
     {"LinkToAPlaceThePageLacksKeptAsData", "page.htm",
      "<p id=\"t\">x</p><a href=\"#t\">ok</a><a href=\"#gone\">bad</a><a href=\"page.htm#gone\">again</a>",
      {"<a href=\"#t\">ok</a><a data-href=\"#gone\">bad</a><a href=\"page.htm\">again</a>"}, {}},
+    {"AriaNameThatIsNoXmlNameKeptAsData", "page.htm", "<p aria-/x=\"1\" aria-label=\"ok\">x</p>",
+     {"<p data-aria--x=\"1\" aria-label=\"ok\">x</p>"}, {}},
     {"PictureSizes", "page.htm", "<img src=\"pic.png\" alt=\"\" width=\"50%\" height=\"10\"/>",
      {"<img src=\"pic.png\" alt=\"\" height=\"10\" style=\"width: 50%\" />"}, {}},
 };
