@@ -644,15 +644,18 @@ TEST_F(SdkBuild, MetadataThePackageCannotCarryFailsTheBuildByName) {
 }
 
 // Pictures and fonts that a style sheet names are packaged like a page's; those that do
-// not exist are listed as missing. A style sheet that a style sheet imports counts too.
+// not exist are listed as missing, a font from outside the folder as outside. A style
+// sheet that a style sheet imports counts too.
 TEST_F(SdkBuild, FilesNamedByStyleSheetsArePackagedOrListed) {
     leaf::test::TempFolder elsewhere;
     const std::string outside = elsewhere.WriteFile("art/logo.png", "PNG-logo");
+    const std::string outsideFont = elsewhere.WriteFile("fonts/sans.ttf", "TTF");
     const std::string page = Source("book/index.html", "<link rel=\"stylesheet\" href=\"css/style.css\">");
     Source("book/css/style.css", "@import url(more.css);\n"
                                  "body { background: url('../pics/paper.gif') }\n"
                                  "@font-face { src: url(\"../fonts/serif.ttf\") }\n"
-                                 "h1 { background: url(gone.png) url(" + outside + ") }\n");
+                                 "h1 { background: url(gone.png) url(" + outside + ") }\n"
+                                 "@font-face { src: url(" + outsideFont + ") }\n");
     Source("book/css/more.css", "p { list-style: url(dot.gif) }");
     Source("book/pics/paper.gif", "GIF89a-paper");
     Source("book/fonts/serif.ttf", "TTF");
@@ -661,7 +664,8 @@ TEST_F(SdkBuild, FilesNamedByStyleSheetsArePackagedOrListed) {
     ASSERT_TRUE(control.PrepareEBook());
     EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
     EXPECT_EQ(std::vector<std::string>{folder / "book/css/gone.png"}, control.Collection(sdkdispid::GetMissingFiles));
-    EXPECT_EQ(std::vector<std::string>{}, control.Collection(sdkdispid::GetExternalFiles));
+    // Only pictures and style sheets may come from outside the source folder.
+    EXPECT_EQ(std::vector<std::string>{outsideFont}, control.Collection(sdkdispid::GetExternalFiles));
 
     ASSERT_TRUE(Build(folder / "out/styled.lit"));
     const std::string package = ReadText(folder / "work/styled/styled.opf");
