@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QSocketNotifier>
+#include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -23,8 +24,10 @@ extern "C" void OnCloseSignal(int signal) {
     // The next signal of any of the kinds takes its default action: ends the program.
     for (int kind : kCloseSignals)
         std::signal(kind, SIG_DFL);
+    int savedErrno = errno;
     char byte = static_cast<char>(signal);
     [[maybe_unused]] ssize_t written = write(g_signalPipe[1], &byte, 1);
+    errno = savedErrno;
 }
 
 QSocketNotifier* g_notifier = nullptr;
