@@ -22,8 +22,6 @@ public:
     // width now and on every later change of it. Calling it again (after the columns were
     // rebuilt) takes the new widths and fits again, also after the user sized a column.
     void Fit(CListCtrl* list);
-    // Whether the user has sized a column since the last Fit.
-    bool IsSizedByUser() const { return m_sizedByUser; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
