@@ -3,13 +3,13 @@
 #include <QPushButton>
 #include <unistd.h>
 
+#include "platform/ui/PeopleService.h"
 #include "platform/ui/WinApp.h"
 #include "studio/project/BuildOutputPage.h"
 #include "studio/project/BuildResultPages.h"
 #include "studio/project/BuildWizardSheet.h"
 #include "studio/project/DetailsReport.h"
 #include "studio/project/PathHelpers.h"
-#include "studio/project/ShellOpen.h"
 
 namespace {
 
@@ -22,6 +22,15 @@ constexpr const char* kAutorunReader = "Autorun Reader";
 UINT ProfileInt(const char* entry, int fallback) {
     CWinApp* app = AfxGetApp();
     return app ? app->GetProfileInt(kSettings, entry, fallback) : static_cast<UINT>(fallback);
+}
+
+// Shows the built e-book in the reading program that the output page found (the box
+// that asks for it is offered only when there is one). The desktop itself knows no
+// program for the ".lit" name an e-book carries; the reading program opens it whatever
+// its name. A start that fails is not reported: the e-book is built and stays where it is.
+void OpenInReader(const CString& reader, const CString& eBook) {
+    if (!reader.IsEmpty())
+        leaf::ui::People().StartProcess(reader.str(), {eBook.str()});
 }
 
 }  // namespace
@@ -77,6 +86,6 @@ BOOL CBuildDonePage::OnWizardFinish() {
         app->WriteProfileInt(kSettings, kAutorunReader, open ? 1 : 0);
     if (open)
         if (CBuildWizardSheet* sheet = GetBuildSheet())
-            leaf::OpenWithShell(sheet->GetEBookPath().c_str(), sheet);
+            OpenInReader(sheet->GetOutputPage().GetReaderPath(), sheet->GetEBookPath());
     return TRUE;
 }

@@ -15,7 +15,7 @@ if(TARGET PkgConfig::LibZip)
 endif()
 # The control finds the program's message pump (the window layer's) in the test program.
 set_target_properties(test_studio_build PROPERTIES ENABLE_EXPORTS ON)
-foreach(module leafsdk LITGen FontEmbedder markupintake pictureintake plainintake regsvr)
+foreach(module leafsdk LITGen FontEmbedder markupintake pictureintake plainintake regsvr reader_standin)
   if(TARGET ${module})
     add_dependencies(test_studio_build ${module})
   endif()

@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "platform/base/File.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ComboBox.h"
@@ -583,6 +584,54 @@ TEST_F(BuildWizardTest, DefaultGuideFilesGoIntoTheSourceFolderAndNeverToTheRoot)
         EXPECT_TRUE(document.GetGuideItem(type, FALSE)->m_strPath.IsEmpty());
     for (const auto& entry : fs::directory_iterator("/"))
         EXPECT_EQ(std::string::npos, entry.path().filename().string().find("~cov")) << entry.path();
+}
+
+TEST_F(BuildWizardTest, OpenThisEBookHandsTheEBookToTheRegisteredReadingProgram) {
+    // The reading program's stand-in is the registered one.
+    const std::string reader = fs::canonical(leaf::test::BinDir() + "/reader/MSReader.exe").string();
+    WriteUserValue("Software\\Microsoft\\EBook", "InstallDir", fs::path(reader).parent_path().string());
+    ASSERT_EQ(CString(reader), GetReaderPath());
+    CBuildWizardSheet sheet(&document, nullptr);
+    bool reachedDone = false, offered = false;
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizard.PressButton(PSBTN_NEXT);
+        if (wizard.HasFontsPage())
+            wizard.PressButton(PSBTN_NEXT);
+        reachedDone = OnPage(wizard, &wizard.GetDonePage());
+        if (!reachedDone)
+            return;
+        CBuildDonePage& done = wizard.GetDonePage();
+        offered = done.IsDlgButtonChecked(1083) == BST_CHECKED && done.GetDlgItem(1083)->IsWindowEnabled();
+        wizard.PressButton(PSBTN_FINISH);
+    });
+    ASSERT_TRUE(reachedDone) << "active page " << sheet.GetActiveIndex();
+    EXPECT_TRUE(offered);
+    const std::string eBook = library + "/The Book.lit";
+    ASSERT_EQ(eBook, sheet.GetEBookPath().str());
+    const auto starts = people.Asked("process");
+    ASSERT_EQ(1u, starts.size());
+    EXPECT_EQ(reader, starts[0].text) << "the reading program opens it, not the desktop's opener";
+    ASSERT_EQ(std::vector<std::string>{eBook}, starts[0].arguments);
+
+    // Started as asked, the reading program gives the desktop's opener (here one that
+    // records what it is given) the ".lit"-named EPUB under an ".epub" name.
+    leaf::test::TempFolder tools;
+    const std::string log = (tools.Path() / "opened.log").string();
+    const std::string opener = tools.WriteFile("xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + log + "'\n");
+    fs::permissions(opener, fs::perms::owner_all);
+    std::vector<std::string> command{"PATH=" + tools.Path().string(), starts[0].text};
+    command.insert(command.end(), starts[0].arguments.begin(), starts[0].arguments.end());
+    ASSERT_EQ(0, leaf::test::RunChild("/usr/bin/env", command).exitStatus);
+    std::string opened;
+    ASSERT_TRUE(leaf::ReadFileBytes(log, opened));
+    ASSERT_FALSE(opened.empty());
+    ASSERT_EQ('\n', opened.back());
+    opened.pop_back();
+    ASSERT_EQ(std::string::npos, opened.find('\n')) << "one file opened: " << opened;
+    EXPECT_EQ("The Book.epub", fs::path(opened).filename().string());
+    EXPECT_TRUE(fs::is_symlink(opened));
+    EXPECT_EQ(fs::path(eBook), fs::read_symlink(opened));
 }
 
 }  // namespace
