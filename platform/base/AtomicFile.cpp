@@ -1,7 +1,5 @@
-#include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,11 +8,11 @@
 #include <cstdlib>
 #include <random>
 #include <string_view>
-#include <vector>
 
 #include "platform/base/File.h"
 #include "platform/base/FileKind.h"
 #include "platform/base/Path.h"
+#include "platform/base/ScratchFiles.h"
 
 namespace leaf {
 
@@ -56,59 +54,16 @@ std::string TemporaryName(const std::string& target) {
     return folder.empty() ? name : path::Join(folder, name);
 }
 
-// The process id in a temporary's name, 0 when the name is not one of ours.
-pid_t OwnerOfTemporary(std::string_view name, std::string_view prefix) {
-    if (!name.starts_with(prefix))
-        return 0;
-    name.remove_prefix(prefix.size());
-    long long pid = 0;
-    size_t digits = 0;
-    while (digits < name.size() && digits < 10 && name[digits] >= '0' && name[digits] <= '9')
-        pid = pid * 10 + (name[digits++] - '0');
-    if (digits == 0 || digits >= name.size() || name[digits] != '-' || pid <= 0 || pid > 0x7FFFFFFF)
-        return 0;
-    return static_cast<pid_t>(pid);
-}
-
-bool ProcessIsGone(pid_t pid) {
-    return kill(pid, 0) != 0 && errno == ESRCH;
-}
-
-// Removes the temporaries of this target that processes which no longer run left
-// behind (killed between creating and committing them).
-void RemoveStaleTemporaries(const std::string& target) {
-    const std::string folder = path::FolderPart(target).empty() ? "." : path::FolderPart(target);
-    const std::string prefix = TemporaryPrefix(target);
-    DIR* dir = opendir(folder.c_str());
-    if (!dir)
-        return;
-    std::vector<std::string> stale;
-    while (const dirent* entry = readdir(dir)) {
-        const pid_t owner = OwnerOfTemporary(entry->d_name, prefix);
-        if (owner != 0 && owner != getpid() && ProcessIsGone(owner))
-            stale.emplace_back(entry->d_name);
-    }
-    const int folderFd = dirfd(dir);
-    for (const std::string& name : stale) {
-        struct stat info;
-        // Only plain files are ours; anything else under such a name is left alone.
-        if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
-            unlinkat(folderFd, name.c_str(), 0);
-    }
-    closedir(dir);
-}
-
 // An unnamed file in the target's folder (O_TMPFILE): a process killed before it
 // commits leaves nothing behind. -1 where the file system cannot make one.
 int OpenUnnamedFile(const std::string& target) {
-    const std::string folder = path::FolderPart(target).empty() ? "." : path::FolderPart(target);
-    return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    return CreateUnnamedFile(path::FolderPart(target), O_WRONLY, 0666);
 }
 
 // Whether an O_TMPFILE failure means only that the file system (or kernel) has none,
 // so a named temporary should be used instead.
 bool UnnamedFilesUnsupported(int error) {
-    return error == EOPNOTSUPP || error == EISDIR || error == EINVAL || error == ENOSYS;
+    return error == EOPNOTSUPP;
 }
 
 // Gives the unnamed file open on fd the name `name`; 0 or the errno value.
@@ -198,7 +153,8 @@ bool AtomicFile::Open(const std::string& target) {
         m_error = EACCES;
         return false;
     }
-    RemoveStaleTemporaries(m_target);
+    // The temporaries of this file that writers killed before their commit left behind.
+    RemoveStaleScratchFiles(path::FolderPart(m_target), TemporaryPrefix(m_target));
     m_fd = OpenUnnamedFile(m_target);
     m_unnamed = m_fd >= 0;
     if (m_fd < 0 && UnnamedFilesUnsupported(errno)) {
