@@ -11,6 +11,7 @@
 #include "outside/litgen/ItemStreams.h"
 #include "outside/litgen/LitGenMessages.h"
 #include "platform/base/CString.h"
+#include "platform/base/ScratchFiles.h"
 #include "platform/base/TextEncoding.h"
 
 namespace {
@@ -343,7 +344,14 @@ HRESULT CEBookWriter::WriteArchive() {
 
 HRESULT CEBookWriter::WriteArchiveFromSpool() {
     // A fresh temporary name beside the e-book; libzip writes the archive there at
-    // zip_close, and the rename puts it in place in one step.
+    // zip_close, and the rename puts it in place in one step. The partial archives of
+    // writers killed before their end (<e-book>.tmp<pid>-<n>, and libzip's own
+    // <e-book>.tmp<pid>-<n>.XXXXXX) are removed first.
+    {
+        const std::filesystem::path eBook(m_eBookPath);
+        leaf::RemoveStaleScratchFiles(eBook.has_parent_path() ? eBook.parent_path().string() : std::string("."),
+                                      eBook.filename().string() + ".tmp");
+    }
     std::string temporary;
     for (int attempt = 0; attempt < 1000 && temporary.empty(); ++attempt) {
         std::string candidate = m_eBookPath + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);

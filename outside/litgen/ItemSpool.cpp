@@ -3,10 +3,31 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <filesystem>
+
+#include "platform/base/ScratchFiles.h"
+
 CItemSpool::~CItemSpool() { Remove(); }
 
 bool CItemSpool::Create(const std::string& stem) {
     Remove();
+    const std::filesystem::path stemPath(stem);
+    const std::string folder = stemPath.has_parent_path() ? stemPath.parent_path().string() : std::string(".");
+    // The spools that writers killed before their end left behind.
+    leaf::RemoveStaleScratchFiles(folder, stemPath.filename().string());
+    // An unnamed file where the file system has them, so that nothing is left beside the
+    // e-book however the process ends; the archive is read from it through /proc.
+    const int unnamed = leaf::CreateUnnamedFile(folder, O_RDWR, 0600);
+    if (unnamed >= 0) {
+        const std::string self = "/proc/self/fd/" + std::to_string(unnamed);
+        if (access(self.c_str(), R_OK) == 0 && (m_file = fdopen(unnamed, "w+b")) != nullptr) {
+            m_path = self;
+            m_unnamed = true;
+            m_size = 0;
+            return true;
+        }
+        close(unnamed);
+    }
     for (int attempt = 0; attempt < 1000; ++attempt) {
         std::string candidate = stem + std::to_string(getpid()) + "-" + std::to_string(attempt);
         int descriptor = open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
@@ -55,7 +76,9 @@ void CItemSpool::Remove() {
         return;
     std::fclose(m_file);
     m_file = nullptr;
-    unlink(m_path.c_str());
+    if (!m_unnamed)
+        unlink(m_path.c_str());
+    m_unnamed = false;
     m_path.clear();
     m_size = 0;
 }

@@ -3,7 +3,10 @@
 // CItemSpool: one scratch file beside the e-book that holds the content of every item
 // once its stream has ended, so that the writer keeps no more than one item in memory
 // however large the book. The archive is written from the spool at the end; the file
-// is removed when the spool is closed or destroyed.
+// is removed when the spool is closed or destroyed. It is an unnamed file where the file
+// system has them (Path() is then its /proc/self/fd name), so a killed writer leaves
+// nothing; else it is named <stem><pid>-<n>, and the next spool made with that stem
+// removes those whose process no longer runs.
 
 #include <cstdint>
 #include <cstdio>
@@ -38,6 +41,7 @@ public:
 
 private:
     std::FILE* m_file = nullptr;
+    bool m_unnamed = false;
     std::string m_path;
     std::uint64_t m_size = 0;
 };

@@ -3,12 +3,16 @@
 // epubcheck where it is a whole book.
 
 #include <dlfcn.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -431,6 +435,52 @@ TEST_F(LitGen, CancelAfterItemsEndedLeavesNoScratchFile) {
     EXPECT_EQ(S_OK, writer->Cancel());
     EXPECT_FALSE(std::filesystem::exists(eBook));
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));  // the work folder
+}
+
+// A writer killed after items went to its spool leaves nothing beside the e-book.
+TEST_F(LitGen, AKilledWriterLeavesNoScratchFileBesideTheEBook) {
+    ASSERT_EQ(S_OK, StreamPackage({{u"a.css", u"text/css"}, {u"b.css", u"text/css"}}));
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        leaf::ComPtr<IUnknown> object;
+        if (writer->NextCssItem(object.Receive()) == S_OK) {
+            LONG written = 0;
+            object.As<ICssStream>()->Write("p { }\n", 6, &written);
+            if (object.As<ICssStream>()->End() == S_OK)
+                kill(getpid(), SIGKILL);
+        }
+        _exit(1);
+    }
+    int status = 0;
+    ASSERT_EQ(child, waitpid(child, &status, 0));
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child did not reach its spool";
+    EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));  // the work folder
+}
+
+// The scratch files that writers killed before their end left beside the e-book (a spool,
+// a partial archive and libzip's own partial file) are removed by the next writer; those
+// of running processes stay.
+TEST_F(LitGen, ScratchFilesOfDeadWritersAreRemoved) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0)
+        _exit(0);
+    ASSERT_EQ(child, waitpid(child, nullptr, 0));
+    const std::string dead = std::to_string(child);
+    const std::string live = std::to_string(getppid());
+    for (const std::string& name : {"book.lit.spool" + dead + "-0", "book.lit.tmp" + dead + "-0",
+                                    "book.lit.tmp" + dead + "-1.Xy12Ab", "book.lit.spool" + live + "-0",
+                                    "book.lit.tmp" + live + "-0", "other.lit.tmp" + dead + "-0"})
+        folder.WriteFile(name, "scratch");
+    BuildBook("<package><manifest><item id=\"s\" href=\"s.css\" media-type=\"text/css\"/></manifest></package>",
+              {}, {{"s.css", "p { }\n"}});
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ((std::set<std::string>{"book.lit", "book.lit.spool" + live + "-0", "book.lit.tmp" + live + "-0",
+                                     "other.lit.tmp" + dead + "-0", "work"}),
+              names);
 }
 
 // The package as the control writes it: every Dublin Core record it may hold, x-metadata,
