@@ -2,6 +2,8 @@
 // the image and plain-text filters through the registry and prepares the book with them,
 // and the filters turn both items into pages as a build's conversion pass asks them to.
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 
@@ -106,6 +108,37 @@ TEST(PictureAndTextBuild, BuildsTheBookWithItsChapterTour) {
     EXPECT_NE(std::string::npos, package.find("<tour id=\"chaptertour\" title=\"Chapter Tour\" >")) << package;
     EXPECT_NE(std::string::npos, package.find("href=\"notes.htm\"")) << package;
     EXPECT_TRUE(fs::exists(folder / "out/Book.lit"));
+}
+
+// A FIFO given as a source, or linked as a page or a picture, never blocks the build: it
+// cannot be read, and the build says so instead of waiting for a writer.
+TEST(PictureAndTextBuild, FifosAreRefusedInsteadOfBlockingTheBuild) {
+    namespace fs = std::filesystem;
+    leaf::test::TempFolder folder;
+    for (const char* module : {"leafsdk.so", "markupintake.so", "pictureintake.so", "plainintake.so"})
+        ASSERT_TRUE(leaf::test::RegisterModule(module)) << module;
+    leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft").WriteProfileString("SDK", "TempFolder", (folder / "work").c_str());
+    leaf::Profile("Tallbrook Systems, Inc.", "Leafcraft").WriteProfileInt("SDK", "FriendlyTempFolder", 1);
+    sdktest::SdkControl control = sdktest::SdkControl::Create();
+    ASSERT_TRUE(control.Initialize());
+
+    const std::string page = folder.WriteFile("book/index.html",
+                                              "<html><body><a href=\"linked.html\">x</a><img src=\"pic.png\"></body></html>");
+    for (const char* name : {"book/linked.html", "book/pic.png", "book/notes.txt"})
+        ASSERT_EQ(0, mkfifo((folder / name).c_str(), 0644)) << name;
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
+    fs::create_directories(folder / "out");
+    EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/Linked.lit"), Variant("")}));
+    EXPECT_NE(LCERR_NONE, control.ErrorCode());
+    EXPECT_FALSE(fs::exists(folder / "out/Linked.lit"));
+
+    ASSERT_TRUE(control.Initialize());
+    ASSERT_TRUE(control.AddSourceFile(folder / "book/notes.txt", LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
+    EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/Notes.lit"), Variant("")}));
+    EXPECT_NE(std::string::npos, control.ErrorDetails().find("notes.txt")) << control.ErrorDetails();
+    EXPECT_TRUE(fs::is_fifo(folder / "book/notes.txt"));
 }
 
 }  // namespace
