@@ -84,9 +84,16 @@ CLeafcraftSDKControl::FontStepResult CLeafcraftSDKControl::RunFontStep(const CSt
         }
 
         if (!m_fontEmbedder.Embed(workFolder, host)) {
-            // The embedder's own text (through the host) stays as the details; an embedder
-            // that stopped because the client asked for it ends the build as aborted.
-            SetError(m_abortRequested ? LCERR_ABORTED : LCERR_UNEXPECTED);
+            // An embedder that stopped because the client asked for it ends the build as
+            // aborted. Otherwise the details name the work folder whose fonts were to be
+            // embedded, with the embedder's own text (through the host) when it gave one.
+            if (m_abortRequested) {
+                SetError(LCERR_ABORTED);
+            } else {
+                const CString said = m_errorDetails;
+                SetError(LCERR_UNEXPECTED,
+                         workFolder + ": " + (said.IsEmpty() ? CString("the fonts could not be embedded") : said));
+            }
             return FontStepResult::Failed;
         }
         return FontStepResult::Continue;

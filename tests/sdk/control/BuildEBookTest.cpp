@@ -528,6 +528,20 @@ TEST_F(SdkBuild, AbortDuringTheFontStepEndsTheBuildAsAborted) {
     unsetenv("LEAF_TEST_EMBEDDER_STEP");
 }
 
+TEST_F(SdkBuild, AFailedFontStepNamesTheWorkFolder) {
+    control = SdkControl::CreateWithFontEmbedder();
+    ASSERT_TRUE(control.Initialize());
+    PrepareOnePage();
+    setenv("LEAF_TEST_EMBEDDER_FAIL", "embed", 1);
+    fs::create_directories(folder / "out");
+    const bool built =
+        control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/fonts.lit"), Variant(""), Variant(true)});
+    unsetenv("LEAF_TEST_EMBEDDER_FAIL");
+    EXPECT_FALSE(built);
+    EXPECT_EQ(LCERR_UNEXPECTED, control.ErrorCode());
+    EXPECT_EQ(folder / "work/fonts" + ": the fonts could not be embedded", control.ErrorDetails());
+}
+
 // The e-book path may name one of the book's own files under any spelling; the build is
 // refused before anything is written, naming the file.
 TEST_F(SdkBuild, TheEBookNeverTakesThePlaceOfOneOfTheBooksFiles) {

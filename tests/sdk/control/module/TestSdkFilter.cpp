@@ -19,7 +19,8 @@
 // LeafcraftTest.BrokenFilter (".broken") refuses to initialise.
 // LeafcraftTest.FontEmbedder answers its availability check with the value of the
 // environment variable LEAF_TEST_EMBEDDER_CHECK (0 when unset); LEAF_TEST_EMBEDDER_STEP
-// ("analyse" or "embed") makes that operation report and answer an abort.
+// ("analyse" or "embed") makes that operation report and answer an abort;
+// LEAF_TEST_EMBEDDER_FAIL ("embed") makes it fail without one.
 
 #include <cstdlib>
 #include <initializer_list>
@@ -137,7 +138,12 @@ public:
     HRESULT AddFile(LPCOLESTR, IFilterHost*) override { return S_OK; }
     HRESULT Analyse(IFilterHost* host) override { return Report("analyse", host); }
     IDispatch* GetFontList(IFilterHost*) override { return nullptr; }
-    HRESULT Embed(LPCOLESTR, IFilterHost* host) override { return Report("embed", host); }
+    HRESULT Embed(LPCOLESTR, IFilterHost* host) override {
+        const char* failing = std::getenv("LEAF_TEST_EMBEDDER_FAIL");
+        if (failing != nullptr && std::string(failing) == "embed")
+            return E_FAIL;
+        return Report("embed", host);
+    }
     HRESULT End(IFilterHost*) override { return S_OK; }
 
 private:
