@@ -224,9 +224,13 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
         return FALSE;
     }
     leaf::ComPtr<IInputFilter> held(filter);  // alive for the call, whatever the handlers do
+    m_errorDetails.Empty();
     if (FAILED(held->Prepare(Wide(path), nullptr, m_host.get()))) {
         // A filter that stopped because the client asked for it ends the run as aborted.
-        SetError(m_abortRequested ? LCERR_ABORTED : LCERR_UNEXPECTED, path);
+        // Otherwise the details name the file, then what the filter said about it.
+        const CString said = m_errorDetails;
+        SetError(m_abortRequested ? LCERR_ABORTED : LCERR_UNEXPECTED,
+                 said.IsEmpty() || said == path ? path : path + ": " + said);
         return FALSE;
     }
     return TRUE;

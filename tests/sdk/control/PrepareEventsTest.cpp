@@ -112,7 +112,7 @@ TEST_F(SdkPrepare, AFailingFilterFailsTheRunWithTheSourcePath) {
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     EXPECT_FALSE(control.PrepareEBook());
     EXPECT_EQ(LCERR_UNEXPECTED, control.ErrorCode());
-    EXPECT_EQ(page, control.ErrorDetails());
+    EXPECT_EQ(page + ": filter failed", control.ErrorDetails());  // the filter's own text after the file
     // Not prepared: the lists stay as they were, and a new run can start.
     EXPECT_TRUE(control.Collection(sdkdispid::GetMissingFiles).empty());
 }
