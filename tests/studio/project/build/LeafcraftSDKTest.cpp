@@ -11,6 +11,7 @@
 #include "studio/project/LeafcraftSDK.h"
 #include "studio/project/StringCollectionDriver.h"
 #include "tests/studio/project/build/BuildTestEnvironment.h"
+#include "tests/support/EpubCheck.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -130,6 +131,7 @@ TEST_F(LeafcraftSDKTest, BuildsAnEBook) {
     ASSERT_TRUE(sdk.BuildEBook(eBook.c_str(), "Publisher", FALSE, nullptr))
         << sdk.GetErrorCode() << " " << sdk.GetErrorDetails().str();
     EXPECT_TRUE(std::filesystem::exists(eBook));
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));  // an EPUB, whatever its name says
     EXPECT_NE(host.progress.end(), std::find(host.progress.begin(), host.progress.end(), 3));
 }
 
