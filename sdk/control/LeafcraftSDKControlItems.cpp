@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "common/ContentType.h"
+#include "common/WideBuffer.h"
 #include "platform/base/File.h"
 #include "platform/base/Path.h"
 #include "sdk/LeafcraftSDK.h"
@@ -319,7 +320,12 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
         if (!isUrl && !leaf::path::IsAbsolute(itemPath.str()))
             itemPath = folder + "/" + itemPath;
         ResolveRelativePath(itemPath);
-        CString existing = isUrl ? CString() : FindExistingFile(itemPath);
+        // An href is a URL, in which "%25" stands for '%' (so a package that the build
+        // wrote names its files as they are); a file whose name holds such an escape as
+        // written, from a writer that did not escape, is found as well.
+        CString existing = isUrl ? CString() : FindExistingFile(DecodeUrlEscapes(itemPath));
+        if (existing.IsEmpty() && !isUrl)
+            existing = FindExistingFile(itemPath);
         if (!existing.IsEmpty())
             itemPath = existing;
         item->m_strPath = itemPath;

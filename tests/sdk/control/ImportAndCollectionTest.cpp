@@ -55,6 +55,24 @@ TEST_F(SdkImport, ResolvesPathsAndFoldsDuplicateItemsIntoTheFirst) {
     EXPECT_EQ((std::vector<std::string>{first, first, other}), ScannedSources());
 }
 
+// Hrefs are URLs: an escaped name reads back as the file it names, as a package that a
+// build writes has it; a file named with the escape as written is found too.
+TEST_F(SdkImport, EscapedHrefsNameTheirFiles) {
+    std::string percent = Source("book/opf/pct%41%.src");
+    std::string hash = Source("book/opf/hash#x.src");
+    std::string literal = Source("book/opf/lit%20eral.src");
+    std::string package = Source("book/opf/book.opf",
+                                 "<package unique-identifier=\"id\"><manifest>\n"
+                                 "<item id=\"p\" href=\"pct%2541%25.src\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "<item id=\"h\" href=\"hash%23x.src\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "<item id=\"l\" href=\"lit%20eral.src\" media-type=\"text/x-oeb1-document\"/>\n"
+                                 "</manifest><spine><itemref idref=\"p\"/><itemref idref=\"h\"/><itemref idref=\"l\"/>"
+                                 "</spine></package>\n");
+    EXPECT_TRUE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
+    EXPECT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
+    EXPECT_EQ((std::vector<std::string>{percent, hash, literal}), ScannedSources());
+}
+
 TEST_F(SdkImport, MissingPackageFileIsReported) {
     std::string package = folder / "nowhere.opf";
     EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
