@@ -11,6 +11,7 @@
 #include "outside/litgen/ItemStreams.h"
 #include "outside/litgen/LitGenMessages.h"
 #include "platform/base/CString.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/ScratchFiles.h"
 #include "platform/base/TextEncoding.h"
 
@@ -101,7 +102,9 @@ HRESULT CEBookWriter::BeginEBook(LPCOLESTR eBookPath, LPCOLESTR workFolder, LPCO
         return E_INVALIDARG;
     std::error_code error;
     std::filesystem::path target(path);
+    // A FIFO, socket or device under the name is not replaced by the e-book.
     if (!target.has_filename() || std::filesystem::is_directory(target, error) ||
+        leaf::KindOfFile(path) == leaf::FileKind::Special ||
         !std::filesystem::is_directory(target.has_parent_path() ? target.parent_path() : ".", error)) {
         Report(kCompilerError, litgen::kMsgBadEBookPath, "The e-book file \"" + path + "\" cannot be created there.");
         return E_FAIL;
@@ -394,6 +397,8 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     const std::string why = litgen::WriteEpubArchive(temporary, input.packageDocumentName, entries, m_spool.Path());
     if (!why.empty())
         return fail(why);
+    if (leaf::KindOfFile(m_eBookPath) == leaf::FileKind::Special)
+        return fail("it is not a regular file");
     if (std::rename(temporary.c_str(), m_eBookPath.c_str()) != 0)
         return fail("it could not be moved into place");
     return S_OK;

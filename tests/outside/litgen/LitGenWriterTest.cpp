@@ -4,6 +4,7 @@
 
 #include <dlfcn.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
@@ -458,6 +459,18 @@ TEST_F(LitGen, AKilledWriterLeavesNoScratchFileBesideTheEBook) {
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));  // the work folder
 }
 
+// A FIFO put under the e-book's name after the writer began is not replaced by the book.
+TEST_F(LitGen, AFifoUnderTheEBooksNameIsNotReplaced) {
+    ASSERT_EQ(S_OK, StreamPackage({{u"a.css", u"text/css"}}));
+    leaf::ComPtr<IUnknown> object;
+    ASSERT_EQ(S_OK, writer->NextCssItem(object.Receive()));
+    EXPECT_EQ(S_OK, object.As<ICssStream>()->End());
+    ASSERT_EQ(0, mkfifo(eBook.c_str(), 0644));
+    EXPECT_EQ(E_FAIL, writer->Finish());
+    EXPECT_TRUE(std::filesystem::is_fifo(eBook));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));  // and the work folder
+}
+
 // The scratch files that writers killed before their end left beside the e-book (a spool,
 // a partial archive and libzip's own partial file) are removed by the next writer; those
 // of running processes stay.
@@ -704,6 +717,15 @@ TEST(LitGenBegin, RefusesAnEBookInAFolderThatDoesNotExist) {
         EXPECT_EQ((std::vector<std::string>{"0 1001 The e-book file \"" + path + "\" cannot be created there."}),
                   callback.messages);
         EXPECT_EQ(E_UNEXPECTED, writer->NextCssItem(object.Receive()));
+        // Nor where a FIFO or a device has the name: it would be replaced by a file.
+        const std::string fifo = folder / "pipe.lit";
+        ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+        EXPECT_EQ(E_FAIL, writer->BeginEBook(leaf::Utf8ToUtf16(fifo).c_str(), u"/tmp/", u"", nullptr));
+        const std::string device = folder / "null.lit";
+        ASSERT_EQ(0, symlink("/dev/null", device.c_str()));
+        EXPECT_EQ(E_FAIL, writer->BeginEBook(leaf::Utf8ToUtf16(device).c_str(), u"/tmp/", u"", nullptr));
+        EXPECT_EQ(3u, callback.messages.size());
+        EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     }
     dlclose(module);
 }
