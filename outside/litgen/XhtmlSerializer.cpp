@@ -125,6 +125,11 @@ std::string& CXhtmlSerializer::CurrentBuffer() {
     return m_frames.empty() ? m_body : Buffer(m_frames.back().section);
 }
 
+bool CXhtmlSerializer::InsideElement(std::string_view name) const {
+    return std::any_of(m_frames.begin(), m_frames.end(),
+                       [&](const Frame& frame) { return frame.emitted && frame.rule->name == name; });
+}
+
 bool CXhtmlSerializer::InsideLink() const {
     return std::any_of(m_frames.begin(), m_frames.end(),
                        [](const Frame& frame) { return frame.emitted && frame.rule->name == "a"; });
@@ -206,11 +211,22 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
                 return rule;
             OpenSynthetic("li");
             continue;
-        case Content::DefinitionList:
-            if (name == "dt" || name == "dd" || name == "div" || name == "script")
+        case Content::DefinitionList: {
+            if (name == "dt" || name == "div" || name == "script") {
+                m_frames.back().sawTerm = m_frames.back().sawTerm || name == "dt";
+                return rule;
+            }
+            // A definition needs a term before it: an empty one where the list has none yet.
+            if (m_frames.back().content == Content::DefinitionList && !m_frames.back().sawTerm) {
+                CurrentBuffer() += "<dt></dt>";
+                m_frames.back().sawTerm = true;
+                ++m_changes.elements;
+            }
+            if (name == "dd")
                 return rule;
             OpenSynthetic("dd");
             continue;
+        }
         case Content::Table:
             if (IsOneOf(name, {"caption", "colgroup", "thead", "tbody", "tfoot", "tr", "script"}))
                 return rule;
@@ -269,9 +285,12 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
             ++m_changes.elements;
             return rule->content == Content::Empty ? &kLineBreak : &litgen::xhtml::GenericInline();
         }
-        if (rule->name == "a" && InsideLink()) {
+        // Nothing interactive may stand inside a link; an area only inside a map.
+        if ((InsideLink() && IsOneOf(rule->name, {"a", "button", "details", "embed", "iframe", "input", "label",
+                                                  "select", "textarea", "audio", "video"})) ||
+            (rule->name == "area" && !InsideElement("map"))) {
             ++m_changes.elements;
-            return &litgen::xhtml::GenericInline();
+            return rule->content == Content::Empty ? &kLeftOut : &litgen::xhtml::GenericInline();
         }
         return rule;
     }
@@ -302,7 +321,7 @@ bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribut
     bool turnedOff = false;
     for (auto& [name, value] : attributes) {
         const bool hyperlink = name == "href" && (element == "a" || element == "area");
-        const bool resource = (name == "src" && element != "iframe") || (name == "href" && element == "link") ||
+        const bool resource = name == "src" || (name == "href" && element == "link") ||
                               (name == "poster" && element == "video") || (name == "data" && element == "object");
         if (!hyperlink && !resource)
             continue;
@@ -495,10 +514,23 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         return;
     }
     auto mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes);
+    const auto has = [&](std::string_view key) {
+        return std::any_of(mapped.attributes.begin(), mapped.attributes.end(),
+                           [&](const Attribute& attribute) { return attribute.first == key; });
+    };
+    // Elements that cannot stand without an attribute they lack do the work of a span or div.
+    if ((written->name == "map" && !has("name")) || (written->name == "object" && !has("data") && !has("type"))) {
+        ++m_changes.elements;
+        written = CurrentContent() == Content::Phrasing ? &litgen::xhtml::GenericInline() : &litgen::xhtml::GenericBlock();
+        mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes);
+    }
     m_changes.attributes += mapped.renamed;
     m_scripted = m_scripted || mapped.scripted || written->name == "script";
     const size_t linksBefore = m_links.size();
-    if (!CheckReferences(*written, mapped.attributes)) {
+    const bool pictureless = written->name == "img" && !has("src");
+    if (pictureless)
+        ++m_changes.links;
+    if (pictureless || !CheckReferences(*written, mapped.attributes)) {
         // A picture that is not in the e-book: its text alternative stands in its place.
         std::string alternative;
         for (const auto& [attributeName, value] : mapped.attributes)
@@ -521,7 +553,11 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         }
     }
     const bool isVoid = written->content == Content::Empty;
-    CurrentBuffer() += StartTag(*written, source, mapped.attributes, isVoid);
+    // An iframe holds nothing, but HTML readers need its end tag.
+    const bool endTag = isVoid && written->name == "iframe";
+    CurrentBuffer() += StartTag(*written, source, mapped.attributes, isVoid && !endTag);
+    if (endTag)
+        CurrentBuffer() += "</iframe>";
     if (!isVoid && !hasContent) {
         CurrentBuffer() += "</" + std::string(written->name) + ">";
     } else if (isVoid && hasContent) {

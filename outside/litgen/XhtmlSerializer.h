@@ -101,6 +101,7 @@ private:
         bool synthetic = false;  // opened to give a child the parent it needs
         bool link = false;       // an a element whose text is collected as a link's
         bool heading = false;
+        bool sawTerm = false;    // a definition list that has a term (dt) already
     };
 
     Level CurrentLevel() const;
@@ -128,6 +129,7 @@ private:
     void StartHeadElement(const litgen::xhtml::Element& rule, std::string_view sourceName,
                           std::vector<litgen::xhtml::Attribute>& attributes, bool hasContent);
     bool InsideLink() const;
+    bool InsideElement(std::string_view name) const;
 
     std::string m_documentPath;
     TargetLookup m_lookup;

@@ -78,7 +78,7 @@ constexpr Entry kElements[] = {
     {"hr", {"hr", P::Flow, C::Empty, "", "", ""}},
     {"html", {"html", P::Root, C::Flow, "", "", ""}},
     {"i", {"i", P::Phrasing, C::Phrasing, "", "", ""}},
-    {"iframe", {"iframe", P::Phrasing, C::Text, "", "", "src srcdoc name sandbox allow allowfullscreen width height referrerpolicy loading"}},
+    {"iframe", {"iframe", P::Phrasing, C::Empty, "", "", "src srcdoc name sandbox allow allowfullscreen width height referrerpolicy loading"}},
     {"ilayer", {"div", P::Flow, C::Flow, "", "", ""}},
     {"image", {"img", P::Phrasing, C::Empty, "", "", "alt src srcset sizes crossorigin usemap ismap width height referrerpolicy decoding loading"}},
     {"img", {"img", P::Phrasing, C::Empty, "", "", "alt src srcset sizes crossorigin usemap ismap width height referrerpolicy decoding loading"}},
@@ -156,6 +156,14 @@ constexpr std::string_view kDiscarded[] = {"basefont", "isindex", "keygen", "nex
 constexpr std::string_view kGlobalAttributes =
     " id class style title lang dir tabindex accesskey hidden contenteditable draggable spellcheck translate"
     " role xml:lang xml:space xml:base epub:type ";
+
+// The ARIA attributes (without "aria-"), which any element may carry.
+constexpr std::string_view kAriaAttributes =
+    "activedescendant atomic autocomplete busy checked colcount colindex colspan controls current describedby "
+    "details disabled dropeffect errormessage expanded flowto grabbed haspopup hidden invalid keyshortcuts label "
+    "labelledby level live modal multiline multiselectable orientation owns placeholder posinset pressed readonly "
+    "relevant required roledescription rowcount rowindex rowspan selected setsize sort valuemax valuemin valuenow "
+    "valuetext";
 
 constexpr Element kGenericBlock{"div", P::Flow, C::Flow, "", "", ""};
 constexpr Element kGenericInline{"span", P::Phrasing, C::Phrasing, "", "", ""};
@@ -290,6 +298,11 @@ bool ValueFits(std::string_view element, std::string_view name, std::string_view
         return value.empty() || value == "1";
     if (name == "type" && element == "ol")
         return value == "1" || value == "a" || value == "A" || value == "i" || value == "I";
+    if (name == "type" && (element == "a" || element == "link" || element == "object" || element == "embed" ||
+                           element == "source" || element == "script" || element == "style"))
+        return (element == "script" && value == "module") ||
+               (value.find('/') != std::string_view::npos && value.find_first_of(" \t\r\n") == std::string_view::npos &&
+                value.front() != '/' && value.back() != '/');
     if (name == "id" || (name == "name" && element == "a"))
         return !value.empty() && value.find_first_of(" \t\r\n\f") == std::string_view::npos;
     if (name == "tabindex")
@@ -357,8 +370,7 @@ MappedAttributes MapAttributes(const Element& element, std::string_view sourceNa
         if (name == "xmlns" || name.starts_with("xmlns:"))
             continue;  // the writer declares the namespaces the document uses
         const bool global = ListHas(kGlobalAttributes, name) ||
-                            (name.size() > 5 && name.starts_with("aria-") &&
-                             std::all_of(name.begin(), name.end(), [](char ch) { return (ch >= 'a' && ch <= 'z') || ch == '-'; })) ||
+                            (name.starts_with("aria-") && ListHas(kAriaAttributes, name.substr(5))) ||
                             (name.starts_with("data-") && DataAttributeName(name.substr(5)) == name);
         const bool handler = name.size() > 2 && name.starts_with("on") &&
                              std::all_of(name.begin(), name.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });

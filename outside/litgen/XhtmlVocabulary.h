@@ -28,7 +28,7 @@ enum class Content {
     ColumnGroup, // col children
     Select,      // option and optgroup children
     Text,        // text only (title, style, script, textarea, option)
-    Empty,       // a void element: no children
+    Empty,       // no children: a void element, or an iframe (written with an end tag)
 };
 
 enum class Place {
