@@ -1,6 +1,9 @@
 // CLeafcraftSDKControl: the methods that fill the package (source files, metadata, guide
 // items, tours, package import) and the indexes kept beside it.
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include "common/ContentType.h"
 #include "common/WideBuffer.h"
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/Path.h"
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/control/LeafcraftSDKControl.h"
@@ -132,6 +136,11 @@ BOOL CLeafcraftSDKControl::ValidateSourceFile(BSTR path) {
     std::error_code error;
     if (std::filesystem::is_directory(onDisk.str(), error)) {
         SetError(LCERR_INVALID_FILE, onDisk + ": " + std::strerror(EISDIR));
+        return FALSE;
+    }
+    // Nor is a FIFO, socket or device: it cannot be read as a file (a FIFO would block).
+    if (leaf::KindOfFile(onDisk.str()) == leaf::FileKind::Special) {
+        SetError(LCERR_INVALID_FILE, onDisk + ": " + std::strerror(leaf::kNotRegularFileError));
         return FALSE;
     }
     IInputFilter* filter = nullptr;
@@ -288,10 +297,11 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
         // Why the file cannot be read, as the system says when asked again.
         CString details = path;
         std::error_code error;
+        // Opened as files are opened, so that a FIFO is refused rather than waited on.
         if (std::filesystem::is_directory(path.str(), error)) {
             details += CString(": ") + std::strerror(EISDIR);
-        } else if (FILE* file = std::fopen(path.c_str(), "rb")) {
-            std::fclose(file);
+        } else if (const int file = leaf::OpenRegularFile(path.str(), O_RDONLY); file >= 0) {
+            ::close(file);
         } else {
             details += CString(": ") + std::strerror(errno);
         }

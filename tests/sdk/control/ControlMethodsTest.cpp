@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "platform/com/ComRuntime.h"
@@ -161,6 +163,16 @@ TEST_F(SdkMethods, ValidateSourceFileReportsEachKindOfBadFile) {
         EXPECT_FALSE(control.CallBool(method, arguments));
         EXPECT_EQ(LCERR_INVALID_FILE, control.ErrorCode());
         EXPECT_EQ(folder / "book/chapters.src" + ": Is a directory", control.ErrorDetails());
+    }
+    // Nor is a FIFO: it is refused at once instead of blocking the build later.
+    ASSERT_EQ(0, mkfifo((folder / "book/pipe.src").c_str(), 0644));
+    for (DISPID method : {sdkdispid::ValidateSourceFile, sdkdispid::AddSourceFile}) {
+        std::vector<Variant> arguments = {Variant(folder / "book/pipe.src")};
+        if (method == sdkdispid::AddSourceFile)
+            arguments.push_back(Variant(LONG(LCF_SPINE)));
+        EXPECT_FALSE(control.CallBool(method, arguments));
+        EXPECT_EQ(LCERR_INVALID_FILE, control.ErrorCode());
+        EXPECT_EQ(folder / "book/pipe.src" + ": Operation not permitted", control.ErrorDetails());
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -84,6 +86,13 @@ TEST_F(SdkImport, MissingPackageFileIsReported) {
     EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(package)}));
     EXPECT_EQ(LCERR_OPEN_PKG_FILE, control.ErrorCode());
     EXPECT_EQ(package + ": Is a directory", control.ErrorDetails());
+
+    // Nor is a FIFO, which is refused at once rather than waited on.
+    const std::string fifo = folder / "pipe.opf";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    EXPECT_FALSE(control.CallBool(sdkdispid::ImportPackageFile, {Variant(fifo)}));
+    EXPECT_EQ(LCERR_OPEN_PKG_FILE, control.ErrorCode());
+    EXPECT_EQ(fifo + ": Operation not permitted", control.ErrorDetails());
 }
 
 TEST_F(SdkImport, UrlReferencesAreKeptAsWrittenNotTakenForFilesBesideThePackage) {
