@@ -168,7 +168,10 @@ void CCssInputFilter::RewriteOutsideUrls(std::string& line, const std::string& s
     const std::vector<leaf::StyleSheetUrl> urls = leaf::FindStyleSheetUrlSpans(line);
     for (auto url = urls.rbegin(); url != urls.rend(); ++url) {
         const CString target = ResolveTarget(sourceFolder, DecodeUrlEscapes(CString(url->target)));
-        auto placed = m_outsideItems->find(leaf::ToLowerAscii(target.str()));
+        // The exact name first: two files whose names differ only in case are two items.
+        auto placed = m_outsideItems->find(target.str());
+        if (placed == m_outsideItems->end())
+            placed = m_outsideItems->find(leaf::ToLowerAscii(target.str()));
         if (placed == m_outsideItems->end())
             continue;
         // The copy's place relative to the converted style sheet, as a quoted value.

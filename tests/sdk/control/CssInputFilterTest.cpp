@@ -148,6 +148,22 @@ TEST_F(CssConvert, UrlsOfOutsideFilesReachTheirCopiesInTheWorkFolder) {
               text);
 }
 
+TEST_F(CssConvert, UrlsOfOutsideFilesWhoseNamesDifferOnlyInCaseReachTheirOwnCopies) {
+    // As the control enters them: each exact name, and the first under its lower-cased name.
+    const std::map<std::string, std::string> outside = {{"/art/Logo.gif", "external/Logo.gif"},
+                                                        {"/art/logo.gif", "external/logo1.gif"}};
+    filter.SetOutsideItems(&outside, folder / "work");
+    const std::string source =
+        folder.WriteFile("css/style.css", "a { background: url(/art/Logo.gif) url(/art/logo.gif) url(/ART/LOGO.GIF) }\n");
+    ASSERT_EQ(S_OK, filter.Convert(leaf::Utf8ToUtf16(source).c_str(),
+                                   leaf::Utf8ToUtf16(folder.WriteFile("work/css/out.css", "")).c_str(), 0, &host));
+    std::string text;
+    ASSERT_TRUE(leaf::ReadFileBytes(folder / "work/css/out.css", text));
+    EXPECT_EQ("a { background: url(\"../external/Logo.gif\") url(\"../external/logo1.gif\") "
+              "url(\"../external/logo1.gif\") }\n",
+              text);
+}
+
 TEST_F(CssConvert, PrepareReportsTheFilesTheStyleSheetNames) {
     std::string source = folder.WriteFile("css/style.css",
                                           "@font-face { src: url(\"../fonts/serif.ttf\") }\n"
