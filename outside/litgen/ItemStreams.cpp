@@ -95,10 +95,11 @@ HRESULT CMarkupStream::WriteText(LPCOLESTR text, LONG count) {
         return hr;
     if (count < 0 || (text == nullptr && count > 0))
         return E_INVALIDARG;
+    const std::u16string_view units = count > 0 ? std::u16string_view(text, static_cast<size_t>(count)) : std::u16string_view();
     if (IsPackage())
-        m_manifest.OnText(Units(text, count));
+        m_manifest.OnText(units);
     else
-        m_page->WriteText(Units(text, count));
+        m_page->WriteText(units);
     return S_OK;
 }
 

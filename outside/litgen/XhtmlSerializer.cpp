@@ -616,7 +616,7 @@ void CXhtmlSerializer::FlushText() {
 }
 
 void CXhtmlSerializer::WriteContentText(const std::string& text) {
-    CurrentBuffer() += litgen::EscapeXmlText(text, &m_changes.characters);
+    litgen::AppendEscapedXmlText(CurrentBuffer(), text, &m_changes.characters);
     for (const Frame& frame : m_frames) {
         if (frame.link && !m_links.empty() && m_links.back().text.size() < 400)
             m_links.back().text += text;

@@ -11,46 +11,48 @@ namespace litgen {
 
 namespace {
 
-// Decodes one UTF-8 sequence at `at` (the text is valid UTF-8: it was encoded from UTF-16
-// here); advances `at`.
-char32_t NextCodePoint(std::string_view text, size_t& at) {
-    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(at);
-    size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    if (at + length > text.size())
-        length = 1;
-    char32_t ch = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
-    for (size_t i = 1; i < length; ++i)
-        ch = (ch << 6) | (byte(at + i) & 0x3F);
-    at += length;
-    return ch;
-}
-
-std::string Escape(std::string_view text, bool attribute, size_t* replaced) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 8);
-    for (size_t at = 0; at < text.size();) {
-        const size_t start = at;
-        const char32_t ch = NextCodePoint(text, at);
-        switch (ch) {
-        case '&': out += "&amp;"; continue;
-        case '<': out += "&lt;"; continue;
-        case '>': out += "&gt;"; continue;
-        default: break;
+// Appends text (valid UTF-8: it was encoded from UTF-16 here) escaped for XML, in runs of
+// bytes that need nothing. The only characters above U+007F that XML does not allow are
+// U+FFFE and U+FFFF (EF BF BE, EF BF BF): surrogates cannot occur in such text.
+void AppendEscaped(std::string& out, std::string_view text, bool attribute, size_t* replaced) {
+    size_t run = 0;
+    const auto flush = [&](size_t at) {
+        out.append(text.data() + run, at - run);
+    };
+    for (size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const char* escape = nullptr;
+        size_t length = 1;
+        switch (byte) {
+        case '&': escape = "&amp;"; break;
+        case '<': escape = "&lt;"; break;
+        case '>': escape = "&gt;"; break;
+        case '"': escape = attribute ? "&quot;" : nullptr; break;
+        case '\t': escape = attribute ? "&#9;" : nullptr; break;
+        case '\n': escape = attribute ? "&#10;" : nullptr; break;
+        case '\r': escape = attribute ? "&#13;" : nullptr; break;
+        case 0xEF:
+            if (at + 2 < text.size() && static_cast<unsigned char>(text[at + 1]) == 0xBF &&
+                (static_cast<unsigned char>(text[at + 2]) & 0xFE) == 0xBE) {
+                escape = "\xEF\xBF\xBD";
+                length = 3;
+            }
+            break;
+        default:
+            if (byte < 0x20)
+                escape = "\xEF\xBF\xBD";
+            break;
         }
-        if (attribute && (ch == '"' || ch == '\t' || ch == '\n' || ch == '\r')) {
-            out += ch == '"' ? "&quot;" : ch == '\t' ? "&#9;" : ch == '\n' ? "&#10;" : "&#13;";
+        if (escape == nullptr)
             continue;
-        }
-        if (!IsXmlCharacter(ch)) {
-            leaf::AppendUtf8(out, leaf::kReplacementCharacter);
-            if (replaced)
-                ++*replaced;
-            continue;
-        }
-        out.append(text.substr(start, at - start));
+        if (escape[0] == '\xEF' && replaced)
+            ++*replaced;
+        flush(at);
+        out += escape;
+        at += length - 1;
+        run = at + 1;
     }
-    return out;
+    flush(text.size());
 }
 
 int HexValue(char ch) {
@@ -82,8 +84,23 @@ bool IsXmlCharacter(char32_t ch) {
            (ch >= 0x10000 && ch <= 0x10FFFF);
 }
 
-std::string EscapeXmlText(std::string_view text, size_t* replaced) { return Escape(text, false, replaced); }
-std::string EscapeXmlAttribute(std::string_view text, size_t* replaced) { return Escape(text, true, replaced); }
+std::string EscapeXmlText(std::string_view text, size_t* replaced) {
+    std::string out;
+    out.reserve(text.size() + text.size() / 16);
+    AppendEscaped(out, text, false, replaced);
+    return out;
+}
+
+std::string EscapeXmlAttribute(std::string_view text, size_t* replaced) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    AppendEscaped(out, text, true, replaced);
+    return out;
+}
+
+void AppendEscapedXmlText(std::string& out, std::string_view text, size_t* replaced) {
+    AppendEscaped(out, text, false, replaced);
+}
 
 std::string DecodeCharacterReferences(std::string_view value) {
     std::string text;

@@ -13,9 +13,11 @@ namespace litgen {
 // Whether a code point may appear in an XML document.
 bool IsXmlCharacter(char32_t ch);
 
-// UTF-8 text made safe for XML character data: '&', '<' and '>' escaped, characters XML
+// UTF-8 text (valid UTF-8, as this system encodes it) made safe for XML character data: '&', '<' and '>' escaped, characters XML
 // does not allow replaced by U+FFFD. `replaced`, when given, counts the replacements.
 std::string EscapeXmlText(std::string_view text, size_t* replaced = nullptr);
+// EscapeXmlText appended to `out`.
+void AppendEscapedXmlText(std::string& out, std::string_view text, size_t* replaced = nullptr);
 // The same for a double-quoted attribute value ('"' escaped as well; tabs and line ends
 // written as references so that they read back as themselves).
 std::string EscapeXmlAttribute(std::string_view text, size_t* replaced = nullptr);
