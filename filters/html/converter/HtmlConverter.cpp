@@ -1,8 +1,12 @@
 #include "filters/html/converter/HtmlConverter.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <cerrno>
 #include <unistd.h>
+
+#include <ctime>
 
 #include <array>
 #include <limits>
@@ -44,6 +48,26 @@ bool PathExists(const std::string& path) {
     return ::lstat(path.c_str(), &info) == 0;
 }
 
+// When this module was loaded: a temporary file last written before then was not written
+// by a converter of this process.
+const time_t g_loadTime = std::time(nullptr);
+
+// Removes the temporary file of a converter whose process was killed: a file of this
+// user that no converter holds locked and that was last written before this module was
+// loaded. True when the name is free again.
+bool RemoveStaleTempFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat info;
+    struct stat named;
+    const bool stale = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+                       info.st_mtime < g_loadTime && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
+                       ::lstat(path.c_str(), &named) == 0 && named.st_dev == info.st_dev &&
+                       named.st_ino == info.st_ino && ::unlink(path.c_str()) == 0;
+    ::close(fd);
+    return stale;
+}
+
 std::string ChooseTempPath() {
     std::string folder = leaf::GetTempFolder();
     if (folder.empty() || folder.back() != '/') folder += '/';
@@ -54,7 +78,7 @@ std::string ChooseTempPath() {
         char name[32];
         std::snprintf(name, sizeof name, "$conv%.4d.htm", number);
         std::string candidate = folder + name;
-        if (!PathExists(candidate)) return candidate;
+        if (!PathExists(candidate) || RemoveStaleTempFile(candidate)) return candidate;
     }
     return std::string();
 }
@@ -175,6 +199,10 @@ void CHtmlConverter::DeleteTempFile() {
         ::unlink(m_tempPath.c_str());
         m_tempCreated = false;
     }
+    if (m_tempLock >= 0) {
+        ::close(m_tempLock);
+        m_tempLock = -1;
+    }
 }
 
 // ---- Phase 1: reading the source ------------------------------------------------------
@@ -186,6 +214,9 @@ BOOL CHtmlConverter::CreateTempFile() {
     for (int tries = 0; tries < kMaxTempNumber && !m_tempPath.IsEmpty(); ++tries) {
         if (m_temp->Create(m_tempPath.str())) {
             m_tempCreated = true;
+            // Locked at once, so that no other converter takes it for a killed one's.
+            m_tempLock = ::open(m_tempPath.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+            if (m_tempLock >= 0) ::flock(m_tempLock, LOCK_EX | LOCK_NB);
             return TRUE;
         }
         if (m_temp->CreateError() != EEXIST) return FALSE;

@@ -26,7 +26,10 @@
 // tags replaced by a placeholder (the tags are kept in memory as tag groups); the tags are
 // balanced (CTagBalancer); the temporary file is copied to the destination with every
 // placeholder replaced by the rewritten tags of its group. The temporary file is deleted
-// on every path, and the destination appears only when it was written completely.
+// on every path, and the destination appears only when it was written completely. While
+// it exists the converter holds an exclusive lock on it, so that the file of a converter
+// whose process was killed can be told: unlocked and last written before this module was
+// loaded, it is removed when its name comes up again.
 //
 // The document is written in UTF-8 whatever the source's encoding (UTF-16 sources are read
 // as UTF-8, bytes that are no UTF-8 are taken as Windows-1252 characters), and the
@@ -130,6 +133,7 @@ private:
     CString m_destinationPath;
     CString m_tempPath;
     bool m_tempCreated = false;  // the temporary file exists and is ours to delete
+    int m_tempLock = -1;         // holds the lock on the temporary file while it exists
 
     std::unique_ptr<CTempTextWriter> m_temp;
 

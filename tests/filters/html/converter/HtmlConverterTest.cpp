@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -331,6 +336,60 @@ TEST_F(HtmlConverterTest, TemporaryFilesTakeTheNextFreeNameInTheTemporaryFolder)
     m_folder.WriteFile(std::string("tmp") + taken, "someone else's");
     EXPECT_EQ(TempNumber(CHtmlConverter().GetTempFilePath().str()), number + 2);
     std::filesystem::remove(m_temp + taken);
+}
+
+const CHtmlConverter* g_converterAtWork = nullptr;
+bool g_tempLockedDuringWork = false;
+
+// A progress call-back that tells whether the converter's temporary file is locked.
+BOOL ProbeTempLock(LONG, IFilterHost*) {
+    const int fd = ::open(g_converterAtWork->GetTempFilePath().c_str(), O_RDONLY);
+    if (fd >= 0 && flock(fd, LOCK_EX | LOCK_NB) != 0)
+        g_tempLockedDuringWork = true;
+    if (fd >= 0)
+        ::close(fd);
+    return TRUE;
+}
+
+// The temporary file of a converter whose process was killed (unlocked, last written
+// before this process converted anything) is removed when its name comes up again; one
+// that a converter holds locked, or that was written since, is left alone.
+TEST_F(HtmlConverterTest, TemporaryFilesOfKilledConvertersAreTakenBack) {
+    const int number = TempNumber(CHtmlConverter().GetTempFilePath().str());
+    auto nameOf = [&](int n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/$conv%.4d.htm", n);
+        return m_temp + name;
+    };
+    auto writeOld = [](const std::string& path) {
+        leaf::WriteFileAtomically(path, "left behind");
+        const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+        EXPECT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+    };
+    writeOld(nameOf(number + 1));
+    EXPECT_EQ(CHtmlConverter().GetTempFilePath().str(), nameOf(number + 1));
+    EXPECT_FALSE(std::filesystem::exists(nameOf(number + 1)));
+
+    writeOld(nameOf(number + 2));  // held by a running converter
+    const int held = ::open(nameOf(number + 2).c_str(), O_RDONLY);
+    ASSERT_LE(0, held);
+    ASSERT_EQ(0, flock(held, LOCK_EX));
+    leaf::WriteFileAtomically(nameOf(number + 3), "written just now");
+    EXPECT_EQ(CHtmlConverter().GetTempFilePath().str(), nameOf(number + 4));
+    EXPECT_TRUE(std::filesystem::exists(nameOf(number + 2)));
+    EXPECT_TRUE(std::filesystem::exists(nameOf(number + 3)));
+    ::close(held);
+
+    // A converter at work holds its own file locked.
+    const std::string source = m_folder.WriteFile("in.htm", "<p>x</p>");
+    CHtmlConverter converter(&ProbeTempLock);
+    g_converterAtWork = &converter;
+    g_tempLockedDuringWork = false;
+    EXPECT_TRUE(converter.Convert(CString(source), CString(m_folder / "out.htm")));
+    g_converterAtWork = nullptr;
+    EXPECT_TRUE(g_tempLockedDuringWork);
+    std::filesystem::remove(nameOf(number + 2));
+    std::filesystem::remove(nameOf(number + 3));
 }
 
 TEST_F(HtmlConverterTest, AFileThatAppearsUnderTheTemporaryNameIsLeftAloneAndTheNextNameIsUsed) {
