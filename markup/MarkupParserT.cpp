@@ -112,6 +112,166 @@ int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
     return run;
 }
 
+// Characters classified at a time: 16 per SSE2 register.
+constexpr int kBlockParts = 2;
+constexpr size_t kBlockSize = 16 * kBlockParts;
+
+// Where up to kBlockSize characters of text stand: bit i of word is set when character i is a
+// word character (default classes), of internal when it is word-internal, of stop when it
+// is '&', '<' or '>'. Bits from count on are clear.
+struct ClassMasks {
+    std::uint64_t word = 0;
+    std::uint64_t internal = 0;
+    std::uint64_t stop = 0;
+};
+
+template <typename Ch>
+void ClassifyOneByOne(const Ch* text, size_t count, ClassMasks& masks) {
+    for (size_t i = 0; i < count; ++i) {
+        const Ch ch = text[i];
+        const std::uint64_t bit = std::uint64_t(1) << i;
+        if (ch == '&' || ch == '<' || ch == '>') {
+            masks.stop |= bit;
+            continue;
+        }
+        const int charClass = DefaultCharClass(ch);
+        if (charClass == kWordChar) {
+            masks.word |= bit;
+        } else if (charClass == kWordInternalChar) {
+            masks.internal |= bit;
+        }
+    }
+}
+
+#if defined(__SSE2__)
+// The masks of sixteen ASCII-or-high bytes; high bytes (0x80-0xFF) count as word
+// characters, as in the byte build's table.
+struct ByteMasks16 {
+    unsigned word, internal, stop;
+};
+
+[[gnu::always_inline]] inline ByteMasks16 ClassifyBytes16(__m128i bytes) {
+    // x - lo <= hi - lo, unsigned: min(x - lo, hi - lo) == x - lo.
+    const auto inRange = [](__m128i x, char low, char high) {
+        const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(low));
+        return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(static_cast<char>(high - low))), offset);
+    };
+    const __m128i digit = inRange(bytes, '0', '9');
+    const __m128i letter = inRange(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 'z');
+    const auto equals = [&](char ch) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(ch)); };
+    const __m128i internal = _mm_or_si128(_mm_or_si128(equals('\''), equals('-')), _mm_or_si128(equals('_'), equals('`')));
+    const __m128i stop = _mm_or_si128(_mm_or_si128(equals('&'), equals('<')), equals('>'));
+    return {static_cast<unsigned>(_mm_movemask_epi8(bytes) | _mm_movemask_epi8(_mm_or_si128(digit, letter))),
+            static_cast<unsigned>(_mm_movemask_epi8(internal)), static_cast<unsigned>(_mm_movemask_epi8(stop))};
+}
+#endif
+
+ClassMasks ClassifyBlock(const char* text, size_t count) {
+    ClassMasks masks;
+#if defined(__SSE2__)
+    // A short end of the line is classified from a copy padded with NULs, separators.
+    char padded[kBlockSize];
+    if (count < kBlockSize) {
+        std::fill(std::copy(text, text + count, padded), padded + kBlockSize, '\0');
+        text = padded;
+    }
+    {
+        for (int part = 0; part < kBlockParts; ++part) {
+            const ByteMasks16 m = ClassifyBytes16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * part)));
+            masks.word |= std::uint64_t(m.word) << (16 * part);
+            masks.internal |= std::uint64_t(m.internal) << (16 * part);
+            masks.stop |= std::uint64_t(m.stop) << (16 * part);
+        }
+        return masks;
+    }
+#endif
+    ClassifyOneByOne(text, count, masks);
+    return masks;
+}
+
+ClassMasks ClassifyBlock(const char16_t* text, size_t count) {
+    ClassMasks masks;
+#if defined(__SSE2__)
+    char16_t padded[kBlockSize];
+    if (count < kBlockSize) {
+        std::fill(std::copy(text, text + count, padded), padded + kBlockSize, u'\0');
+        text = padded;
+    }
+    {
+        std::uint64_t other = 0;  // units from U+0080 up, classed by the table below
+        for (int part = 0; part < kBlockParts; ++part) {
+            const auto* units = reinterpret_cast<const __m128i*>(text + 16 * part);
+            const __m128i low = _mm_loadu_si128(units);
+            const __m128i high = _mm_loadu_si128(units + 1);
+            const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+            const __m128i ascii = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(low, nonAscii), _mm_setzero_si128()),
+                                                  _mm_cmpeq_epi16(_mm_and_si128(high, nonAscii), _mm_setzero_si128()));
+            // ASCII units narrowed to bytes (the others to their low seven bits, masked off).
+            const __m128i seven = _mm_set1_epi16(0x7F);
+            const __m128i bytes = _mm_packus_epi16(_mm_and_si128(low, seven), _mm_and_si128(high, seven));
+            const unsigned asciiBits = static_cast<unsigned>(_mm_movemask_epi8(ascii));
+            const ByteMasks16 m = ClassifyBytes16(bytes);
+            masks.word |= std::uint64_t(m.word & asciiBits) << (16 * part);
+            masks.internal |= std::uint64_t(m.internal & asciiBits) << (16 * part);
+            masks.stop |= std::uint64_t(m.stop & asciiBits) << (16 * part);
+            other |= std::uint64_t(~asciiBits & 0xFFFF) << (16 * part);
+        }
+        for (; other != 0; other &= other - 1) {
+            const int i = __builtin_ctzll(other);
+            const int charClass = DefaultCharClass(text[i]);
+            if (charClass == kWordChar) {
+                masks.word |= std::uint64_t(1) << i;
+            } else if (charClass == kWordInternalChar) {
+                masks.internal |= std::uint64_t(1) << i;
+            }
+        }
+        return masks;
+    }
+#endif
+    ClassifyOneByOne(text, count, masks);
+    return masks;
+}
+
+// The index of the first '>' in text[from, size), or size. Tags are short, so this is done
+// inline rather than through a library call.
+inline size_t FindTagEnd(const char* text, size_t from, size_t size) {
+#if defined(__SSE2__)
+    for (; from + 16 <= size; from += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('>'))));
+        if (found != 0) {
+            return from + static_cast<size_t>(__builtin_ctz(found));
+        }
+    }
+#endif
+    while (from < size && text[from] != '>') {
+        ++from;
+    }
+    return from;
+}
+
+inline size_t FindTagEnd(const char16_t* text, size_t from, size_t size) {
+#if defined(__SSE2__)
+    for (; from + 8 <= size; from += 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + from));
+        const unsigned found = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, _mm_set1_epi16('>'))));
+        if (found != 0) {
+            return from + static_cast<size_t>(__builtin_ctz(found)) / 2;
+        }
+    }
+#endif
+    while (from < size && text[from] != '>') {
+        ++from;
+    }
+    return from;
+}
+
+// TranslateChar's default.
+template <typename Ch>
+Ch DefaultTranslateChar(Ch ch) {
+    return (ch == '\n' || ch == '\t') ? Ch(' ') : ch;
+}
+
 template <typename Ch>
 bool IsAsciiAlphanumeric(Ch ch) {
     return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z');
@@ -184,7 +344,7 @@ void CMarkupParserT<Ch>::OnSeparator(Ch) {}
 
 template <typename Ch>
 Ch CMarkupParserT<Ch>::TranslateChar(Ch ch) {
-    return (ch == '\n' || ch == '\t') ? Ch(' ') : ch;
+    return DefaultTranslateChar(ch);
 }
 
 template <typename Ch>
@@ -524,7 +684,7 @@ int CMarkupParserT<Ch>::ScanLine() {
         LONGLONG advance = 1;
         Ch ch = m_line[i];
         if (!translated) {
-            ch = TranslateChar(ch);
+            ch = m_defaultCharHandlers ? DefaultTranslateChar(ch) : TranslateChar(ch);
             m_line[i] = ch;
         }
         const bool charReported = reported;
@@ -581,7 +741,7 @@ int CMarkupParserT<Ch>::ScanLine() {
                 }
                 if (special) {
                     size_t markerEnd = 0;
-                    if (OpensCommentBlock(i, markerEnd)) {
+                    if (rest.size() >= 2 && rest[1] == '!' && OpensCommentBlock(i, markerEnd)) {
                         m_state |= stateCommentBlock;
                         // The block's first word starts with the marker.
                         size_t markerLength = 1;
@@ -620,6 +780,11 @@ int CMarkupParserT<Ch>::ScanLine() {
                         advance = 2;
                     }
                     m_position += advance * m_charSize;
+                    if (m_defaultCharHandlers && (m_state & stateTitle) == 0) {
+                        // The tag's name and attributes up to its '>' in bulk; the '>' is
+                        // left for the next turn.
+                        i = TakeTagText(i + 1) - 1;
+                    }
                     continue;
                 }
             }
@@ -645,42 +810,10 @@ int CMarkupParserT<Ch>::ScanLine() {
                 m_position += m_charSize;
                 continue;
             } else if (m_state & stateInTag) {
-                m_state = static_cast<WORD>(m_state & ~(stateInTag | stateInAttributes));
-                // With the default tag handlers one lookup answers all three questions.
-                const leaf::markup::TagInfo* tag =
-                    m_defaultTagHandlers ? leaf::markup::FindTag(StringView(m_tagName)) : nullptr;
-                const DWORD tagFlags = tag ? tag->flags : 0;
-                const bool wordBreak = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagWordBreak) != 0
-                                                            : IsWordBreakTag(m_tagName) != FALSE;
-                if (wordBreak) {
-                    TrimWord(m_word);
-                    if (!m_word.empty() && IsTextContext()) {
-                        if (!OnWord(m_word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart,
-                                    m_tagStart)) {
-                            return parseStoppedByWord;
-                        }
-                        ++m_wordNumber;
-                    }
-                    m_word.clear();
+                const int result = EndTag();
+                if (result != parseDone) {
+                    return result;
                 }
-                if (!m_tagName.empty() && ApplyBaseHref(m_tagName, m_attributes, m_endTag, m_state)) {
-                    if (!OnTag(m_tagName, m_attributes, m_endTag, m_lineNumber)) {
-                        return parseStoppedByTag;
-                    }
-                }
-                const bool block = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagBlock) != 0
-                                                        : !m_endTag && IsBlockTag(m_tagName);
-                if (!m_endTag && block) {
-                    ++m_paragraph;
-                }
-                if (!m_defaultTagHandlers) {
-                    UpdateContext(m_tagName, m_state, m_endTag);
-                } else if (tag && tag->isContext) {
-                    m_state = static_cast<WORD>(m_endTag ? (m_state & ~tag->contextBit) : (m_state | tag->contextBit));
-                }
-                m_tagName.clear();
-                m_attributes.clear();
-                m_position += m_charSize;
                 continue;
             }
         }
@@ -733,16 +866,127 @@ int CMarkupParserT<Ch>::ScanLine() {
 }
 
 template <typename Ch>
+int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
+    const size_t size = m_line.size();
+    // The byte build always counts one byte per character.
+    const LONGLONG charSize = std::is_same_v<Ch, char> ? 1 : m_charSize;
+    const LONGLONG positionBase = m_position - static_cast<LONGLONG>(k) * charSize;
+    const auto positionOf = [=](size_t index) { return positionBase + static_cast<LONGLONG>(index) * charSize; };
+    // Text (body, title, head, style): words are collected, and delivered at their
+    // separator in text context. The line is classified kBlockSize characters at a time and
+    // walked from word start to word end on the bit masks: a word starts at a word
+    // character (word-internal ones before it are dropped) and runs up to the next
+    // separator. A word that lies within the line is delivered from the line itself;
+    // only a word that goes on past this run is copied.
+    const bool deliver = IsTextContext();
+    // OnWord cannot change the counters (they are this class's own and a nested parse
+    // of this object is refused), so they are kept in locals while the run lasts.
+    const WORD state = m_state;
+    const int lineNumber = m_lineNumber;
+    const int paragraph = m_paragraph;
+    int wordNumber = m_wordNumber;
+    const bool defaultTrimWord = m_defaultTrimWord;
+    LONGLONG wordStart = m_wordStart;
+    const Ch* const line = m_line.data();
+    bool carried = !m_word.empty();  // m_word holds the start of the current word
+    bool inWord = carried;
+    size_t pending = inWord ? k : String::npos;  // start of word characters not yet in m_word
+    int result = parseDone;
+    for (size_t block = k;; block += kBlockSize) {
+        if (block >= size) {
+            k = size;
+            break;
+        }
+        const size_t count = std::min(kBlockSize, size - block);
+        const ClassMasks masks = ClassifyBlock(line + block, count);
+        const unsigned limit = masks.stop ? static_cast<unsigned>(__builtin_ctzll(masks.stop))
+                                          : static_cast<unsigned>(count);
+        const std::uint64_t valid = limit == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << limit) - 1;
+        const std::uint64_t starts = masks.word & valid;
+        const std::uint64_t separators = ~(masks.word | masks.internal) & valid;
+        // c never passes limit <= kBlockSize < 64, so the shifts below are defined.
+        static_assert(kBlockSize < 64);
+        for (unsigned c = 0; c < limit;) {
+            if (!inWord) {
+                const std::uint64_t next = starts & (~std::uint64_t(0) << c);
+                if (next == 0) {
+                    break;
+                }
+                c = static_cast<unsigned>(__builtin_ctzll(next));
+                pending = block + c;
+                inWord = true;
+                if (deliver) {
+                    wordStart = positionOf(pending);
+                }
+                ++c;
+            }
+            const std::uint64_t next = separators & (~std::uint64_t(0) << c);
+            if (next == 0) {
+                break;
+            }
+            c = static_cast<unsigned>(__builtin_ctzll(next));
+            const size_t wordEnd = block + c;
+            if (deliver) {
+                StringView word;
+                if (!carried && defaultTrimWord) {
+                    // A word that lies within the line starts with a word character, so
+                    // it is never empty; only one that ends in a word-internal
+                    // character needs trimming.
+                    word = StringView(line + pending, wordEnd - pending);
+                    if (c == 0 || (masks.internal >> (c - 1)) & 1) {
+                        while (DefaultCharClass(word.back()) == kWordInternalChar) {
+                            word.remove_suffix(1);
+                        }
+                    }
+                } else {
+                    m_word.append(line + pending, wordEnd - pending);
+                    TrimWord(m_word);
+                    word = m_word;
+                }
+                if (!word.empty()) {
+                    if (!OnWord(word, state, lineNumber, paragraph, wordNumber, wordStart, positionOf(wordEnd))) {
+                        result = parseStoppedByWord;
+                        break;
+                    }
+                    ++wordNumber;
+                }
+            }
+            if (carried) {
+                m_word.clear();
+                carried = false;
+            }
+            pending = String::npos;
+            inWord = false;
+            ++c;
+        }
+        if (result != parseDone || limit < count) {
+            k = block + limit;
+            break;
+        }
+    }
+    m_wordNumber = wordNumber;
+    m_wordStart = wordStart;
+    if (result != parseDone) {
+        return result;
+    }
+    if (pending != String::npos) {
+        m_word.append(line + pending, k - pending);
+    }
+    m_position = positionOf(k);
+    return parseDone;
+}
+
+template <typename Ch>
 int CMarkupParserT<Ch>::SkipPlainChars(size_t& k, String* grown) {
     // With the default character handlers nothing is reported per character, so what the
     // general step would do with the characters that follow can be done in bulk. Each case
     // stops before any character that could change the state ('&', '<', '>').
     const size_t size = m_line.size();
     const size_t start = k;
-    const LONGLONG startPosition = m_position;
-    const auto positionOf = [&](size_t index) {
-        return startPosition + static_cast<LONGLONG>(index - start) * m_charSize;
-    };
+    // The byte build always counts one byte per character.
+    const LONGLONG charSize = std::is_same_v<Ch, char> ? 1 : m_charSize;
+    const LONGLONG positionBase = m_position - static_cast<LONGLONG>(start) * charSize;
+    const auto positionOf = [=](size_t index) { return positionBase + static_cast<LONGLONG>(index) * charSize; };
     const bool inTag = (m_state & stateInTag) != 0;
     if (inTag && grown == &m_attributes && !IsTextContext()) {
         // Attribute text takes every character up to the '>' that ends the tag.
@@ -765,61 +1009,22 @@ int CMarkupParserT<Ch>::SkipPlainChars(size_t& k, String* grown) {
             grown->append(m_line.data() + start, k - start);
         }
     } else if ((m_state & 0x03F0) == 0) {
-        // Text (body, title, head, style): words are collected, and delivered at their
-        // separator in text context. A word that lies within the line is delivered from
-        // the line itself; only a word that goes on past this run is copied.
-        const bool deliver = IsTextContext();
-        size_t pending = String::npos;  // start of word characters not yet in m_word
-        while (k < size) {
-            const Ch ch = m_line[k];
-            if (ch == '&' || ch == '<' || ch == '>') {
-                break;
+        // Text, and the ordinary tags in it, until something else turns up.
+        for (;;) {
+            const int result = ScanTextRun(k);
+            if (result != parseDone) {
+                return result;
             }
-            const int charClass = DefaultCharClass(ch);
-            const bool inWord = pending != String::npos || !m_word.empty();
-            if (charClass == kWordChar || (charClass == kWordInternalChar && inWord)) {
-                if (!inWord) {
-                    pending = k;
-                    if (deliver) {
-                        m_wordStart = positionOf(k);
-                    }
-                } else if (pending == String::npos) {
-                    pending = k;
-                }
-                k += 1 + WordRunLength(m_line.data() + k + 1, size - k - 1);
-                continue;
+            int tagResult = parseDone;
+            if (k >= size || m_line[k] != '<' || !TryTakeTag(k, tagResult)) {
+                return parseDone;
             }
-            if (charClass == kWordInternalChar) {
-                ++k;  // before a word: dropped
-                continue;
+            if (tagResult != parseDone) {
+                return tagResult;
             }
-            if (deliver && inWord) {
-                StringView word;
-                if (m_word.empty() && m_defaultTrimWord) {
-                    word = StringView(m_line.data() + pending, k - pending);
-                    while (!word.empty() && DefaultCharClass(word.back()) == kWordInternalChar) {
-                        word.remove_suffix(1);
-                    }
-                } else {
-                    if (pending != String::npos) {
-                        m_word.append(m_line.data() + pending, k - pending);
-                    }
-                    TrimWord(m_word);
-                    word = m_word;
-                }
-                if (!word.empty()) {
-                    if (!OnWord(word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, positionOf(k))) {
-                        return parseStoppedByWord;
-                    }
-                    ++m_wordNumber;
-                }
+            if (k >= size || (m_state & (stateInTag | stateCommentBlock | 0x03F0)) != 0) {
+                return parseDone;
             }
-            m_word.clear();
-            pending = String::npos;
-            ++k;
-        }
-        if (pending != String::npos) {
-            m_word.append(m_line.data() + pending, k - pending);
         }
     } else if (!IsTextContext()) {
         // Inside script, applet, embed, object, comment, declaration or deleted text only
@@ -833,8 +1038,127 @@ int CMarkupParserT<Ch>::SkipPlainChars(size_t& k, String* grown) {
 }
 
 template <typename Ch>
+int CMarkupParserT<Ch>::EndTag() {
+    m_state = static_cast<WORD>(m_state & ~(stateInTag | stateInAttributes));
+    // With the default tag handlers one lookup answers all three questions.
+    const leaf::markup::TagInfo* tag = m_defaultTagHandlers ? leaf::markup::FindTag(StringView(m_tagName)) : nullptr;
+    const DWORD tagFlags = tag ? tag->flags : 0;
+    const bool wordBreak = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagWordBreak) != 0
+                                                : IsWordBreakTag(m_tagName) != FALSE;
+    if (wordBreak) {
+        TrimWord(m_word);
+        if (!m_word.empty() && IsTextContext()) {
+            if (!OnWord(m_word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, m_tagStart)) {
+                return parseStoppedByWord;
+            }
+            ++m_wordNumber;
+        }
+        m_word.clear();
+    }
+    // ApplyBaseHref passes every tag on unless a <base> inside <head> or a link
+    // to resolve is possible; it is asked only then.
+    const bool baseHrefApplies =
+        m_baseHrefEnabled && ((m_state & stateHead) != 0 ||
+                              (!m_endTag && !m_baseFolder.empty() && !m_attributes.empty()));
+    if (!m_tagName.empty() &&
+        (!baseHrefApplies || ApplyBaseHref(m_tagName, m_attributes, m_endTag, m_state))) {
+        if (!OnTag(m_tagName, m_attributes, m_endTag, m_lineNumber)) {
+            return parseStoppedByTag;
+        }
+    }
+    const bool block = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagBlock) != 0
+                                            : !m_endTag && IsBlockTag(m_tagName);
+    if (!m_endTag && block) {
+        ++m_paragraph;
+    }
+    if (!m_defaultTagHandlers) {
+        UpdateContext(m_tagName, m_state, m_endTag);
+    } else if (tag && tag->isContext) {
+        m_state = static_cast<WORD>(m_endTag ? (m_state & ~tag->contextBit) : (m_state | tag->contextBit));
+    }
+    m_tagName.clear();
+    m_attributes.clear();
+    m_position += m_charSize;
+    return parseDone;
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::TryTakeTag(size_t& k, int& result) {
+    // An ordinary tag in text, as the general step would open it at this '<': not "<<",
+    // no comment or declaration ("<!"), no raw-content element open (only its own end tag
+    // would count) and no declaration still open.
+    const size_t size = m_line.size();
+    if (k + 1 >= size || m_declarationOpen || (m_state & m_rawMask) != 0) {
+        return false;
+    }
+    const Ch next = m_line[k + 1];
+    if (next == '<' || next == '!') {
+        return false;
+    }
+    m_state |= stateInTag;
+    m_tagStart = m_position;
+    m_endTag = next == '/' ? TRUE : FALSE;
+    const size_t opening = m_endTag ? 2 : 1;
+    m_position += static_cast<LONGLONG>(opening) * m_charSize;
+    k = TakeTagText(k + opening);
+    result = parseDone;
+    if (k < size) {
+        result = EndTag();  // the '>'
+        ++k;
+    }
+    return true;
+}
+
+template <typename Ch>
+size_t CMarkupParserT<Ch>::TakeTagText(size_t k) {
+    // What the general step does with these characters, the default handlers in place and
+    // no title open (where '&' would be read as a reference): a tag name drops word-internal
+    // characters before it and ends at the first white space, which opens the attributes;
+    // these drop word-internal characters before them too and take every other character,
+    // line feeds and tabs read as spaces.
+    const Ch* line = m_line.data();
+    const size_t size = m_line.size();
+    const size_t end = FindTagEnd(line, k, size);
+    m_position += static_cast<LONGLONG>(end - k) * m_charSize;
+    size_t from = k;
+    if ((m_state & stateInAttributes) == 0) {
+        if (m_tagName.empty()) {
+            while (from < end && DefaultCharClass(line[from]) == kWordInternalChar) {
+                ++from;
+            }
+        }
+        size_t nameEnd = from;
+        while (nameEnd < end && !IsWhiteSpace(line[nameEnd])) {
+            ++nameEnd;
+        }
+        m_tagName.append(line + from, nameEnd - from);
+        if (nameEnd == end) {
+            return end;
+        }
+        m_state |= stateInAttributes;
+        from = nameEnd + 1;
+    }
+    if (m_attributes.empty()) {
+        while (from < end && DefaultCharClass(line[from]) == kWordInternalChar) {
+            ++from;
+        }
+    }
+    const size_t first = m_attributes.size();
+    m_attributes.append(line + from, end - from);
+    for (size_t a = first; a < m_attributes.size(); ++a) {
+        if (m_attributes[a] == '\n' || m_attributes[a] == '\t') {
+            m_attributes[a] = ' ';
+        }
+    }
+    return end;
+}
+
+template <typename Ch>
 int CMarkupParserT<Ch>::HandleChar(Ch ch, bool charReported, String*& grown) {
-    if (!charReported && !OnChar(ch, m_state, m_lineNumber)) {
+    // With the default handlers OnChar, OnWordChar and OnSeparator do nothing and the
+    // character classes are the tables': their calls are left out.
+    const bool defaults = m_defaultCharHandlers;
+    if (!charReported && !defaults && !OnChar(ch, m_state, m_lineNumber)) {
         return parseStoppedByChar;
     }
     const bool inTag = (m_state & stateInTag) != 0;
@@ -857,13 +1181,15 @@ int CMarkupParserT<Ch>::HandleChar(Ch ch, bool charReported, String*& grown) {
         target = &m_word;
     }
 
-    int charClass = GetCharClass(ch);
+    int charClass = defaults ? DefaultCharClass(ch) : GetCharClass(ch);
     if (charClass == kWordInternalChar) {
         if (m_state & stateCommentBlock) {
             return parseDone;
         }
         if (target->empty()) {
-            OnSeparator(ch);
+            if (!defaults) {
+                OnSeparator(ch);
+            }
             return parseDone;
         }
         charClass = kWordChar;
@@ -875,7 +1201,9 @@ int CMarkupParserT<Ch>::HandleChar(Ch ch, bool charReported, String*& grown) {
             if (target->size() == 1 && IsTextContext()) {
                 m_wordStart = m_position;
             }
-            OnWordChar(ch);
+            if (!defaults) {
+                OnWordChar(ch);
+            }
         }
         grown = target;
         return parseDone;
@@ -894,7 +1222,9 @@ int CMarkupParserT<Ch>::HandleChar(Ch ch, bool charReported, String*& grown) {
             ++m_wordNumber;
         }
     }
-    OnSeparator(ch);
+    if (!defaults) {
+        OnSeparator(ch);
+    }
     target->clear();
     return parseDone;
 }

@@ -172,11 +172,26 @@ private:
     // The general step for one character (charReported: OnChar has seen it); a non-zero
     // result ends the parse. grown is set to the token that the character was added to.
     int HandleChar(Ch ch, bool charReported, String*& grown);
+    // Default handlers only, no title open: takes the characters of a tag from k on (just
+    // after its "<" or "</") up to its '>' into the tag name and attributes; returns the
+    // index of that '>', or the line's size when the tag goes on past the line.
+    size_t TakeTagText(size_t k);
+    // The '>' that closes a tag: the word it breaks, OnTag, the paragraph and the context.
+    // A non-zero result ends the parse.
+    int EndTag();
+    // Default handlers only, in text: takes the ordinary tag whose '<' is at k whole (k
+    // becomes the index after its '>', or the line's size when it goes on past the line;
+    // result is EndTag's). False, with nothing changed, for anything else after the '<'.
+    bool TryTakeTag(size_t& k, int& result);
     bool OpensCommentBlock(size_t i, size_t& markerEnd) const;
     // Takes the characters from k on that need no per-character call-back (default
     // handlers only); k becomes the index of the first one left for the general loop. A
     // non-zero result ends the parse.
     int SkipPlainChars(size_t& k, String* grown);
+    // Text from k on (default handlers, no raw-content element other than title and style
+    // open) up to the end of the line or the first '&', '<' or '>'; k becomes its index
+    // and m_position its position. A non-zero result ends the parse.
+    int ScanTextRun(size_t& k);
     // Body text or the title: where words and entities are delivered.
     bool IsTextContext() const { return m_state == 0 || (m_state & stateTitle) != 0; }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <iterator>
 
 namespace leaf::markup {
@@ -257,16 +258,23 @@ constexpr ContextRow kContextRows[] = {
 constexpr size_t kMaxTagNameLength = 10;
 constexpr size_t kTagSlots = 256;
 
-constexpr size_t TagHash(const char* lowerName, size_t length) {
-    size_t hash = length;
-    for (size_t i = 0; i < length; ++i) {
-        hash = hash * 31 + static_cast<unsigned char>(lowerName[i]);
-    }
-    return hash % kTagSlots;
+// A lower-cased name of at most kMaxTagNameLength characters, packed into two integers
+// (its first eight characters and the rest, little-endian), so that a probe compares two
+// integers.
+struct PackedTagName {
+    std::uint64_t head = 0;
+    std::uint64_t tail = 0;
+};
+
+constexpr size_t TagHash(PackedTagName name, size_t length) {
+    return static_cast<size_t>(((name.head ^ (name.tail << 7) ^ length) * 0x9E3779B97F4A7C15ull) >> 56) %
+           kTagSlots;
 }
 
 struct TagTable {
     TagInfo infos[std::size(kTagFlagRows)]{};
+    PackedTagName names[std::size(kTagFlagRows)]{};
+    BYTE lengths[std::size(kTagFlagRows)]{};
     BYTE slots[kTagSlots]{};  // row index + 1; 0 is an empty slot
 
     constexpr TagTable() {
@@ -279,7 +287,12 @@ struct TagTable {
                     infos[row].isContext = true;
                 }
             }
-            size_t slot = TagHash(name.data(), name.size());
+            for (size_t i = 0; i < name.size(); ++i) {
+                std::uint64_t& word = i < 8 ? names[row].head : names[row].tail;
+                word |= std::uint64_t(static_cast<unsigned char>(name[i])) << (8 * (i % 8));
+            }
+            lengths[row] = static_cast<BYTE>(name.size());
+            size_t slot = TagHash(names[row], name.size());
             while (slots[slot] != 0) {
                 slot = (slot + 1) % kTagSlots;
             }
@@ -293,24 +306,19 @@ struct TagTable {
         if (length == 0 || length > kMaxTagNameLength) {
             return nullptr;
         }
-        char lower[kMaxTagNameLength];
+        PackedTagName packed;
         for (size_t i = 0; i < length; ++i) {
             const unsigned code = static_cast<std::make_unsigned_t<Ch>>(tagName[i]);
             if (code == 0 || code >= 0x80) {
                 return nullptr;
             }
-            lower[i] = static_cast<char>(code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code);
+            const std::uint64_t lower = code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code;
+            (i < 8 ? packed.head : packed.tail) |= lower << (8 * (i % 8));
         }
-        for (size_t slot = TagHash(lower, length); slots[slot] != 0; slot = (slot + 1) % kTagSlots) {
-            const std::string_view name = kTagFlagRows[slots[slot] - 1].name;
-            if (name.size() == length) {
-                size_t same = 0;
-                while (same < length && lower[same] == name[same]) {
-                    ++same;
-                }
-                if (same == length) {
-                    return &infos[slots[slot] - 1];
-                }
+        for (size_t slot = TagHash(packed, length); slots[slot] != 0; slot = (slot + 1) % kTagSlots) {
+            const size_t row = slots[slot] - 1;
+            if (names[row].head == packed.head && names[row].tail == packed.tail && lengths[row] == length) {
+                return &infos[row];
             }
         }
         return nullptr;
