@@ -370,6 +370,18 @@ void CFrameWnd::OnClose() {
     DestroyWindow();
 }
 
+void CFrameWnd::OnEndSession(BOOL ending) {
+    if (!ending || m_closing) return;
+    CWinApp* app = AfxGetApp();
+    if (app && app->m_pMainWnd == this) {
+        m_closing = true;
+        app->CloseAllDocuments(TRUE);
+        if (app->m_pMainWnd != this) return;
+        m_closing = false;
+    }
+    DestroyWindow();
+}
+
 void CFrameWnd::OnDropFiles(HDROP drop) {
     CWinApp* app = AfxGetApp();
     if (!app || !drop) return;
@@ -435,6 +447,7 @@ LRESULT CFrameWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_CREATE: return OnCreate(reinterpret_cast<LPCREATESTRUCT>(lParam));
         case WM_CLOSE: OnClose(); return 0;
+        case WM_ENDSESSION: OnEndSession(static_cast<BOOL>(wParam)); return 0;
         default: break;
     }
     return CWnd::WindowProc(message, wParam, lParam);

@@ -119,6 +119,9 @@ public:
 
     // Closing: asks the active document; DestroyWindow when it agrees.
     virtual void OnClose();
+    // The session ends (WM_ENDSESSION with `ending` TRUE): the main window closes the
+    // program's documents without asking and goes, and the program with it.
+    virtual void OnEndSession(BOOL ending);
     // File drops: opens each dropped file through the application (OpenDocumentFile).
     void OnDropFiles(HDROP drop) override;
 

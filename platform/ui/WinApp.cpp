@@ -15,6 +15,10 @@
 
 namespace {
 CWinApp* g_app = nullptr;
+// Set while AfxWinMain runs: an application object destroyed meanwhile is being destroyed
+// by exit() called from inside the program (Qt ends the process that way when the
+// display's connection breaks, as it does when a desktop session ends).
+bool g_inWinMain = false;
 }
 
 CWinApp* AfxGetApp() { return g_app; }
@@ -38,10 +42,24 @@ CWinApp::CWinApp(const char* appName) {
 }
 
 CWinApp::~CWinApp() {
+    if (g_inWinMain) {
+        // exit() from inside the running program: the modules' static objects may be
+        // gone already (they were made after this object, so they go before it), and
+        // the windows and documents would reach into them as they go. They are left to
+        // the process's end, untouched, and so is a document's auto-save copy, which the
+        // next start offers to restore.
+        m_pMainWnd = nullptr;
+        for (auto& docTemplate : m_templates) static_cast<void>(docTemplate.release());
+        static_cast<void>(m_recentFiles.release());
+        m_pRecentFileList = nullptr;
+        if (g_app == this) g_app = nullptr;
+        return;
+    }
     // The main window goes first (its views leave their documents), then the templates
-    // with their documents.
-    // Windows can only go while Qt is still there; after it (a program's static application
-    // object outliving the event loop) they are left to the process's end.
+    // with their documents. A program's window goes in AfxWinMain, before the program
+    // returns from main; this is for an application object that ends while Qt runs on.
+    // Windows can only go while Qt is still there; after it they are left to the
+    // process's end.
     if (QCoreApplication::instance()) {
         if (auto* frame = dynamic_cast<CFrameWnd*>(m_pMainWnd)) frame->DestroyWindow();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -93,7 +111,9 @@ BOOL CWinApp::WriteProfileString(const char* section, const char* entry, const c
 
 int CWinApp::Run() {
     InstallIdleProcessing();
+    m_running = true;
     QApplication::exec();
+    m_running = false;
     return ExitInstance();
 }
 
@@ -306,9 +326,12 @@ int AfxWinMain(int argc, char** argv) {
     QApplication qt(argc, argv);
     CWinApp* app = AfxGetApp();
     if (!app) return 1;
+    g_inWinMain = true;
     int result = app->InitInstance() ? app->Run() : app->ExitInstance();
-    // The main window goes while Qt is still there.
+    // The main window (and the controls it hosts) goes while Qt and the modules it uses
+    // are still there, before the program's static objects go at its end.
     if (auto* frame = dynamic_cast<CFrameWnd*>(app->m_pMainWnd)) frame->DestroyWindow();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    g_inWinMain = false;
     return result;
 }

@@ -51,6 +51,8 @@ public:
     virtual int ExitInstance() { return 0; }
     // Runs the event loop until the program quits, with idle processing.
     virtual int Run();
+    // Whether Run's event loop runs (a modal window's loop may run inside it).
+    BOOL IsRunning() const { return m_running; }
 
     // Idle processing: count 0 updates the main window's bars and controls and asks for
     // more; later calls update one registered window each (WM_IDLEUPDATECMDUI, wParam 0)
@@ -118,6 +120,7 @@ private:
     LONG m_idleCount = 0;
     bool m_idleInstalled = false;
     bool m_inIdle = false;
+    bool m_running = false;
     std::unique_ptr<QObject> m_idleContext;
 };
 

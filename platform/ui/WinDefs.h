@@ -57,6 +57,8 @@ inline constexpr UINT WM_DESTROY = 0x0002;
 inline constexpr UINT WM_SIZE = 0x0005;
 inline constexpr UINT WM_SETTEXT = 0x000C;
 inline constexpr UINT WM_CLOSE = 0x0010;
+// The desktop session ends (wParam TRUE): the program ends without asking anything.
+inline constexpr UINT WM_ENDSESSION = 0x0016;
 inline constexpr UINT WM_GETMINMAXINFO = 0x0024;
 inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_CONTEXTMENU = 0x007B;

@@ -1,13 +1,13 @@
 #include "studio/workspace/CloseOnSignal.h"
 
-#include <QApplication>
-#include <QDialog>
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/ui/SessionEnd.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WinDefs.h"
 #include "platform/ui/Wnd.h"
@@ -32,12 +32,18 @@ extern "C" void OnCloseSignal(int signal) {
 
 QSocketNotifier* g_notifier = nullptr;
 bool g_closeRequested = false;
+// A session's end (SIGTERM, SIGHUP) rather than a terminal's Ctrl+C (SIGINT).
+bool g_sessionEnds = false;
 
 void CloseWhenThereIsAMainWindow(CWinApp& app) {
     if (!g_closeRequested || !app.m_pMainWnd)
         return;
     g_closeRequested = false;
-    app.m_pMainWnd->PostMessage(WM_CLOSE);
+    // The main window is told once the dialogs have ended and their callers returned.
+    if (g_sessionEnds)
+        leaf::ui::SendToMainWindowAfterModalLoops(WM_ENDSESSION, TRUE);
+    else
+        leaf::ui::SendToMainWindowAfterModalLoops(WM_CLOSE);
 }
 
 }  // namespace
@@ -60,17 +66,15 @@ void ForwardCloseSignals(CWinApp& app) {
         g_notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
         QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [&app] {
             char bytes[16];
-            while (read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
-            }
+            ssize_t count = 0;
+            while ((count = read(g_signalPipe[0], bytes, sizeof bytes)) > 0)
+                for (ssize_t i = 0; i < count; ++i)
+                    if (bytes[i] != SIGINT)
+                        g_sessionEnds = true;
             g_closeRequested = true;
-            // A dialog that waits for an answer ends as with Escape, so that its caller
-            // goes on and the close reaches the main window.
-            while (QWidget* modal = QApplication::activeModalWidget()) {
-                auto* dialog = qobject_cast<QDialog*>(modal);
-                if (!dialog || !dialog->isVisible())
-                    break;
-                dialog->reject();
-            }
+            // Dialogs that wait for an answer end as with Escape (and end anyway when
+            // they refuse), so that their callers go on.
+            leaf::ui::EndModalWindows();
             CloseWhenThereIsAMainWindow(app);
         });
     }

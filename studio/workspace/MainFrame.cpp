@@ -239,6 +239,17 @@ void CMainFrame::OnDestroy() {
     CFrameWnd::OnDestroy();
 }
 
+void CMainFrame::OnEndSession(BOOL ending) {
+    if (ending) {
+        CDocument* document = GetActiveDocument();
+        if (document && document->IsModified()) {
+            AutoSave();
+            m_keepAutoSaveCopy = true;
+        }
+    }
+    CFrameWnd::OnEndSession(ending);
+}
+
 LRESULT CMainFrame::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_SYSCOLORCHANGE) {
         // Every view rebuilds its banner for the new colours.
@@ -375,6 +386,7 @@ void CMainFrame::AutoSave() {
 
 void CMainFrame::DeleteAutoSave() {
     KillTimer(ID_AUTOSAVE_TIMER);
+    if (m_keepAutoSaveCopy) return;
     CString section = GetAutoSaveKey();
     CString previous = leaf::GetAppProfileString(section.c_str(), "Path", "");
     if (!previous.IsEmpty()) {

@@ -110,6 +110,9 @@ public:
     void OnTimer(UINT_PTR id) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnDestroy() override;
+    // The session ends: nothing is asked; a changed project gets a fresh auto-save copy,
+    // which stays (with its entry) for the restore offer at the next start.
+    void OnEndSession(BOOL ending) override;
 
 private:
     BOOL CreateSDKControl();
@@ -131,4 +134,6 @@ private:
     CBuildWizardSheet* m_buildWizard = nullptr;
     DWORD m_instanceId = 0;
     leaf::AutoSaveLock m_lock;
+    // Set when the session ended with a changed project: its copy is kept.
+    bool m_keepAutoSaveCopy = false;
 };
