@@ -9,6 +9,7 @@
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPlacement.h"
 
 using namespace leaf::ui;
 
@@ -42,6 +43,7 @@ private:
 namespace leaf::ui {
 
 int RunModalLoop(QDialog& dialog, UINT templateId) {
+    ModalFocusReturn focus(dialog.parentWidget());
     QPointer<QDialog> guard(&dialog);
     QTimer::singleShot(0, &dialog, [guard, templateId] {
         if (guard && guard->isVisible()) People().ModalDialogShown(*guard, templateId);

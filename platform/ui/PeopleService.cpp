@@ -64,6 +64,7 @@ public:
         }
         // The box belongs to the dialog in front when one runs; Qt opens it centred on
         // that window and inside the screen's work area.
+        ModalFocusReturn focus(parent);
         QMessageBox box(MessageBoxOwner(parent));
         box.setWindowTitle(Q(caption));
         box.setText(Q(text));
@@ -107,6 +108,7 @@ public:
             ReportUnattended("a file dialog", request.title);
             return {};
         }
+        ModalFocusReturn focus(parent);
         QString folder = Q(request.initialFolder);
         if (!request.initialName.empty()) folder = folder.isEmpty() ? Q(request.initialName) : folder + "/" + Q(request.initialName);
         std::vector<std::string> chosen;
@@ -132,11 +134,13 @@ public:
             ReportUnattended("a folder dialog", title);
             return {};
         }
+        ModalFocusReturn focus(parent);
         return QFileDialog::getExistingDirectory(parent, Q(title), Q(initial)).toStdString();
     }
 
     bool ChooseColor(QWidget* parent, DWORD& color) override {
         if (NobodyCanAnswer()) return false;
+        ModalFocusReturn focus(parent);
         QColor initial(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
         QColor chosen = QColorDialog::getColor(initial, parent);
         if (!chosen.isValid()) return false;
@@ -147,6 +151,7 @@ public:
 
     bool ChooseFont(QWidget* parent, FontChoice& font) override {
         if (NobodyCanAnswer()) return false;
+        ModalFocusReturn focus(parent);
         QFont initial(Q(font.face), font.pointSize, font.bold ? QFont::Bold : QFont::Normal, font.italic);
         bool ok = false;
         QFont chosen = QFontDialog::getFont(&ok, initial, parent);

@@ -59,4 +59,17 @@ void PlaceOverOwner(QWidget* window, QWidget* owner) {
     window->move(CentredInside(size, ownerRect, area).topLeft());
 }
 
+ModalFocusReturn::ModalFocusReturn(QWidget* owner) {
+    m_window = QApplication::activeWindow();
+    if (!m_window) m_window = VisibleOwnerWindow(owner);
+    if (m_window) m_focus = m_window->focusWidget();
+}
+
+ModalFocusReturn::~ModalFocusReturn() {
+    if (!m_window || !m_window->isVisible()) return;
+    if (QApplication::activeWindow() != m_window) m_window->activateWindow();
+    if (m_focus && m_focus->window() == m_window && m_focus->isVisible() && m_focus->isEnabled())
+        m_focus->setFocus(Qt::ActiveWindowFocusReason);
+}
+
 }  // namespace leaf::ui

@@ -4,6 +4,7 @@
 // inside the work area of that window's screen (the screen less its panels), so that no
 // part of a dialog, its buttons least of all, starts out of reach.
 
+#include <QPointer>
 #include <QRect>
 
 class QWidget;
@@ -28,5 +29,22 @@ QRect CentredInside(const QSize& size, const QRect& over, const QRect& area);
 // Moves the top-level `window` centred on the visible owner window of `owner` (of its
 // parent when `owner` is null), inside that screen's work area.
 void PlaceOverOwner(QWidget* window, QWidget* owner = nullptr);
+
+// While a modal window runs: made before it opens, it notes the window that is active
+// (else the visible owner window of `owner`) and the control in it that has the keyboard
+// focus; when it goes, after the modal window has closed, that window is activated again
+// and the control gets the focus back. Without a window manager nobody else does it, and
+// the owner's keys (its shortcuts among them) would do nothing until a click.
+class ModalFocusReturn {
+public:
+    explicit ModalFocusReturn(QWidget* owner = nullptr);
+    ~ModalFocusReturn();
+    ModalFocusReturn(const ModalFocusReturn&) = delete;
+    ModalFocusReturn& operator=(const ModalFocusReturn&) = delete;
+
+private:
+    QPointer<QWidget> m_window;
+    QPointer<QWidget> m_focus;
+};
 
 }  // namespace leaf::ui

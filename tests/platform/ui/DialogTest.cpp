@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "platform/ui/Button.h"
 #include "platform/ui/ComboBox.h"
@@ -183,4 +185,34 @@ TEST_F(DialogTest, ScreenshotOfADialogIsWrittenAsPng) {
     ASSERT_TRUE(written.exists());
     EXPECT_GT(written.size(), 100);
     EXPECT_FALSE(GrabToPng(nullptr, path));
+}
+
+// A modal dialog gives the keyboard back when it closes: the window that was active
+// before is active again, with the focus on the control that had it, so that its keys
+// work at once (a display without a window manager hands nothing back by itself).
+TEST_F(DialogTest, ClosingAModalDialogGivesTheFocusBackToTheControlThatHadIt) {
+    QWidget owner;
+    auto* layout = new QVBoxLayout(&owner);
+    auto* first = new QLineEdit(&owner);
+    auto* second = new QLineEdit(&owner);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    owner.show();
+    owner.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    second->setFocus();
+    ASSERT_EQ(QApplication::focusWidget(), second);
+
+    bool dialogHadTheFocus = false;
+    people.AnswerDialog([&](QDialog& dialog) {
+        dialog.activateWindow();
+        dialogHadTheFocus = QTest::qWaitForWindowActive(&dialog);
+        Press(dialog, IDOK);
+    });
+    EXPECT_EQ(WarningDialog().DoModal(), IDOK);
+    EXPECT_TRUE(dialogHadTheFocus);
+    // The activation reaches the window through the event loop.
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&owner));
+    EXPECT_EQ(QApplication::activeWindow(), &owner);
+    EXPECT_EQ(QApplication::focusWidget(), second);
 }
