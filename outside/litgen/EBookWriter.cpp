@@ -180,13 +180,9 @@ HRESULT CEBookWriter::OnPackageEnded(const CPackageManifest& manifest) {
 }
 
 const CEBookItem* CEBookWriter::FindItem(const std::string& href) const {
+    // Hrefs that differ only in letter case are refused, so one spelling names one item.
     auto found = m_itemsByLowerHref.find(leaf::ToLowerAscii(href));
-    if (found == m_itemsByLowerHref.end())
-        return nullptr;
-    for (const auto& item : m_items)
-        if (item->href == href)
-            return item.get();
-    return m_items[found->second].get();
+    return found == m_itemsByLowerHref.end() ? nullptr : m_items[found->second].get();
 }
 
 std::unique_ptr<CXhtmlSerializer> CEBookWriter::CreatePageSerializer(const CEBookItem& item) {

@@ -82,14 +82,10 @@ std::string CEpubPublication::EpubMediaType(const CEBookItem& item) {
 }
 
 const CEBookItem* CEpubPublication::Find(const std::string& path) const {
-    const CEBookItem* caseless = nullptr;
-    for (const auto& item : *m_input.items) {
-        if (item->href == path)
-            return item.get();
-        if (caseless == nullptr && leaf::EqualsNoCase(item->href, path))
-            caseless = item.get();
-    }
-    return caseless;
+    if (auto exact = m_byHref.find(path); exact != m_byHref.end())
+        return exact->second;
+    auto caseless = m_byLowerHref.find(leaf::ToLowerAscii(path));
+    return caseless == m_byLowerHref.end() ? nullptr : caseless->second;
 }
 
 std::string CEpubPublication::FreeName(const std::string& stem, const std::string& extension) const {
@@ -174,8 +170,11 @@ CEpubPublication::CEpubPublication(const Input& input) : m_input(input) {
     const CPackageManifest& package = *input.package;
     const auto& items = *input.items;
     m_lowerNames = {leaf::ToLowerAscii(input.packageDocumentName), "mimetype"};
-    for (const auto& item : items)
+    for (const auto& item : items) {
         m_lowerNames.insert(leaf::ToLowerAscii(item->href));
+        m_byHref.emplace(item->href, item.get());
+        m_byLowerHref.emplace(leaf::ToLowerAscii(item->href), item.get());
+    }
     m_navigationName = FreeName("nav", ".xhtml");
     m_lowerNames.insert(leaf::ToLowerAscii(m_navigationName));
     m_ncxName = FreeName("toc", ".ncx");

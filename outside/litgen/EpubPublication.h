@@ -13,6 +13,7 @@
 // references to pages are kept as the guide and as landmarks, references to other
 // items as meta entries.
 
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -56,6 +57,8 @@ private:
     std::vector<litgen::NavigationEntry> ReadingOrderEntries(const std::vector<const CEBookItem*>& spine) const;
 
     Input m_input;
+    std::map<std::string, const CEBookItem*> m_byHref;
+    std::map<std::string, const CEBookItem*> m_byLowerHref;  // the first item of each spelling
     std::set<std::string> m_lowerNames;
     std::string m_packageDocument;
     std::string m_navigationName;

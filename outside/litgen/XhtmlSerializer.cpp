@@ -297,8 +297,7 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
     return rule ? &kLeftOut : nullptr;
 }
 
-std::string CXhtmlSerializer::StartTag(const Element& rule, std::string_view sourceName,
-                                       const std::vector<Attribute>& attributes, bool empty) {
+std::string CXhtmlSerializer::StartTag(const Element& rule, const std::vector<Attribute>& attributes, bool empty) {
     std::string tag = "<" + std::string(rule.name);
     std::string lang;
     for (const auto& [name, value] : attributes)
@@ -405,20 +404,20 @@ void CXhtmlSerializer::StartHeadElement(const Element& rule, std::string_view so
                 kept.insert(kept.begin(), {"name", leaf::ToLowerAscii(*equiv)});
                 ++m_changes.attributes;
             }
-            m_head += StartTag(rule, sourceName, kept, true);
+            m_head += StartTag(rule, kept, true);
         } else {
             ++m_changes.elements;
         }
     } else if (name == "link") {
         if (attribute("rel") && attribute("href") && CheckReferences(rule, attributes))
-            m_head += StartTag(rule, sourceName, attributes, true);
+            m_head += StartTag(rule, attributes, true);
         else
             ++m_changes.elements;
     } else if (name == "base") {
         // The links of the page are checked against the e-book, not against another base.
         ++m_changes.elements;
     } else {  // style
-        m_head += StartTag(rule, sourceName, attributes, !hasContent);
+        m_head += StartTag(rule, attributes, !hasContent);
         if (hasContent)
             PushFrame(&rule, true, false, owner);
         written = hasContent;
@@ -464,7 +463,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
             m_sawHtml = true;
             frame = &kHtml;
             const auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
-            m_htmlAttributes = StartTag(kHtml, source, mapped.attributes, false);
+            m_htmlAttributes = StartTag(kHtml, mapped.attributes, false);
             m_htmlAttributes = m_htmlAttributes.substr(5, m_htmlAttributes.size() - 6);
         } else if (rule->name == "head" && (level == Level::Document || level == Level::Html) && !m_sawBody) {
             frame = &kHead;
@@ -478,7 +477,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
             const auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
             m_changes.attributes += mapped.renamed;
             m_scripted = m_scripted || mapped.scripted;
-            m_bodyAttributes = StartTag(kBody, source, mapped.attributes, false);
+            m_bodyAttributes = StartTag(kBody, mapped.attributes, false);
             m_bodyAttributes = m_bodyAttributes.substr(5, m_bodyAttributes.size() - 6);
         }
         if (frame == nullptr)
@@ -555,7 +554,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
     const bool isVoid = written->content == Content::Empty;
     // An iframe holds nothing, but HTML readers need its end tag.
     const bool endTag = isVoid && written->name == "iframe";
-    CurrentBuffer() += StartTag(*written, source, mapped.attributes, isVoid && !endTag);
+    CurrentBuffer() += StartTag(*written, mapped.attributes, isVoid && !endTag);
     if (endTag)
         CurrentBuffer() += "</iframe>";
     if (!isVoid && !hasContent) {

@@ -121,8 +121,8 @@ private:
     void PushFrame(const litgen::xhtml::Element* rule, bool emitted, bool synthetic, size_t owner);
     void CloseTop();
 
-    std::string StartTag(const litgen::xhtml::Element& rule, std::string_view sourceName,
-                         const std::vector<litgen::xhtml::Attribute>& attributes, bool empty);
+    std::string StartTag(const litgen::xhtml::Element& rule, const std::vector<litgen::xhtml::Attribute>& attributes,
+                         bool empty);
     // Checks the links and sources of an element; false when the element itself cannot
     // stand (an img whose picture is not in the e-book).
     bool CheckReferences(const litgen::xhtml::Element& rule, std::vector<litgen::xhtml::Attribute>& attributes);
