@@ -10,7 +10,9 @@
 #include <QVBoxLayout>
 
 #include "platform/ui/DialogBuilder.h"
+#include "platform/ui/Resources.h"
 #include "platform/ui/WinApp.h"
+#include "platform/ui/WindowPlacement.h"
 
 using namespace leaf::ui;
 
@@ -173,6 +175,29 @@ void CPropertySheet::Build() {
     Attach(window);
 }
 
+QSize CPropertySheet::LargestPageSize() const {
+    // Each page's template is built once, unattached and uninitialised, to measure it.
+    QSize largest;
+    for (CPropertyPage* page : m_pages) {
+        const ResourceNode* pageTemplate = Resources().FindDialog(page->GetTemplateId());
+        if (!pageTemplate) continue;
+        QWidget probe;
+        if (!BuildDialogControls(*pageTemplate, &probe)) continue;
+        largest = largest.expandedTo(probe.sizeHint());
+    }
+    return largest;
+}
+
+void CPropertySheet::KeepPageInView() {
+    // A page larger than its template measured grows the sheet, which then opens again
+    // over its owner; a smaller one keeps the sheet's size.
+    if (!m_dialog || !m_dialog->isVisible()) return;
+    const QSize needed = m_dialog->sizeHint().expandedTo(m_dialog->minimumSizeHint());
+    if (needed.width() <= m_dialog->width() && needed.height() <= m_dialog->height()) return;
+    m_dialog->resize(m_dialog->size().expandedTo(needed));
+    PlaceOverOwner(m_dialog);
+}
+
 bool CPropertySheet::EnsurePageWindow(int index) {
     CPropertyPage* page = GetPage(index);
     if (!page) return false;
@@ -206,6 +231,7 @@ bool CPropertySheet::MoveTo(int index) {
         }
         if (page->OnSetActive()) {
             UpdateButtons();
+            KeepPageInView();
             return true;
         }
         if (!m_wizard) {
@@ -307,6 +333,8 @@ BOOL CPropertySheet::PressButton(int button) {
 int CPropertySheet::DoModal() {
     if (m_dialog || m_pages.empty()) return -1;
     Build();
+    // The sheet opens at the size of its largest page and keeps it from page to page.
+    m_stack->setMinimumSize(LargestPageSize());
     m_result = -1;
     UpdateButtons();
     SendMessage(WM_INITDIALOG);

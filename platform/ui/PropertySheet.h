@@ -6,6 +6,7 @@
 // (PressButton), which is how tests and the program drive a running sheet.
 
 #include <QPointer>
+#include <QSize>
 #include <vector>
 
 #include "platform/ui/PropertyPage.h"
@@ -55,6 +56,10 @@ private:
     void Finish(int result);
     void UpdateButtons();
     bool MoveTo(int index);
+    // The size that holds the largest page, from the pages' templates.
+    QSize LargestPageSize() const;
+    // Grows the shown sheet (and centres it again) when the active page needs more room.
+    void KeepPageInView();
 
     std::string m_title;
     CWnd* m_parent = nullptr;

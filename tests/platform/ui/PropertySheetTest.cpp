@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QPushButton>
+#include <QScreen>
 
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/ScriptedPeople.h"
@@ -142,4 +143,36 @@ TEST_F(PropertySheetTest, DisabledFinishShowsButCannotBePressed) {
         wizard.PressButton(PSBTN_CANCEL);
     });
     EXPECT_EQ(wizard.DoModal(), IDCANCEL);
+}
+
+// A wizard opens at the size of its largest page (the second one here, a tall form) and
+// keeps that size and its place from page to page, starting inside the screen's work area.
+TEST_F(PropertySheetTest, AWizardOpensAtItsLargestPageAndKeepsItsSizeAndPlace) {
+    CountingPage first(600, log), large(500, log), last(620, log);
+    CPropertySheet wizard("Build eBook");
+    wizard.SetWizardMode();
+    wizard.AddPage(&first);
+    wizard.AddPage(&large);
+    wizard.AddPage(&last);
+    std::vector<QRect> places;
+    QSize largePageNeeds;
+    QRect workArea;
+    people.AnswerDialog([&](QDialog& window) {
+        workArea = window.screen()->availableGeometry();
+        places.push_back(window.frameGeometry());
+        wizard.PressButton(PSBTN_NEXT);
+        largePageNeeds = large.GetWidget()->sizeHint();
+        places.push_back(window.frameGeometry());
+        wizard.PressButton(PSBTN_NEXT);
+        places.push_back(window.frameGeometry());
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    wizard.DoModal();
+    ASSERT_EQ(places.size(), 3u);
+    EXPECT_EQ(places[1], places[0]);
+    EXPECT_EQ(places[2], places[0]);
+    EXPECT_GE(places[0].width(), largePageNeeds.width());
+    EXPECT_GE(places[0].height(), largePageNeeds.height());
+    // Taller than the work area here: it starts at the area's top, its title bar in reach.
+    EXPECT_TRUE(workArea.contains(places[0].topLeft())) << places[0].x() << "," << places[0].y();
 }
