@@ -148,67 +148,6 @@ constexpr std::array<BYTE, 65536> MakeUtf16Classes() {
 
 // ---- names looked up without regard to case ----
 
-// Names in the tables are short ASCII strings. Each is packed big-endian into a 128-bit
-// integer, so that lookups compare integers and integer order is the names' order.
-using NameKey = unsigned __int128;
-constexpr size_t kMaxKeyLength = 16;
-
-constexpr NameKey PackName(std::string_view name) {
-    NameKey key = 0;
-    for (size_t i = 0; i < kMaxKeyLength; ++i) {
-        key = (key << 8) | (i < name.size() ? static_cast<unsigned char>(name[i]) : 0);
-    }
-    return key;
-}
-
-// The key of a name as written in a document; false when no table name can match it
-// (too long, or a character outside ASCII or a NUL). Letters are lower-cased when asked.
-template <typename Ch>
-bool KeyOf(std::basic_string_view<Ch> name, bool lowerCase, NameKey& key) {
-    if (name.size() > kMaxKeyLength || name.empty()) {
-        return false;
-    }
-    key = 0;
-    for (Ch ch : name) {
-        unsigned code = static_cast<std::make_unsigned_t<Ch>>(ch);
-        if (code == 0 || code >= 0x80) {
-            return false;
-        }
-        if (lowerCase && code >= 'A' && code <= 'Z') {
-            code += 'a' - 'A';
-        }
-        key = (key << 8) | code;
-    }
-    key <<= 8 * (kMaxKeyLength - name.size());
-    return true;
-}
-
-// A table of rows sorted by packed name.
-template <typename Value, size_t N>
-struct KeyedTable {
-    NameKey keys[N];
-    Value values[N];
-
-    template <typename Row>
-    constexpr explicit KeyedTable(const Row (&rows)[N]) : keys(), values() {
-        for (size_t i = 0; i < N; ++i) {
-            keys[i] = PackName(rows[i].name);
-            values[i] = rows[i].value;
-        }
-        for (size_t i = 1; i < N; ++i) {  // insertion sort, at compile time
-            for (size_t j = i; j > 0 && keys[j] < keys[j - 1]; --j) {
-                std::swap(keys[j], keys[j - 1]);
-                std::swap(values[j], values[j - 1]);
-            }
-        }
-    }
-
-    const Value* Find(NameKey key) const {
-        const NameKey* found = std::lower_bound(keys, keys + N, key);
-        return (found != keys + N && *found == key) ? &values[found - keys] : nullptr;
-    }
-};
-
 struct TagFlagRow {
     std::string_view name;
     DWORD value;
@@ -389,13 +328,74 @@ constexpr EntityRow kEntityRows[] = {
 };
 static_assert(std::size(kEntityRows) == 264);
 
-constexpr KeyedTable<char32_t, std::size(kEntityRows)> kEntities(kEntityRows);
+// Entity names are looked up for every reference in text: an open-addressing hash table
+// over the names packed little-endian into one integer (none is longer than eight
+// characters), built at compile time.
+constexpr size_t kEntitySlots = 1024;
+
+constexpr size_t EntityHash(std::uint64_t packedName) {
+    return static_cast<size_t>((packedName * 0x9E3779B97F4A7C15ull) >> 54) % kEntitySlots;
+}
+
+struct EntityTable {
+    std::uint64_t names[std::size(kEntityRows)]{};
+    char32_t codes[std::size(kEntityRows)]{};
+    std::uint16_t slots[kEntitySlots]{};  // row index + 1; 0 is an empty slot
+
+    constexpr EntityTable() {
+        for (size_t row = 0; row < std::size(kEntityRows); ++row) {
+            const std::string_view name = kEntityRows[row].name;
+            for (size_t i = 0; i < name.size(); ++i) {
+                names[row] |= std::uint64_t(static_cast<unsigned char>(name[i])) << (8 * i);
+            }
+            codes[row] = kEntityRows[row].value;
+            size_t slot = EntityHash(names[row]);
+            while (slots[slot] != 0) {
+                slot = (slot + 1) % kEntitySlots;
+            }
+            slots[slot] = static_cast<std::uint16_t>(row + 1);
+        }
+    }
+
+    // Case-sensitive; 0 when the name is unknown. A NUL or a character outside ASCII
+    // matches no name, so names of different lengths never pack alike.
+    template <typename Ch>
+    char32_t Find(std::basic_string_view<Ch> name) const {
+        if (name.empty() || name.size() > kMaxEntityNameLength) {
+            return 0;
+        }
+        std::uint64_t packed = 0;
+        for (size_t i = 0; i < name.size(); ++i) {
+            const unsigned code = static_cast<std::make_unsigned_t<Ch>>(name[i]);
+            if (code == 0 || code >= 0x80) {
+                return 0;
+            }
+            packed |= std::uint64_t(code) << (8 * i);
+        }
+        for (size_t slot = EntityHash(packed); slots[slot] != 0; slot = (slot + 1) % kEntitySlots) {
+            if (names[slots[slot] - 1] == packed) {
+                return codes[slots[slot] - 1];
+            }
+        }
+        return 0;
+    }
+};
+
+constexpr EntityTable kEntities;
+
+constexpr bool EntityNamesFitTheKey() {
+    for (const EntityRow& row : kEntityRows) {
+        if (row.name.size() > kMaxEntityNameLength) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(kMaxEntityNameLength == 8 && EntityNamesFitTheKey());
 
 template <typename Ch>
 char32_t EntityOf(std::basic_string_view<Ch> name) {
-    NameKey key;
-    const char32_t* code = KeyOf(name, false, key) ? kEntities.Find(key) : nullptr;
-    return code ? *code : 0;
+    return kEntities.Find(name);
 }
 
 }  // namespace
