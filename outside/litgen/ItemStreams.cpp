@@ -165,8 +165,9 @@ void CMarkupStream::FinishPage() {
     if (changes.Total() > 0)
         m_writer->Report(kCompilerWarning, litgen::kMsgMadeValid,
                          "The markup of \"" + m_item->href + "\" was not valid XHTML; to make it valid, " +
-                             std::to_string(changes.elements) + " element(s) and " +
-                             std::to_string(changes.attributes) + " attribute(s) were changed, " +
+                             std::to_string(changes.elements) + " element(s) were written as a plain div or span or " +
+                             "left out, " + std::to_string(changes.attributes) +
+                             " attribute(s) are kept only as data attributes, " +
                              std::to_string(changes.links) +
                              " link(s) and picture(s) that name nothing in the e-book were turned into text, and " +
                              std::to_string(changes.characters) +

@@ -173,7 +173,6 @@ void CXhtmlSerializer::OpenSynthetic(std::string_view name) {
     const Element* rule = litgen::xhtml::FindElement(name);
     CurrentBuffer() += "<" + std::string(name) + ">";
     PushFrame(rule, true, true, m_inputDepth);
-    ++m_changes.elements;
 }
 
 const Element* CXhtmlSerializer::Prepare(const Element* rule) {
@@ -220,7 +219,6 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
             if (m_frames.back().content == Content::DefinitionList && !m_frames.back().sawTerm) {
                 CurrentBuffer() += "<dt></dt>";
                 m_frames.back().sawTerm = true;
-                ++m_changes.elements;
             }
             if (name == "dd")
                 return rule;
@@ -498,8 +496,6 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         ++m_changes.elements;
         Prepare(nullptr);
         rule = CurrentContent() == Content::Phrasing ? &litgen::xhtml::GenericInline() : &litgen::xhtml::GenericBlock();
-    } else if (rule->name != source) {
-        ++m_changes.elements;  // a presentational element, written as the one that does its work
     }
     const Element* written = Prepare(rule);
     if (written == nullptr || written == &kLeftOut) {

@@ -54,10 +54,12 @@ public:
     // links changed.
     static size_t DropFragment(std::string& document, const FragmentLink& link);
 
-    // What was changed to make the page valid.
+    // What making the page valid could not keep: the writer reports it. Presentational
+    // markup written as the element and style that do its work, and the items, rows, cells
+    // and terms that stray content gets, keep what the page meant and are not counted.
     struct Changes {
-        size_t elements = 0;    // elements renamed, wrapped, moved or left out
-        size_t attributes = 0;  // attributes turned into style or data- attributes
+        size_t elements = 0;    // elements written as a plain div or span, or left out
+        size_t attributes = 0;  // attributes kept only as data- attributes
         size_t links = 0;       // links and sources that name nothing in the e-book
         size_t characters = 0;  // characters XML does not allow, replaced
         size_t Total() const { return elements + attributes + links + characters; }

@@ -386,7 +386,6 @@ MappedAttributes MapAttributes(const Element& element, std::string_view sourceNa
             continue;
         }
         std::string declaration = PresentationalStyle(isFont ? "span" : element.name, name, value);
-        ++mapped.renamed;
         if (!declaration.empty()) {
             addStyle(declaration);
             continue;
@@ -398,6 +397,7 @@ MappedAttributes MapAttributes(const Element& element, std::string_view sourceNa
             if (add("id", value))
                 continue;
         }
+        ++mapped.renamed;
         add(DataAttributeName(name), value);
     }
     if (!ownStyle.empty()) {

@@ -64,7 +64,7 @@ using Attribute = std::pair<std::string, std::string>;
 
 struct MappedAttributes {
     std::vector<Attribute> attributes;  // in source order, names unique, "style" last
-    size_t renamed = 0;                  // attributes turned into style or "data-" ones
+    size_t renamed = 0;                  // attributes kept only as "data-" ones (their work is lost)
     bool scripted = false;               // an event handler attribute is present
 };
 

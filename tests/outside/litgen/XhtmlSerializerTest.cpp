@@ -185,11 +185,12 @@ INSTANTIATE_TEST_SUITE_P(Markup, XhtmlSerializerCase, ::testing::ValuesIn(kCases
 
 TEST(XhtmlSerializer, CountsWhatItChangedAndCollectsLinksAndIds) {
     CXhtmlSerializer page("page.htm", LookUp);
-    Stream(page, "<p id=\"top\">A <font>b</font><a href=\"missing.htm\">x</a> <a href=\"other.htm#s\">Other\n page</a>"
+    Stream(page, "<p id=\"top\">A <font>b</font><widget rank=\"1\">w</widget><a href=\"missing.htm\">x</a> <a href=\"other.htm#s\">Other\n page</a>"
                  "\x02</p><script>if (a &lt; b) go();</script>");
     const std::string document = page.Finish();
     const CXhtmlSerializer::Changes& changes = page.GetChanges();
-    EXPECT_EQ(1u, changes.elements);  // the font
+    EXPECT_EQ(1u, changes.elements);    // the unknown element
+    EXPECT_EQ(1u, changes.attributes);  // the attribute no element has
     EXPECT_EQ(1u, changes.links);
     EXPECT_EQ(1u, changes.characters);
     EXPECT_TRUE(page.HasScript());
