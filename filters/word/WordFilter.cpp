@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string_view>
 
 #include "common/WordBridge.h"
 #include "filters/html/HtmlFilterIds.h"
@@ -25,6 +26,17 @@ namespace {
 // file number used.
 int g_tempFolderNumber = 1;
 int g_intermediateNumber = 0;
+
+// "wordintake." and three digits: the names of the filter's temporary folders.
+bool IsTempFolderName(std::string_view name) {
+    constexpr std::string_view prefix = "wordintake.";
+    if (name.size() != prefix.size() + 3 || !name.starts_with(prefix))
+        return false;
+    for (const char ch : name.substr(prefix.size()))
+        if (ch < '0' || ch > '9')
+            return false;
+    return true;
+}
 
 std::u16string Wide(const CString& text) { return leaf::Utf8ToUtf16(text.str()); }
 
@@ -52,6 +64,7 @@ CWordFilter::~CWordFilter() {
         QuitWord(m_word);
     DeleteIntermediates();
     // The temporary folder goes only when nothing else is left in it.
+    m_tempFolderOwner.Release();
     if (!m_tempFolder.IsEmpty())
         ::rmdir(m_tempFolder.c_str());
     m_documents.clear();
@@ -104,6 +117,8 @@ bool CWordFilter::CreateTempFolder() {
         base.pop_back();
     if (!base.empty())
         CreateFolderPath(base.c_str());
+    // What filters killed mid-build left; folders without this system's mark stay.
+    leaf::RemoveStaleScratchFolders(base.empty() ? "/" : base, IsTempFolderName);
     // A name is taken only when this call creates its folder (private to the user): a
     // name already in use, by a folder, a file or a link, and one made by another
     // process at the same moment, is passed over, so two builds never share a folder.
@@ -111,8 +126,11 @@ bool CWordFilter::CreateTempFolder() {
     // has no folder: its pages are not written anywhere else.
     for (; g_tempFolderNumber < 999; ++g_tempFolderNumber) {
         m_tempFolder.Format("%s/wordintake.%.3d", base.c_str(), g_tempFolderNumber);
-        if (::mkdir(m_tempFolder.c_str(), 0700) == 0)
+        if (::mkdir(m_tempFolder.c_str(), 0700) == 0) {
+            // Unmarked, the folder still works; only a kill would then leave it behind.
+            m_tempFolderOwner.Claim(m_tempFolder.str());
             return true;
+        }
         if (errno != EEXIST)
             break;
     }

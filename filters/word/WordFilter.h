@@ -13,6 +13,7 @@
 
 #include "filters/framework/SimpleFilterObject.h"
 #include "platform/base/CString.h"
+#include "platform/base/ScratchFolder.h"
 #include "platform/com/DispatchDriver.h"
 #include "platform/com/Unknown.h"
 
@@ -40,6 +41,8 @@ public:
 private:
     // "<temporary folder>/wordintake.NNN", the first number below 999 whose folder this
     // call creates; false (and no folder) when every name is taken or none can be made.
+    // The folder is marked as this process's while the filter lives, and the folders
+    // that filters of processes no longer running left (killed mid-build) go first.
     bool CreateTempFolder();
     // The next free "<temporary folder>/$docNNNN.htm"; FALSE (and empty) past 9999.
     BOOL MakeIntermediateName(CString& name);
@@ -59,4 +62,5 @@ private:
     leaf::ComPtr<IInputFilter> m_htmlFilter;
     std::unique_ptr<COleDispatchDriver> m_word;
     CString m_tempFolder;
+    leaf::ScratchFolderOwner m_tempFolderOwner;
 };

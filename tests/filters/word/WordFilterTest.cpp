@@ -20,6 +20,7 @@
 #include "tests/outside/word/DocxFixture.h"
 #include "tests/outside/word/WordServerTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/KilledChild.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -28,6 +29,15 @@ using htmltest::RecordingHost;
 namespace {
 
 std::u16string U(const std::string& text) { return leaf::Utf8ToUtf16(text); }
+
+// The filter's own files in its temporary folder: everything but its owner's mark.
+std::vector<std::string> PagesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.path().filename() != ".leafcraft-owner")
+            names.push_back(entry.path().filename().string());
+    return names;
+}
 
 void SetWordVersion(const char* progId) {
     leaf::RegistryKey curVer = leaf::RegistryKey::Create(HKEY_CLASSES_ROOT, "Word.Application\\CurVer");
@@ -122,6 +132,39 @@ TEST_F(WordFilterTest, TemporaryFoldersTakeTheNextFreeNumberAndGoWhenEmpty) {
     EXPECT_TRUE(fs::exists(temp.Path() / "wordintake.001")) << "another's folder stays";
 }
 
+TEST_F(WordFilterTest, TemporaryFoldersOfAKilledBuildGoWithTheNextFilterAndNoOthers) {
+    // The user's folder of a filter-like name, without the filter's mark.
+    fs::create_directory(temp.Path() / "wordintake.001");
+    std::string users = temp.WriteFile("wordintake.001/notes.htm", "mine");
+    const pid_t killed = leaf::test::RunUntilKilled([&] {
+        static leaf::ComPtr<IInputFilter> filter;  // alive when the build is killed
+        filter = CreateFilter();
+        if (filter->Initialize() != S_OK)
+            _exit(1);
+    });
+    ASSERT_NE(0, killed);
+    const fs::path left = temp.Path() / "wordintake.002";
+    ASSERT_TRUE(fs::is_directory(left)) << "the killed build's folder";
+    temp.WriteFile("wordintake.002/$doc0001.htm", "a page it made");
+    temp.WriteFile("wordintake.002/$doc0001_files/image001.gif", "GIF89a");
+    // A link of a filter's name to a killed build's folder is no folder of the filter's.
+    fs::create_directory(temp.Path() / "elsewhere");
+    temp.WriteFile("elsewhere/.leafcraft-owner", std::to_string(killed) + "\n");
+    fs::create_directory_symlink(temp.Path() / "elsewhere", temp.Path() / "wordintake.003");
+    {
+        leaf::ComPtr<IInputFilter> filter = CreateFilter();
+        ASSERT_EQ(filter->Initialize(), S_OK);
+        EXPECT_FALSE(fs::exists(left / "$doc0001.htm"));
+        EXPECT_FALSE(fs::exists(left / "$doc0001_files"));
+    }
+    EXPECT_FALSE(fs::exists(left));
+    std::string kept;
+    ASSERT_TRUE(leaf::ReadFileBytes(users, kept));
+    EXPECT_EQ(kept, "mine");
+    EXPECT_TRUE(fs::is_symlink(temp.Path() / "wordintake.003"));
+    EXPECT_TRUE(fs::exists(temp.Path() / "elsewhere/.leafcraft-owner"));
+}
+
 TEST_F(WordFilterTest, TemporaryFolderNamesHeldByFilesOrLinksArePassedOver) {
     // Names in use by something other than a folder cannot become the filter's folder.
     std::string blocker = temp.WriteFile("wordintake.001", "not a folder");
@@ -204,7 +247,7 @@ TEST_F(WordFilterTest, AFailedSaveReportsWordsErrorAndLeavesNothing) {
               0u)
         << host.errorDetails;
     EXPECT_TRUE(host.dependencies.empty());
-    EXPECT_TRUE(fs::is_empty(temp.Path() / "wordintake.001"));
+    EXPECT_EQ(PagesIn(temp.Path() / "wordintake.001"), std::vector<std::string>{});
 
     // A missing document fails in Word's open, with its error code.
     host.errorDetails.clear();
@@ -220,7 +263,7 @@ TEST_F(WordFilterTest, WhenWordCannotStartTheNextPrepareTriesAgain) {
     HRESULT started = filter->Prepare(U(document).c_str(), nullptr, &host);
     EXPECT_TRUE(FAILED(started));
     EXPECT_NE(started, static_cast<HRESULT>(0x800A1066)) << "Word never ran";
-    EXPECT_TRUE(fs::is_empty(temp.Path() / "wordintake.001"));
+    EXPECT_EQ(PagesIn(temp.Path() / "wordintake.001"), std::vector<std::string>{});
 
     // Back again: this time Word starts and reaches the save ("/bin/true" converts nothing).
     ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
