@@ -333,11 +333,16 @@ TEST_F(LitGen, RefusesPackagesThatNameNothingOrLeaveTheWorkFolder) {
     EXPECT_EQ(E_FAIL, StreamPackage({{u"../escape.htm", u"text/html"},
                                      {u"/etc/passwd", u"text/plain"},
                                      {u"ok.htm", u"text/html"},
-                                     {u"OK.htm", u"text/html"}}));
+                                     {u"OK.htm", u"text/html"},
+                                     {u"META-INF/container.xml", u"text/xml"},
+                                     {u"MimeType", u"text/plain"}}));
     EXPECT_EQ((std::vector<std::string>{
                   "0 1003 The item \"../escape.htm\" does not name a file inside the work folder.",
                   "0 1003 The item \"/etc/passwd\" does not name a file inside the work folder.",
-                  "0 1004 The item \"OK.htm\" is named twice."}),
+                  "0 1004 The item \"OK.htm\" is named twice.",
+                  // They would take the place of the container's own entries.
+                  "0 1003 The item \"META-INF/container.xml\" has a name that the e-book's container keeps for itself.",
+                  "0 1003 The item \"MimeType\" has a name that the e-book's container keeps for itself."}),
               callback.messages);
 }
 
