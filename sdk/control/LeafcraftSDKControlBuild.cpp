@@ -17,13 +17,16 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <string_view>
 #include <unordered_set>
+#include <vector>
 
 #include "common/ContentType.h"
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
 #include "platform/base/LocalTime.h"
 #include "platform/base/Path.h"
+#include "platform/base/ScratchFolder.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/ui/Resources.h"
 #include "sdk/LeafcraftSDK.h"
@@ -229,6 +232,36 @@ private:
     std::vector<CString>& m_queue;
     CString m_folder;
 };
+
+// Names a build gives its work folder: the time ("120826-083625", with "-N" when that
+// was taken) or, with friendly names on, the e-book's name.
+bool IsWorkFolderName(std::string_view name, bool friendly) {
+    if (friendly && !name.starts_with('.'))
+        return true;
+    auto digits = [&name](size_t from, size_t count) {
+        if (name.size() < from + count)
+            return false;
+        for (size_t at = from; at < from + count; ++at)
+            if (name[at] < '0' || name[at] > '9')
+                return false;
+        return true;
+    };
+    if (!digits(0, 6) || name.size() < 13 || name[6] != '-' || !digits(7, 6))
+        return false;
+    return name.size() == 13 || (name.size() > 14 && name[13] == '-' && digits(14, name.size() - 14));
+}
+
+// Deletes the work folders in base that builds of processes no longer running left (a
+// build killed before its control deleted them): only folders of a work folder's name
+// that carry a build's mark; never the sources' or the e-book's folder.
+void RemoveStaleWorkFolders(const std::string& base, bool friendly, const std::vector<std::string>& keep) {
+    std::vector<std::string> protectedFolders;
+    for (const std::string& folder : keep)
+        if (!folder.empty())
+            protectedFolders.push_back(folder);
+    leaf::RemoveStaleScratchFolders(
+        base, [friendly](std::string_view name) { return IsWorkFolderName(name, friendly); }, protectedFolders);
+}
 
 }  // namespace
 
@@ -656,6 +689,10 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         // The files that filters added to earlier work folders leave the package while
         // they are still on disk: their names are known by their spelling there.
         DropOutputItems();
+        const bool autoDelete = CSDKControlModule::Instance().GetProfileInt("AutoDelete", 1) != 0;
+        if (autoDelete)
+            RemoveStaleWorkFolders(leaf::path::FolderPart(folder.str()), friendly,
+                                   {m_sourceFolder.str(), leaf::path::FolderPart(AbsolutePath(Slashed(eBookPath).str()))});
         if (friendly)
             RemoveWorkFolder(folder, FALSE);  // what an earlier build of this name left
         if (!CreateWorkFolder(folder)) {
@@ -666,6 +703,11 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         }
         queue.Set(folder);
         m_buildWorkFolder = folder;
+        // Marked as this process's (and locked while the build runs), so that a later
+        // build removes it should this process be killed before it deletes the folder.
+        leaf::ScratchFolderOwner workFolderOwner;
+        if (autoDelete)
+            workFolderOwner.Claim(folder.str());
 
         AssignWorkPaths(folder);
         AssignMediaTypes(folder);

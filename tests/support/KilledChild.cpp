@@ -9,6 +9,10 @@
 namespace leaf::test {
 
 pid_t RunUntilKilled(const std::function<void()>& work) {
+    return RunUntilKilled([&work](const KillHere&) { work(); });
+}
+
+pid_t RunUntilKilled(const std::function<void(const KillHere&)>& work) {
     int done[2];
     if (pipe(done) != 0)
         return 0;
@@ -20,11 +24,14 @@ pid_t RunUntilKilled(const std::function<void()>& work) {
     }
     if (child == 0) {
         ::close(done[0]);
-        work();
-        const char ready = 'r';
-        [[maybe_unused]] const ssize_t written = ::write(done[1], &ready, 1);
-        for (;;)
-            pause();
+        const KillHere killHere = [&done] {
+            const char ready = 'r';
+            [[maybe_unused]] const ssize_t written = ::write(done[1], &ready, 1);
+            for (;;)
+                pause();
+        };
+        work(killHere);
+        killHere();
     }
     ::close(done[1]);
     char ready = 0;

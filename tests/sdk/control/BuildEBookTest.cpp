@@ -20,6 +20,7 @@
 #include "platform/registry/RegistryKey.h"
 #include "platform/registry/Profile.h"
 #include "tests/sdk/control/SdkTestSupport.h"
+#include "tests/support/KilledChild.h"
 
 namespace sdktest {
 namespace {
@@ -33,11 +34,11 @@ std::string ReadText(const std::string& path) {
     return text;
 }
 
-// Every file below a folder, relative to it, sorted.
+// Every file below a folder, relative to it, sorted (a work folder's owner mark aside).
 std::vector<std::string> ListFiles(const std::string& folder) {
     std::vector<std::string> files;
     for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
+        if (entry.is_regular_file() && entry.path().filename() != ".leafcraft-owner")
             files.push_back(fs::relative(entry.path(), folder).string());
     std::sort(files.begin(), files.end());
     return files;
@@ -379,6 +380,62 @@ TEST_F(SdkBuild, QueuedWorkFoldersGoWithTheControlUnlessKept) {
     ASSERT_TRUE(Build(folder / "out/third.lit"));
     control.Release();
     EXPECT_TRUE(fs::exists(folder / "work/third/index.html"));
+}
+
+// The names of the folders in a folder, sorted.
+std::vector<std::string> FolderNames(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(SdkBuild, WorkFoldersOfAKilledBuildGoWithTheNextBuildAndNoOthers) {
+    SetSetting("FriendlyTempFolder", 0);
+    const std::string page = Source("book/index.html", "<img src=\"big.gif\">");
+    Source("book/big.gif", std::string(30000, 'x'));
+    // Killed while it copies the picture: the control never deletes its work folder.
+    auto killedBuild = [&] {
+        return leaf::test::RunUntilKilled([&](const leaf::test::KillHere& killHere) {
+            SdkControl build = SdkControl::Create();
+            leaf::ComPtr<EventSink> events(new EventSink());
+            build.Advise(events.Get());
+            events->handler = [&](const std::string& event) {
+                if (event.find("big.gif") != std::string::npos)
+                    killHere();
+            };
+            if (build.Initialize() && build.AddSourceFile(page, LCF_SPINE) && build.PrepareEBook())
+                build.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/a.lit"), Variant("")});
+            _exit(1);
+        });
+    };
+    fs::create_directories(folder / "work/010126-000000");  // the user's, of a work folder's name
+    Source("work/010126-000000/keep.htm", "mine");
+    Source("work/notes/keep.htm", "mine");
+    ASSERT_NE(0, killedBuild());
+    std::vector<std::string> left = FolderNames(folder / "work");
+    ASSERT_EQ(3u, left.size());
+    const std::string killed = left[0] == "010126-000000" ? left[1] : left[0];
+    ASSERT_NE("notes", killed);
+    EXPECT_TRUE(fs::exists(folder / ("work/" + killed + "/index.html")));
+
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_FALSE(fs::exists(folder / ("work/" + killed))) << "the killed build's folder goes";
+    EXPECT_TRUE(fs::exists(folder / "work/010126-000000/keep.htm"));
+    EXPECT_TRUE(fs::exists(folder / "work/notes/keep.htm"));
+    EXPECT_EQ(3u, FolderNames(folder / "work").size()) << "the user's two and this build's";
+
+    // Folders that are to be kept are kept, also those of killed builds.
+    SetSetting("AutoDelete", 0);
+    ASSERT_NE(0, killedBuild());
+    std::vector<std::string> kept = FolderNames(folder / "work");
+    ASSERT_EQ(4u, kept.size());
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    for (const std::string& name : kept)
+        EXPECT_TRUE(fs::exists(folder / ("work/" + name))) << name;
 }
 
 TEST_F(SdkBuild, CopiesToTheEndOfTheDataWhenAFileShrinksWhileRead) {
