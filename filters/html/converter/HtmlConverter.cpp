@@ -382,6 +382,9 @@ BOOL CHtmlConverter::HandleTag(std::string_view tagName, std::string_view attrib
     // markup; written back as "<style>" it would turn that markup into style text and
     // unbalance the document. Such a start tag is dropped.
     if (!endTag && name.size() != untrimmedLength && IsRawContentTag(name)) return TRUE;
+    // With the OEB prologue written first, the source's own declaration and document type
+    // would be second ones, which no XML reader accepts.
+    if (m_forceOeb && (name == "?xml" || name == "!doctype")) return TRUE;
 
     if (!endTag) {
         if (name == "html") m_htmlSeen = true;

@@ -124,9 +124,42 @@ private:
     std::string m_temporary;
 };
 
+// An XML declaration as XML writes it: its pseudo-attributes (version first, which it
+// must have) and "?>"; anything that is no plain name and value is left out.
+void WriteXmlDeclaration(const CTagNode& node, std::string& out) {
+    std::string items;
+    bool hasVersion = false;
+    for (const CString& item : node.attributes) {
+        const std::string& text = item.str();
+        const size_t equals = text.find('=');
+        if (equals == std::string::npos) continue;
+        const std::string name = leaf::ToLowerAscii(std::string_view(text).substr(0, equals));
+        std::string_view value = std::string_view(text).substr(equals + 1);
+        if (!value.empty() && value.back() == '?') value.remove_suffix(1);
+        const bool plain = !value.empty() && value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                                                    "0123456789._-") == std::string_view::npos;
+        if (!plain || (name != "version" && name != "encoding" && name != "standalone")) continue;
+        if (name == "version") {
+            if (hasVersion) continue;
+            hasVersion = true;
+            items.insert(0, " version=\"" + std::string(value) + "\"");
+            continue;
+        }
+        items += ' ' + name + "=\"" + std::string(value) + "\"";
+    }
+    out += "<?xml";
+    if (!hasVersion) out += " version=\"1.0\"";
+    out += items;
+    out += "?>";
+}
+
 }  // namespace
 
 void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
+    if (!node.endTag && node.name.str() == "?xml") {
+        WriteXmlDeclaration(node, out);
+        return;
+    }
     out += '<';
     if (node.endTag) out += '/';
     out += node.name.str();

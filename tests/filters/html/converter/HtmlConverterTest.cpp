@@ -486,6 +486,30 @@ TEST_F(HtmlConverterTest, ForceOebOutputMakesAnOpenEbookDocument) {
     EXPECT_NE(output.find("type=\"text/x-oeb1-css\""), std::string::npos) << output;
 }
 
+// A source's own XML declaration is written as one well-formed declaration, and with
+// ForceOEBOutput on the prologue's declaration and document type are the only ones.
+TEST_F(HtmlConverterTest, TheSourcesXmlDeclarationIsWrittenOnceAndWellFormed) {
+    const std::string source = "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n"
+                               "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" \"x.dtd\">\n"
+                               "<html><body><p>x</p></body></html>\n";
+    const auto count = [](const std::string& text, const std::string& part) {
+        size_t found = 0;
+        for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+            ++found;
+        return found;
+    };
+    const std::string plain = ConvertNested(source);
+    EXPECT_EQ(0u, plain.find("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n")) << plain;
+    EXPECT_EQ(1u, count(plain, "<?xml")) << plain;
+
+    SetForceOeb(true);
+    const std::string forced = ConvertNested(source);
+    EXPECT_EQ(0u, forced.find("<?xml version=\"1.0\"?>\n<!DOCTYPE html PUBLIC\n")) << forced;
+    EXPECT_EQ(1u, count(forced, "<?xml")) << forced;
+    EXPECT_EQ(1u, count(forced, "<!DOCTYPE")) << forced;
+    EXPECT_EQ(std::string::npos, forced.find("?\" />")) << forced;
+}
+
 TEST_F(HtmlConverterTest, AnOfficeWordProcessorsClutterIsRemoved) {
     const std::string output = ConvertNested(
         "<html xmlns:o=\"urn:schemas-microsoft-com:office:office\">\n"
