@@ -22,6 +22,10 @@ const std::map<std::string, std::string>& BuiltInTypes()
         {".jpg", "image/jpeg"},
         {".png", "image/png"},
         {".eot", "application/vnd.ms-fontobject"},
+        {".otf", "font/otf"},
+        {".ttf", "font/ttf"},
+        {".woff", "font/woff"},
+        {".woff2", "font/woff2"},
     };
     return types;
 }

@@ -22,7 +22,9 @@ TEST(GetContentType, BuiltInTableIgnoresCase)
     for (const Case c : {Case{"a.css", "text/css"}, Case{"BOOK.HTML", "text/html"}, Case{"x.Htm", "text/html"},
                          Case{"notes.txt", "text/plain"}, Case{"p.gif", "image/gif"}, Case{"p.JFIF", "image/jpeg"},
                          Case{"p.jpe", "image/jpeg"}, Case{"p.jpeg", "image/jpeg"}, Case{"p.jpg", "image/jpeg"},
-                         Case{"p.png", "image/png"}, Case{"f.eot", "application/vnd.ms-fontobject"}}) {
+                         Case{"p.png", "image/png"}, Case{"f.eot", "application/vnd.ms-fontobject"},
+                         Case{"f.ttf", "font/ttf"}, Case{"F.OTF", "font/otf"}, Case{"f.woff", "font/woff"},
+                         Case{"f.woff2", "font/woff2"}}) {
         EXPECT_EQ(GetContentType(c.name).str(), c.type) << c.name;
     }
 }
