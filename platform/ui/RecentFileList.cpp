@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/base/Path.h"
 #include "platform/ui/Menu.h"
 #include "platform/ui/WinApp.h"
 
@@ -21,9 +22,12 @@ void CRecentFileList::Add(const char* path) {
     if (!path || !*path || m_entries.empty()) return;
     CString entry(path);
     // The entry moves to the top: an equal one further down goes, else the last falls off.
+    // Entries are equal when they name one file, whatever the letter case; two files whose
+    // names differ only in case are two entries.
+    const std::string key = leaf::path::CaseKey(path);
     size_t found = m_entries.size() - 1;
     for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (m_entries[i].CompareNoCase(entry) == 0) {
+        if (!m_entries[i].IsEmpty() && leaf::path::CaseKey(m_entries[i].str()) == key) {
             found = i;
             break;
         }

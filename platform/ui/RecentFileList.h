@@ -25,8 +25,9 @@ public:
     int GetSize() const { return static_cast<int>(m_entries.size()); }
     // The path of entry i ("" when empty or out of range).
     CString operator[](int index) const;
-    // Puts the path at the top (removing an equal entry, compared without regard to
-    // case); the last one falls off a full list.
+    // Puts the path at the top (removing an entry that names the same file, letter case
+    // aside: two files whose names differ only in case stay two entries); the last one
+    // falls off a full list.
     virtual void Add(const char* path);
     virtual void Remove(int index);
     // The menu text of entry i: the file name, or the path shortened to the display

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/base/Path.h"
 #include "platform/ui/DocTemplate.h"
 #include "platform/ui/FrameWnd.h"
 #include "platform/ui/FrameworkStrings.h"
@@ -226,7 +227,10 @@ CDocument* CWinApp::OpenDocumentFile(const char* path) {
     // A file that is open already is not loaded again: its frame comes to the front.
     if (auto* single = dynamic_cast<CSingleDocTemplate*>(docTemplate)) {
         CDocument* open = single->GetDocument();
-        if (open && !open->GetPathName().IsEmpty() && open->GetPathName().CompareNoCase(path) == 0) {
+        // The same file in any letter case; another file whose name differs only in case
+        // is opened.
+        if (open && !open->GetPathName().IsEmpty() &&
+            leaf::path::CaseKey(open->GetPathName().str()) == leaf::path::CaseKey(path)) {
             if (QWidget* window = GetMainWidget()) window->activateWindow();
             return open;
         }

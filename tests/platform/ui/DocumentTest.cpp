@@ -414,6 +414,35 @@ TEST_F(DocumentTest, RecentFileMenuShowsEntriesAndDropsOnesThatFail) {
     EXPECT_EQ(file->GetMenuState(ID_FILE_MRU_FILE1 + 1, MF_BYCOMMAND), static_cast<UINT>(-1));
 }
 
+TEST_F(DocumentTest, FilesWhoseNamesDifferOnlyInCaseAreTwoRecentFilesAndTwoDocuments) {
+    // Saved under other names (a new file would take the place of a file whose name
+    // differs only in case), then given theirs.
+    std::string upper = folder / "Book.nbk";
+    std::string lower = folder / "book.nbk";
+    std::filesystem::rename(SavedNote("a.nbk", "upper"), upper);
+    std::filesystem::rename(SavedNote("b.nbk", "lower"), lower);
+    ASSERT_NE(app.OpenDocumentFile(upper.c_str()), nullptr);
+    ASSERT_NE(app.OpenDocumentFile(lower.c_str()), nullptr);
+    EXPECT_EQ(Document()->text.str(), "lower");
+    ASSERT_EQ((*app.m_pRecentFileList)[0].str(), lower);
+    ASSERT_EQ((*app.m_pRecentFileList)[1].str(), upper);
+
+    // The other file is opened, not taken for the open one; both entries stay.
+    Command(ID_FILE_MRU_FILE1 + 1);
+    EXPECT_EQ(Document()->text.str(), "upper");
+    EXPECT_EQ(Document()->GetPathName().str(), upper);
+    EXPECT_EQ((*app.m_pRecentFileList)[0].str(), upper);
+    EXPECT_EQ((*app.m_pRecentFileList)[1].str(), lower);
+    Command(ID_FILE_MRU_FILE1 + 1);
+    EXPECT_EQ(Document()->text.str(), "lower");
+
+    // Another spelling of one of them is that file's entry.
+    app.m_pRecentFileList->Add((folder / "BOOK.nbk").c_str());
+    std::vector<std::string> entries;
+    for (int i = 0; i < app.m_pRecentFileList->GetSize(); ++i) entries.push_back((*app.m_pRecentFileList)[i].str());
+    EXPECT_EQ(entries, (std::vector<std::string>{folder / "BOOK.nbk", lower, folder / "b.nbk", folder / "a.nbk"}));
+}
+
 TEST_F(DocumentTest, EmptyRecentFileListShowsTheGrayedPlaceholder) {
     app.OnFileNew();
     CMenu* file = Frame()->GetMenu()->GetSubMenu(0);
