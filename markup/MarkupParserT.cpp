@@ -113,7 +113,7 @@ int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
 }
 
 // Characters classified at a time: 16 per SSE2 register.
-constexpr int kBlockParts = 2;
+constexpr int kBlockParts = 1;
 constexpr size_t kBlockSize = 16 * kBlockParts;
 
 // Where up to kBlockSize characters of text stand: bit i of word is set when character i is a
@@ -918,6 +918,7 @@ int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
     const int paragraph = m_paragraph;
     int wordNumber = m_wordNumber;
     const bool defaultTrimWord = m_defaultTrimWord;
+    const bool fastWords = deliver && defaultTrimWord;
     LONGLONG wordStart = m_wordStart;
     const Ch* const line = m_line.data();
     bool carried = !m_word.empty();  // m_word holds the start of the current word
@@ -936,9 +937,43 @@ int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
         const std::uint64_t valid = limit == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << limit) - 1;
         const std::uint64_t starts = masks.word & valid;
         const std::uint64_t separators = ~(masks.word | masks.internal) & valid;
+        // Bit c: the character before c is word-internal (or lies before the block).
+        const std::uint64_t internalBefore = (masks.internal << 1) | 1;
         // c never passes limit <= kBlockSize < 64, so the shifts below are defined.
         static_assert(kBlockSize < 64);
-        for (unsigned c = 0; c < limit;) {
+        unsigned c = 0;
+        if (!inWord && fastWords) {
+            // Words that begin and end in this block, delivered straight from the line; the
+            // general loop below takes over at a word that goes on past the block.
+            for (;;) {
+                const std::uint64_t next = starts & (~std::uint64_t(0) << c);
+                if (next == 0) {
+                    c = limit;
+                    break;
+                }
+                const unsigned first = static_cast<unsigned>(__builtin_ctzll(next));
+                const std::uint64_t ends = separators & (~std::uint64_t(0) << first);
+                if (ends == 0) {
+                    c = first;
+                    break;
+                }
+                const unsigned end = static_cast<unsigned>(__builtin_ctzll(ends));
+                StringView word(line + block + first, end - first);
+                if ((internalBefore >> end) & 1) {
+                    while (DefaultCharClass(word.back()) == kWordInternalChar) {
+                        word.remove_suffix(1);
+                    }
+                }
+                wordStart = positionOf(block + first);
+                if (!OnWord(word, state, lineNumber, paragraph, wordNumber, wordStart, positionOf(block + end))) {
+                    result = parseStoppedByWord;
+                    break;
+                }
+                ++wordNumber;
+                c = end + 1;
+            }
+        }
+        while (result == parseDone && c < limit) {
             if (!inWord) {
                 const std::uint64_t next = starts & (~std::uint64_t(0) << c);
                 if (next == 0) {
@@ -965,7 +1000,7 @@ int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
                     // it is never empty; only one that ends in a word-internal
                     // character needs trimming.
                     word = StringView(line + pending, wordEnd - pending);
-                    if (c == 0 || (masks.internal >> (c - 1)) & 1) {
+                    if ((internalBefore >> c) & 1) {
                         while (DefaultCharClass(word.back()) == kWordInternalChar) {
                             word.remove_suffix(1);
                         }

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 #include "markup/MarkupFile.h"
 #include "markup/MarkupFileW.h"
+#include "platform/base/TextEncoding.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -187,6 +190,37 @@ TEST(MarkupFileW, SequencesAcrossBlockEndsAreNeverSplit) {
     const auto units = ReadAll(file);
     ASSERT_EQ(units.size(), 2u);
     EXPECT_EQ(units[0], std::u16string(kBlock / 2, u'b') + u"\u2D4E\n");
+}
+
+// The 8-bit reader decodes short UTF-8 sequences itself and leaves the rest to the
+// decoder; every line must read as the decoder reads it whole: valid sequences as their
+// characters, anything else byte by byte as Windows-1252.
+TEST(MarkupFileW, LinesDecodeAsTheWholeLineDecodes) {
+    const std::string pieces[] = {
+        "a",         "Z",            " ",        "<p>",        "\xC3\xA9",       "\xC2\xA5",    "\xDF\xBF",
+        "\xE2\x80\x94", "\xEF\xBB\xBF", "\xE0\xA0\x80", "\xED\x9F\xBF", "\xED\xA0\x80",  // surrogate: not UTF-8
+        "\xE0\x9F\xBF", "\xC0\xAF",     "\xC1\xBF",  "\x80",         "\xBF",          "\xC3",       "\xE2\x80",
+        "\xF0\x9F\x98\x80", "\xF4\x90\x80\x80", "\x93",  "\xFF",         "\xFE",
+    };
+    TempFolder folder;
+    CMarkupFileW file;
+    std::uint32_t seed = 7;
+    for (int round = 0; round < 300; ++round) {
+        std::string line = "x";  // no byte-order mark at the start of the file
+        const int count = 1 + static_cast<int>(seed % 40);
+        for (int i = 0; i < count; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            line += pieces[(seed >> 8) % std::size(pieces)];
+        }
+        // ASCII runs long enough for the sixteen-byte widening, on either side.
+        if (round % 3 == 0) {
+            line = std::string(19, 'q') + line + std::string(33, 'r');
+        }
+        ASSERT_TRUE(file.Open(folder.WriteFile("d.htm", line + "\n").c_str(), kReadFlags));
+        std::u16string read;
+        ASSERT_TRUE(file.ReadLine(read));
+        EXPECT_EQ(read, leaf::Utf8ToUtf16(line + "\n")) << "round " << round;
+    }
 }
 
 }  // namespace
