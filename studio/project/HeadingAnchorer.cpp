@@ -70,6 +70,36 @@ void AppendAttribute(std::u16string& out, std::u16string_view attribute) {
     out += u'"';
 }
 
+bool NamesUtf8(std::u16string_view name) {
+    return leaf::EqualsNoCase(name, u"utf-8") || leaf::EqualsNoCase(name, u"utf8");
+}
+
+// Makes the character set that a tag's text declares (the encoding of an XML
+// declaration; a meta tag's charset, on its own or in a content type) the one the copy
+// is written in: "UTF-8", or "windows-1252" for a legacy source, which keeps a name other
+// than UTF-8 as it is. Everything else in the tag stays as read.
+void DeclareWrittenCharset(std::u16string& tag, bool xmlDeclaration, bool legacy) {
+    const std::u16string key = xmlDeclaration ? u"encoding" : u"charset";
+    const std::u16string lower = leaf::ToLowerAscii(std::u16string_view(tag));
+    for (size_t at = lower.find(key); at != std::u16string::npos; at = lower.find(key, at + key.size())) {
+        size_t value = at + key.size();
+        while (value < tag.size() && tag[value] == u' ') ++value;
+        if (value >= tag.size() || tag[value] != u'=') continue;
+        ++value;
+        while (value < tag.size() && tag[value] == u' ') ++value;
+        if (value < tag.size() && (tag[value] == u'"' || tag[value] == u'\'')) ++value;
+        size_t end = value;
+        while (end < tag.size() && std::u16string_view(u"\"' ;?/>\t\r\n").find(tag[end]) == std::u16string_view::npos)
+            ++end;
+        const std::u16string_view declared = std::u16string_view(tag).substr(value, end - value);
+        if (declared.empty()) continue;
+        if (legacy ? NamesUtf8(declared) : !NamesUtf8(declared)) {
+            tag.replace(value, end - value, legacy ? u"windows-1252" : u"UTF-8");
+            return;
+        }
+    }
+}
+
 // Adds one UTF-16 unit to UTF-8 text; a surrogate pair is joined across two calls through
 // `pending`, and a lone half becomes U+FFFD.
 void AppendUnit(std::string& out, char16_t unit, char16_t& pending) {
@@ -425,6 +455,10 @@ BOOL CHeadingAnchorer::OnTag(std::u16string_view tagName, std::u16string_view at
     } else {
         out = asRead;
     }
+    // An 8-bit copy says which bytes it holds: a source that mixed UTF-8 with stray legacy
+    // bytes is written as UTF-8, whatever it declared.
+    if (!endTag && !IsUnicodeFile() && (name == u"meta" || name == u"?xml"))
+        DeclareWrittenCharset(out, name == u"?xml", m_legacyBytes);
     try {
         WriteRaw(leading);
         WriteRaw(out);

@@ -236,6 +236,29 @@ TEST_F(HeadingAnchorerTest, ALegacyEightBitSourceKeepsItsBytes) {
     EXPECT_EQ(ReadAll(mixed), "<h1 id=\"_LCTOC-1\">Caf\xC3\xA9</h1><p>\xC3\xA9</p>");
 }
 
+// The copy's declarations name the character set of the bytes written, the rest of
+// each tag staying as read.
+TEST_F(HeadingAnchorerTest, DeclarationsNameTheCharacterSetTheCopyIsWrittenIn) {
+    const std::string mixed = folder.WriteFile(
+        "mixed.htm",
+        "<?xml version=\"1.0\" encoding=\"windows-1252\"?>\n<html><head>"
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+        "<META charset=Windows-1252 name=x></head>\n<body><h1>Caf\xC3\xA9</h1><p>\xE9</p></body></html>");
+    ASSERT_TRUE(Anchor(mixed)) << error;
+    EXPECT_EQ(ReadAll(mixed),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<html><head>"
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">"
+              "<META charset=UTF-8 name=x></head>\r\n<body><h1 id=\"_LCTOC-1\">Caf\xC3\xA9</h1><p>\xC3\xA9</p></body></html>");
+
+    // A legacy source written back in Windows-1252 does not claim to be UTF-8; another
+    // legacy name it gives is kept.
+    const std::string legacy = folder.WriteFile(
+        "legacy.htm", "<meta charset=\"utf-8\"><meta content='text/html;charset=iso-8859-1'><h1>Caf\xE9</h1>");
+    ASSERT_TRUE(Anchor(legacy)) << error;
+    EXPECT_EQ(ReadAll(legacy), "<meta charset=\"windows-1252\"><meta content='text/html;charset=iso-8859-1'>"
+                               "<h1 id=\"_LCTOC-1\">Caf\xE9</h1>");
+}
+
 TEST_F(HeadingAnchorerTest, TextOutsideTagsIsCopiedAsRead) {
     const std::string body = "<!DOCTYPE html>\n<head><base href=\"http://x/\"><!-- <h1>not</h1> a > b -->\n"
                              "<script>if (a < b && c > d) {}</script></head>\n<p>1 < 2 and <> stay</p>\n<h1>T</h1>";
