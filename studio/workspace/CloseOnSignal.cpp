@@ -35,11 +35,12 @@ bool g_closeRequested = false;
 // A session's end (SIGTERM, SIGHUP) rather than a terminal's Ctrl+C (SIGINT).
 bool g_sessionEnds = false;
 
-void CloseWhenThereIsAMainWindow(CWinApp& app) {
-    if (!g_closeRequested || !app.m_pMainWnd)
+void ForwardPendingClose() {
+    if (!g_closeRequested)
         return;
     g_closeRequested = false;
-    // The main window is told once the dialogs have ended and their callers returned.
+    // The main window is told once the program's loop runs and the dialogs have ended
+    // (those the start-up opens after the signal too) and their callers returned.
     if (g_sessionEnds)
         leaf::ui::SendToMainWindowAfterModalLoops(WM_ENDSESSION, TRUE);
     else
@@ -59,12 +60,12 @@ void CatchCloseSignals() {
         sigaction(kind, &action, nullptr);
 }
 
-void ForwardCloseSignals(CWinApp& app) {
+void ForwardCloseSignals(CWinApp&) {
     if (g_signalPipe[0] < 0 || !QCoreApplication::instance())
         return;
     if (!g_notifier) {
         g_notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-        QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [&app] {
+        QObject::connect(g_notifier, &QSocketNotifier::activated, g_notifier, [] {
             char bytes[16];
             ssize_t count = 0;
             while ((count = read(g_signalPipe[0], bytes, sizeof bytes)) > 0)
@@ -75,10 +76,10 @@ void ForwardCloseSignals(CWinApp& app) {
             // Dialogs that wait for an answer end as with Escape (and end anyway when
             // they refuse), so that their callers go on.
             leaf::ui::EndModalWindows();
-            CloseWhenThereIsAMainWindow(app);
+            ForwardPendingClose();
         });
     }
-    CloseWhenThereIsAMainWindow(app);
+    ForwardPendingClose();
 }
 
 }  // namespace leaf::app
