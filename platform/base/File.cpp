@@ -152,6 +152,13 @@ CFile& CFile::operator=(CFile&& other) noexcept {
     return *this;
 }
 
+void CFile::Attach(int fd, const char* path) {
+    if (m_fd >= 0)
+        Abort();
+    m_fd = fd;
+    m_strFileName = path ? path : "";
+}
+
 BOOL CFile::Open(const char* path, UINT openFlags, CFileException* error) {
     if (m_fd >= 0)
         Abort();

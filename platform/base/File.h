@@ -106,6 +106,9 @@ public:
 
     // FALSE on failure, with the cause in *error when given.
     virtual BOOL Open(const char* path, UINT openFlags, CFileException* error = nullptr);
+    // Takes over an open descriptor, which the file then closes; path is the name it goes
+    // by (an unnamed file has none yet).
+    void Attach(int fd, const char* path);
 
     // Reads up to count bytes; returns 0 at the end of the file.
     virtual UINT Read(void* buffer, UINT count);

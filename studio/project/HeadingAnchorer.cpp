@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/base/Path.h"
+#include "platform/base/ScratchFiles.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/ui/shell/RecycleBin.h"
 
@@ -135,11 +136,16 @@ bool StartsWith(std::u16string_view text, std::u16string_view prefix) {
 // A name that is taken is never opened (nor one that differs from it only in case), so a
 // file of the user's that happens to carry such a name is neither emptied nor removed
 // later. Empty when every name is taken or the folder refuses the file.
-CString CreateTemporaryBeside(const CString& sourcePath) {
+std::string CopyStem(const CString& sourcePath) {
     std::string stem = sourcePath.str();
     const size_t slash = stem.rfind('/');
     const size_t dot = stem.rfind('.');
     if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) stem.resize(dot);
+    return stem;
+}
+
+CString CreateTemporaryBeside(const CString& sourcePath) {
+    const std::string stem = CopyStem(sourcePath);
     CString candidate;
     for (int number = 1; number <= kMaxTemporaryNumber; ++number) {
         candidate.Format("%s.%.3d", stem.c_str(), number);
@@ -151,6 +157,45 @@ CString CreateTemporaryBeside(const CString& sourcePath) {
             ::close(fd);
             return candidate;
         }
+        if (errno != EEXIST) break;
+    }
+    return CString();
+}
+
+// The name CreateTemporaryBeside would create, without creating it: "<stem>.NNN" under
+// the first number that names nothing (not even a dangling link). Empty when all do.
+CString FirstFreeNameBeside(const CString& sourcePath) {
+    const std::string stem = CopyStem(sourcePath);
+    CString candidate;
+    for (int number = 1; number <= kMaxTemporaryNumber; ++number) {
+        candidate.Format("%s.%.3d", stem.c_str(), number);
+        struct stat status {};
+        if (::lstat(candidate.c_str(), &status) != 0 && errno == ENOENT) return candidate;
+    }
+    return CString();
+}
+
+// An unnamed file in the source's folder, attached to `output`. It gets a name only when
+// it is to replace the source (LinkInBeside), so a run that is killed part-way leaves no
+// copy behind. False where the file system has no unnamed files.
+bool OpenUnnamedBeside(const CString& sourcePath, CFile& output) {
+    const int fd = leaf::CreateUnnamedFile(leaf::path::FolderPart(sourcePath.str()), O_WRONLY, 0666);
+    if (fd < 0) return false;
+    output.Attach(fd, sourcePath.c_str());
+    return true;
+}
+
+// Gives the unnamed file open on fd the first free "<stem>.NNN" beside the source (a
+// name is never taken from a file that has it); that name, or empty.
+CString LinkInBeside(const CString& sourcePath, int fd) {
+    const std::string stem = CopyStem(sourcePath);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    CString candidate;
+    for (int number = 1; number <= kMaxTemporaryNumber; ++number) {
+        candidate.Format("%s.%.3d", stem.c_str(), number);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) return candidate;
+        // Without /proc, linking by descriptor needs the privilege to do so.
+        if (errno == ENOENT && ::linkat(fd, "", AT_FDCWD, candidate.c_str(), AT_EMPTY_PATH) == 0) return candidate;
         if (errno != EEXIST) break;
     }
     return CString();
@@ -259,10 +304,16 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
     m_sourcePath = sourcePath ? sourcePath : "";
     if (!BuildRules(headingTags)) return FALSE;
 
-    m_temporaryPath = CreateTemporaryBeside(m_sourcePath);
+    // The copy is written to an unnamed file and named when it replaces the source, so a
+    // run killed part-way leaves nothing beside the source. The name it will take is
+    // known from the start, and a run for which every name is taken does not begin.
+    // Where the file system has no unnamed files the copy is named at once.
+    const bool unnamed = !(m_temporaryPath = FirstFreeNameBeside(m_sourcePath)).IsEmpty() &&
+                         OpenUnnamedBeside(m_sourcePath, m_output);
+    if (!unnamed) m_temporaryPath = CreateTemporaryBeside(m_sourcePath);
     CFileException openError;
-    if (m_temporaryPath.IsEmpty() ||
-        !m_output.Open(m_temporaryPath.c_str(), CFile::modeWrite | CFile::shareExclusive, &openError)) {
+    if (!unnamed && (m_temporaryPath.IsEmpty() ||
+                     !m_output.Open(m_temporaryPath.c_str(), CFile::modeWrite | CFile::shareExclusive, &openError))) {
         if (!m_temporaryPath.IsEmpty()) std::remove(m_temporaryPath.c_str());
         m_errorText.Format("Unable to create a temporary copy of the specified source file \"%s\".",
                            m_sourcePath.c_str());
@@ -313,6 +364,18 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
         }
         outcome = FALSE;
     }
+    // A copy on disk under m_temporaryPath, which is to be removed unless it replaces the
+    // source; an unnamed one is there only once it is linked in.
+    bool named = !unnamed;
+    if (outcome && unnamed && m_reportedHeading) {
+        // Whole now: the copy gets its name beside the source.
+        m_temporaryPath = LinkInBeside(m_sourcePath, m_output.GetHandle());
+        named = !m_temporaryPath.IsEmpty();
+        if (!named) {
+            m_errorText.Format("Unable to modify the specified source file \"%s\".", m_sourcePath.c_str());
+            outcome = FALSE;
+        }
+    }
     if (outcome) {
         try {
             m_output.Close();
@@ -329,7 +392,7 @@ BOOL CHeadingAnchorer::AnchorHeadings(const char* sourcePath, int levelBase, con
     if (outcome && m_reportedHeading) {
         outcome = ReplaceSource();
     }
-    if (!outcome || !m_reportedHeading) {
+    if ((!outcome || !m_reportedHeading) && named) {
         std::remove(m_temporaryPath.c_str());
     }
     if (outcome && m_onProgress) {

@@ -3,6 +3,7 @@
 leaf_add_test_suite(test_studio_toc
   ${CMAKE_CURRENT_LIST_DIR}/toc/TocTestEnvironment.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toc/HeadingAnchorerTest.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/toc/HeadingAnchorerCopyTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toc/TOCGeneratorTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toc/TOCStyleDlgTest.cpp
   ${CMAKE_CURRENT_LIST_DIR}/toc/TOCStyleTest.cpp
