@@ -135,15 +135,21 @@ void CMarkupFileW::DecodeLine(std::u16string& line) {
     size_t k = 0;
     while (k < size) {
 #if defined(__SSE2__)
-        // Sixteen ASCII bytes at a time, widened with zero high bytes.
+        // Sixteen bytes at a time, widened with zero high bytes; of a chunk that holds a
+        // byte from 0x80 up only the ASCII bytes before it are kept (written never passes
+        // k, so the stores stay inside the line).
         while (k + 16 <= size) {
             const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + k));
-            if (_mm_movemask_epi8(chunk) != 0) {
-                break;
-            }
             auto* out = reinterpret_cast<__m128i*>(line.data() + written);
             _mm_storeu_si128(out, _mm_unpacklo_epi8(chunk, _mm_setzero_si128()));
             _mm_storeu_si128(out + 1, _mm_unpackhi_epi8(chunk, _mm_setzero_si128()));
+            const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(chunk));
+            if (high != 0) {
+                const size_t ascii = static_cast<size_t>(__builtin_ctz(high));
+                k += ascii;
+                written += ascii;
+                break;
+            }
             k += 16;
             written += 16;
         }
