@@ -51,6 +51,11 @@ public:
     virtual BOOL InitInstance();
 
     virtual CLSID GetCLSID() const = 0;
+    // The threading model the class is registered with. "Apartment" by default; a filter
+    // whose objects may each be called on a thread of their own, and whose calls give the
+    // same result whichever of its objects makes them, says "Both" (the build control then
+    // prepares and converts pages with several objects at once).
+    virtual const char* GetThreadingModel() const { return "Apartment"; }
     // A new class factory with a reference count of 0, or null when memory is short.
     virtual CFilterClassFactory* CreateClassFactory() = 0;
 

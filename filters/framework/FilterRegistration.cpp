@@ -84,6 +84,7 @@ CFilterRegistration CFilterRegistration::FromModule(const CFilterApp& app) {
     registration.extensions = LoadResString(IDS_FILTER_EXTENSIONS).str();
     registration.filtersKeyTemplate = LoadResString(app.GetFiltersKeyTemplateId()).str();
     registration.extensionKeyTemplate = LoadResString(app.GetExtensionKeyTemplateId()).str();
+    registration.threadingModel = app.GetThreadingModel();
     return registration;
 }
 
@@ -107,9 +108,9 @@ HRESULT RegisterFilterServer(const CFilterRegistration& r) {
             if (writer.error == ERROR_SUCCESS)
                 writer.error = SetString(server.Get(), nullptr, r.modulePath);
             if (writer.error == ERROR_SUCCESS) {
-                static const char kApartment[] = "Apartment";
                 writer.error = RegSetValueEx(server.Get(), "ThreadingModel", 0, REG_SZ,
-                                             reinterpret_cast<const BYTE*>(kApartment), sizeof kApartment);
+                                             reinterpret_cast<const BYTE*>(r.threadingModel.c_str()),
+                                             static_cast<DWORD>(r.threadingModel.size() + 1));
             }
         }
         if (writer.error == ERROR_SUCCESS)

@@ -27,6 +27,7 @@ struct CFilterRegistration {
     std::string extensions;                 // ".htm|.html"
     std::string filtersKeyTemplate;         // below HKEY_LOCAL_MACHINE, with one "%s"
     std::string extensionKeyTemplate;       // below HKEY_USERS, with one "%s"
+    std::string threadingModel = "Apartment";
 
     // The entries of the module that holds `app`: its string table and its path.
     static CFilterRegistration FromModule(const CFilterApp& app);

@@ -58,6 +58,6 @@ protected:
 
 private:
     int m_walkLinkLevel = 1;
-    // The targets of the pages read by earlier walks of this filter object.
-    CLinkTargetCache m_linkTargets;
+    // The targets of the pages read by earlier walks of the filter objects of the process.
+    CLinkTargetCache& m_linkTargets = CLinkTargetCache::Shared();
 };

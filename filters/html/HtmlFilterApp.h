@@ -8,5 +8,7 @@
 class CHtmlFilterApp : public CFilterApp {
 public:
     CLSID GetCLSID() const override;
+    // Its objects share nothing but the process-wide link-target cache, which locks.
+    const char* GetThreadingModel() const override { return "Both"; }
     CFilterClassFactory* CreateClassFactory() override;
 };

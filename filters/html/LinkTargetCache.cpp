@@ -19,6 +19,7 @@ CLinkTargetCache::FileStamp CLinkTargetCache::FileStamp::Of(const CString& path)
 bool CLinkTargetCache::Find(const CString& path, const FileStamp& stamp, std::vector<CString>& targets) const {
     if (!stamp.valid)
         return false;
+    std::lock_guard lock(m_mutex);
     auto found = m_entries.find(path.str());
     if (found == m_entries.end() || !(found->second.stamp == stamp))
         return false;
@@ -29,6 +30,7 @@ bool CLinkTargetCache::Find(const CString& path, const FileStamp& stamp, std::ve
 void CLinkTargetCache::Store(const CString& path, const FileStamp& stamp, const std::vector<CString>& targets) {
     if (!stamp.valid || targets.size() > kMaxTargets)
         return;
+    std::lock_guard lock(m_mutex);
     auto found = m_entries.find(path.str());
     if (found != m_entries.end()) {
         m_targetCount -= found->second.targets.size();
@@ -40,4 +42,14 @@ void CLinkTargetCache::Store(const CString& path, const FileStamp& stamp, const 
     }
     m_entries.emplace(path.str(), Entry{stamp, targets});
     m_targetCount += targets.size();
+}
+
+size_t CLinkTargetCache::GetTargetCount() const {
+    std::lock_guard lock(m_mutex);
+    return m_targetCount;
+}
+
+CLinkTargetCache& CLinkTargetCache::Shared() {
+    static CLinkTargetCache cache;
+    return cache;
 }

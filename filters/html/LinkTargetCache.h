@@ -7,10 +7,15 @@
 //
 // The cache keeps at most kMaxTargets targets; when a page would go beyond, it is
 // emptied first, so that its memory stays small whatever the size of the book.
+//
+// The filter objects of a process share one cache (Shared), so that objects preparing
+// pages on several threads at once read each page once between them; every operation
+// may be called from any thread.
 
 #include <sys/types.h>
 
 #include <cstddef>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -40,13 +45,17 @@ public:
     // for a file whose status could not be read).
     void Store(const CString& path, const FileStamp& stamp, const std::vector<CString>& targets);
 
-    size_t GetTargetCount() const { return m_targetCount; }
+    size_t GetTargetCount() const;
+
+    // The cache of the process.
+    static CLinkTargetCache& Shared();
 
 private:
     struct Entry {
         FileStamp stamp;
         std::vector<CString> targets;
     };
+    mutable std::mutex m_mutex;
     std::unordered_map<std::string, Entry> m_entries;
     size_t m_targetCount = 0;
 };

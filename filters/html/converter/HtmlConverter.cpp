@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include <array>
+#include <atomic>
 #include <limits>
 
 #include "filters/html/converter/AttributeRewriter.h"
@@ -28,9 +29,10 @@ using leaf::html::IsBlank;
 namespace {
 
 // Process-wide: the next temporary file number to try, and the last "ForceOEBOutput"
-// setting read (it stays when the settings key cannot be opened).
-int g_nextTempNumber = 1;
-BOOL g_forceOebOutput = FALSE;
+// setting read (it stays when the settings key cannot be opened). Converters may run on
+// several threads at once: each one takes a number of its own.
+std::atomic<int> g_nextTempNumber{1};
+std::atomic<BOOL> g_forceOebOutput{FALSE};
 
 constexpr int kMaxTempNumber = 9999;
 constexpr const char* kSettingsKey = "Software\\Tallbrook Systems, Inc.\\Leafcraft\\SDK";
@@ -73,8 +75,9 @@ std::string ChooseTempPath() {
     if (folder.empty() || folder.back() != '/') folder += '/';
     // The counter wraps: the converter deletes its files, so early numbers free up again.
     for (int tries = 0; tries < kMaxTempNumber; ++tries) {
-        const int number = g_nextTempNumber;
-        g_nextTempNumber = number % kMaxTempNumber + 1;
+        int number = g_nextTempNumber.load();
+        while (!g_nextTempNumber.compare_exchange_weak(number, number % kMaxTempNumber + 1)) {
+        }
         char name[32];
         std::snprintf(name, sizeof name, "$conv%.4d.htm", number);
         std::string candidate = folder + name;
