@@ -25,6 +25,7 @@
 #include "platform/com/DispatchTable.h"
 #include "sdk/compiler/CompilerCallback.h"  // compile step
 #include "sdk/control/FilterHost.h"
+#include "sdk/control/FilterWorkerPool.h"
 #include "sdk/control/FontEmbedderClient.h"
 #include "sdk/package/PackageFile.h"
 
@@ -144,6 +145,23 @@ private:
     // The error details that go with a FindFilterForFile code: for a type that no filter
     // takes, a sentence that says so and names the file; else the path.
     CString FilterErrorDetails(LONG code, const CString& path) const;
+    // The lower-cased ProgID of the filter FindFilterForFile finds; empty when none.
+    std::string FindFilterProgId(const CString& path) const;
+
+    // ---- filter calls on worker threads (LeafcraftSDKControlWorkers.cpp) ----
+    // A pool whose workers each have objects of their own of the filters named (by
+    // lower-cased ProgID, made from the classes the filters were loaded from);
+    // `slots[i]` is filter i's place in the pool's lists, or -1 when it cannot have
+    // worker objects (the built-in style-sheet filter). Null when the machine or the
+    // filters give no pool.
+    std::unique_ptr<CFilterWorkerPool> StartFilterWorkers(const std::vector<std::string>& progIds,
+                                                          std::vector<int>& slots);
+    // Runs a filter call on the client's thread: from what a worker recorded for the
+    // same identity when there is such a recording, else by calling the filter. `undo`
+    // takes back what the worker's call left behind when the call must run again.
+    HRESULT RunFilterCall(IInputFilter& filter, std::unique_ptr<CFilterWorkerPool::Outcome> ahead,
+                          const std::string& identity, const CFilterWorkerPool::Call& call,
+                          const std::function<void()>& undo = nullptr);
 
     // ---- items ----
     CString MakeItemId(const CString& path);
@@ -157,7 +175,8 @@ private:
 
     // ---- preparation ----
     BOOL ScanDependencies();
-    BOOL ScanSourceFile(const CString& path);
+    // `ahead`: what a worker recorded preparing a file, when one did (see RunFilterCall).
+    BOOL ScanSourceFile(const CString& path, std::unique_ptr<CFilterWorkerPool::Outcome> ahead = nullptr);
     BOOL SortDependencies(std::vector<CString>& missing, std::vector<CString>& external);
     CString FindSourceFolder(BOOL spineOnly) const;
     BOOL IsSpineItem(int index) const;
@@ -176,6 +195,7 @@ private:
     // ---- members, in order of construction ----
     CFontEmbedderClient m_fontEmbedder;
     std::map<std::string, leaf::ComPtr<IInputFilter>> m_filters;  // lower-cased ProgID
+    std::map<std::string, CLSID> m_filterClasses;                 // lower-cased ProgID -> its class
     std::map<std::string, std::string> m_extensions;              // lower-cased ".ext" -> ProgID
     CString m_browseFilter;
     CPackageFile m_package;
@@ -217,6 +237,8 @@ private:
     std::vector<bool> ReadingOrderItems() const;
     BOOL ConvertSources();
     BOOL CopyFileWithProgress(const CString& source, const CString& destination);
+    // Removes what a worker converting ahead wrote for an item (below the work folder).
+    void RemoveAheadOutput(const CString& workPath) const;
     void RemoveWorkFolder(const CString& folder, BOOL queue);
     BOOL WritePackage(const CString& packagePath, const CString& workFolder);
     void AddVersionMetaData();

@@ -16,7 +16,9 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <unordered_set>
 #include <vector>
@@ -416,7 +418,7 @@ void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
             RelativeTo(m_sourceFolder, Slashed(item->m_strMappedPath.IsEmpty() ? path : item->m_strMappedPath),
                        relative);
             workPath = MakeUniqueWorkPath(workFolder, relative, used);
-            MapWorkPath(m_convertedWorkPaths, path, leaf::ToLowerAscii(workPath.str()));
+            MapWorkPath(m_convertedWorkPaths, path, workPath.str());
         } else if (!RelativeTo(m_sourceFolder, path, relative)) {
             workPath = MakeUniqueWorkPath(workFolder, "external/" + CString(leaf::path::FilePart(path.str())), used);
             MapWorkPath(m_outsideWorkPaths, path, workPath.Mid(workFolder.GetLength() + 1).str());
@@ -424,7 +426,7 @@ void CLeafcraftSDKControl::AssignWorkPaths(const CString& workFolder) {
             std::string extension = leaf::path::Extension(relative.str());
             relative = relative.Left(relative.GetLength() - static_cast<int>(extension.size())) + ".htm";
             workPath = MakeUniqueWorkPath(workFolder, relative, used);
-            MapWorkPath(m_convertedWorkPaths, path, leaf::ToLowerAscii(workPath.str()));
+            MapWorkPath(m_convertedWorkPaths, path, workPath.str());
         }
         used.insert(leaf::ToLowerAscii(workPath.str()));
         item->m_strWorkPath = workPath;
@@ -519,6 +521,63 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
         }
     }
 
+    // The conversions that workers run ahead, one per item that a filter converts, each
+    // known by what it converts; the loop below takes each one when it reaches its
+    // item and replays it there (or converts the item itself when the item changed).
+    auto conversionIdentity = [&](int index, const CString& path, const CString& workPath,
+                                  const std::string& progId) {
+        return path.str() + '\n' + workPath.str() + '\n' + std::to_string(flagsOf(index)) + '\n' + progId;
+    };
+    auto conversionCall = [](const CString& path, const CString& workPath, LONG flags) -> CFilterWorkerPool::Call {
+        return [path, workPath, flags](IInputFilter& filter, IFilterHost& host) {
+            CreateWorkFolder(CString(leaf::path::FolderPart(workPath.str())));
+            return filter.Convert(Wide(path), Wide(workPath), flags, &host);
+        };
+    };
+    std::unique_ptr<CFilterWorkerPool> workers;
+    // The files that workers write ahead, by item, and the last item whose conversion the
+    // loop started: a run that ends early takes back what was written for the items after
+    // it, so that the work folder holds what converting item by item would have left.
+    std::vector<std::pair<int, CString>> writtenAhead;
+    int reached = -1;
+    auto takeBackUnreached = [&] {
+        workers.reset();  // stops the workers and waits for them
+        for (const auto& [index, workPath] : writtenAhead)
+            if (index > reached)
+                RemoveAheadOutput(workPath);
+    };
+    struct CTakeBack {
+        std::function<void()> takeBack;
+        ~CTakeBack() { takeBack(); }
+    } takeBackOnReturn{takeBackUnreached};
+    if (CFilterWorkerPool::WorkerCount() > 1) {
+        std::vector<std::pair<int, std::string>> planned;  // manifest index, filter
+        std::vector<std::string> progIds;
+        for (int i = 0; i < m_package.GetManifestCount(); ++i) {
+            const CManifestItem* item = m_package.GetManifestItem(i);
+            const CString& path = item->m_strPath;
+            const CString& workPath = item->m_strWorkPath;
+            if (workPath.IsEmpty() || workPath == path || filterFor(path) == nullptr || IsSameFile(path, workPath))
+                continue;
+            planned.emplace_back(i, FindFilterProgId(path));
+            if (std::find(progIds.begin(), progIds.end(), planned.back().second) == progIds.end())
+                progIds.push_back(planned.back().second);
+        }
+        std::vector<int> slots;
+        if (planned.size() >= 2)
+            workers = StartFilterWorkers(progIds, slots);
+        for (const auto& [index, progId] : workers ? planned : decltype(planned)()) {
+            const int slot = slots[static_cast<size_t>(std::find(progIds.begin(), progIds.end(), progId) - progIds.begin())];
+            if (slot < 0)
+                continue;
+            const CManifestItem* item = m_package.GetManifestItem(index);
+            writtenAhead.emplace_back(index, item->m_strWorkPath);
+            workers->Submit(static_cast<size_t>(index),
+                            conversionIdentity(index, item->m_strPath, item->m_strWorkPath, progId),
+                            static_cast<size_t>(slot), conversionCall(item->m_strPath, item->m_strWorkPath, flagsOf(index)));
+        }
+    }
+
     // Conversion; the bound is read again after every item, since the events let the
     // client's handlers change the package.
     for (int i = 0; i < m_package.GetManifestCount(); ++i) {
@@ -540,7 +599,12 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
         CreateWorkFolder(CString(leaf::path::FolderPart(workPath.str())));
         if (IInputFilter* filter = filterFor(path)) {
             leaf::ComPtr<IInputFilter> held(filter);  // alive for the call, whatever the handlers do
-            if (FAILED(held->Convert(Wide(path), Wide(workPath), flagsOf(i), m_host.get()))) {
+            reached = i;
+            std::unique_ptr<CFilterWorkerPool::Outcome> ahead = workers ? workers->Take(static_cast<size_t>(i)) : nullptr;
+            const HRESULT converted =
+                RunFilterCall(*held, std::move(ahead), conversionIdentity(i, path, workPath, FindFilterProgId(path)),
+                              conversionCall(path, workPath, flagsOf(i)), [&] { RemoveAheadOutput(workPath); });
+            if (FAILED(converted)) {
                 if (m_abortRequested) {
                     SetError(LCERR_ABORTED);
                 } else {
@@ -568,6 +632,20 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
     m_progressDetail.Empty();
     FireUpdateProgress(100, 2, "");
     return TRUE;
+}
+
+void CLeafcraftSDKControl::RemoveAheadOutput(const CString& workPath) const {
+    // The file, and the folders made for it that hold nothing else, up to the work folder.
+    CString relative;
+    if (workPath.IsEmpty() || !RelativeTo(m_buildWorkFolder, workPath, relative))
+        return;
+    std::error_code ignored;
+    std::filesystem::remove(workPath.str(), ignored);
+    for (std::filesystem::path folder = std::filesystem::path(workPath.str()).parent_path();
+         folder.string().size() > static_cast<size_t>(m_buildWorkFolder.GetLength()) &&
+         std::filesystem::is_empty(folder, ignored) && !ignored;
+         folder = folder.parent_path())
+        std::filesystem::remove(folder, ignored);
 }
 
 BOOL CLeafcraftSDKControl::CopyFileWithProgress(const CString& source, const CString& destination) {

@@ -44,6 +44,7 @@ bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
 
 void CLeafcraftSDKControl::ReleaseFilters() {
     m_filters.clear();  // each ComPtr releases its filter
+    m_filterClasses.clear();
     m_extensions.clear();
     m_browseFilter.Empty();
 }
@@ -65,6 +66,7 @@ BOOL CLeafcraftSDKControl::LoadInputFilters() {
         if (FAILED(filter->Initialize()))
             continue;  // the filter is unusable; released here
         m_filters[leaf::ToLowerAscii(progId)] = filter;
+        m_filterClasses[leaf::ToLowerAscii(progId)] = clsid;
     }
     return m_filters.empty() ? FALSE : TRUE;
 }
@@ -136,6 +138,13 @@ LONG CLeafcraftSDKControl::FindFilterForFile(const CString& path, IInputFilter**
         return LCERR_UNEXPECTED;
     *filter = loaded->second.Get();
     return LCERR_NONE;
+}
+
+std::string CLeafcraftSDKControl::FindFilterProgId(const CString& path) const {
+    IInputFilter* filter = nullptr;
+    if (FindFilterForFile(path, &filter) != LCERR_NONE)
+        return std::string();
+    return m_extensions.find(leaf::ToLowerAscii(path.Mid(path.ReverseFind('.')).str()))->second;
 }
 
 CString CLeafcraftSDKControl::FilterErrorDetails(LONG code, const CString& path) const {

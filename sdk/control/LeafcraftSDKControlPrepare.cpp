@@ -2,6 +2,7 @@
 // scan through the input filters, and the sorting of the files the filters reported into
 // kept, missing and external.
 
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <set>
@@ -208,7 +209,21 @@ BOOL CLeafcraftSDKControl::PrepareEBook() {
     }
 }
 
-BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
+namespace {
+
+// What a preparation is known by, to match the one a worker ran ahead with the file the
+// scan reaches.
+std::string PreparationIdentity(const CString& path, const std::string& progId) { return path.str() + '\n' + progId; }
+
+CFilterWorkerPool::Call PreparationCall(const CString& path) {
+    return [path](IInputFilter& filter, IFilterHost& host) {
+        return filter.Prepare(leaf::Bstr::FromUtf8(path.str()), nullptr, &host);
+    };
+}
+
+}  // namespace
+
+BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path, std::unique_ptr<CFilterWorkerPool::Outcome> ahead) {
     if (m_abortRequested) {
         SetError(LCERR_ABORTED);
         return FALSE;
@@ -225,7 +240,8 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
     }
     leaf::ComPtr<IInputFilter> held(filter);  // alive for the call, whatever the handlers do
     m_errorDetails.Empty();
-    if (FAILED(held->Prepare(Wide(path), nullptr, m_host.get()))) {
+    if (FAILED(RunFilterCall(*held, std::move(ahead), PreparationIdentity(path, FindFilterProgId(path)),
+                             PreparationCall(path)))) {
         // A filter that stopped because the client asked for it ends the run as aborted.
         // Otherwise the details name the file, then what the filter said about it.
         const CString said = m_errorDetails;
@@ -239,6 +255,35 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path) {
 BOOL CLeafcraftSDKControl::ScanDependencies() {
     // Style sheets get the built-in style-sheet filter for the length of the scan.
     CCssFilterScope cssFilter(*this);
+    // The spine entries' preparations, run ahead by workers where the machine has the
+    // processors for it; the loop below replays each when it reaches its entry.
+    std::unique_ptr<CFilterWorkerPool> workers;
+    if (CFilterWorkerPool::WorkerCount() > 1 && m_package.GetSpineCount() >= 2) {
+        std::vector<std::pair<int, std::string>> planned;  // spine position, filter
+        std::vector<std::string> progIds;
+        for (int position = 0; position < m_package.GetSpineCount(); ++position) {
+            const CManifestItem* item = m_package.GetManifestItem(m_package.GetSpineItem(position));
+            if (item == nullptr)
+                continue;
+            std::string progId = FindFilterProgId(item->m_strPath);
+            if (progId.empty())
+                continue;
+            if (std::find(progIds.begin(), progIds.end(), progId) == progIds.end())
+                progIds.push_back(progId);
+            planned.emplace_back(position, std::move(progId));
+        }
+        std::vector<int> slots;
+        if (planned.size() >= 2)
+            workers = StartFilterWorkers(progIds, slots);
+        for (const auto& [position, progId] : workers ? planned : decltype(planned)()) {
+            const int slot = slots[static_cast<size_t>(std::find(progIds.begin(), progIds.end(), progId) - progIds.begin())];
+            if (slot < 0)
+                continue;
+            const CString& path = m_package.GetManifestItem(m_package.GetSpineItem(position))->m_strPath;
+            workers->Submit(static_cast<size_t>(position), PreparationIdentity(path, progId), static_cast<size_t>(slot),
+                            PreparationCall(path));
+        }
+    }
     // Every spine entry in order; the bound is read again after each file, since the
     // filter's progress events let the client add files.
     for (int position = 0; position < m_package.GetSpineCount(); ++position) {
@@ -246,9 +291,10 @@ BOOL CLeafcraftSDKControl::ScanDependencies() {
         if (item == nullptr)
             continue;
         CString path = item->m_strPath;
-        if (!ScanSourceFile(path))
+        if (!ScanSourceFile(path, workers ? workers->Take(static_cast<size_t>(position)) : nullptr))
             return FALSE;
     }
+    workers.reset();
     // The HTML guide pages that are not in the spine, from a copy of the map.
     std::map<std::string, int> guidePages = m_htmlGuideItems;
     for (const auto& [key, index] : guidePages) {

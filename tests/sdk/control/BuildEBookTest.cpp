@@ -436,6 +436,27 @@ TEST_F(SdkBuild, WorkFoldersOfAKilledBuildGoWithTheNextBuildAndNoOthers) {
     ASSERT_TRUE(Build(folder / "out/a.lit"));
     for (const std::string& name : kept)
         EXPECT_TRUE(fs::exists(folder / ("work/" + name))) << name;
+
+    // A build that ended, its folder queued for deletion with the control, in a process
+    // killed before its control went.
+    SetSetting("AutoDelete", 1);
+    const std::vector<std::string> before = FolderNames(folder / "work");
+    ASSERT_NE(0, leaf::test::RunUntilKilled([&](const leaf::test::KillHere& killHere) {
+        SdkControl build = SdkControl::Create();
+        if (build.Initialize() && build.AddSourceFile(page, LCF_SPINE) && build.PrepareEBook() &&
+            build.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/b.lit"), Variant("")}))
+            killHere();
+        _exit(1);
+    }));
+    std::vector<std::string> queued;
+    for (const std::string& name : FolderNames(folder / "work"))
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            queued.push_back(name);
+    ASSERT_EQ(1u, queued.size());
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_FALSE(fs::exists(folder / ("work/" + queued[0])));
+    for (const std::string& name : before)
+        EXPECT_TRUE(fs::exists(folder / ("work/" + name))) << name;
 }
 
 TEST_F(SdkBuild, CopiesToTheEndOfTheDataWhenAFileShrinksWhileRead) {
@@ -648,6 +669,10 @@ TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
         std::string details;
     };
     const std::string work = folder / "work";
+    // The handler blocks a folder of the work folder at the event before its item is
+    // converted: every conversion runs on the client's thread, so that none has made the
+    // folder ahead of that event.
+    setenv("LEAF_FILTER_WORKERS", "1", 1);
     for (const Case& c : {Case{"pics/a.gif", "copy/pics", picture, LCERR_COPYFAIL,
                                 picture + ": cannot create " + work + "/copy/pics/a.gif: Not a directory"},
                           Case{"sub/two.html", "convert/sub", second, LCERR_CONVERTFAIL,
@@ -662,6 +687,7 @@ TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
         EXPECT_EQ(c.code, control.ErrorCode());
         EXPECT_EQ(c.details, control.ErrorDetails());
     }
+    unsetenv("LEAF_FILTER_WORKERS");
     sink->handler = nullptr;
 
     // A write that the system refuses part way (here: past the largest file this process
