@@ -3,7 +3,12 @@
 // automation surface as a client drives it: PrepareEBook, BuildEBook up to the compiler
 // step, and the whole build (the e-book written by LITGen.so).
 //
-//   bench-build [--peers] BOOK_DIR
+//   bench-build [--peers] [--runs N] BOOK_DIR
+//
+// Every measurement is made N times (default 3) and the best run is printed: the
+// fastest for the seconds, the smallest for the peak memory. The whole build is also
+// measured with every filter call on the client's thread (LEAF_FILTER_WORKERS=1), the
+// way the control ran before it used worker threads.
 //
 // Each measurement runs in a child process of its own (this program again, with
 // --measure MODE), so that its peak memory (the child's maximum resident set size) and
@@ -13,7 +18,9 @@
 //   compiler  PrepareEBook, then BuildEBook until the compiler step starts;
 //   whole     PrepareEBook, then the whole BuildEBook.
 // With --peers the same book (entry page toc.html) is also converted to EPUB by
-// ebook-convert and by pandoc, when they are on the PATH, and the ratios are printed.
+// ebook-convert (N runs) and by pandoc (one run), when they are on the PATH, and the
+// ratios are printed against their goals: the whole build at least 30 times as fast as
+// calibre, with under a twentieth of its peak memory.
 //
 // A child runs in a registry and work folder of its own (both temporary). It registers
 // leafsdk.so and the input filters found beside this program: sdktestpages.so (a simple
@@ -282,7 +289,7 @@ struct Measurement {
     std::string filters;
 };
 
-Measurement MeasureInChild(Mode mode, const fs::path& book) {
+Measurement MeasureOnce(Mode mode, const fs::path& book) {
     static const char* const names[] = {"baseline", "prepare", "compiler", "whole"};
     Measurement measurement;
     measurement.run = RunChild({(ProgramFolder() / "bench-build").string(), "--measure",
@@ -303,18 +310,55 @@ Measurement MeasureInChild(Mode mode, const fs::path& book) {
     return measurement;
 }
 
+// The best of `runs` measurements: the fastest step, the smallest peak memory and
+// processor time; failed when any run failed.
+Measurement MeasureInChild(Mode mode, const fs::path& book, int runs) {
+    Measurement best = MeasureOnce(mode, book);
+    for (int run = 1; run < runs && best.ok; ++run) {
+        Measurement next = MeasureOnce(mode, book);
+        if (!next.ok)
+            return next;
+        if (next.prepareSeconds + next.buildSeconds < best.prepareSeconds + best.buildSeconds) {
+            best.prepareSeconds = next.prepareSeconds;
+            best.buildSeconds = next.buildSeconds;
+            best.run.seconds = next.run.seconds;
+        }
+        best.run.cpuSeconds = std::min(best.run.cpuSeconds, next.run.cpuSeconds);
+        best.run.peakMegabytes = std::min(best.run.peakMegabytes, next.run.peakMegabytes);
+    }
+    return best;
+}
+
+// The best of `runs` runs of a peer program (as for MeasureInChild).
+ChildRun RunPeer(const std::vector<std::string>& arguments, int runs) {
+    ChildRun best = RunChild(arguments, true);
+    for (int run = 1; run < runs && best.exitCode == 0; ++run) {
+        ChildRun next = RunChild(arguments, true);
+        if (next.exitCode != 0)
+            return next;
+        best.seconds = std::min(best.seconds, next.seconds);
+        best.cpuSeconds = std::min(best.cpuSeconds, next.cpuSeconds);
+        best.peakMegabytes = std::min(best.peakMegabytes, next.peakMegabytes);
+    }
+    return best;
+}
+
 void PrintRow(const char* step, double seconds, const ChildRun& run, const char* note) {
     std::printf("%-40s %9.3f %9.2f %10.1f  %s\n", step, seconds, run.cpuSeconds, run.peakMegabytes, note);
 }
 
-int MeasureBook(const fs::path& book, bool peers) {
+int MeasureBook(const fs::path& book, bool peers, int runs) {
     size_t spineFiles = BookSpine(book).size();
-    Measurement baseline = MeasureInChild(Mode::Baseline, book);
-    Measurement prepare = MeasureInChild(Mode::Prepare, book);
-    Measurement compiler = MeasureInChild(Mode::Compiler, book);
-    Measurement whole = MeasureInChild(Mode::Whole, book);
+    Measurement baseline = MeasureInChild(Mode::Baseline, book, runs);
+    Measurement prepare = MeasureInChild(Mode::Prepare, book, runs);
+    Measurement compiler = MeasureInChild(Mode::Compiler, book, runs);
+    Measurement whole = MeasureInChild(Mode::Whole, book, runs);
+    setenv("LEAF_FILTER_WORKERS", "1", 1);
+    Measurement oneThread = MeasureInChild(Mode::Whole, book, runs);
+    unsetenv("LEAF_FILTER_WORKERS");
 
-    std::printf("book: %s (%zu spine files); filters:%s\n", book.c_str(), spineFiles, whole.filters.c_str());
+    std::printf("book: %s (%zu spine files); filters:%s; best of %d runs\n", book.c_str(), spineFiles,
+                whole.filters.c_str(), runs);
     std::printf("%-40s %9s %9s %10s\n", "measurement (one process each)", "seconds", "cpu s", "peak MB");
     PrintRow("control and book loaded (baseline)", baseline.run.seconds, baseline.run, baseline.ok ? "" : "(failed)");
     PrintRow("PrepareEBook", prepare.prepareSeconds, prepare.run, prepare.ok ? "" : "(failed)");
@@ -325,7 +369,10 @@ int MeasureBook(const fs::path& book, bool peers) {
     const double wholeSeconds = whole.prepareSeconds + whole.buildSeconds;
     std::printf("%-40s %9.3f %9s %10s  e-book %.1f MB, %ld progress events\n", "whole build: PrepareEBook + BuildEBook",
                 wholeSeconds, "", "", static_cast<double>(whole.eBookBytes) / (1024.0 * 1024.0), whole.events);
-    int status = baseline.ok && prepare.ok && compiler.ok && whole.ok ? 0 : 1;
+    std::printf("%-40s %9.3f %9.2f %10.1f  %s\n", "whole build, filter calls on one thread",
+                oneThread.prepareSeconds + oneThread.buildSeconds, oneThread.run.cpuSeconds,
+                oneThread.run.peakMegabytes, oneThread.ok ? "(LEAF_FILTER_WORKERS=1)" : "(failed)");
+    int status = baseline.ok && prepare.ok && compiler.ok && whole.ok && oneThread.ok ? 0 : 1;
     if (!peers)
         return status;
 
@@ -341,7 +388,7 @@ int MeasureBook(const fs::path& book, bool peers) {
     Peer calibre{"ebook-convert (calibre)", {}, false};
     Peer pandoc{"pandoc", {}, false};
     if (std::string program = FindOnPath("ebook-convert"); !program.empty()) {
-        calibre.run = RunChild({program, (book / "toc.html").string(), (work / "calibre.epub").string()}, true);
+        calibre.run = RunPeer({program, (book / "toc.html").string(), (work / "calibre.epub").string()}, runs);
         calibre.measured = calibre.run.exitCode == 0;
     } else {
         std::printf("note: ebook-convert (Debian package calibre) is not installed\n");
@@ -352,7 +399,7 @@ int MeasureBook(const fs::path& book, bool peers) {
         for (const fs::path& page : BookSpine(book))
             if (page.extension() == ".html")
                 arguments.push_back(page.string());
-        pandoc.run = RunChild(arguments, true);
+        pandoc.run = RunPeer(arguments, 1);
         pandoc.measured = pandoc.run.exitCode == 0;
     } else {
         std::printf("note: pandoc is not installed\n");
@@ -365,16 +412,18 @@ int MeasureBook(const fs::path& book, bool peers) {
             PrintRow(peer->name, peer->run.seconds, peer->run, "(to EPUB)");
         else if (peer->run.started)
             std::printf("%-40s failed (exit code %d)\n", peer->name, peer->run.exitCode);
-    const Peer* faster = nullptr;
-    for (const Peer* peer : {&calibre, &pandoc})
-        if (peer->measured && (faster == nullptr || peer->run.seconds < faster->run.seconds))
-            faster = peer;
-    if (faster != nullptr && whole.ok && wholeSeconds > 0)
-        std::printf("ratio: %s takes %.1f times as long as the whole build (goal: at least 20)\n", faster->name,
-                    faster->run.seconds / wholeSeconds);
-    if (calibre.measured && whole.ok && calibre.run.peakMegabytes > 0)
-        std::printf("ratio: the whole build's peak memory is %.3f of calibre's (goal: under 0.1)\n",
-                    whole.run.peakMegabytes / calibre.run.peakMegabytes);
+    if (calibre.measured && whole.ok && wholeSeconds > 0) {
+        const double ratio = calibre.run.seconds / wholeSeconds;
+        std::printf("ratio: calibre takes %.1f times as long as the whole build (goal: at least 30: %s)\n", ratio,
+                    ratio >= 30 ? "met" : "not met");
+    }
+    if (calibre.measured && whole.ok && calibre.run.peakMegabytes > 0) {
+        const double share = whole.run.peakMegabytes / calibre.run.peakMegabytes;
+        std::printf("ratio: the whole build's peak memory is %.3f of calibre's (goal: under 0.05: %s)\n", share,
+                    share < 0.05 ? "met" : "not met");
+    }
+    if (pandoc.measured && whole.ok && wholeSeconds > 0)
+        std::printf("ratio: pandoc takes %.1f times as long as the whole build\n", pandoc.run.seconds / wholeSeconds);
     return status;
 }
 
@@ -399,12 +448,22 @@ int main(int argc, char** argv) {
         fs::remove_all(scratch, ignored);
         return status;
     }
-    bool peers = !arguments.empty() && arguments[0] == "--peers";
-    if (peers)
-        arguments.erase(arguments.begin());
+    bool peers = false;
+    int runs = 3;
+    while (arguments.size() > 1) {
+        if (arguments[0] == "--peers") {
+            peers = true;
+            arguments.erase(arguments.begin());
+        } else if (arguments[0] == "--runs" && arguments.size() > 2) {
+            runs = std::max(1, std::atoi(arguments[1].c_str()));
+            arguments.erase(arguments.begin(), arguments.begin() + 2);
+        } else {
+            break;
+        }
+    }
     if (arguments.size() != 1) {
-        std::fprintf(stderr, "usage: bench-build [--peers] BOOK_DIR\n");
+        std::fprintf(stderr, "usage: bench-build [--peers] [--runs N] BOOK_DIR\n");
         return 2;
     }
-    return MeasureBook(fs::absolute(arguments[0]), peers);
+    return MeasureBook(fs::absolute(arguments[0]), peers, runs);
 }
