@@ -38,6 +38,10 @@ public:
     virtual std::vector<CString> GetManifestFilePaths() const = 0;
     virtual const std::map<std::string, std::string>& GetOutsideWorkPaths() const = 0;
     virtual const std::map<std::string, std::string>& GetConvertedWorkPaths() const = 0;
+    // The build's source folder and work folder, from which the pages' relative links are
+    // read; empty when the site has none (links are then looked up as written).
+    virtual CString GetSourceFolder() const { return {}; }
+    virtual CString GetWorkFolder() const { return {}; }
     // The style sheet to link into every HTML item; empty for none.
     virtual CString GetStyleSheetToLink() const = 0;
 

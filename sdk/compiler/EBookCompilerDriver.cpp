@@ -317,6 +317,7 @@ BOOL CEBookCompilerDriver::EncodeHtmlItems(IMarkupStream* stream, CString& path)
     path = GetStreamFilePath(stream);
 
     CIntermediateEncoder encoder(m_site.GetHost(), &m_site.GetOutsideWorkPaths(), &m_site.GetConvertedWorkPaths());
+    encoder.SetFolders(m_site.GetSourceFolder(), m_site.GetWorkFolder());
     const CString styleSheet = m_site.GetStyleSheetToLink();
     if (!styleSheet.IsEmpty()) {
         const CString link = MakeStyleSheetLink(path, styleSheet);

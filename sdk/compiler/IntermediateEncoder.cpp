@@ -23,7 +23,14 @@ LONG ClampUnits(LONGLONG units) {
 
 CIntermediateEncoder::CIntermediateEncoder(IFilterHost* host, const WorkPathMap* outsideItems,
                                            const WorkPathMap* convertedItems)
-    : m_host(host), m_outsideItems(outsideItems), m_convertedItems(convertedItems) {}
+    : m_host(host),
+      m_outsideItems(outsideItems),
+      m_convertedItems(convertedItems),
+      m_links(outsideItems, convertedItems, std::string(), std::string()) {}
+
+void CIntermediateEncoder::SetFolders(const CString& sourceFolder, const CString& workFolder) {
+    m_links = CPageLinkMapper(m_outsideItems, m_convertedItems, sourceFolder.str(), workFolder.str());
+}
 
 CIntermediateEncoder::~CIntermediateEncoder() = default;
 
@@ -35,11 +42,15 @@ BOOL CIntermediateEncoder::EncodeFile(const CString& path, IMarkupStream* stream
     m_reported = 0;
     m_filePath = path;
     m_openTags.clear();
+    m_styleText.clear();
+    m_links.SetPage(path.str());
 
     const int result = ParseFile(path.str());
     CString message;
     switch (result) {
     case parseDone:
+        if (!FlushStyleText())
+            return FALSE;
         break;
     case parseOpenFailed:
         message.Format("Unable to open the intermediate source file \"%s\".", m_filePath.c_str());
@@ -94,10 +105,33 @@ BOOL CIntermediateEncoder::OnChar(char16_t ch, WORD state, int line) {
     if ((state & (stateInTag | stateInAttributes)) != 0 || (state & stateCommentBlock) != 0 ||
         ((state & stateComment) != 0 && (state & stateStyle) == 0))
         return TRUE;
+    if ((state & stateStyle) != 0 && (m_outsideItems != nullptr || m_convertedItems != nullptr)) {
+        // Style rules are written at the element's end, when their url()s can be mapped.
+        if (m_styleText.empty())
+            m_styleLine = line;
+        m_styleText.push_back(ch);
+        return TRUE;
+    }
     SetLine(line);
     const HRESULT hr = m_stream->WriteText(&ch, 1);
     if (FAILED(hr))
         return ReportEncodingError(hr, line);
+    return TRUE;
+}
+
+BOOL CIntermediateEncoder::FlushStyleText() {
+    if (m_styleText.empty())
+        return TRUE;
+    std::u16string text = std::move(m_styleText);
+    m_styleText.clear();
+    const std::string css = Narrow(text);
+    const std::string mapped = m_links.MapStyleUrls(css);
+    if (mapped != css)
+        text = leaf::Utf8ToUtf16(mapped);
+    SetLine(m_styleLine);
+    const HRESULT hr = m_stream->WriteText(text.data(), static_cast<LONG>(text.size()));
+    if (FAILED(hr))
+        return ReportEncodingError(hr, m_styleLine);
     return TRUE;
 }
 
@@ -112,6 +146,8 @@ BOOL CIntermediateEncoder::OnTag(StringView tagName, StringView attributes, BOOL
     // "<//>" names no element: there is nothing to stream or to close.
     if (tag.empty())
         return TRUE;
+    if (!FlushStyleText())
+        return FALSE;
     if (leaf::EqualsNoCase(tag, u"?xml") || leaf::EqualsNoCase(tag, u"!DOCTYPE"))
         return TRUE;
     if ((leaf::markup::GetTagFlags(std::u16string_view(tag)) & kTagHasNoEnd) != 0)
@@ -157,10 +193,18 @@ BOOL CIntermediateEncoder::StartElement(const std::u16string& tag, StringView at
         std::u16string name = token.substr(0, equals);
         std::u16string value = equals == std::u16string::npos ? std::u16string() : token.substr(equals + 1);
         const bool isHref = leaf::EqualsNoCase(name, u"href");
-        if (isHref || leaf::EqualsNoCase(name, u"src"))
-            FileUrlToPath(value);
-        if (isHref)
-            MapConvertedHref(value);
+        if (isHref || leaf::EqualsNoCase(name, u"src")) {
+            const std::string link = Narrow(value);
+            const std::string mapped =
+                m_links.Map(link, isHref ? CPageLinkMapper::Kind::Hyperlink : CPageLinkMapper::Kind::Resource);
+            if (mapped != link)
+                value = leaf::Utf8ToUtf16(mapped);
+        } else if (leaf::EqualsNoCase(name, u"style")) {
+            const std::string css = Narrow(value);
+            const std::string mapped = m_links.MapStyleUrls(css);
+            if (mapped != css)
+                value = leaf::Utf8ToUtf16(mapped);
+        }
         hr = element->AddAttribute(name.c_str(), static_cast<LONG>(name.size()), value.c_str(),
                                    static_cast<LONG>(value.size()));
         if (FAILED(hr))
@@ -215,41 +259,6 @@ BOOL CIntermediateEncoder::AfterStartTag(const std::u16string& tag, int line) {
         return FALSE;
     m_linkAttributes.clear();
     return TRUE;
-}
-
-// A link to a file outside the source folder becomes the work path of its copy. The
-// value is compared as written and then lower-cased, after "file:" and its slashes are
-// taken off (one slash is kept: paths here are absolute from the root).
-void CIntermediateEncoder::FileUrlToPath(std::u16string& value) const {
-    if (!m_outsideItems)
-        return;
-    std::string path = DecodeUrlEscapes(CString(Narrow(value))).str();
-    if (leaf::StartsWithNoCase(path, "file:")) {
-        path.erase(0, 5);
-        const size_t slashes = path.find_first_not_of('/');
-        path = "/" + (slashes == std::string::npos ? std::string() : path.substr(slashes));
-    }
-    // The exact name first: two files whose names differ only in case are two items.
-    auto found = m_outsideItems->find(path);
-    if (found == m_outsideItems->end())
-        found = m_outsideItems->find(leaf::ToLowerAscii(path));
-    if (found != m_outsideItems->end())
-        value = leaf::Utf8ToUtf16(found->second);
-}
-
-// A link to a document that a filter converted under a new name gets that name, with
-// its fragment kept.
-void CIntermediateEncoder::MapConvertedHref(std::u16string& value) const {
-    if (!m_convertedItems)
-        return;
-    CString decoded = DecodeUrlEscapes(CString(Narrow(value)));
-    CString path, fragment;
-    SplitFragment(decoded, path, fragment, FALSE);
-    auto found = m_convertedItems->find(path.str());
-    if (found == m_convertedItems->end())
-        found = m_convertedItems->find(leaf::ToLowerAscii(path.str()));
-    if (found != m_convertedItems->end())
-        value = leaf::Utf8ToUtf16(found->second + fragment.str());
 }
 
 void CIntermediateEncoder::ReportError(const CString& text) {

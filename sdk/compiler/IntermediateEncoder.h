@@ -4,8 +4,9 @@
 // document as a filter left it in the work folder) into one of the e-book compiler's
 // markup streams: every element with its attributes, every text character, every end of
 // an element. On the way it checks with a stack of open tags that the document is well
-// formed, turns links to files outside the source folder and to converted documents into
-// the items' work paths, and inserts the link to the style sheet that font embedding
+// formed, turns links (href, src and the url()s of style elements and attributes) to files
+// outside the source folder, to converted documents and to renamed files into the items'
+// places (CPageLinkMapper), and inserts the link to the style sheet that font embedding
 // produced as the first child of the document's head (adding a head before the body
 // when the document has none).
 //
@@ -22,6 +23,7 @@
 #include "markup/MarkupParserW.h"
 #include "platform/base/CString.h"
 #include "sdk/compiler/EBookCompiler.h"
+#include "sdk/compiler/PageLinkMapper.h"
 
 class CIntermediateEncoder final : public CMarkupParserW {
 public:
@@ -30,6 +32,10 @@ public:
 
     CIntermediateEncoder(IFilterHost* host, const WorkPathMap* outsideItems, const WorkPathMap* convertedItems);
     ~CIntermediateEncoder() override;
+
+    // The folders of the build, so that relative links are read from each page's folder;
+    // without them links are looked up as written.
+    void SetFolders(const CString& sourceFolder, const CString& workFolder);
 
     // The attribute text of the style-sheet link to insert; empty for none.
     void SetLinkAttributes(std::u16string_view attributes) { m_linkAttributes = attributes; }
@@ -47,10 +53,6 @@ public:
     // Line feeds and tabs reach the compiler as they are.
     char16_t TranslateChar(char16_t ch) override { return ch; }
 
-    // Rewrite an attribute value in place (see the .cpp).
-    void FileUrlToPath(std::u16string& value) const;
-    void MapConvertedHref(std::u16string& value) const;
-
 private:
     struct OpenTag {
         std::u16string name;  // as written in the tag
@@ -67,6 +69,8 @@ private:
         if (m_lineOut)
             *m_lineOut = line;
     }
+    // Writes the text of the style element read so far, its url()s mapped.
+    BOOL FlushStyleText();
     void ReportError(const CString& text);
     BOOL ReportEncodingError(HRESULT result, int line);
 
@@ -79,4 +83,7 @@ private:
     std::vector<OpenTag> m_openTags;
     LONGLONG m_reported = 0;
     std::u16string m_linkAttributes;
+    CPageLinkMapper m_links;
+    std::u16string m_styleText;  // the style element's text, held until its end tag
+    int m_styleLine = 0;
 };

@@ -64,6 +64,8 @@ public:
     const std::map<std::string, std::string>& GetConvertedWorkPaths() const override {
         return m_control.m_convertedWorkPaths;
     }
+    CString GetSourceFolder() const override { return m_control.m_sourceFolder; }
+    CString GetWorkFolder() const override { return m_control.m_buildWorkFolder; }
     CString GetStyleSheetToLink() const override { return m_control.m_fontEmbedder.GetStyleSheetToLink(); }
 
 private:

@@ -1,0 +1,97 @@
+// References between a book's files that must reach the e-book intact: links between
+// pages of one subfolder, pictures whose names differ only in letter case, and url()s in
+// pages' style elements and attributes; each book is checked with epubcheck.
+
+#include <string>
+#include <vector>
+
+#include "tests/sdk/builds/BuildsTestSupport.h"
+
+namespace buildstest {
+namespace {
+
+using leaf::test::PassesEpubCheck;
+
+// A one-pixel GIF whose only colour is `shade`, so that two pictures tell apart.
+std::string Gif(unsigned char shade) {
+    const unsigned char bytes[] = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, shade, shade, shade,
+                                   0xff, 0xff, 0xff, ',', 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 'D', 1, 0, ';'};
+    return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+std::string Page(const std::string& body) {
+    return "<html><head><title>t</title></head><body>" + body + "</body></html>";
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+class BookReferencesBuild : public EBookBuild {
+protected:
+    void SetUp() override {
+        EBookBuild::SetUp();
+        StartControl();
+    }
+
+    // Builds the prepared book and checks it with epubcheck; its unpacked entries.
+    std::map<std::string, std::string> BuildChecked(const std::string& name) {
+        const std::string eBook = folder / ("out/" + name + ".epub");
+        EXPECT_TRUE(Build(eBook));
+        EXPECT_TRUE(PassesEpubCheck(eBook));
+        return UnpackEBook(eBook);
+    }
+};
+
+TEST_F(BookReferencesBuild, PagesInASubfolderLinkTheirConvertedNeighbours) {
+    const std::string index = folder.WriteFile("book/index.html", Page("<p><a href=\"ch/one.html\">one</a></p>"));
+    const std::string one = folder.WriteFile(
+        "book/ch/one.html",
+        Page("<p><a href=\"Notes.txt#x\">notes</a> <a href=\"../Top.txt\">top</a>"
+             " <img src=\"../../art/outside.gif\" alt=\"outside\" /></p>"));
+    const std::string notes = folder.WriteFile("book/ch/Notes.txt", "notes\n");
+    const std::string top = folder.WriteFile("book/Top.txt", "top\n");
+    folder.WriteFile("art/outside.gif", Gif(7));
+    Prepare({index, one, notes, top});
+    auto entries = BuildChecked("subfolder");
+    ASSERT_TRUE(entries.count("ch/Notes.htm")) << "converted page under its own spelling";
+    const std::string& page = entries["ch/one.html"];
+    EXPECT_TRUE(Contains(page, "href=\"Notes.htm\"")) << page;
+    EXPECT_TRUE(Contains(page, "href=\"../Top.htm\"")) << page;
+    EXPECT_TRUE(Contains(page, "src=\"../external/outside.gif\"")) << page;
+    EXPECT_EQ(Gif(7), entries["external/outside.gif"]);
+}
+
+TEST_F(BookReferencesBuild, PicturesWhoseNamesDifferInCaseShowThemselves) {
+    const std::string index = folder.WriteFile(
+        "book/index.html", Page("<p><img src=\"pics/a.gif\" alt=\"small\" /><img src=\"pics/A.gif\" alt=\"large\" /></p>"
+                                "<div style=\"background: url(pics/A.gif)\">x</div>"));
+    folder.WriteFile("book/pics/a.gif", Gif(1));
+    folder.WriteFile("book/pics/A.gif", Gif(2));
+    Prepare({index});
+    auto entries = BuildChecked("cases");
+    const std::string& page = entries["index.html"];
+    EXPECT_EQ(Gif(1), entries["pics/a.gif"]);
+    EXPECT_EQ(Gif(2), entries["pics/A1.gif"]);
+    EXPECT_TRUE(Contains(page, "<img src=\"pics/a.gif\" alt=\"small\" />")) << page;
+    EXPECT_TRUE(Contains(page, "<img src=\"pics/A1.gif\" alt=\"large\" />")) << page;
+    EXPECT_TRUE(Contains(page, "url(&quot;pics/A1.gif&quot;)")) << page;
+}
+
+TEST_F(BookReferencesBuild, StyleElementsAndAttributesFindOutsidePictures) {
+    const std::string index = folder.WriteFile(
+        "book/ch/index.html",
+        "<html><head><title>t</title><style>body { background: url('../../art/paper.gif') }</style></head>"
+        "<body><div style=\"background-image: url(../../art/tile.gif)\">x</div></body></html>");
+    const std::string front = folder.WriteFile("book/front.html", Page("<p>front</p>"));
+    folder.WriteFile("art/paper.gif", Gif(3));
+    folder.WriteFile("art/tile.gif", Gif(4));
+    Prepare({front, index});
+    auto entries = BuildChecked("styles");
+    const std::string& page = entries["ch/index.html"];
+    EXPECT_TRUE(Contains(page, "url(\"../external/paper.gif\")")) << page;
+    EXPECT_TRUE(Contains(page, "url(&quot;../external/tile.gif&quot;)")) << page;
+    EXPECT_EQ(Gif(3), entries["external/paper.gif"]);
+    EXPECT_EQ(Gif(4), entries["external/tile.gif"]);
+}
+
+}  // namespace
+}  // namespace buildstest
