@@ -10,6 +10,7 @@
 #include "outside/litgen/EpubPublication.h"
 #include "outside/litgen/ItemStreams.h"
 #include "outside/litgen/LitGenMessages.h"
+#include "outside/litgen/StyleReferences.h"
 #include "platform/base/CString.h"
 #include "platform/base/FileKind.h"
 #include "platform/base/ScratchFiles.h"
@@ -239,6 +240,22 @@ void CEBookWriter::OnBinaryReleased(CEBookItem& item) {
 }
 
 void CEBookWriter::OnItemEnded(CEBookItem& item) {
+    if (item.kind == CEBookItem::Kind::Css && !item.spooled) {
+        // A style sheet's url()s and imports of files the e-book does not hold find
+        // nothing in it: they are taken out, and the author is told which.
+        std::vector<std::string> dropped;
+        litgen::DropMissingStyleReferences(item.content, item.href,
+                                           [this](const std::string& path) { return FindItem(path) != nullptr; },
+                                           &dropped);
+        if (!dropped.empty()) {
+            std::string names;
+            for (const std::string& name : dropped)
+                names += (names.empty() ? "\"" : ", \"") + name + "\"";
+            Report(kCompilerWarning, litgen::kMsgMissingReferences,
+                   "The style sheet \"" + item.href + "\" names files that are not in the e-book (" + names +
+                       "); those references were taken out.");
+        }
+    }
     if (item.spooled || item.content.empty() || m_spoolUnavailable || m_spoolFailed || m_eBookPath.empty())
         return;
     if (!m_spool.IsOpen() && !m_spool.Create(m_eBookPath + ".spool")) {

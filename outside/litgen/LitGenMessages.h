@@ -18,5 +18,6 @@ inline constexpr LONG kMsgWriteFailed = 1009;       // error: the e-book file co
 inline constexpr LONG kMsgUnclosedElements = 2001;  // warning: a markup item ended with open elements
 inline constexpr LONG kMsgNotAPicture = 2002;       // warning: a picture's bytes are not of its type
 inline constexpr LONG kMsgMadeValid = 2003;         // warning: a page's markup was changed to be valid XHTML
+inline constexpr LONG kMsgMissingReferences = 2004; // warning: a style sheet's references to absent files were taken out
 
 }  // namespace litgen

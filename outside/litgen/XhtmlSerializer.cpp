@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "outside/litgen/StyleReferences.h"
 #include "outside/litgen/XmlText.h"
 #include "platform/base/CString.h"
 #include "platform/base/TextEncoding.h"
@@ -313,10 +314,22 @@ std::string CXhtmlSerializer::StartTag(const Element& rule, const std::vector<At
     return tag;
 }
 
+void CXhtmlSerializer::DropMissingStyleReferences(std::string& css) {
+    if (!m_lookup)
+        return;  // nothing to tell which files the e-book holds
+    m_changes.links += litgen::DropMissingStyleReferences(css, m_documentPath, [this](const std::string& path) {
+        return m_lookup(path).kind != Target::Missing;
+    });
+}
+
 bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribute>& attributes) {
     const std::string_view element = rule.name;
     bool turnedOff = false;
     for (auto& [name, value] : attributes) {
+        if (name == "style") {
+            DropMissingStyleReferences(value);
+            continue;
+        }
         const bool hyperlink = name == "href" && (element == "a" || element == "area");
         const bool resource = name == "src" || (name == "href" && element == "link") ||
                               (name == "poster" && element == "video") || (name == "data" && element == "object");
@@ -472,9 +485,12 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
             frame = &kBody;  // the body after content that came before it
         }
         if (rule->name == "body" && frame && m_bodyAttributes.empty()) {
-            const auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+            auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
             m_changes.attributes += mapped.renamed;
             m_scripted = m_scripted || mapped.scripted;
+            for (auto& [name, value] : mapped.attributes)
+                if (name == "style")
+                    DropMissingStyleReferences(value);
             m_bodyAttributes = StartTag(kBody, mapped.attributes, false);
             m_bodyAttributes = m_bodyAttributes.substr(5, m_bodyAttributes.size() - 6);
         }
@@ -593,7 +609,11 @@ void CXhtmlSerializer::FlushText() {
         if (content == Content::Text) {
             if (top.rule->name == "title")
                 m_title += text;
-            else if (top.rule->name == "style" || top.rule->name == "script")
+            else if (top.rule->name == "style") {
+                std::string css = text;
+                DropMissingStyleReferences(css);
+                Buffer(top.section) += RawText(css, m_changes.characters);
+            } else if (top.rule->name == "script")
                 Buffer(top.section) += RawText(text, m_changes.characters);
             else if (top.emitted)
                 Buffer(top.section) += litgen::EscapeXmlText(text, &m_changes.characters);

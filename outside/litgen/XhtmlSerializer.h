@@ -128,6 +128,9 @@ private:
     // Checks the links and sources of an element; false when the element itself cannot
     // stand (an img whose picture is not in the e-book).
     bool CheckReferences(const litgen::xhtml::Element& rule, std::vector<litgen::xhtml::Attribute>& attributes);
+    // Takes the url()s and imports of style text that name files not in the e-book out
+    // of it, counting them with the links that name nothing.
+    void DropMissingStyleReferences(std::string& css);
     void StartHeadElement(const litgen::xhtml::Element& rule, std::string_view sourceName,
                           std::vector<litgen::xhtml::Attribute>& attributes, bool hasContent);
     bool InsideLink() const;

@@ -2,6 +2,7 @@
 // pages of one subfolder, pictures whose names differ only in letter case, and url()s in
 // pages' style elements and attributes; each book is checked with epubcheck.
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,54 @@ TEST_F(BookReferencesBuild, StyleElementsAndAttributesFindOutsidePictures) {
     EXPECT_TRUE(Contains(page, "url(&quot;../external/tile.gif&quot;)")) << page;
     EXPECT_EQ(Gif(3), entries["external/paper.gif"]);
     EXPECT_EQ(Gif(4), entries["external/tile.gif"]);
+}
+
+// The author went on with files missing: the book is still valid, what named them is
+// taken out or turned into text, the text stays, and the compiler says so by item.
+TEST_F(BookReferencesBuild, ReferencesToMissingFilesLeaveAValidBookAndAWarning) {
+    const std::string index = folder.WriteFile(
+        "book/index.html",
+        "<html><head><title>t</title><link rel=\"stylesheet\" href=\"css/book.css\" />"
+        "<style>h1 { background: url(Gone.PNG) } p { color: red }</style></head>"
+        "<body><h1>Title</h1><p style=\"background: url(pics/none.gif); color: blue\">kept text</p>"
+        "<p><img src=\"Nothing.gif\" alt=\"the missing picture\" /> <a href=\"NoPage.html\">a link</a></p>"
+        "</body></html>");
+    folder.WriteFile("book/css/book.css",
+                     "@import \"Absent.CSS\";\nbody { background: url('../pics/paper.gif') }\n"
+                     "h2 { background: url(Gone.png) no-repeat }\n");
+    folder.WriteFile("book/pics/paper.gif", Gif(5));
+    Prepare({index});
+    // The author hears of every missing file, spelt as the page spelt it.
+    EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
+    const std::vector<std::string> missing = control.Collection(sdkdispid::GetMissingFiles);
+    for (const char* name : {"book/Gone.PNG", "book/Nothing.gif", "book/NoPage.html", "book/pics/none.gif",
+                             "book/css/Absent.CSS", "book/css/Gone.png"})
+        EXPECT_NE(std::find(missing.begin(), missing.end(), folder / name), missing.end()) << name;
+
+    auto entries = BuildChecked("missing");
+    const std::string& page = entries["index.html"];
+    EXPECT_FALSE(Contains(page, "Gone.PNG")) << page;
+    EXPECT_FALSE(Contains(page, "none.gif")) << page;
+    EXPECT_TRUE(Contains(page, "p { color: red }")) << page;
+    EXPECT_TRUE(Contains(page, "color: blue")) << page;
+    EXPECT_TRUE(Contains(page, "kept text")) << page;
+    EXPECT_TRUE(Contains(page, "the missing picture")) << page;
+    EXPECT_TRUE(Contains(page, "a link")) << page;
+    const std::string& css = entries["css/book.css"];
+    EXPECT_FALSE(Contains(css, "Absent.CSS")) << css;
+    EXPECT_FALSE(Contains(css, "Gone.png")) << css;
+    EXPECT_TRUE(Contains(css, "url('../pics/paper.gif')")) << css;
+    EXPECT_TRUE(Contains(css, "no-repeat")) << css;
+
+    bool pageWarned = false;
+    bool styleSheetWarned = false;
+    for (const std::string& message : Messages()) {
+        pageWarned = pageWarned || (message.starts_with("1 2003 ") && Contains(message, "\"index.html\""));
+        styleSheetWarned = styleSheetWarned || (message.starts_with("1 2004 ") && Contains(message, "css/book.css") &&
+                                                Contains(message, "Absent.CSS") && Contains(message, "Gone.png"));
+    }
+    EXPECT_TRUE(pageWarned);
+    EXPECT_TRUE(styleSheetWarned);
 }
 
 }  // namespace

@@ -1,0 +1,129 @@
+#include "outside/litgen/StyleReferences.h"
+
+#include <cctype>
+
+#include "outside/litgen/XmlText.h"
+
+namespace litgen {
+namespace {
+
+bool IsSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f'; }
+
+bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
+    if (at + word.size() > text.size())
+        return false;
+    for (size_t i = 0; i < word.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(text[at + i])) != word[i])
+            return false;
+    return true;
+}
+
+// The end of the quoted string that starts at `at` (one past its closing quote, or the
+// end of the text), its value with backslash escapes of single characters undone.
+size_t ReadString(std::string_view text, size_t at, std::string& value) {
+    const char quote = text[at++];
+    while (at < text.size() && text[at] != quote) {
+        if (text[at] == '\\' && at + 1 < text.size())
+            ++at;
+        value += text[at++];
+    }
+    return at < text.size() ? at + 1 : at;
+}
+
+// Whether the target names a file of the publication that is not there.
+bool NamesMissingFile(const std::string& target, std::string_view documentPath,
+                      const std::function<bool(const std::string&)>& inBook) {
+    if (target.empty() || target[0] == '#')
+        return false;
+    const size_t colon = target.find(':');
+    const size_t slash = target.find('/');
+    if (colon != std::string::npos && (slash == std::string::npos || colon < slash))
+        return false;  // a web address or inline data
+    const LinkTarget resolved = ResolveLink(target, documentPath);
+    if (!resolved.local)
+        return true;  // climbs out of the publication
+    return !resolved.path.empty() && !inBook(resolved.path);
+}
+
+}  // namespace
+
+size_t DropMissingStyleReferences(std::string& css, std::string_view documentPath,
+                                  const std::function<bool(const std::string& path)>& inBook,
+                                  std::vector<std::string>* dropped) {
+    size_t count = 0;
+    std::string out;
+    size_t copied = 0;  // css[copied, at) is not yet in out
+    const auto takeOut = [&](size_t begin, size_t end, std::string_view replacement, const std::string& target) {
+        out.append(css, copied, begin - copied);
+        out += replacement;
+        copied = end;
+        ++count;
+        if (dropped != nullptr)
+            dropped->push_back(target);
+    };
+    size_t at = 0;
+    while (at < css.size()) {
+        const char ch = css[at];
+        if (ch == '/' && at + 1 < css.size() && css[at + 1] == '*') {
+            const size_t close = css.find("*/", at + 2);
+            at = close == std::string::npos ? css.size() : close + 2;
+        } else if (ch == '"' || ch == '\'') {
+            std::string ignored;
+            at = ReadString(css, at, ignored);
+        } else if (ch == '\\') {
+            at += 2;
+        } else if ((ch == 'u' || ch == 'U') && StartsWithNoCase(css, at, "url(") &&
+                   (at == 0 || !(std::isalnum(static_cast<unsigned char>(css[at - 1])) || css[at - 1] == '-'))) {
+            size_t inner = at + 4;
+            while (inner < css.size() && IsSpace(css[inner]))
+                ++inner;
+            std::string target;
+            if (inner < css.size() && (css[inner] == '"' || css[inner] == '\'')) {
+                inner = ReadString(css, inner, target);
+            } else {
+                while (inner < css.size() && css[inner] != ')' && !IsSpace(css[inner])) {
+                    if (css[inner] == '\\' && inner + 1 < css.size())
+                        ++inner;
+                    target += css[inner++];
+                }
+            }
+            while (inner < css.size() && IsSpace(css[inner]))
+                ++inner;
+            if (inner >= css.size() || css[inner] != ')') {
+                at = inner;  // not a complete url(): nothing to take out
+                continue;
+            }
+            const size_t end = inner + 1;
+            if (NamesMissingFile(target, documentPath, inBook))
+                takeOut(at, end, "none", target);
+            at = end;
+        } else if (ch == '@' && StartsWithNoCase(css, at, "@import")) {
+            size_t inner = at + 7;
+            while (inner < css.size() && IsSpace(css[inner]))
+                ++inner;
+            if (inner < css.size() && (css[inner] == '"' || css[inner] == '\'')) {
+                std::string target;
+                const size_t afterName = ReadString(css, inner, target);
+                const size_t semicolon = css.find(';', afterName);
+                const size_t end = semicolon == std::string::npos ? css.size() : semicolon + 1;
+                if (NamesMissingFile(target, documentPath, inBook)) {
+                    takeOut(at, end, "", target);
+                    at = end;
+                    continue;
+                }
+                at = afterName;
+                continue;
+            }
+            at += 7;  // "@import url(...)" is read as a url()
+        } else {
+            ++at;
+        }
+    }
+    if (count == 0)
+        return 0;
+    out.append(css, copied, std::string::npos);
+    css = std::move(out);
+    return count;
+}
+
+}  // namespace litgen
