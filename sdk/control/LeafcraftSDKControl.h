@@ -202,6 +202,7 @@ private:
     std::map<std::string, int> m_htmlGuideItems;             // lower-cased path -> manifest index
     std::map<std::string, std::string> m_convertedWorkPaths;  // lower-cased
     std::unordered_set<std::string> m_knownPaths;            // lower-cased, '\' made '/'
+    std::unordered_set<std::string>* m_namesThisScan = nullptr;  // dependency names met by the running scan
     std::unordered_set<std::string> m_knownIds;              // lower-cased; lives with the control
     CString m_sourceFolder;
     std::vector<CString> m_missingFiles;

@@ -375,6 +375,11 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
 
 void CLeafcraftSDKControl::AddDependencyItem(const CString& path, const CString& mappedPath) {
     CString mapped = mappedPath.IsEmpty() ? path : mappedPath;
+    // A name the running scan has met already is known: every page reports the files its
+    // links reach, so most names come again and again, and this spares looking each one
+    // up on disk again.
+    if (m_namesThisScan != nullptr && !m_namesThisScan->insert(mapped.str()).second)
+        return;
     if (!RegisterItemName(mapped))
         return;
     m_package.AddManifestItem(

@@ -7,6 +7,7 @@
 #include <new>
 #include <set>
 #include <system_error>
+#include <unordered_set>
 #include <vector>
 
 #include "common/ContentType.h"
@@ -255,6 +256,12 @@ BOOL CLeafcraftSDKControl::ScanSourceFile(const CString& path, std::unique_ptr<C
 BOOL CLeafcraftSDKControl::ScanDependencies() {
     // Style sheets get the built-in style-sheet filter for the length of the scan.
     CCssFilterScope cssFilter(*this);
+    std::unordered_set<std::string> namesThisScan;
+    struct CScanNames {
+        std::unordered_set<std::string>*& names;
+        ~CScanNames() { names = nullptr; }
+    } scanNames{m_namesThisScan};
+    m_namesThisScan = &namesThisScan;
     // The spine entries' preparations, run ahead by workers where the machine has the
     // processors for it; the loop below replays each when it reaches its entry.
     std::unique_ptr<CFilterWorkerPool> workers;
