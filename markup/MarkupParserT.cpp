@@ -112,7 +112,8 @@ int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
     return run;
 }
 
-// Characters classified at a time: 16 per SSE2 register.
+// Characters classified at a time: sixteen per part, one SSE2 register of bytes or two of
+// UTF-16 units.
 constexpr int kBlockParts = 1;
 constexpr size_t kBlockSize = 16 * kBlockParts;
 
@@ -175,17 +176,15 @@ ClassMasks ClassifyBlock(const char* text, size_t count) {
         std::fill(std::copy(text, text + count, padded), padded + kBlockSize, '\0');
         text = padded;
     }
-    {
-        for (int part = 0; part < kBlockParts; ++part) {
-            const ByteMasks16 m = ClassifyBytes16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * part)));
-            masks.word |= std::uint64_t(m.word) << (16 * part);
-            masks.internal |= std::uint64_t(m.internal) << (16 * part);
-            masks.stop |= std::uint64_t(m.stop) << (16 * part);
-        }
-        return masks;
+    for (int part = 0; part < kBlockParts; ++part) {
+        const ByteMasks16 m = ClassifyBytes16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * part)));
+        masks.word |= std::uint64_t(m.word) << (16 * part);
+        masks.internal |= std::uint64_t(m.internal) << (16 * part);
+        masks.stop |= std::uint64_t(m.stop) << (16 * part);
     }
-#endif
+#else
     ClassifyOneByOne(text, count, masks);
+#endif
     return masks;
 }
 
@@ -197,38 +196,36 @@ ClassMasks ClassifyBlock(const char16_t* text, size_t count) {
         std::fill(std::copy(text, text + count, padded), padded + kBlockSize, u'\0');
         text = padded;
     }
-    {
-        std::uint64_t other = 0;  // units from U+0080 up, classed by the table below
-        for (int part = 0; part < kBlockParts; ++part) {
-            const auto* units = reinterpret_cast<const __m128i*>(text + 16 * part);
-            const __m128i low = _mm_loadu_si128(units);
-            const __m128i high = _mm_loadu_si128(units + 1);
-            const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
-            const __m128i ascii = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(low, nonAscii), _mm_setzero_si128()),
-                                                  _mm_cmpeq_epi16(_mm_and_si128(high, nonAscii), _mm_setzero_si128()));
-            // ASCII units narrowed to bytes (the others to their low seven bits, masked off).
-            const __m128i seven = _mm_set1_epi16(0x7F);
-            const __m128i bytes = _mm_packus_epi16(_mm_and_si128(low, seven), _mm_and_si128(high, seven));
-            const unsigned asciiBits = static_cast<unsigned>(_mm_movemask_epi8(ascii));
-            const ByteMasks16 m = ClassifyBytes16(bytes);
-            masks.word |= std::uint64_t(m.word & asciiBits) << (16 * part);
-            masks.internal |= std::uint64_t(m.internal & asciiBits) << (16 * part);
-            masks.stop |= std::uint64_t(m.stop & asciiBits) << (16 * part);
-            other |= std::uint64_t(~asciiBits & 0xFFFF) << (16 * part);
-        }
-        for (; other != 0; other &= other - 1) {
-            const int i = __builtin_ctzll(other);
-            const int charClass = DefaultCharClass(text[i]);
-            if (charClass == kWordChar) {
-                masks.word |= std::uint64_t(1) << i;
-            } else if (charClass == kWordInternalChar) {
-                masks.internal |= std::uint64_t(1) << i;
-            }
-        }
-        return masks;
+    std::uint64_t other = 0;  // units from U+0080 up, classed by the table below
+    for (int part = 0; part < kBlockParts; ++part) {
+        const auto* units = reinterpret_cast<const __m128i*>(text + 16 * part);
+        const __m128i low = _mm_loadu_si128(units);
+        const __m128i high = _mm_loadu_si128(units + 1);
+        const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
+        const __m128i ascii = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(low, nonAscii), _mm_setzero_si128()),
+                                              _mm_cmpeq_epi16(_mm_and_si128(high, nonAscii), _mm_setzero_si128()));
+        // ASCII units narrowed to bytes (the others to their low seven bits, masked off).
+        const __m128i seven = _mm_set1_epi16(0x7F);
+        const __m128i bytes = _mm_packus_epi16(_mm_and_si128(low, seven), _mm_and_si128(high, seven));
+        const unsigned asciiBits = static_cast<unsigned>(_mm_movemask_epi8(ascii));
+        const ByteMasks16 m = ClassifyBytes16(bytes);
+        masks.word |= std::uint64_t(m.word & asciiBits) << (16 * part);
+        masks.internal |= std::uint64_t(m.internal & asciiBits) << (16 * part);
+        masks.stop |= std::uint64_t(m.stop & asciiBits) << (16 * part);
+        other |= std::uint64_t(~asciiBits & 0xFFFF) << (16 * part);
     }
-#endif
+    for (; other != 0; other &= other - 1) {
+        const int i = __builtin_ctzll(other);
+        const int charClass = DefaultCharClass(text[i]);
+        if (charClass == kWordChar) {
+            masks.word |= std::uint64_t(1) << i;
+        } else if (charClass == kWordInternalChar) {
+            masks.internal |= std::uint64_t(1) << i;
+        }
+    }
+#else
     ClassifyOneByOne(text, count, masks);
+#endif
     return masks;
 }
 
