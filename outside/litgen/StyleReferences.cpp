@@ -30,6 +30,35 @@ size_t ReadString(std::string_view text, size_t at, std::string& value) {
     return at < text.size() ? at + 1 : at;
 }
 
+// The position of the ')' that closes a function whose argument goes on at `at` (strings,
+// comments and nested brackets passed over); the end of the text when none does.
+size_t SkipToClose(std::string_view text, size_t at) {
+    int depth = 0;
+    while (at < text.size()) {
+        const char ch = text[at];
+        if (ch == '"' || ch == '\'') {
+            std::string ignored;
+            at = ReadString(text, at, ignored);
+            continue;
+        }
+        if (ch == '/' && at + 1 < text.size() && text[at + 1] == '*') {
+            const size_t close = text.find("*/", at + 2);
+            at = close == std::string_view::npos ? text.size() : close + 2;
+            continue;
+        }
+        if (ch == '\\') {
+            at += 2;
+            continue;
+        }
+        if (ch == '(')
+            ++depth;
+        else if (ch == ')' && depth-- == 0)
+            return at;
+        ++at;
+    }
+    return text.size();
+}
+
 // Whether the target names a file of the publication that is not there.
 bool NamesMissingFile(const std::string& target, std::string_view documentPath,
                       const std::function<bool(const std::string&)>& inBook) {
@@ -78,7 +107,8 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
             while (inner < css.size() && IsSpace(css[inner]))
                 ++inner;
             std::string target;
-            if (inner < css.size() && (css[inner] == '"' || css[inner] == '\'')) {
+            const bool quoted = inner < css.size() && (css[inner] == '"' || css[inner] == '\'');
+            if (quoted) {
                 inner = ReadString(css, inner, target);
             } else {
                 while (inner < css.size() && css[inner] != ')' && !IsSpace(css[inner])) {
@@ -89,13 +119,25 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
             }
             while (inner < css.size() && IsSpace(css[inner]))
                 ++inner;
-            if (inner >= css.size() || css[inner] != ')') {
-                at = inner;  // not a complete url(): nothing to take out
-                continue;
+            if (inner < css.size() && css[inner] != ')') {
+                if (!quoted) {
+                    // A bare url that does not end where it should names nothing a reader
+                    // loads; as a reader does, it is passed over up to its ')'.
+                    const size_t close = css.find(')', inner);
+                    at = close == std::string::npos ? css.size() : close + 1;
+                    continue;
+                }
+                // A quoted url with more before its ')': the function runs on to it.
+                inner = SkipToClose(css, inner);
             }
-            const size_t end = inner + 1;
-            if (NamesMissingFile(target, documentPath, inBook))
-                takeOut(at, end, "none", target);
+            const size_t end = inner < css.size() ? inner + 1 : css.size();
+            if (NamesMissingFile(target, documentPath, inBook)) {
+                // "none" must not run on into a name that follows ("noneurl(" is one word).
+                const bool joins = end < css.size() && (std::isalnum(static_cast<unsigned char>(css[end])) ||
+                                                        css[end] == '-' || css[end] == '_' || css[end] == '\\' ||
+                                                        static_cast<unsigned char>(css[end]) >= 0x80);
+                takeOut(at, end, joins ? "none " : "none", target);
+            }
             at = end;
         } else if (ch == '@' && StartsWithNoCase(css, at, "@import")) {
             size_t inner = at + 7;
@@ -107,8 +149,15 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
                 const size_t semicolon = css.find(';', afterName);
                 const size_t end = semicolon == std::string::npos ? css.size() : semicolon + 1;
                 if (NamesMissingFile(target, documentPath, inBook)) {
-                    takeOut(at, end, "", target);
-                    at = end;
+                    // The rule goes whole when nothing in it could open a string or a
+                    // block that later text depends on; else only the name is emptied.
+                    const bool plain = css.find_first_of("\"'\\({[/", afterName) >= end;
+                    // A space keeps the text around it apart ("a@import "x";url(" is not "aurl(").
+                    if (plain)
+                        takeOut(at, end, " ", target);
+                    else
+                        takeOut(inner, afterName, "\"\"", target);
+                    at = plain ? end : afterName;
                     continue;
                 }
                 at = afterName;
