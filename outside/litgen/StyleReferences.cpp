@@ -132,6 +132,18 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
             }
             const size_t end = inner < css.size() ? inner + 1 : css.size();
             if (NamesMissingFile(target, documentPath, inBook)) {
+                // "@import url(x);" goes whole, as an import of a quoted name does.
+                size_t before = at;
+                while (before > 0 && IsSpace(css[before - 1]))
+                    --before;
+                const size_t semicolon = css.find(';', end);
+                const size_t ruleEnd = semicolon == std::string::npos ? css.size() : semicolon + 1;
+                if (before >= 7 && before - 7 >= copied && StartsWithNoCase(css, before - 7, "@import") &&
+                    css.find_first_of("\"'\\({[/", end) >= ruleEnd) {
+                    takeOut(before - 7, ruleEnd, " ", target);
+                    at = ruleEnd;
+                    continue;
+                }
                 // "none" must not run on into a name that follows ("noneurl(" is one word).
                 const bool joins = end < css.size() && (std::isalnum(static_cast<unsigned char>(css[end])) ||
                                                         css[end] == '-' || css[end] == '_' || css[end] == '\\' ||

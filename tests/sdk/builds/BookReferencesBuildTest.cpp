@@ -105,7 +105,7 @@ TEST_F(BookReferencesBuild, ReferencesToMissingFilesLeaveAValidBookAndAWarning) 
         "<p><img src=\"Nothing.gif\" alt=\"the missing picture\" /> <a href=\"NoPage.html\">a link</a></p>"
         "</body></html>");
     folder.WriteFile("book/css/book.css",
-                     "@import \"Absent.CSS\";\nbody { background: url('../pics/paper.gif') }\n"
+                     "@import \"Absent.CSS\";\n@import url(Other.css) screen;\nbody { background: url('../pics/paper.gif') }\n"
                      "h2 { background: url(Gone.png) no-repeat }\n");
     folder.WriteFile("book/pics/paper.gif", Gif(5));
     Prepare({index});
@@ -113,7 +113,7 @@ TEST_F(BookReferencesBuild, ReferencesToMissingFilesLeaveAValidBookAndAWarning) 
     EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());
     const std::vector<std::string> missing = control.Collection(sdkdispid::GetMissingFiles);
     for (const char* name : {"book/Gone.PNG", "book/Nothing.gif", "book/NoPage.html", "book/pics/none.gif",
-                             "book/css/Absent.CSS", "book/css/Gone.png"})
+                             "book/css/Absent.CSS", "book/css/Gone.png", "book/css/Other.css"})
         EXPECT_NE(std::find(missing.begin(), missing.end(), folder / name), missing.end()) << name;
 
     auto entries = BuildChecked("missing");
@@ -128,6 +128,7 @@ TEST_F(BookReferencesBuild, ReferencesToMissingFilesLeaveAValidBookAndAWarning) 
     const std::string& css = entries["css/book.css"];
     EXPECT_FALSE(Contains(css, "Absent.CSS")) << css;
     EXPECT_FALSE(Contains(css, "Gone.png")) << css;
+    EXPECT_FALSE(Contains(css, "@import")) << css;
     EXPECT_TRUE(Contains(css, "url('../pics/paper.gif')")) << css;
     EXPECT_TRUE(Contains(css, "no-repeat")) << css;
 
