@@ -18,17 +18,16 @@ namespace leaf {
 
 namespace {
 
-// The file a write to path should replace: the case-insensitive match when path does
-// not exist as written, and the target of a symbolic link (so the link survives).
+// The file a write to path should replace: the path as written, its folder matched
+// without regard to case when it does not exist as written, and the target of a symbolic
+// link (so the link survives). The name itself is taken as spelled: writing "book.lcp"
+// beside "Book.lcp" makes a second file and never replaces the other one.
 std::string ReplacementTarget(const std::string& path) {
     struct stat info;
     std::string target = path;
-    if (lstat(path.c_str(), &info) != 0) {
-        if (std::optional<std::string> found = path::Resolve(path))
-            target = *found;
-        else if (!path::FolderPart(path).empty())
-            if (std::optional<std::string> folder = path::Resolve(path::FolderPart(path)))
-                target = path::Join(*folder, path::FilePart(path));
+    if (lstat(path.c_str(), &info) != 0 && !path::FolderPart(path).empty()) {
+        if (std::optional<std::string> folder = path::Resolve(path::FolderPart(path)))
+            target = path::Join(*folder, path::FilePart(path));
     }
     if (lstat(target.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
         if (char* real = realpath(target.c_str(), nullptr)) {

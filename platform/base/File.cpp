@@ -36,21 +36,23 @@ std::string FullPath(const std::string& path) {
     return leaf::path::LexicallyNormal(leaf::path::Join(CurrentFolder(), path));
 }
 
-// The path to open: as written when it exists, else its case-insensitive match, else
-// (for a file about to be created) the case-insensitive match of its folder plus the
-// name as written.
+// The path to open: as written when it exists. Else, for a file opened to be read or
+// written in place, its case-insensitive match; for a file that may be created (or
+// truncated), the case-insensitive match of its folder plus the name as written, so that
+// creating "book.lcp" never opens, and empties, a different file "Book.lcp".
 std::string PathToOpen(const std::string& path, bool creating) {
     struct stat info;
     if (lstat(path.c_str(), &info) == 0)
         return path;
-    if (std::optional<std::string> found = leaf::path::Resolve(path))
-        return *found;
-    if (creating) {
-        const std::string folder = leaf::path::FolderPart(path);
-        if (!folder.empty()) {
-            if (std::optional<std::string> foundFolder = leaf::path::Resolve(folder))
-                return leaf::path::Join(*foundFolder, leaf::path::FilePart(path));
-        }
+    if (!creating) {
+        if (std::optional<std::string> found = leaf::path::Resolve(path))
+            return *found;
+        return path;
+    }
+    const std::string folder = leaf::path::FolderPart(path);
+    if (!folder.empty()) {
+        if (std::optional<std::string> foundFolder = leaf::path::Resolve(folder))
+            return leaf::path::Join(*foundFolder, leaf::path::FilePart(path));
     }
     return path;
 }

@@ -204,9 +204,24 @@ TEST_F(AtomicFileTest, AnExactNameWinsOverItsOtherSpelling) {
     ASSERT_TRUE(leaf::WriteFileAtomically(lower, "new lower"));
     EXPECT_EQ(Contents(upper), "upper");
     EXPECT_EQ(Contents(lower), "new lower");
+}
+
+// A write names its file as spelled: saving "book.lcp" beside "Book.lcp" makes a second
+// file, while a folder of the path may still be spelled otherwise; copies behave alike.
+TEST_F(AtomicFileTest, ANewNameNeverReplacesAnotherSpellingsFile) {
+    const std::string existing = folder.WriteFile("Books/Book.lcp", "the other project");
     leaf::AtomicFile file;
-    ASSERT_TRUE(file.Open(folder / "Faq.html"));
-    EXPECT_EQ(file.TargetPath(), upper) << "the other spelling falls back to the first match";
+    ASSERT_TRUE(file.Open(folder / "BOOKS/book.lcp"));
+    EXPECT_EQ(file.TargetPath(), folder / "Books/book.lcp");
+    ASSERT_TRUE(file.Write("saved") && file.Commit());
+    EXPECT_EQ(Contents(existing), "the other project");
+    EXPECT_EQ(Contents(folder / "Books/book.lcp"), "saved");
+
+    const std::string source = folder.WriteFile("source.txt", "copied");
+    ASSERT_TRUE(leaf::CopyFileBytes(source, folder / "books/BOOK.lcp", false));
+    EXPECT_EQ(Contents(existing), "the other project");
+    EXPECT_EQ(Contents(folder / "Books/BOOK.lcp"), "copied");
+    EXPECT_FALSE(leaf::CopyFileBytes(source, folder / "Books/Book.lcp", true)) << "an exact name exists";
 }
 
 }  // namespace

@@ -70,6 +70,31 @@ TEST_F(FileTest, OpensCaseInsensitiveMatchAndReportsDiskSpelling) {
     EXPECT_EQ(file.GetFilePath(), folder / "Pics/new.txt");
 }
 
+// Creating a file takes its name as spelled (its folders may still differ in case), so a
+// file whose name differs only in case is neither emptied nor written over; opening an
+// existing file to write in place still finds its other spelling.
+TEST_F(FileTest, CreatingNeverTakesAnotherSpellingsFile) {
+    const std::string existing = folder.WriteFile("Pics/Book.lcp", "the other project");
+    for (const UINT flags : {CFile::modeCreate | CFile::modeWrite,
+                             CFile::modeCreate | CFile::modeNoTruncate | CFile::modeReadWrite}) {
+        CFile file;
+        ASSERT_TRUE(file.Open((folder / "PICS/book.lcp").c_str(), flags));
+        EXPECT_EQ(file.GetFilePath(), folder / "Pics/book.lcp");
+        file.SetLength(0);
+        file.Write("new", 3);
+    }
+    std::string contents;
+    ASSERT_TRUE(leaf::ReadFileBytes(existing, contents));
+    EXPECT_EQ(contents, "the other project");
+    ASSERT_TRUE(leaf::ReadFileBytes(folder / "Pics/book.lcp", contents));
+    EXPECT_EQ(contents, "new");
+
+    folder.WriteFile("Pics/Notes.txt", "notes");
+    CFile inPlace;
+    ASSERT_TRUE(inPlace.Open((folder / "pics/NOTES.TXT").c_str(), CFile::modeReadWrite));
+    EXPECT_EQ(inPlace.GetFilePath(), folder / "Pics/Notes.txt");
+}
+
 TEST_F(FileTest, DiskFullIsReported) {
     // A file-size limit makes a write fail as a full disk would (EFBIG), on a regular file.
     struct rlimit previous;
