@@ -123,6 +123,37 @@ TEST_F(Encoder, AnExactNameFindsItsOwnItemBeforeTheLowerCasedOne) {
               stream->out);
 }
 
+// With the build's folders, a page's relative links are read from its own folder and
+// written relative to it: converted neighbours, outside copies and renamed pictures are
+// found from a subfolder, in href, src, style elements and style attributes. A picture
+// keeps its own name when a renamed one took its name in lower case, and stays a
+// picture where it is also a page of the reading order.
+TEST_F(Encoder, MapsLinksFromThePagesOwnFolder) {
+    const std::string source = folder / "src";
+    const std::string work = folder / "work";
+    folder.WriteFile("src/ch/pics/a.gif", "GIF89a");
+    folder.WriteFile("src/ch/pics/A.gif", "GIF89a");
+    converted[source + "/ch/Notes.txt"] = work + "/ch/Notes.htm";
+    converted[source + "/ch/pics/A.gif"] = work + "/ch/pics/A1.gif";
+    converted[leaf::ToLowerAscii(source + "/ch/pics/A.gif")] = work + "/ch/pics/A1.gif";  // as the control enters it
+    converted[source + "/ch/plate.gif"] = work + "/ch/plate.htm";
+    outside[folder / "art/o.gif"] = "external/o.gif";
+    const std::string page = folder.WriteFile(
+        "work/ch/page.htm",
+        "<style>b { background: url(../../art/o.gif) }</style>"
+        "<p style=\"background: url('pics/A.gif')\"><a href=\"Notes.txt#x\">n</a><img src=\"pics/a.gif\">"
+        "<img src=\"pics/A.gif\"><img src=\"plate.gif\"><a href=\"plate.gif\">p</a>"
+        "<a href=\"http://example.com/Notes.txt\">w</a></p>");
+    CIntermediateEncoder encoder(&host, &outside, &converted);
+    encoder.SetFolders(CString(source), CString(work));
+    ASSERT_TRUE(encoder.EncodeFile(CString(page), stream.Get(), &line)) << host.details;
+    EXPECT_EQ("<style>b { background: url(\"../external/o.gif\") }</>"
+              "<p style=background: url(\"pics/A1.gif\")><a href=Notes.htm#x>n</><img src=pics/a.gif/>"
+              "<img src=pics/A1.gif/><img src=plate.gif/><a href=plate.htm>p</>"
+              "<a href=http://example.com/Notes.txt>w</></>",
+              stream->out);
+}
+
 TEST_F(Encoder, ReportsProgressEveryHundredPositionsAndTheRestAtTheEnd) {
     std::string words;
     for (int i = 0; i < 60; ++i)
