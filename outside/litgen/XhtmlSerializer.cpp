@@ -555,6 +555,17 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         enter();
         return;
     }
+    // An anchor named the old way (<a name="x">) is a place that links point to; readers
+    // look for places by id, so it gets the id its name gives when it has none.
+    if (written->name == "a") {
+        auto& attributes = mapped.attributes;
+        const auto named = std::find_if(attributes.begin(), attributes.end(),
+                                        [](const auto& attribute) { return attribute.first == "name"; });
+        const bool hasId = std::any_of(attributes.begin(), attributes.end(),
+                                       [](const auto& attribute) { return attribute.first == "id"; });
+        if (named != attributes.end() && !hasId && !m_ids.contains(named->second))
+            attributes.emplace_back("id", named->second);
+    }
     for (auto& [attributeName, value] : mapped.attributes) {
         if (attributeName != "id")
             continue;

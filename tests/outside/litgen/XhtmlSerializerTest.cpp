@@ -152,7 +152,7 @@ const Case kCases[] = {
      {"<p><span>x</span></p><div><p>y</p></div>"}, {"o:p", "<foo"}},
     {"LinkInsideLinkBecomesSpan", "page.htm", "<p id=\"x\">x</p><a href=\"#x\">1<a href=\"#x\">2</a></a>",
      {"<a href=\"#x\">1<span data-href=\"#x\">2</span></a>"}, {}},
-    {"EmptyElementsStayOpenAndClosed", "page.htm", "<div/><a name=\"n\"/><br/>", {"<div></div><a name=\"n\"></a><br />"}, {}},
+    {"EmptyElementsStayOpenAndClosed", "page.htm", "<div/><a name=\"n\"/><br/>", {"<div></div><a name=\"n\" id=\"n\"></a><br />"}, {}},
     {"ContentBeforeBodyAndBodyAttributes", "page.htm", "x<body bgcolor=\"#fff\">y</body>",
      {"<body style=\"background-color: #fff\">xy</body>"}, {"bgcolor"}},
     {"CommentCannotHoldTwoDashes", "page.htm", "<p>a<!--a--b-->b</p>", {"<!--a- -b-->"}, {}},
@@ -206,6 +206,19 @@ TEST(XhtmlSerializer, CountsWhatItChangedAndCollectsLinksAndIds) {
     sound.Finish();
     EXPECT_EQ(0u, sound.GetChanges().Total());
     EXPECT_FALSE(sound.HasScript());
+}
+
+TEST(XhtmlSerializer, AnchorsNamedTheOldWayAreThePlacesLinksFind) {
+    CXhtmlSerializer page("page.htm", LookUp);
+    Stream(page, "<p><a href=\"#intro\">Intro</a> <a href=\"#gone\">Gone</a></p><h2><a name=\"intro\">1.</a> Intro</h2>"
+                 "<p><a name=\"intro\">again</a><a name=\"own\" id=\"own-id\">x</a></p>");
+    const std::string document = page.Finish();
+    EXPECT_EQ((std::set<std::string>{"intro", "own-id"}), page.Ids());
+    EXPECT_NE(std::string::npos, document.find("href=\"#intro\"")) << document;
+    EXPECT_EQ(1u, page.GetChanges().links);  // only the link to a place no anchor names
+    EXPECT_EQ(std::string::npos, document.find("id=\"own\"")) << document;
+    std::string report;
+    EXPECT_TRUE(WellFormed(document, report)) << report << document;
 }
 
 }  // namespace
