@@ -5,7 +5,9 @@
 // CFile owns one descriptor. Sharing modes are advisory and ignored. Opening a path that
 // does not exist exactly falls back to a case-insensitive match (path::Resolve), so a
 // link written "Pics/Cover.GIF" opens "pics/cover.gif"; GetFilePath() then reports the
-// spelling found on disk. Failures after opening throw CFileException.
+// spelling found on disk. A file opened with modeCreate (and AtomicFile's target) keeps
+// its name as spelled, only its folders matched so, so that creating "book.lcp" never
+// empties a file "Book.lcp". Failures after opening throw CFileException.
 //
 // Attributes: read-only is the owner's write bit, hidden is a leading dot in the name,
 // archive and system live in the extended attribute "user.dosattrib" (see

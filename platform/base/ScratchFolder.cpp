@@ -155,6 +155,20 @@ bool IsStaleScratchFolder(const std::string& folder) {
     return true;
 }
 
+bool IsHeldScratchFolder(const std::string& folder) {
+    pid_t owner = 0;
+    const int fd = OpenMark(folder, &owner);
+    if (fd < 0)
+        return false;
+    // flock locks belong to the open file description, so this also sees a lock that an
+    // owner in this very process holds.
+    bool held = false;
+    if (flock(fd, LOCK_SH | LOCK_NB) != 0)
+        held = errno == EWOULDBLOCK;
+    ::close(fd);
+    return held;
+}
+
 void RemoveStaleScratchFolders(const std::string& parent, const std::function<bool(std::string_view)>& nameMatches,
                                const std::vector<std::string>& protectedFolders) {
     DIR* dir = opendir(parent.empty() ? "." : parent.c_str());

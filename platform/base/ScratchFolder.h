@@ -52,6 +52,10 @@ pid_t ScratchFolderMarkOwner(const std::string& folder);
 // True when folder is marked, its mark is unlocked and its process no longer runs.
 bool IsStaleScratchFolder(const std::string& folder);
 
+// True when folder's mark is locked: its owner (another process, or another owner in this
+// one) is using the folder now, and it must not be deleted or taken over.
+bool IsHeldScratchFolder(const std::string& folder);
+
 // Deletes (with DeleteTree, which never follows links and spares protectedFolders) every
 // folder directly in parent whose name nameMatches accepts and that is stale. Links,
 // files and folders that are not stale are left alone.

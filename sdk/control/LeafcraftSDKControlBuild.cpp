@@ -771,6 +771,14 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
         if (autoDelete)
             RemoveStaleWorkFolders(leaf::path::FolderPart(folder.str()), friendly,
                                    {m_sourceFolder.str(), leaf::path::FolderPart(AbsolutePath(Slashed(eBookPath).str()))});
+        // Every build of one e-book gets the same friendly name: a folder of that name
+        // that another build (of this process or another) works in now is neither
+        // deleted nor shared, and this build fails instead.
+        const CString inUse("another build is using it");
+        if (friendly && leaf::IsHeldScratchFolder(folder.str())) {
+            SetError(LCERR_CREATETARGETDIR, FileFailure(folder, inUse));
+            return FALSE;
+        }
         if (friendly)
             RemoveWorkFolder(folder, FALSE);  // what an earlier build of this name left
         if (!CreateWorkFolder(folder)) {
@@ -779,13 +787,18 @@ BOOL CLeafcraftSDKControl::BuildEBook(BSTR eBookPathText, BSTR sourceText, const
             SetError(LCERR_CREATETARGETDIR, FileFailure(folder, error ? CString(error.message()) : CString()));
             return FALSE;
         }
-        queue.Set(folder);
-        m_buildWorkFolder = folder;
         // Marked as this process's (and locked while the build runs), so that a later
         // build removes it should this process be killed before it deletes the folder.
         leaf::ScratchFolderOwner workFolderOwner;
-        if (autoDelete)
-            workFolderOwner.Claim(folder.str());
+        if (autoDelete && !workFolderOwner.Claim(folder.str()) && friendly &&
+            leaf::IsHeldScratchFolder(folder.str())) {
+            // Another build took the name meanwhile: the folder is its, not this build's
+            // to queue for deletion.
+            SetError(LCERR_CREATETARGETDIR, FileFailure(folder, inUse));
+            return FALSE;
+        }
+        queue.Set(folder);
+        m_buildWorkFolder = folder;
 
         AssignWorkPaths(folder);
         AssignMediaTypes(folder);

@@ -80,10 +80,12 @@ TEST(ScratchFolder, ALockedMarkIsNeverStaleWhateverItsProcessId) {
     ASSERT_EQ(0, flock(fd, LOCK_EX));
     EXPECT_EQ(2147483000, leaf::ScratchFolderMarkOwner(folder));
     EXPECT_FALSE(leaf::IsStaleScratchFolder(folder));
+    EXPECT_TRUE(leaf::IsHeldScratchFolder(folder));
     leaf::RemoveStaleScratchFolders(parent.Path().string(), StartsWithWork);
     EXPECT_TRUE(fs::exists(folder));
     ::close(fd);
     EXPECT_TRUE(leaf::IsStaleScratchFolder(folder));
+    EXPECT_FALSE(leaf::IsHeldScratchFolder(folder));
 }
 
 TEST(ScratchFolder, OwnerClaimsOnlyUnmarkedFoldersAndReleaseRemovesTheMark) {
@@ -95,9 +97,11 @@ TEST(ScratchFolder, OwnerClaimsOnlyUnmarkedFoldersAndReleaseRemovesTheMark) {
     EXPECT_EQ(getpid(), leaf::ScratchFolderMarkOwner(folder));
     leaf::ScratchFolderOwner second;
     EXPECT_FALSE(second.Claim(folder));
-    // Unlocked, the folder is still this live process's.
+    EXPECT_TRUE(leaf::IsHeldScratchFolder(folder)) << "held by an owner in this process";
+    // Unlocked, the folder is still this live process's, but nobody uses it now.
     first.Unlock();
     EXPECT_FALSE(leaf::IsStaleScratchFolder(folder));
+    EXPECT_FALSE(leaf::IsHeldScratchFolder(folder));
     first.Release();
     EXPECT_FALSE(fs::exists(folder + "/" + leaf::kScratchFolderMark));
     EXPECT_TRUE(fs::is_empty(folder));

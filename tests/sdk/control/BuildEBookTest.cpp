@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +20,7 @@
 #include <regex>
 
 #include "platform/base/File.h"
+#include "platform/base/ScratchFolder.h"
 #include "platform/registry/RegistryKey.h"
 #include "platform/registry/Profile.h"
 #include "tests/sdk/control/SdkTestSupport.h"
@@ -288,6 +292,58 @@ TEST_F(SdkBuild, FriendlyNamesOfDotsAndLinksDeleteNothingOfTheUsers) {
     // A long name keeps its first 50 characters.
     EXPECT_TRUE(Build(folder / ("out/" + std::string(60, 'n') + ".LIT")));
     EXPECT_TRUE(fs::exists(folder / ("work/" + std::string(50, 'n') + "/index.html")));
+}
+
+// Two builds of one e-book with friendly names: the second, started while the first
+// works in the folder, fails by name and leaves the folder whole; once the first is done
+// the name is free again.
+TEST_F(SdkBuild, AFriendlyWorkFolderInUseByAnotherBuildIsNeverDeleted) {
+    const std::string page = Source("book/index.html", "<img src=\"big.gif\">");
+    Source("book/big.gif", std::string(30000, 'x'));
+    ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
+    ASSERT_TRUE(control.PrepareEBook());
+    bool secondBuilt = true;
+    long secondError = 0;
+    std::string secondDetails;
+    bool pageStayed = false;
+    sink->handler = [&](const std::string& event) {
+        if (event.find("big.gif") == std::string::npos || secondError != 0)
+            return;
+        SdkControl second = SdkControl::Create();
+        ASSERT_TRUE(second.Initialize() && second.AddSourceFile(page, LCF_SPINE) && second.PrepareEBook());
+        secondBuilt = second.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/a.lit"), Variant("")});
+        secondError = second.ErrorCode();
+        secondDetails = second.ErrorDetails();
+        pageStayed = fs::exists(folder / "work/a/index.html");
+    };
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_FALSE(secondBuilt);
+    EXPECT_EQ(LCERR_CREATETARGETDIR, secondError);
+    EXPECT_NE(std::string::npos, secondDetails.find("work/a")) << secondDetails;
+    EXPECT_NE(std::string::npos, secondDetails.find("another build is using it")) << secondDetails;
+    EXPECT_TRUE(pageStayed) << "the first build's folder was deleted under it";
+    EXPECT_EQ(30000u, fs::file_size(folder / "work/a/big.gif"));
+
+    sink->handler = nullptr;
+    EXPECT_TRUE(Build(folder / "out/a.lit")) << "the name is free once its build is done";
+}
+
+// A folder that a build in another process holds (its mark locked) is left alone too.
+TEST_F(SdkBuild, AFriendlyWorkFolderHeldByAnotherProcessStays) {
+    PrepareOnePage();
+    const std::string held = Source("work/a/index.html", "theirs");
+    const std::string mark = folder / ("work/a/" + std::string(leaf::kScratchFolderMark));
+    std::ofstream(mark) << "2147483000\n";
+    const int fd = ::open(mark.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(0, flock(fd, LOCK_EX));
+    EXPECT_FALSE(Build(folder / "out/a.lit"));
+    EXPECT_EQ(LCERR_CREATETARGETDIR, control.ErrorCode());
+    EXPECT_EQ("theirs", ReadText(held));
+    ::close(fd);
+    // Unlocked and its process gone, it is an earlier build's leftover and goes.
+    ASSERT_TRUE(Build(folder / "out/a.lit"));
+    EXPECT_NE(std::string::npos, ReadText(held).find("one page"));
 }
 
 TEST_F(SdkBuild, TimeNamedWorkFoldersAreNeverShared) {
