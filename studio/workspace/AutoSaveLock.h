@@ -28,6 +28,17 @@ public:
     // empty path).
     static bool IsLockedByOther(const std::string& path);
 
+    // The frame's lock file name in folder for an instance number: "LCAS-0x%.8X.lock".
+    static std::string LockFilePath(const std::string& folder, unsigned instanceId);
+
+    // Removes the lock files in folder that frames which ended without their normal exit
+    // left: files named as LockFilePath names them whose process (the instance number's
+    // low 24 bits) no longer runs and whose lock nobody holds. A file is removed only
+    // while this call holds its lock. Auto-save copies and entries are not touched: the
+    // restore at start-up takes an entry whose lock file is gone for an orphan, as it
+    // takes one whose lock is free.
+    static void RemoveStaleLocks(const std::string& folder);
+
 private:
     int m_fd = -1;
     std::string m_path;

@@ -343,9 +343,10 @@ CString CMainFrame::GetAutoSaveKey() const {
 }
 
 void CMainFrame::CreateLockFile() {
-    CString path;
-    path.Format("%s/LCAS-0x%.8X.lock", m_tempFolder.c_str(), static_cast<unsigned>(m_instanceId));
-    m_lock.Acquire(path.str());
+    // The lock files that earlier runs ended without their normal exit (a kill, a lost
+    // display) left would otherwise pile up in the temporary folder.
+    leaf::AutoSaveLock::RemoveStaleLocks(m_tempFolder.str());
+    m_lock.Acquire(leaf::AutoSaveLock::LockFilePath(m_tempFolder.str(), static_cast<unsigned>(m_instanceId)));
 }
 
 void CMainFrame::ReleaseLockFile() { m_lock.Release(); }

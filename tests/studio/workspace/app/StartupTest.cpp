@@ -2,7 +2,11 @@
 // recovery of a project that a crashed run left in an auto-save copy.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <fstream>
 
 #include "platform/registry/Registry.h"
 #include "platform/ui/ListCtrl.h"
@@ -174,6 +178,47 @@ TEST_F(Startup, AnOrphanCopyRefusedWithNoIsDeletedWithItsKeyAndStaleLock) {
     EXPECT_FALSE(fs::exists(copy));
     EXPECT_FALSE(fs::exists(staleLock));
     for (const std::string& key : AutoSaveKeys()) EXPECT_NE(key, "0x0BADF00D");
+}
+
+// Runs that ended without their normal exit leave their lock files; the next start
+// removes those whose process is gone and whose lock is free, and nothing else.
+TEST_F(Startup, StaleLockFilesGoAtTheNextStartAndTheRestoreOfferStays) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(0);
+    ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    const std::string temp = m_temp.Path().string();
+    const auto gone = static_cast<unsigned>(child);
+    auto lockFile = [&](unsigned instanceId) {
+        std::string path = leaf::AutoSaveLock::LockFilePath(temp, instanceId);
+        std::ofstream(path) << "";
+        return path;
+    };
+    const std::string entryLock = lockFile(gone);
+    const std::string staleFirst = lockFile(gone + (1u << 24));
+    const std::string staleSecond = lockFile(gone + (2u << 24));
+    // Another running program's lock stays, whatever process id its name gives.
+    leaf::AutoSaveLock held;
+    ASSERT_TRUE(held.Acquire(leaf::AutoSaveLock::LockFilePath(temp, gone + (3u << 24))));
+    // A running process's file stays while unlocked (it may be about to lock it).
+    const std::string live = lockFile(static_cast<unsigned>(getppid()));
+    const std::vector<std::string> others = {m_temp.WriteFile("LCAS-0x1234.lock", ""),
+                                             m_temp.WriteFile("LCAS-0xZZZZZZZZ.lock", ""),
+                                             m_temp.WriteFile("notes.lock", "")};
+    std::string copy = LeaveOrphanCopy("0x0BADF00D", entryLock);
+    m_people.AnswerMessageBox(IDNO);
+
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(RestoreQuestions(), 1) << "the copy of the run that ended is still offered";
+    EXPECT_FALSE(fs::exists(staleFirst));
+    EXPECT_FALSE(fs::exists(staleSecond));
+    EXPECT_TRUE(fs::exists(held.Path()));
+    EXPECT_TRUE(leaf::AutoSaveLock::IsLockedByOther(held.Path()));
+    EXPECT_TRUE(fs::exists(live));
+    for (const std::string& other : others) EXPECT_TRUE(fs::exists(other)) << other;
+    const auto ownId = static_cast<unsigned>(std::stoul(Frame()->GetAutoSaveKey().str().substr(12), nullptr, 16));
+    const std::string own = leaf::AutoSaveLock::LockFilePath(temp, ownId);
+    EXPECT_TRUE(leaf::AutoSaveLock::IsLockedByOther(own)) << "the frame holds its own lock";
 }
 
 TEST_F(Startup, ACopyOfARunningInstanceIsNotOffered) {
