@@ -8,10 +8,12 @@
 #include "markup/MarkupFileW.h"
 #include "platform/base/TextEncoding.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Utf16Bytes.h"
 
 namespace {
 
 using leaf::test::TempFolder;
+using leaf::test::Utf16Bytes;
 using namespace std::string_literals;
 
 constexpr UINT kReadFlags = CFile::modeRead | CFile::shareDenyNone;
@@ -84,17 +86,6 @@ TEST(MarkupFile, AUtf8MarkIsPassedOverAndCountedOnlyAtTheStart) {
     EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"\xEF\xBB", ""}));
     ASSERT_TRUE(file.Open(folder.WriteFile("only.htm", "\xEF\xBB\xBF").c_str(), kReadFlags));
     EXPECT_EQ(ReadAll(file), (std::vector<std::string>{""}));
-}
-
-// UTF-16 bytes of the text, with the byte-order mark of the given order.
-std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t unit : text) {
-        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
 }
 
 TEST(MarkupFile, Utf16FilesOfEitherByteOrderAreHandedOutAsUtf8) {

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/Utf16Bytes.h"
+
 namespace fontembed {
 namespace {
+
+using leaf::test::Utf16Bytes;
 
 // The characters of a usage as UTF-8 text, in code point order.
 std::string Characters(const FontUsage& usage) {
@@ -102,17 +106,6 @@ TEST(FontUsageScannerTest, MentionsGiveWayToUsedStylesAndFontFacesAreExternal) {
     ASSERT_NE(own, nullptr);
     EXPECT_EQ(own->externalUrl, "fonts/own.woff");
     EXPECT_EQ(Characters(*own), "o");
-}
-
-// The text as UTF-16 bytes with the byte-order mark of the given order.
-std::string Utf16Bytes(std::u16string_view text, bool bigEndian) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t unit : text) {
-        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
 }
 
 TEST(FontUsageScannerTest, Utf16PagesAndSheetsOfEitherByteOrderAreRead) {

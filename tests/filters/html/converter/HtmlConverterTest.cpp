@@ -20,8 +20,11 @@
 #include "platform/registry/RegistryKey.h"
 #include "tests/filters/html/converter/NestingChecker.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/Utf16Bytes.h"
 
 namespace {
+
+using leaf::test::Utf16Bytes;
 
 constexpr const char* kSettingsKey = "Software\\Tallbrook Systems, Inc.\\Leafcraft\\SDK";
 
@@ -547,24 +550,13 @@ TEST_F(HtmlConverterTest, APageBreakRemovedInATableLeavesTheOtherStylesAsWritten
 
 // ---- Character sets: the output is UTF-8 and says so --------------------------------
 
-// The text as UTF-16 bytes with the byte-order mark of the given order.
-std::string Utf16Source(std::u16string_view text, bool bigEndian) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t unit : text) {
-        const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
-    return bytes;
-}
-
 TEST_F(HtmlConverterTest, AUtf16SourceOfEitherByteOrderBecomesUtf8AndDeclaresIt) {
     const std::u16string page =
         u"<html><head><meta http-equiv=Content-Type content=\"text/html; charset=utf-16\">"
         u"<title>Caf\u00E9</title></head><body><p title=\"\u4E2D\">\u00C9t\u00E9 \U0001F600</p></body></html>\r\n";
     for (const bool bigEndian : {false, true}) {
         SCOPED_TRACE(bigEndian ? "big-endian" : "little-endian");
-        const std::string source = m_folder.WriteFile("u.htm", Utf16Source(page, bigEndian));
+        const std::string source = m_folder.WriteFile("u.htm", Utf16Bytes(page, bigEndian));
         const ConversionResult result = ConvertFile(source);
         ASSERT_TRUE(result.ok) << result.error;
         ExpectNested();
