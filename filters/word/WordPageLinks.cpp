@@ -3,6 +3,7 @@
 #include <cctype>
 #include <vector>
 
+#include "common/LinkEscape.h"
 #include "platform/base/Path.h"
 
 namespace {
@@ -62,23 +63,6 @@ std::string DecodeEscapes(std::string_view text) {
         decoded += text[i];
     }
     return decoded;
-}
-
-// Bytes that cannot stand in a link as they are.
-std::string EscapePath(std::string_view path) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (unsigned char ch : path) {
-        if (ch <= ' ' || ch == '"' || ch == '\'' || ch == '#' || ch == '%' || ch == '<' || ch == '>' || ch == '?' ||
-            ch >= 0x7F) {
-            escaped += '%';
-            escaped += kHex[ch >> 4];
-            escaped += kHex[ch & 0xF];
-        } else {
-            escaped += static_cast<char>(ch);
-        }
-    }
-    return escaped;
 }
 
 std::vector<std::string_view> Components(std::string_view path) {
@@ -395,7 +379,7 @@ std::optional<std::string> MapWordPageLink(const std::string& link, const CWordP
     std::string result = leaf::path::IsUnderFolder(bookFolder, absolute, true)
                              ? RelativePath(documentFolder, absolute)
                              : absolute;
-    return EscapePath(result) + std::string(suffix);
+    return leaf::EscapeLinkPath(result) + std::string(suffix);
 }
 
 std::string RewriteWordPageLinks(std::string_view html, const CWordPagePlaces& places) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "common/LinkEscape.h"
 #include "platform/base/File.h"
 
 namespace fs = std::filesystem;
@@ -25,22 +26,6 @@ bool MoveFile(const fs::path& from, const fs::path& to) {
 }
 
 }  // namespace
-
-std::string EscapeReference(const std::string& reference) {
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (unsigned char ch : reference) {
-        if (ch <= ' ' || ch == '"' || ch == '\'' || ch == '#' || ch == '%' || ch == '<' || ch == '>' || ch == '?' ||
-            ch >= 0x7F) {
-            escaped += '%';
-            escaped += kHex[ch >> 4];
-            escaped += kHex[ch & 0xF];
-        } else {
-            escaped += static_cast<char>(ch);
-        }
-    }
-    return escaped;
-}
 
 void ReplaceQuotedReference(std::string& html, const std::string& name, const std::string& replacement) {
     for (char quote : {'"', '\''}) {
@@ -127,8 +112,8 @@ bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFold
                 error = "The file \"" + (folder / name).string() + "\" could not be written.";
                 return false;
             }
-            ReplaceQuotedReference(html, name, EscapeReference(folderName + "/" + name));
-            ReplaceQuotedReference(html, EscapeReference(name), EscapeReference(folderName + "/" + name));
+            ReplaceQuotedReference(html, name, leaf::EscapeLinkPath(folderName + "/" + name));
+            ReplaceQuotedReference(html, leaf::EscapeLinkPath(name), leaf::EscapeLinkPath(folderName + "/" + name));
         }
     }
 

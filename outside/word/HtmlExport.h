@@ -23,7 +23,4 @@ void ReplaceQuotedReference(std::string& html, const std::string& name, const st
 // of a page written one folder below the folder it is placed in.
 void DropOneParentStep(std::string& html);
 
-// Escapes the bytes of a relative reference that a URL cannot hold as they are.
-std::string EscapeReference(const std::string& reference);
-
 }  // namespace wordstub
