@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/base/HexDigit.h"
 #include "platform/base/TextEncoding.h"
 
 namespace {
@@ -26,14 +27,6 @@ int GrowthTarget(int n)
     long long target = 1;
     while (target < wanted) target <<= 1;
     return static_cast<int>(std::min<long long>(target, CWideBuffer::kMaxCapacity));
-}
-
-int HexDigitValue(char ch)
-{
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-    return -1;
 }
 
 }  // namespace
@@ -196,8 +189,8 @@ CString DecodeUrlEscapes(const CString& text)
     out.reserve(in.size());
     for (size_t i = 0; i < in.size();) {
         if (in[i] == '%' && i + 2 < in.size()) {
-            const int high = HexDigitValue(in[i + 1]);
-            const int low = HexDigitValue(in[i + 2]);
+            const int high = leaf::HexDigitValue(in[i + 1]);
+            const int low = leaf::HexDigitValue(in[i + 2]);
             const int value = high * 16 + low;
             if (high >= 0 && low >= 0 && value != 0) {
                 out += static_cast<char>(value);

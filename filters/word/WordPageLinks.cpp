@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "common/LinkEscape.h"
+#include "platform/base/HexDigit.h"
 #include "platform/base/Path.h"
 
 namespace {
@@ -38,22 +39,12 @@ bool HasScheme(std::string_view link) {
     return false;
 }
 
-int HexValue(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 std::string DecodeEscapes(std::string_view text) {
     std::string decoded;
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            int high = HexValue(text[i + 1]);
-            int low = HexValue(text[i + 2]);
+            int high = leaf::HexDigitValue(text[i + 1]);
+            int low = leaf::HexDigitValue(text[i + 2]);
             if (high >= 0 && low >= 0) {
                 decoded += static_cast<char>(high * 16 + low);
                 i += 2;
@@ -147,7 +138,7 @@ std::string DecodeReferences(std::string_view value) {
             std::string_view digits = name.substr(hex ? 2 : 1);
             code = digits.empty() ? -1 : 0;
             for (char ch : digits) {
-                int digit = hex ? HexValue(ch) : (ch >= '0' && ch <= '9' ? ch - '0' : -1);
+                int digit = hex ? leaf::HexDigitValue(ch) : (ch >= '0' && ch <= '9' ? ch - '0' : -1);
                 if (digit < 0 || code > 0x10FFFF) {
                     code = -1;
                     break;

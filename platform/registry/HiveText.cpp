@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/base/CString.h"
+#include "platform/base/HexDigit.h"
 #include "platform/registry/Registry.h"
 
 namespace leaf::registry {
@@ -44,16 +45,6 @@ std::string_view TrimRight(std::string_view text) {
     return text;
 }
 
-int HexDigit(char ch) {
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
 // Reads a quoted string with \\ and \" escapes from the front of `text`, leaving the
 // rest in `text`.
 bool ReadQuoted(std::string_view& text, std::string& result) {
@@ -86,8 +77,8 @@ bool ReadHexBytes(std::string_view text, const std::vector<std::string_view>& li
     for (;;) {
         if (text.size() < 2)
             return false;
-        int high = HexDigit(text[0]);
-        int low = HexDigit(text[1]);
+        int high = HexDigitValue(text[0]);
+        int low = HexDigitValue(text[1]);
         if (high < 0 || low < 0)
             return false;
         bytes.push_back(static_cast<char>(high * 16 + low));
@@ -128,7 +119,7 @@ bool ParseValueLine(std::string_view line, const std::vector<std::string_view>& 
             return false;
         DWORD number = 0;
         for (char ch : line) {
-            int digit = HexDigit(ch);
+            int digit = HexDigitValue(ch);
             if (digit < 0)
                 return false;
             number = number * 16 + static_cast<DWORD>(digit);
@@ -146,7 +137,7 @@ bool ParseValueLine(std::string_view line, const std::vector<std::string_view>& 
             return false;
         type = 0;
         for (char ch : line.substr(4, close - 4)) {
-            int digit = HexDigit(ch);
+            int digit = HexDigitValue(ch);
             if (digit < 0)
                 return false;
             type = type * 16 + static_cast<DWORD>(digit);

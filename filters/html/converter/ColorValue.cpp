@@ -4,19 +4,9 @@
 
 #include "filters/html/converter/TextScan.h"
 #include "platform/base/CString.h"
+#include "platform/base/HexDigit.h"
 
 namespace leaf::html {
-
-namespace {
-
-int HexDigitValue(char ch) {
-    if (ch >= '0' && ch <= '9') return ch - '0';
-    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
 
 bool NormalizeColorValue(std::string& value) {
     std::string_view digits = value;

@@ -1,0 +1,19 @@
+#pragma once
+
+// The value of one hexadecimal digit, for the readers of "%XX" escapes, "&#x...;"
+// references, colour values and the hive's hexadecimal data.
+
+namespace leaf {
+
+// 0 to 15 for '0'-'9', 'a'-'f' and 'A'-'F'; -1 for any other character.
+constexpr int HexDigitValue(char ch) {
+    if (ch >= '0' && ch <= '9')
+        return ch - '0';
+    if (ch >= 'a' && ch <= 'f')
+        return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F')
+        return ch - 'A' + 10;
+    return -1;
+}
+
+}  // namespace leaf
