@@ -9,12 +9,9 @@
 #include <string>
 #include <system_error>
 
-namespace leaf::fuzz {
+#include "tests/fuzz/FuzzCheck.h"
 
-inline void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+namespace leaf::fuzz {
 
 // "<temporary folder>/<prefix>-XXXXXX", made once per process; later calls return the
 // same folder whatever prefix they give.

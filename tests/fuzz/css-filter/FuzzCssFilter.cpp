@@ -12,13 +12,11 @@
 
 #include "common/StyleSheetUrls.h"
 #include "sdk/control/CssInputFilter.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using leaf::fuzz::Check;
 
 size_t CountColor(const std::string& text) {
     size_t count = 0;

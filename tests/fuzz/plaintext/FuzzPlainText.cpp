@@ -9,13 +9,11 @@
 #include <utility>
 
 #include "filters/text/PlainTextConverter.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using leaf::fuzz::Check;
 
 std::string ConvertInPieces(std::string_view text, bool utf16, int tabStop, size_t cut, bool bigEndian = false) {
     CPlainTextConverter converter(utf16, tabStop, bigEndian);

@@ -8,15 +8,9 @@
 #include <vector>
 
 #include "outside/reader/DesktopApplications.h"
+#include "tests/fuzz/FuzzCheck.h"
 
-namespace {
-
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
-
-}  // namespace
+using leaf::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

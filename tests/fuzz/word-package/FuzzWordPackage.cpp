@@ -11,13 +11,11 @@
 
 #include "outside/word/DocxPackage.h"
 #include "outside/word/XmlScanner.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using leaf::fuzz::Check;
 
 }  // namespace
 

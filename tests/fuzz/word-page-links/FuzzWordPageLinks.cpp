@@ -8,13 +8,11 @@
 #include <string>
 
 #include "filters/word/WordPageLinks.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition) {
-    if (!condition)
-        std::abort();
-}
+using leaf::fuzz::Check;
 
 bool HoldsLinkAttributeName(const std::string& text) {
     std::string lower;
