@@ -49,6 +49,17 @@ protected:
             if (question.text.find(part) != std::string::npos) ++count;
         return count;
     }
+    // Opens Tools > Options and gives the titles of its pages, closing it unchanged.
+    QStringList OptionsPageTitles() {
+        QStringList tabs;
+        m_people.AnswerDialog([&](QDialog& dialog) {
+            for (QTabBar* tab : dialog.findChildren<QTabBar*>())
+                for (int i = 0; i < tab->count(); ++i) tabs << tab->tabText(i);
+            dialog.reject();
+        });
+        Frame()->SendMessage(WM_COMMAND, CMainFrame::ID_TOOLS_OPTIONS, 0);
+        return tabs;
+    }
 };
 
 // A workspace view that refuses to be left, and a program whose sixth workspace it is.
@@ -250,13 +261,7 @@ TEST_F(MainFrame, BigEndianUnicodeHtmlSourcesAreReportedToo) {
 }
 
 TEST_F(MainFrame, OptionsShowTheInstalledFiltersPagesInOneFrame) {
-    QStringList tabs;
-    m_people.AnswerDialog([&](QDialog& dialog) {
-        for (QTabBar* tab : dialog.findChildren<QTabBar*>())
-            for (int i = 0; i < tab->count(); ++i) tabs << tab->tabText(i);
-        dialog.reject();
-    });
-    Frame()->SendMessage(WM_COMMAND, CMainFrame::ID_TOOLS_OPTIONS, 0);
+    const QStringList tabs = OptionsPageTitles();
     ASSERT_EQ(m_people.Asked("dialog").size(), 1u);
     // The registered filters' pages, in the order of their names; none fails to load.
     EXPECT_EQ(tabs, (QStringList{"HTML", "Images", "Text"}));
@@ -267,13 +272,7 @@ TEST_F(MainFrame, OptionsLeaveOutAFilterWithoutAPageQuietly) {
     // The Word filter has no option page.
     leaf::test::ChildResult registered = leaf::test::RunRegsvr({"-s", leaf::test::BinDir() + "/wordintake.so"});
     ASSERT_EQ(registered.exitStatus, 0) << registered.out;
-    QStringList tabs;
-    m_people.AnswerDialog([&](QDialog& dialog) {
-        for (QTabBar* tab : dialog.findChildren<QTabBar*>())
-            for (int i = 0; i < tab->count(); ++i) tabs << tab->tabText(i);
-        dialog.reject();
-    });
-    Frame()->SendMessage(WM_COMMAND, CMainFrame::ID_TOOLS_OPTIONS, 0);
+    const QStringList tabs = OptionsPageTitles();
     EXPECT_EQ(tabs, (QStringList{"HTML", "Images", "Text"}));
     EXPECT_TRUE(m_people.Asked("message").empty());
 }
