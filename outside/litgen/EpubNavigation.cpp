@@ -1,5 +1,7 @@
 #include "outside/litgen/EpubNavigation.h"
 
+#include <map>
+
 #include "outside/litgen/XmlText.h"
 
 namespace litgen {
@@ -36,10 +38,14 @@ std::string MakeNcx(const std::string& bookTitle, const std::string& uniqueIdent
                       "<meta name=\"dtb:totalPageCount\" content=\"0\" />\n"
                       "<meta name=\"dtb:maxPageNumber\" content=\"0\" />\n</head>\n<docTitle><text>" +
                       EscapeXmlText(bookTitle) + "</text></docTitle>\n<navMap>\n";
-    int order = 0;
+    // Entries that open the same place share its play order: the order is that of the
+    // distinct places, as they first appear.
+    std::map<std::string, int> placeOrder;
+    int point = 0;
     for (const NavigationEntry& entry : entries) {
-        ++order;
-        xml += "<navPoint id=\"navpoint-" + std::to_string(order) + "\" playOrder=\"" + std::to_string(order) +
+        ++point;
+        const int order = placeOrder.emplace(entry.href, static_cast<int>(placeOrder.size()) + 1).first->second;
+        xml += "<navPoint id=\"navpoint-" + std::to_string(point) + "\" playOrder=\"" + std::to_string(order) +
                "\"><navLabel><text>" + EscapeXmlText(entry.title) + "</text></navLabel><content src=\"" +
                EscapeXmlAttribute(entry.href) + "\" /></navPoint>\n";
     }

@@ -157,6 +157,10 @@ void CXhtmlSerializer::CloseTop() {
     m_frames.pop_back();
     if (frame.emitted) {
         std::string& buffer = Buffer(frame.section);
+        // Every group of terms needs a definition: a list whose last terms have none (a
+        // contents list of terms only) gets an empty one.
+        if (frame.content == Content::DefinitionList && frame.termOpen)
+            buffer += "<dd></dd>";
         buffer += "</";
         buffer += frame.rule->name;
         buffer += '>';
@@ -214,6 +218,8 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
         case Content::DefinitionList: {
             if (name == "dt" || name == "div" || name == "script") {
                 m_frames.back().sawTerm = m_frames.back().sawTerm || name == "dt";
+                if (name == "dt" && m_frames.back().content == Content::DefinitionList)
+                    m_frames.back().termOpen = true;
                 return rule;
             }
             // A definition needs a term before it: an empty one where the list has none yet.
@@ -221,6 +227,8 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
                 CurrentBuffer() += "<dt></dt>";
                 m_frames.back().sawTerm = true;
             }
+            if (m_frames.back().content == Content::DefinitionList)
+                m_frames.back().termOpen = false;
             if (name == "dd")
                 return rule;
             OpenSynthetic("dd");

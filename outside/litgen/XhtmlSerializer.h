@@ -104,6 +104,7 @@ private:
         bool link = false;       // an a element whose text is collected as a link's
         bool heading = false;
         bool sawTerm = false;    // a definition list that has a term (dt) already
+        bool termOpen = false;   // a definition list whose last term (dt) has no definition yet
     };
 
     Level CurrentLevel() const;

@@ -165,6 +165,12 @@ const Case kCases[] = {
      {"<p data-aria--x=\"1\" aria-label=\"ok\">x</p>"}, {}},
     {"DefinitionBeforeAnyTermGetsAnEmptyTerm", "page.htm", "<dl><dd>d</dd><dt>t</dt><dd>e</dd></dl>",
      {"<dl><dt></dt><dd>d</dd><dt>t</dt><dd>e</dd></dl>"}, {}},
+    // A contents list of terms only, and terms whose nested list was closed before them.
+    {"TermsWithoutDefinitionGetAnEmptyOne", "page.htm",
+     "<dl>\n<dt>a</dt>\n<dd><dl><dt>b</dt><dt>c</dt></dl></dd><dt>d</dt>\n</dl>",
+     {"<dl>\n<dt>a</dt>\n<dd><dl><dt>b</dt><dt>c</dt><dd></dd></dl></dd><dt>d</dt>\n<dd></dd></dl>"}, {}},
+    {"StrayListInDefinitionListGetsItsDefinition", "page.htm", "<dl><dt>a</dt><dl><dt>b</dt></dl></dl>",
+     {"<dl><dt>a</dt><dd><dl><dt>b</dt><dd></dd></dl></dd></dl>"}, {}},
     {"FrameHoldsNothingItsTextFollows", "page.htm", "<p><iframe src=\"other.htm\">fallback</iframe></p>",
      {"<p><iframe src=\"other.htm\"></iframe>fallback</p>"}, {}},
     {"ElementsWithoutTheirRequiredAttribute", "page.htm",
