@@ -81,5 +81,23 @@ TEST_F(RealBookBuild, AManualShippedAsHtmlIsAValidEpub) {
     EXPECT_NE(std::string::npos, entries["manual.opf"].find("linear=\"no\""));
 }
 
+// The Valgrind manual: DocBook pages whose contents lists are definition lists of terms
+// only, a footer that links to the first chapter again, and two pages whose names differ
+// only in letter case.
+TEST_F(RealBookBuild, ADocBookManualIsAValidEpub) {
+    const std::string manual = "/usr/share/doc/valgrind/html";
+    if (!fs::exists(manual + "/index.html"))
+        GTEST_SKIP() << manual << " is missing (Debian package valgrind): the manual was not built";
+    AddTitleAndAuthor("Valgrind Documentation", "Valgrind Developers");
+    ASSERT_TRUE(control.CallBool(sdkdispid::AddGuideItem, {Variant("Contents"), Variant("toc"), Variant("index.html")}));
+    Prepare({manual + "/index.html", manual + "/manual.html", manual + "/FAQ.html", manual + "/faq.html"});
+    const std::string eBook = folder / "out/valgrind.epub";
+    ASSERT_TRUE(Build(eBook));
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    // The contents list keeps every entry's text.
+    const std::string index = UnpackEBook(eBook)["index.html"];
+    EXPECT_NE(std::string::npos, index.find("Valgrind Technical Documentation")) << index;
+}
+
 }  // namespace
 }  // namespace buildstest
