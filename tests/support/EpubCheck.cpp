@@ -106,7 +106,10 @@ CalibreReading ReadWithCalibre(const std::string& eBookPath) {
 
 void ExpectCalibreReads(const std::string& eBookPath, const std::string& title, const std::string& author) {
     if (!HasCalibre()) {
-        std::cout << "[  SKIPPED ] calibre (ebook-convert) is not installed: " << eBookPath << " was not read with it\n";
+        // Said plainly, not in the test framework's own words: CTest would take a line that
+        // looks like the framework's skip notice for the whole test being skipped, and report
+        // a failed epubcheck of the same test as skipped too.
+        std::cout << "note: calibre (ebook-convert) is not installed, so " << eBookPath << " was not read with it\n";
         return;
     }
     const CalibreReading reading = ReadWithCalibre(eBookPath);
