@@ -438,6 +438,36 @@ void CMarkupParserT<Ch>::TrimWord(String& word) {
 
 template <typename Ch>
 BOOL CMarkupParserT<Ch>::DecodeEntity(StringView text, String& entityText, String& replacement) {
+    return ReadReference(text, entityText, replacement);
+}
+
+template <typename Ch>
+typename CMarkupParserT<Ch>::String CMarkupParserT<Ch>::DecodeAttributeValue(StringView value) {
+    String decoded;
+    decoded.reserve(value.size());
+    String entityText;
+    String replacement;
+    for (size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '&') {
+            const StringView rest = value.substr(i + 1);
+            if (ReadReference(rest, entityText, replacement)) {
+                const bool named = !rest.empty() && rest[0] != '#';
+                const size_t end = entityText.size();
+                const bool runsOn = end < rest.size() && (rest[end] == '=' || IsAsciiAlphanumeric(rest[end]));
+                if (!(named && entityText.back() != ';' && runsOn)) {
+                    decoded += replacement;
+                    i += entityText.size();
+                    continue;
+                }
+            }
+        }
+        decoded.push_back(value[i]);
+    }
+    return decoded;
+}
+
+template <typename Ch>
+BOOL CMarkupParserT<Ch>::ReadReference(StringView text, String& entityText, String& replacement) {
     entityText.clear();
     replacement.clear();
     if (!text.empty() && text[0] == '#') {

@@ -140,6 +140,14 @@ public:
     // parsed file's folder, rewriting the attribute text. TRUE: pass the tag on.
     BOOL ApplyBaseHref(StringView tagName, String& attributes, BOOL endTag, WORD state);
 
+    // The reference at the start of text (the rest after an '&'), as the default
+    // DecodeEntity reads it: TRUE when one was recognised.
+    static BOOL ReadReference(StringView text, String& entityText, String& replacement);
+    // An attribute value as a browser reads it: its character references decoded
+    // ("a&amp;b.html" names the file a&b.html), except a named one without ';' that runs
+    // on into '=' or a letter or digit ("?a=1&copy=2" keeps its "&copy").
+    static String DecodeAttributeValue(StringView value);
+
     // Base-href handling is on by default. A user that writes the file back as it read it
     // switches it off: then <base> tags reach OnTag and no link is rewritten.
     void EnableBaseHref(BOOL enable) { m_baseHrefEnabled = enable; }

@@ -1,7 +1,6 @@
 #include "filters/html/LinkCollector.h"
 
 #include <algorithm>
-#include <cctype>
 #include <limits>
 
 #include "common/ContentType.h"
@@ -117,7 +116,7 @@ BOOL CLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view attr
 
     for (const std::u16string& raw : m_items) {
         // A value is read as a browser reads it: "a&amp;b.html" names the file a&b.html.
-        const std::u16string item = DecodeReferences(raw);
+        const std::u16string item = DecodeAttributeValue(raw);
         CString value;
         if (ValueOf(item, u"src=", value) || ValueOf(item, u"background=", value)) {
             AddTarget(value);
@@ -132,31 +131,6 @@ BOOL CLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view attr
         }
     }
     return TRUE;
-}
-
-std::u16string CLinkCollector::DecodeReferences(std::u16string_view value) {
-    std::u16string decoded;
-    decoded.reserve(value.size());
-    for (size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == u'&') {
-            const std::u16string_view rest = value.substr(i + 1);
-            if (CMarkupParserW::DecodeEntity(rest, m_entityText, m_replacement)) {
-                // As in a browser, a name without ';' that runs on into '=' or a letter
-                // or digit is text ("?a=1&copy=2" keeps its "&copy").
-                const bool named = !rest.empty() && rest[0] != u'#';
-                const size_t end = m_entityText.size();
-                const bool runsOn = end < rest.size() &&
-                                    (rest[end] == u'=' || (rest[end] < 0x80 && std::isalnum(rest[end]) != 0));
-                if (!(named && !m_entityText.ends_with(u';') && runsOn)) {
-                    decoded += m_replacement;
-                    i += m_entityText.size();
-                    continue;
-                }
-            }
-        }
-        decoded.push_back(value[i]);
-    }
-    return decoded;
 }
 
 void CLinkCollector::AddStyleTargets(std::u16string_view css) {

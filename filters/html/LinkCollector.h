@@ -61,8 +61,6 @@ private:
     void AddTarget(const CString& value);
     // The targets of the url(...) references in style-sheet text.
     void AddStyleTargets(std::u16string_view css);
-    // The attribute value with its character references decoded.
-    std::u16string DecodeReferences(std::u16string_view value);
     BOOL Report(LONGLONG units);
 
     ProgressFunction m_progress;
@@ -74,6 +72,4 @@ private:
     std::set<std::u16string> m_companionRelations;
     std::vector<std::u16string> m_items;
     std::u16string m_styleText;  // the text of the style element being read
-    std::u16string m_entityText;
-    std::u16string m_replacement;
 };

@@ -161,6 +161,20 @@ TYPED_TEST(MarkupTablesBuilds, DecodeEntityReadsNamedAndNumericReferences) {
     }
 }
 
+// An attribute value as a browser reads it: references decoded, except a named one
+// without ';' that runs on into '=' or a letter or digit.
+TYPED_TEST(MarkupTablesBuilds, DecodeAttributeValueReadsReferencesAsABrowserDoes) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a&amp;b.html", "a&b.html"},          {"x&#38;y&#x26;z.gif", "x&y&z.gif"},
+        {"?a=1&copy=2", "?a=1&copy=2"},        {"&copy2", "&copy2"},
+        {"&copy 2", "\u00A9 2"},               {"&copy;2", "\u00A92"},
+        {"n&amp", "n&"},                        {"AT&T &nosuch; &", "AT&T &nosuch; &"},
+        {"&quot;q&quot;", "\"q\""},           {"", ""},
+    };
+    for (const auto& [value, decoded] : cases)
+        EXPECT_EQ(leaf::test::ToUtf8(TypeParam::DecodeAttributeValue(Text<TypeParam>(value))), decoded) << value;
+}
+
 TEST(MarkupTables, Utf16ReferencesBeyondTheBasicPlaneGiveASurrogatePair) {
     CMarkupParserW parser;
     std::u16string entityText, replacement;
