@@ -172,20 +172,6 @@ std::string DecodeReferences(std::string_view value) {
     return decoded;
 }
 
-std::string EncodeAttribute(std::string_view value) {
-    std::string encoded;
-    for (char ch : value) {
-        switch (ch) {
-        case '&': encoded += "&amp;"; break;
-        case '"': encoded += "&quot;"; break;
-        case '<': encoded += "&lt;"; break;
-        case '>': encoded += "&gt;"; break;
-        default: encoded += ch;
-        }
-    }
-    return encoded;
-}
-
 bool IsNameChar(char ch) {
     return std::isalnum(static_cast<unsigned char>(ch)) || ch == '-' || ch == '_' || ch == ':' || ch == '.';
 }
@@ -290,7 +276,7 @@ private:
                 if (std::optional<std::string> mapped = MapWordPageLink(DecodeReferences(value), m_places)) {
                     Copy(valueStart);
                     m_out += '"';
-                    m_out += EncodeAttribute(*mapped);
+                    m_out += leaf::EscapeAttributeText(*mapped);
                     m_out += '"';
                     m_at = at;
                 }
