@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "common/ContentType.h"
+#include "common/LinkEscape.h"
 #include "common/WideBuffer.h"
 #include "markup/MarkupTables.h"
 #include "platform/base/File.h"
@@ -14,6 +15,10 @@ namespace {
 constexpr DWORD kTagHasNoEnd = 0x4;
 
 std::string Narrow(std::u16string_view text) { return leaf::Utf16ToUtf8(text); }
+
+// A mapped link or style goes back to the compiler as attribute text, in which '&'
+// begins a reference.
+std::u16string AttributeText(const std::string& text) { return leaf::Utf8ToUtf16(leaf::EscapeAttributeText(text)); }
 
 LONG ClampUnits(LONGLONG units) {
     return static_cast<LONG>(std::min<LONGLONG>(units, std::numeric_limits<LONG>::max()));
@@ -192,18 +197,20 @@ BOOL CIntermediateEncoder::StartElement(const std::u16string& tag, StringView at
         const size_t equals = token.find(u'=');
         std::u16string name = token.substr(0, equals);
         std::u16string value = equals == std::u16string::npos ? std::u16string() : token.substr(equals + 1);
+        // A link is read as a browser reads the value ("o&amp;2.gif" names o&2.gif); a
+        // value whose links change is written back as attribute text.
         const bool isHref = leaf::EqualsNoCase(name, u"href");
         if (isHref || leaf::EqualsNoCase(name, u"src")) {
-            const std::string link = Narrow(value);
+            const std::string link = Narrow(DecodeAttributeValue(value));
             const std::string mapped =
                 m_links.Map(link, isHref ? CPageLinkMapper::Kind::Hyperlink : CPageLinkMapper::Kind::Resource);
             if (mapped != link)
-                value = leaf::Utf8ToUtf16(mapped);
+                value = AttributeText(mapped);
         } else if (leaf::EqualsNoCase(name, u"style")) {
-            const std::string css = Narrow(value);
+            const std::string css = Narrow(DecodeAttributeValue(value));
             const std::string mapped = m_links.MapStyleUrls(css);
             if (mapped != css)
-                value = leaf::Utf8ToUtf16(mapped);
+                value = AttributeText(mapped);
         }
         hr = element->AddAttribute(name.c_str(), static_cast<LONG>(name.size()), value.c_str(),
                                    static_cast<LONG>(value.size()));

@@ -27,7 +27,7 @@
 
 class CIntermediateEncoder final : public CMarkupParserW {
 public:
-    // Lower-cased path -> work path (see the control's maps of outside and converted items).
+    // Source path -> work path (see the control's maps of outside and converted items).
     using WorkPathMap = std::map<std::string, std::string>;
 
     CIntermediateEncoder(IFilterHost* host, const WorkPathMap* outsideItems, const WorkPathMap* convertedItems);

@@ -1,12 +1,11 @@
 #include "sdk/compiler/PageLinkMapper.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <utility>
 #include <vector>
 
 #include "common/ContentType.h"
+#include "common/LinkEscape.h"
 #include "common/StyleSheetUrls.h"
 #include "common/WideBuffer.h"
 #include "platform/base/Path.h"
@@ -16,13 +15,7 @@ namespace {
 
 // Whether a link begins with a URL scheme ("http:", "mailto:") other than "file:".
 bool HasWebScheme(const std::string& link) {
-    const size_t colon = link.find(':');
-    if (colon == std::string::npos || colon == 0 || !std::isalpha(static_cast<unsigned char>(link[0])))
-        return false;
-    const bool scheme = std::all_of(link.begin(), link.begin() + static_cast<std::ptrdiff_t>(colon), [](char ch) {
-        return std::isalnum(static_cast<unsigned char>(ch)) || ch == '+' || ch == '-' || ch == '.';
-    });
-    return scheme && !leaf::StartsWithNoCase(link, "file:");
+    return leaf::HasUrlScheme(link) && !leaf::StartsWithNoCase(link, "file:");
 }
 
 // The part of path below folder, compared without regard to case as the control places
@@ -62,6 +55,11 @@ CPageLinkMapper::CPageLinkMapper(const WorkPathMap* outsideItems, const WorkPath
         m_sourceFolder.pop_back();
     while (m_workFolder.size() > 1 && m_workFolder.back() == '/')
         m_workFolder.pop_back();
+}
+
+void CPageLinkMapper::SetPage(const std::string& pagePath, const std::string& sourcePath) {
+    m_pageWorkFolder = leaf::path::FolderPart(pagePath);
+    m_pageSourceFolder = leaf::path::FolderPart(sourcePath);
 }
 
 void CPageLinkMapper::SetPage(const std::string& pagePath) {
@@ -104,23 +102,35 @@ std::string CPageLinkMapper::FindWorkPath(const std::string& sourcePath, Kind ki
     std::string workPath = place(m_outsideItems, sourcePath);
     if (workPath.empty())
         workPath = place(m_convertedItems, sourcePath);
-    // A file of exactly this name keeps its own place: the maps' lower-cased names belong
-    // to files spelt otherwise ("a.gif" is not "A.gif", which took the name "A1.gif").
+    // A file of exactly this name keeps its own place ("a.gif" is not "A.gif", which took
+    // the name "A1.gif").
     std::error_code error;
     if (!workPath.empty() || std::filesystem::exists(sourcePath, error))
         return workPath;
-    const std::string lower = leaf::ToLowerAscii(sourcePath);
-    workPath = place(m_outsideItems, lower);
-    return workPath.empty() ? place(m_convertedItems, lower) : workPath;
+    // Else the file that the name matches without regard to case, as the link walk found
+    // it, and for a name that matches none the maps' lower-cased names.
+    for (const std::string& other : {leaf::path::Resolve(sourcePath).value_or(std::string()),
+                                     leaf::ToLowerAscii(sourcePath)}) {
+        if (other.empty())
+            continue;
+        workPath = place(m_outsideItems, other);
+        if (workPath.empty())
+            workPath = place(m_convertedItems, other);
+        if (!workPath.empty())
+            return workPath;
+    }
+    return workPath;
 }
 
 std::string CPageLinkMapper::Map(const std::string& link, Kind kind) const {
     if (link.empty() || link[0] == '#' || HasWebScheme(link))
         return link;
+    // The fragment is split off as written: an escaped '#' ("hash%231.txt") is part of
+    // the name.
     CString pathPart;
     CString fragment;
-    SplitFragment(DecodeUrlEscapes(CString(link)), pathPart, fragment, FALSE);
-    std::string path = leaf::path::Normalize(pathPart.str());
+    SplitFragment(CString(link), pathPart, fragment, FALSE);
+    std::string path = leaf::path::Normalize(DecodeUrlEscapes(pathPart).str());
     if (leaf::StartsWithNoCase(path, "file:")) {
         // "file:///art/a.gif" names the absolute path "/art/a.gif".
         path.erase(0, 5);
@@ -133,10 +143,10 @@ std::string CPageLinkMapper::Map(const std::string& link, Kind kind) const {
     if (m_pageWorkFolder.empty()) {
         // No place for the page: the maps answer for the link as written.
         if (const std::string* copy = Find(m_outsideItems, path))
-            return *copy + fragment.str();
+            return leaf::EscapeLinkPath(*copy) + fragment.str();
         const std::string* page = Find(m_convertedItems, path);
         if (page != nullptr && (kind == Kind::Hyperlink || SameExtension(path, *page)))
-            return *page + fragment.str();
+            return leaf::EscapeLinkPath(*page) + fragment.str();
         return link;
     }
 
@@ -147,7 +157,7 @@ std::string CPageLinkMapper::Map(const std::string& link, Kind kind) const {
     if (workPath.empty())
         return link;
     const std::string relative = std::filesystem::path(workPath).lexically_relative(m_pageWorkFolder).string();
-    return relative.empty() ? link : relative + fragment.str();
+    return relative.empty() ? link : leaf::EscapeLinkPath(relative) + fragment.str();
 }
 
 std::string CPageLinkMapper::MapStyleUrls(const std::string& css) const {

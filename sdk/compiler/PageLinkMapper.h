@@ -6,7 +6,9 @@
 // in "external", a converted source its page, a file that took another name (its name
 // differed from another's only in letter case) that name. A relative link is read from
 // the page's own folder, so that pages in subfolders find their neighbours, and the
-// result is written relative to the page again. Links the maps do not know are kept.
+// result is written relative to the page again, escaped as a link must be ("%XX" for
+// every byte a reader of the link would decode or end the path at), so that it reads
+// back as the item's name. Links the maps do not know are kept as written.
 
 #include <map>
 #include <string>
@@ -22,23 +24,34 @@ public:
     CPageLinkMapper(const WorkPathMap* outsideItems, const WorkPathMap* convertedItems, std::string sourceFolder,
                     std::string workFolder);
 
-    // The page (its path in the work folder) whose links are mapped next.
+    // The page (its path in the work folder) whose links are mapped next; the file it was
+    // made from lies at the same place below the source folder.
     void SetPage(const std::string& pagePath);
+    // The same for a page (or style sheet) made from the file at sourcePath, wherever
+    // that lies: its relative links are read from sourcePath's folder.
+    void SetPage(const std::string& pagePath, const std::string& sourcePath);
 
     // The link as the book must write it; `link` itself when the maps do not know it.
-    // Fragments are kept; web addresses and links within the page are not touched. A
-    // resource (a picture's src, a url()) is never mapped to the page that a source was
-    // converted into, only to a renamed copy of the file itself: a picture that is also
-    // a page of the reading order stays a picture.
+    // `link` is the value as the page means it (its character references decoded), in
+    // which "%XX" escapes stand for bytes of the name. Fragments are kept as written; web
+    // addresses and links within the page are not touched. A resource (a picture's src,
+    // a url()) is never mapped to the page that a source was converted into, only to a
+    // renamed copy of the file itself: a picture that is also a page of the reading
+    // order stays a picture.
     enum class Kind { Hyperlink, Resource };
     std::string Map(const std::string& link, Kind kind = Kind::Hyperlink) const;
 
     // The style-sheet text with its url()s mapped.
     std::string MapStyleUrls(const std::string& css) const;
 
-private:
-    // The item's place in the work folder (absolute), or empty.
+    // The place in the work folder (absolute) of the item made from the file at
+    // sourcePath (absolute, not escaped); empty when the maps name none. The exact name
+    // wins; only for a path that names no existing file does the file it matches without
+    // regard to case answer (path::Resolve, as the link walk found it), else the maps'
+    // lower-cased names.
     std::string FindWorkPath(const std::string& sourcePath, Kind kind) const;
+
+private:
     static const std::string* Find(const WorkPathMap* map, const std::string& key);
 
     const WorkPathMap* m_outsideItems;

@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <vector>
 
 #include "common/StyleSheetUrls.h"
@@ -59,6 +58,14 @@ CString ResolveTarget(const std::string& folder, CString target) {
 }
 
 }  // namespace
+
+void CCssInputFilter::SetWorkPaths(const CPageLinkMapper::WorkPathMap* outsideItems,
+                                   const CPageLinkMapper::WorkPathMap* convertedItems, const std::string& sourceFolder,
+                                   const std::string& workFolder) {
+    m_links.reset();
+    if (outsideItems != nullptr || convertedItems != nullptr)
+        m_links.emplace(outsideItems, convertedItems, sourceFolder, workFolder);
+}
 
 HRESULT CCssInputFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR auxiliaryPath, IFilterHost* host) {
     if (sourcePath == nullptr || host == nullptr)
@@ -127,8 +134,10 @@ HRESULT CCssInputFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath
                               CFile::modeCreate | CFile::modeWrite | CFile::shareExclusive))
             return kCannotCreateDestination;
 
-        const std::string sourceFolder = leaf::path::FolderPart(Narrow(sourcePath));
-        const std::string destinationFolder = leaf::path::FolderPart(Narrow(destinationPath));
+        // Relative url()s are read from the style sheet's own folder and written from its
+        // copy's.
+        if (m_links)
+            m_links->SetPage(Narrow(destinationPath), Narrow(sourcePath));
 
         // Line by line; "\r\n" and "\n" both end a line, which is written as "\n".
         std::string out;
@@ -144,7 +153,8 @@ HRESULT CCssInputFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath
             // The bytes the line took in the file, so that the steps add up to GetSize.
             size_t units = end - start + (ended ? 1 : 0);
             RewriteLine(line);
-            RewriteOutsideUrls(line, sourceFolder, destinationFolder);
+            if (m_links)
+                line = m_links->MapStyleUrls(line);
             if (ended)
                 line += '\n';
             destination.Write(line.data(), static_cast<UINT>(line.size()));
@@ -158,35 +168,6 @@ HRESULT CCssInputFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath
         return S_OK;
     } catch (const CFileException&) {
         return E_FAIL;
-    }
-}
-
-void CCssInputFilter::RewriteOutsideUrls(std::string& line, const std::string& sourceFolder,
-                                         const std::string& destinationFolder) const {
-    if (m_outsideItems == nullptr || m_outsideItems->empty())
-        return;
-    const std::vector<leaf::StyleSheetUrl> urls = leaf::FindStyleSheetUrlSpans(line);
-    for (auto url = urls.rbegin(); url != urls.rend(); ++url) {
-        const CString target = ResolveTarget(sourceFolder, DecodeUrlEscapes(CString(url->target)));
-        // The exact name first: two files whose names differ only in case are two items.
-        auto placed = m_outsideItems->find(target.str());
-        if (placed == m_outsideItems->end())
-            placed = m_outsideItems->find(leaf::ToLowerAscii(target.str()));
-        if (placed == m_outsideItems->end())
-            continue;
-        // The copy's place relative to the converted style sheet, as a quoted value.
-        const std::string copy = leaf::path::Join(m_workFolder, placed->second);
-        std::string relative = std::filesystem::path(copy).lexically_relative(destinationFolder).string();
-        if (relative.empty())
-            continue;
-        std::string quoted = "\"";
-        for (char ch : relative + url->fragment) {
-            if (ch == '"' || ch == '\\')
-                quoted += '\\';
-            quoted += ch;
-        }
-        quoted += '"';
-        line.replace(url->begin, url->end - url->begin, quoted);
     }
 }
 

@@ -4,16 +4,18 @@
 // input filter but is an ordinary object of the control, not a registered server: the
 // dependency scan and the conversion pass each register one for ".css" while they run
 // (CCssFilterScope) and delete it at the end. Its conversion copies a style sheet line
-// by line and writes colour values in the six-digit form "#RRGGBB" with upper-case
-// digits. Its preparation reports the files that the style sheet names through url(...)
+// by line, writes colour values in the six-digit form "#RRGGBB" with upper-case digits
+// and points url()s at the places of the items they name in the work folder. Its
+// preparation reports the files that the style sheet names through url(...)
 // (pictures, fonts), resolved against the style sheet's folder.
 //
 // Reference counting does nothing: the control owns the object.
 
-#include <map>
+#include <optional>
 #include <string>
 
 #include "common/InputFilter.h"
+#include "sdk/compiler/PageLinkMapper.h"
 
 class CCssInputFilter final : public IInputFilter {
 public:
@@ -36,14 +38,15 @@ public:
     HRESULT Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LONG flags, IFilterHost* host) override;
     HRESULT GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) override;
 
-    // The files from outside the source folder that the build copied into the work
-    // folder (their lower-cased paths to their places relative to workFolder). A url()
-    // of a converted style sheet that names one of them is rewritten to reach the copy.
-    // The map must outlive the conversions; null forgets it.
-    void SetOutsideItems(const std::map<std::string, std::string>* workPaths, std::string workFolder) {
-        m_outsideItems = workPaths;
-        m_workFolder = std::move(workFolder);
-    }
+    // The places of the build's items in the work folder (the control's maps of outside
+    // and of converted or renamed items, see CPageLinkMapper). A url() of a converted
+    // style sheet that names a file from outside the source folder is rewritten to reach
+    // its copy, one that names a picture that took another name (its name differed from
+    // another's only in letter case) to reach that name. The maps must outlive the
+    // conversions; two nulls forget them.
+    void SetWorkPaths(const CPageLinkMapper::WorkPathMap* outsideItems,
+                      const CPageLinkMapper::WorkPathMap* convertedItems, const std::string& sourceFolder,
+                      const std::string& workFolder);
 
     // Rewrites the colour values of one line (the line end excluded): after every
     // "color" (case-sensitive, so also "background-color") that is followed by white
@@ -55,12 +58,7 @@ public:
     static BOOL NormalizeColor(std::string& value, const std::string& line, size_t following);
 
 private:
-    // Points the line's url() references to outside items at their copies.
-    void RewriteOutsideUrls(std::string& line, const std::string& sourceFolder,
-                            const std::string& destinationFolder) const;
-
-    const std::map<std::string, std::string>* m_outsideItems = nullptr;
-    std::string m_workFolder;
+    std::optional<CPageLinkMapper> m_links;  // none without maps
     std::u16string m_sourcePath;
     std::u16string m_auxiliaryPath;
     IFilterHost* m_host = nullptr;  // not owned; valid during a call only

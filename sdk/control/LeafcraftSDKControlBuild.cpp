@@ -487,8 +487,10 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
     FireUpdateProgress(0, 2, "");
 
     CCssFilterScope cssFilter(*this);
-    // Style sheets that name pictures from outside the source folder reach their copies.
-    cssFilter.Filter().SetOutsideItems(&m_outsideWorkPaths, m_buildWorkFolder.str());
+    // Style sheets that name pictures from outside the source folder reach their copies,
+    // and those that name renamed pictures their new names.
+    cssFilter.Filter().SetWorkPaths(&m_outsideWorkPaths, &m_convertedWorkPaths, m_sourceFolder.str(),
+                                    m_buildWorkFolder.str());
 
     // The filter of an item; none for a UTF-16 page, which is copied as it is.
     auto filterFor = [&](const CString& path) -> IInputFilter* {

@@ -1,6 +1,7 @@
 // References between a book's files that must reach the e-book intact: links between
-// pages of one subfolder, pictures whose names differ only in letter case, and url()s in
-// pages' style elements and attributes; each book is checked with epubcheck.
+// pages of one subfolder, pictures whose names differ only in letter case, url()s in
+// pages' style elements and attributes, and links written with character references;
+// each book is checked with epubcheck.
 
 #include <algorithm>
 #include <string>
@@ -92,6 +93,29 @@ TEST_F(BookReferencesBuild, StyleElementsAndAttributesFindOutsidePictures) {
     EXPECT_TRUE(Contains(page, "url(&quot;../external/tile.gif&quot;)")) << page;
     EXPECT_EQ(Gif(3), entries["external/paper.gif"]);
     EXPECT_EQ(Gif(4), entries["external/tile.gif"]);
+}
+
+// Links written with character references, as a browser reads them, reach the converted
+// page, the outside picture and the picture of a style attribute that the link walk
+// packaged: none of them is lost on the way into the e-book.
+TEST_F(BookReferencesBuild, LinksWrittenWithReferencesReachTheirItems) {
+    const std::string index = folder.WriteFile(
+        "book/index.html", Page("<p><a href=\"n&amp;m.txt\">notes</a> <img src=\"../art/o&amp;2.gif\" alt=\"o\" /></p>"
+                                "<div style=\"background:url(&quot;../art/out.gif&quot;)\">x</div>"));
+    const std::string notes = folder.WriteFile("book/n&m.txt", "the notes\n");
+    folder.WriteFile("art/o&2.gif", Gif(8));
+    folder.WriteFile("art/out.gif", Gif(9));
+    Prepare({index, notes});
+    auto entries = BuildChecked("references");
+    const std::string& page = entries["index.html"];
+    EXPECT_EQ(std::vector<std::string>{"n&m.htm"}, LinkValues(page, "href")) << page;
+    EXPECT_EQ(std::vector<std::string>{"external/o&2.gif"}, LinkValues(page, "src")) << page;
+    EXPECT_TRUE(Contains(page, "url(&quot;external/out.gif&quot;)")) << page;
+    EXPECT_NE(std::string::npos, entries["n&m.htm"].find("the notes"));
+    EXPECT_EQ(Gif(8), entries["external/o&2.gif"]);
+    EXPECT_EQ(Gif(9), entries["external/out.gif"]);
+    for (const std::string& message : Messages())
+        EXPECT_FALSE(message.starts_with("1 2003 ")) << message;  // no link taken out
 }
 
 // The author went on with files missing: the book is still valid, what named them is

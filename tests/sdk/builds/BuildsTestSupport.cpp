@@ -140,6 +140,41 @@ std::vector<std::string> SpineOf(const std::string& package) {
     return ids;
 }
 
+std::vector<std::string> LinkValues(const std::string& markup, const std::string& attribute, bool withFragments) {
+    std::vector<std::string> values;
+    const std::regex pattern("\\b" + attribute + "=\"([^\"]*)\"");
+    for (auto match = std::sregex_iterator(markup.begin(), markup.end(), pattern); match != std::sregex_iterator();
+         ++match) {
+        std::string value = (*match)[1].str();
+        for (const auto& [reference, character] : {std::pair<const char*, const char*>{"&quot;", "\""},
+                                                   {"&apos;", "'"}, {"&lt;", "<"}, {"&gt;", ">"}, {"&amp;", "&"}})
+            for (size_t at = value.find(reference); at != std::string::npos; at = value.find(reference, at + 1))
+                value.replace(at, std::string(reference).size(), character);
+        if (!withFragments)
+            value = value.substr(0, value.find('#'));
+        std::string decoded;
+        for (size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '%' && i + 2 < value.size() && std::isxdigit(static_cast<unsigned char>(value[i + 1])) &&
+                std::isxdigit(static_cast<unsigned char>(value[i + 2]))) {
+                decoded += static_cast<char>(std::stoi(value.substr(i + 1, 2), nullptr, 16));
+                i += 2;
+            } else {
+                decoded += value[i];
+            }
+        }
+        values.push_back(decoded);
+    }
+    return values;
+}
+
+std::string EntryHolding(const std::map<std::string, std::string>& entries, const std::string& text) {
+    for (const auto& [name, contents] : entries)
+        if (!name.ends_with(".opf") && !name.ends_with(".ncx") && !name.ends_with("nav.xhtml") &&
+            contents.find(text) != std::string::npos)
+            return name;
+    return "";
+}
+
 std::string ReadBytes(const std::string& path) {
     std::string bytes;
     EXPECT_TRUE(leaf::ReadFileBytes(path, bytes)) << path;

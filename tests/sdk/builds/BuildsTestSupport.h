@@ -36,6 +36,15 @@ struct ManifestEntry {
 std::vector<ManifestEntry> ManifestOf(const std::string& package);
 std::vector<std::string> SpineOf(const std::string& package);
 
+// The values of an attribute ("href", "src") in markup, in order, as a reader of the
+// e-book reads them: references and "%XX" escapes decoded; without fragments, each
+// value's path only.
+std::vector<std::string> LinkValues(const std::string& markup, const std::string& attribute,
+                                    bool withFragments = true);
+// The name of the first entry other than the package file and the navigation that holds
+// the text; "" when none does.
+std::string EntryHolding(const std::map<std::string, std::string>& entries, const std::string& text);
+
 std::string ReadBytes(const std::string& path);
 // The names of the files in a folder (not below it), sorted.
 std::vector<std::string> FilesIn(const std::string& folder);

@@ -22,6 +22,15 @@ protected:
         return encoder.EncodeFile(path.c_str(), stream.Get(), &line);
     }
 
+    // Encodes the text as the page at `name` below the work folder of a build whose
+    // sources lie in `source`.
+    BOOL EncodeBuildPage(const std::string& name, const std::string& text) {
+        path = folder.WriteFile("work/" + name, text);
+        CIntermediateEncoder encoder(&host, &outside, &converted);
+        encoder.SetFolders(CString(source), CString(work));
+        return encoder.EncodeFile(CString(path), stream.Get(), &line);
+    }
+
     leaf::test::TempFolder folder;
     RecordingHost host;
     CIntermediateEncoder::WorkPathMap outside;
@@ -30,6 +39,8 @@ protected:
     leaf::ComPtr<RecordingMarkupStream> stream{new RecordingMarkupStream()};
     LONG line = 0;
     std::string path;
+    const std::string source = folder / "src";
+    const std::string work = folder / "work";
 };
 
 TEST_F(Encoder, StreamsElementsTextAndEntitiesButNotDeclarations) {
@@ -126,31 +137,52 @@ TEST_F(Encoder, AnExactNameFindsItsOwnItemBeforeTheLowerCasedOne) {
 // With the build's folders, a page's relative links are read from its own folder and
 // written relative to it: converted neighbours, outside copies and renamed pictures are
 // found from a subfolder, in href, src, style elements and style attributes. A picture
-// keeps its own name when a renamed one took its name in lower case, and stays a
-// picture where it is also a page of the reading order.
+// keeps its own name when a renamed one's name differs from it only in case, and stays
+// a picture where it is also a page of the reading order.
 TEST_F(Encoder, MapsLinksFromThePagesOwnFolder) {
-    const std::string source = folder / "src";
-    const std::string work = folder / "work";
     folder.WriteFile("src/ch/pics/a.gif", "GIF89a");
     folder.WriteFile("src/ch/pics/A.gif", "GIF89a");
     converted[source + "/ch/Notes.txt"] = work + "/ch/Notes.htm";
     converted[source + "/ch/pics/A.gif"] = work + "/ch/pics/A1.gif";
-    converted[leaf::ToLowerAscii(source + "/ch/pics/A.gif")] = work + "/ch/pics/A1.gif";  // as the control enters it
     converted[source + "/ch/plate.gif"] = work + "/ch/plate.htm";
     outside[folder / "art/o.gif"] = "external/o.gif";
-    const std::string page = folder.WriteFile(
-        "work/ch/page.htm",
+    ASSERT_TRUE(EncodeBuildPage(
+        "ch/page.htm",
         "<style>b { background: url(../../art/o.gif) }</style>"
         "<p style=\"background: url('pics/A.gif')\"><a href=\"Notes.txt#x\">n</a><img src=\"pics/a.gif\">"
         "<img src=\"pics/A.gif\"><img src=\"plate.gif\"><a href=\"plate.gif\">p</a>"
-        "<a href=\"http://example.com/Notes.txt\">w</a></p>");
-    CIntermediateEncoder encoder(&host, &outside, &converted);
-    encoder.SetFolders(CString(source), CString(work));
-    ASSERT_TRUE(encoder.EncodeFile(CString(page), stream.Get(), &line)) << host.details;
+        "<a href=\"http://example.com/Notes.txt\">w</a></p>"))
+        << host.details;
     EXPECT_EQ("<style>b { background: url(\"../external/o.gif\") }</>"
-              "<p style=background: url(\"pics/A1.gif\")><a href=Notes.htm#x>n</><img src=pics/a.gif/>"
+              "<p style=background: url(&quot;pics/A1.gif&quot;)><a href=Notes.htm#x>n</><img src=pics/a.gif/>"
               "<img src=pics/A1.gif/><img src=plate.gif/><a href=plate.htm>p</>"
               "<a href=http://example.com/Notes.txt>w</></>",
+              stream->out);
+}
+
+// Links are read as the page means them, character references decoded, and written
+// back as attribute text whose link reads as the item's name: what a reader of the link
+// would decode, or end its path at, is escaped ("%XX"), a ':' that would end a scheme
+// too, and '&' is a reference again. A link the maps do not know stays as written.
+TEST_F(Encoder, ReadsReferencesInLinksAndWritesTheMappedLinksEscaped) {
+    converted[source + "/n&m.txt"] = work + "/n&m.htm";
+    converted[source + "/hash#1.txt"] = work + "/hash#1.htm";
+    converted[source + "/q?.txt"] = work + "/q?.htm";
+    converted[source + "/pct%41.txt"] = work + "/pct%41.htm";
+    converted[source + "/c:x.txt"] = work + "/c:x.htm";
+    outside[folder / "art/o&2.gif"] = "external/o&2.gif";
+    outside[folder / "art/out.gif"] = "external/out.gif";
+    ASSERT_TRUE(EncodeBuildPage(
+        "page.htm",
+        "<p><a href=\"n&amp;m.txt\">1</a><img src=\"../art/o&amp;2.gif\">"
+        "<i style=\"background:url(&quot;../art/out.gif&quot;)\">2</i><a href=\"hash%231.txt#top\">3</a>"
+        "<a href=\"q%3F.txt\">4</a><a href=\"pct%2541.txt\">5</a><a href=\"./c:x.txt\">6</a>"
+        "<a href=\"n&amp;m.htm?x=1&amp;y\">7</a></p>"))
+        << host.details;
+    EXPECT_EQ("<p><a href=n&amp;m.htm>1</><img src=external/o&amp;2.gif/>"
+              "<i style=background:url(&quot;external/out.gif&quot;)>2</><a href=hash%231.htm#top>3</>"
+              "<a href=q%3F.htm>4</><a href=pct%2541.htm>5</><a href=c%3Ax.htm>6</>"
+              "<a href=n&amp;m.htm?x=1&amp;y>7</></>",
               stream->out);
 }
 

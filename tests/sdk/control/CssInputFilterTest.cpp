@@ -135,7 +135,7 @@ TEST_F(CssConvert, ReportsMissingSourcesAndNullArguments) {
 TEST_F(CssConvert, UrlsOfOutsideFilesReachTheirCopiesInTheWorkFolder) {
     const std::map<std::string, std::string> outside = {{"/art/logo.gif", "external/logo.gif"},
                                                         {"/art/say \"hi\".png", "external/say \"hi\".png"}};
-    filter.SetOutsideItems(&outside, folder / "work");
+    filter.SetWorkPaths(&outside, nullptr, folder.Path().string(), folder / "work");
     const std::string source = folder.WriteFile(
         "css/style.css", "a { background: url(/ART/logo.gif#x) url(local.png) }\n"
                          "b { background: url('../../../../../../../../art/say%20\"hi\".png'); color: #abc }\n");
@@ -143,8 +143,9 @@ TEST_F(CssConvert, UrlsOfOutsideFilesReachTheirCopiesInTheWorkFolder) {
                                    leaf::Utf8ToUtf16(folder.WriteFile("work/css/out.css", "")).c_str(), 0, &host));
     std::string text;
     ASSERT_TRUE(leaf::ReadFileBytes(folder / "work/css/out.css", text));
+    // Written as a link: what a reader of the link would decode is escaped.
     EXPECT_EQ("a { background: url(\"../external/logo.gif#x\") url(local.png) }\n"
-              "b { background: url(\"../external/say \\\"hi\\\".png\"); color: #AABBCC }\n",
+              "b { background: url(\"../external/say%20%22hi%22.png\"); color: #AABBCC }\n",
               text);
 }
 
@@ -152,7 +153,7 @@ TEST_F(CssConvert, UrlsOfOutsideFilesWhoseNamesDifferOnlyInCaseReachTheirOwnCopi
     // As the control enters them: each exact name, and the first under its lower-cased name.
     const std::map<std::string, std::string> outside = {{"/art/Logo.gif", "external/Logo.gif"},
                                                         {"/art/logo.gif", "external/logo1.gif"}};
-    filter.SetOutsideItems(&outside, folder / "work");
+    filter.SetWorkPaths(&outside, nullptr, folder.Path().string(), folder / "work");
     const std::string source =
         folder.WriteFile("css/style.css", "a { background: url(/art/Logo.gif) url(/art/logo.gif) url(/ART/LOGO.GIF) }\n");
     ASSERT_EQ(S_OK, filter.Convert(leaf::Utf8ToUtf16(source).c_str(),
@@ -162,6 +163,25 @@ TEST_F(CssConvert, UrlsOfOutsideFilesWhoseNamesDifferOnlyInCaseReachTheirOwnCopi
     EXPECT_EQ("a { background: url(\"../external/Logo.gif\") url(\"../external/logo1.gif\") "
               "url(\"../external/logo1.gif\") }\n",
               text);
+}
+
+// Pictures of the source folder whose names differ only in case: the later one took a
+// name of its own, which the style sheet's url() follows (escaped as a link), while a
+// url() of the other's exact name stays as written.
+TEST_F(CssConvert, UrlsOfRenamedPicturesReachTheirNewNames) {
+    folder.WriteFile("book/pics/a.gif", "GIF89a");
+    folder.WriteFile("book/pics/A.gif", "GIF89a");
+    folder.WriteFile("book/pics/b#1.gif", "GIF89a");
+    const std::map<std::string, std::string> converted = {{folder / "book/pics/A.gif", folder / "work/pics/A1.gif"},
+                                                          {folder / "book/pics/b#1.gif", folder / "work/pics/b#2.gif"}};
+    filter.SetWorkPaths(nullptr, &converted, folder / "book", folder / "work");
+    const std::string source = folder.WriteFile(
+        "book/css/style.css", "a { background: url(../pics/a.gif) url(../pics/A.gif) url('../pics/b%231.gif') }\n");
+    ASSERT_EQ(S_OK, filter.Convert(leaf::Utf8ToUtf16(source).c_str(),
+                                   leaf::Utf8ToUtf16(folder.WriteFile("work/css/style.css", "")).c_str(), 0, &host));
+    std::string text;
+    ASSERT_TRUE(leaf::ReadFileBytes(folder / "work/css/style.css", text));
+    EXPECT_EQ("a { background: url(../pics/a.gif) url(\"../pics/A1.gif\") url(\"../pics/b%232.gif\") }\n", text);
 }
 
 TEST_F(CssConvert, PrepareReportsTheFilesTheStyleSheetNames) {
