@@ -65,10 +65,11 @@ public:
     BOOL CompileEBook(const CString& packagePath, const CString& eBookPath);
     // What the compile step reads besides its arguments, set by BuildEBook before it runs:
     // the work folder (no trailing '/'), the title's source text (never empty), and the
-    // work paths of the items: outside items (lower-cased file path -> work path relative
-    // to the work folder, such as "external/logo.gif") and converted items (lower-cased
-    // file path, also relative to the source folder -> lower-cased work path, full and
-    // relative to the work folder).
+    // work paths of the items: outside items (file path -> work path relative to the work
+    // folder, such as "external/logo.gif") and converted or renamed items (file path, also
+    // relative to the source folder -> work path, full and relative to the work folder).
+    // Each file is entered under its own spelling and, unless another file is spelt so,
+    // under its path lower-cased, the fallback for a link that names no existing file.
     const CString& GetBuildWorkFolder() const { return m_buildWorkFolder; }
     const CString& GetBuildSource() const { return m_buildSource; }
     const std::map<std::string, std::string>& GetOutsideWorkPaths() const { return m_outsideWorkPaths; }
@@ -199,9 +200,9 @@ private:
     std::map<std::string, std::string> m_extensions;              // lower-cased ".ext" -> ProgID
     CString m_browseFilter;
     CPackageFile m_package;
-    std::map<std::string, int> m_htmlGuideItems;             // lower-cased path -> manifest index
-    std::map<std::string, std::string> m_convertedWorkPaths;  // lower-cased
-    std::unordered_set<std::string> m_knownPaths;            // lower-cased, '\' made '/'
+    std::map<std::string, int> m_htmlGuideItems;             // path::CaseKey of the path -> manifest index
+    std::map<std::string, std::string> m_convertedWorkPaths;  // see GetConvertedWorkPaths
+    std::unordered_set<std::string> m_knownPaths;            // path::CaseKey, '\' made '/'
     std::unordered_set<std::string>* m_namesThisScan = nullptr;  // dependency names met by the running scan
     std::unordered_set<std::string> m_knownIds;              // lower-cased; lives with the control
     CString m_sourceFolder;
@@ -242,11 +243,16 @@ private:
     void RemoveAheadOutput(const CString& workPath) const;
     void RemoveWorkFolder(const CString& folder, BOOL queue);
     BOOL WritePackage(const CString& packagePath, const CString& workFolder);
+    // The hrefs of the guide references and of the tours' sites. The package in memory
+    // holds them as paths with an optional fragment, as clients give them; the package
+    // file holds links (LinkToPath and PathToLink in common/LinkEscape.h turn one into the
+    // other).
+    std::vector<CString*> GuideAndTourHrefs();
     void AddVersionMetaData();
     CString m_buildWorkFolder;
     CString m_buildSource;
     CString m_buildEBookPath;
-    std::map<std::string, std::string> m_outsideWorkPaths;  // emptied by every build
+    std::map<std::string, std::string> m_outsideWorkPaths;  // see GetOutsideWorkPaths; emptied by every build
     // ---- end of build pipeline ----
 
     // ---- compile step (sdk/compiler) ----

@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "common/ContentType.h"
+#include "common/LinkEscape.h"
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
 #include "platform/base/LocalTime.h"
@@ -32,6 +33,7 @@
 #include "platform/base/TextEncoding.h"
 #include "platform/ui/Resources.h"
 #include "sdk/LeafcraftSDK.h"
+#include "sdk/compiler/PageLinkMapper.h"
 #include "sdk/control/CssFilterScope.h"
 #include "sdk/control/LeafcraftSDKControl.h"
 #include "sdk/control/MessagePump.h"
@@ -55,12 +57,16 @@ CString Slashed(const CString& path) {
 std::string LowerKey(const CString& path) { return leaf::ToLowerAscii(Slashed(path).str()); }
 
 // Enters a source's work path in a map of work paths under the source's own spelling and,
-// unless another source is spelt so, under its lower-cased path: a link finds its exact
-// name first and falls back to the name without regard to case, so two sources whose
-// names differ only in case keep their own work paths.
+// unless another source is spelt so or a file of that name exists, under its lower-cased
+// path: a link finds its exact name first and falls back to the name without regard to
+// case, so two files whose names differ only in case keep their own work paths.
 void MapWorkPath(std::map<std::string, std::string>& map, const CString& path, const std::string& workPath) {
-    map[Slashed(path).str()] = workPath;
-    map.emplace(LowerKey(path), workPath);
+    const std::string exact = Slashed(path).str();
+    map[exact] = workPath;
+    const std::string lower = LowerKey(path);
+    std::error_code error;
+    if (lower != exact && !std::filesystem::exists(lower, error))
+        map.emplace(lower, workPath);
 }
 
 // The part of path below folder (compared without regard to case, on a separator
@@ -452,16 +458,24 @@ void CLeafcraftSDKControl::AssignMediaTypes(const CString& workFolder) {
         if (reading[static_cast<size_t>(i)])
             m_package.GetManifestItem(i)->m_strMediaType = "text/html";
 
-    // Links of tours and of the guide that name a converted source now name its page.
+    // Links of tours and of the guide that name a converted source now name its page, and
+    // those that name a file that took another name, that name. They name files by their
+    // paths (relative to the source folder), as the client gave them; a file of exactly
+    // the name given is the one meant, even when another's name differs only in case.
+    const CPageLinkMapper places(&m_outsideWorkPaths, &m_convertedWorkPaths, m_sourceFolder.str(), workFolder.str());
     auto rewrite = [&](CString& href) {
+        if (href.IsEmpty() || href[0] == '#' || leaf::HasUrlScheme(href.str()))
+            return;
         CString pathPart;
         CString fragment;
         SplitFragment(href, pathPart, fragment, FALSE);
-        auto converted = m_convertedWorkPaths.find(Slashed(pathPart).str());
-        if (converted == m_convertedWorkPaths.end())
-            converted = m_convertedWorkPaths.find(LowerKey(pathPart));
-        if (converted != m_convertedWorkPaths.end())
-            href = CString(converted->second) + fragment;
+        const std::string path = leaf::path::Normalize(pathPart.str());
+        const std::string workPath = places.FindWorkPath(
+            leaf::path::LexicallyNormal(leaf::path::IsAbsolute(path) ? path : m_sourceFolder.str() + "/" + path),
+            CPageLinkMapper::Kind::Hyperlink);
+        CString relative;
+        if (!workPath.empty() && RelativeTo(workFolder, CString(workPath), relative))
+            href = relative + fragment;
     };
     for (int tour = 0; tour < m_package.GetTourCount(); ++tour)
         for (int site = 0; site < m_package.GetTourSiteCount(tour); ++site)

@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "common/ContentType.h"
+#include "common/LinkEscape.h"
 #include "common/WideBuffer.h"
 #include "platform/base/File.h"
 #include "platform/base/FileKind.h"
@@ -35,22 +36,6 @@ std::string PathKey(const CString& path) {
 
 bool IsAsciiLetter(char ch) { return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z'); }
 bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
-
-// Whether a package's file reference starts with a URL scheme ("http:", "mailto:"): such a
-// reference names no file beside the package and is kept as it is written.
-bool HasUrlScheme(const CString& reference) {
-    const std::string& text = reference.str();
-    if (text.empty() || !IsAsciiLetter(text[0]))
-        return false;
-    for (size_t i = 1; i < text.size(); ++i) {
-        char ch = text[i];
-        if (ch == ':')
-            return true;
-        if (!IsAsciiLetter(ch) && !IsDigit(ch) && ch != '+' && ch != '-' && ch != '.')
-            return false;
-    }
-    return false;
-}
 
 }  // namespace
 
@@ -326,7 +311,7 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
         CManifestItem* item = m_package.GetManifestItem(i);
         CString itemPath = item->m_strPath;
         itemPath.Replace('\\', '/');
-        bool isUrl = HasUrlScheme(itemPath);
+        bool isUrl = leaf::HasUrlScheme(itemPath.str());
         if (!isUrl && !leaf::path::IsAbsolute(itemPath.str()))
             itemPath = folder + "/" + itemPath;
         ResolveRelativePath(itemPath);
@@ -357,6 +342,10 @@ BOOL CLeafcraftSDKControl::ImportPackageFile(BSTR pathText) {
         }
         ++i;
     }
+
+    // The guide and the tours name files by links in the file, by paths in memory.
+    for (CString* href : GuideAndTourHrefs())
+        *href = CString(leaf::LinkToPath(href->str()));
 
     for (int i = 0; i < m_package.GetManifestCount(); ++i) {
         CManifestItem* item = m_package.GetManifestItem(i);

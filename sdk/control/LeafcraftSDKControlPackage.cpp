@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/FileDetails.h"
+#include "common/LinkEscape.h"
 #include "common/StringSort.h"
 #include "platform/base/Path.h"
 #include "platform/registry/RegistryKey.h"
@@ -22,24 +23,17 @@ namespace {
 // The e-book compiler's module, beside the control's own.
 const char* const kCompilerModuleName = "LITGen.so";
 
-// A path relative to the work folder as the href of its item: a reader of the href
-// decodes "%XX" and ends the path at '#' or '?', so those three characters are escaped
-// and a file named "pct%41%.html" or "hash#x.html" reads back under its own name. The
-// package writer escapes '&' and '"' itself.
-CString HrefOfWorkPath(const CString& path) {
-    std::string href;
-    for (char ch : path.str()) {
-        switch (ch) {
-        case '%': href += "%25"; break;
-        case '#': href += "%23"; break;
-        case '?': href += "%3F"; break;
-        default: href += ch; break;
-        }
-    }
-    return CString(std::move(href));
-}
-
 }  // namespace
+
+std::vector<CString*> CLeafcraftSDKControl::GuideAndTourHrefs() {
+    std::vector<CString*> hrefs;
+    for (int i = 0; i < m_package.GetGuideCount(); ++i)
+        hrefs.push_back(&m_package.GetGuideItem(i)->m_strHref);
+    for (int tour = 0; tour < m_package.GetTourCount(); ++tour)
+        for (int site = 0; site < m_package.GetTourSiteCount(tour); ++site)
+            hrefs.push_back(&m_package.GetTourSite(tour, site)->m_strHref);
+    return hrefs;
+}
 
 void CLeafcraftSDKControl::AddVersionMetaData() {
     // The registered filters' ProgIDs, sorted, after the control's own.
@@ -103,7 +97,10 @@ BOOL CLeafcraftSDKControl::WritePackage(const CString& packagePath, const CStrin
         href.Replace('\\', '/');
         if (leaf::StartsWithNoCase(href.str(), folder.str()) && href[folder.GetLength()] == '/')
             href = href.Mid(folder.GetLength() + 1);
-        item->m_strPath = HrefOfWorkPath(href);
+        // A reader of the href decodes "%XX" and ends the path at '#' or '?': the href is
+        // escaped, so that "pct%41%.html" or "hash#x.html" reads back under its own name.
+        // The package writer escapes '&' and '"' itself.
+        item->m_strPath = CString(leaf::EscapeLinkPath(href.str()));
         if (forceOeb) {
             if (item->m_strMediaType == "text/html")
                 item->m_strMediaType = "text/x-oeb1-document";
@@ -112,12 +109,23 @@ BOOL CLeafcraftSDKControl::WritePackage(const CString& packagePath, const CStrin
         }
     }
 
+    // The guide and the tours name files as links too.
+    std::vector<CString> keptHrefs;
+    for (CString* href : GuideAndTourHrefs()) {
+        keptHrefs.push_back(*href);
+        *href = CString(leaf::PathToLink(href->str()));
+    }
+
     HRESULT result = E_FAIL;
     try {
         result = m_package.Write(packagePath);
     } catch (...) {
         result = E_FAIL;
     }
+
+    const std::vector<CString*> hrefs = GuideAndTourHrefs();
+    for (size_t i = 0; i < hrefs.size() && i < keptHrefs.size(); ++i)
+        *hrefs[i] = std::move(keptHrefs[i]);
 
     for (size_t i = 0; i < kept.size(); ++i) {
         if (CManifestItem* item = m_package.GetManifestItem(static_cast<int>(i))) {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/ContentType.h"
+#include "common/LinkEscape.h"
 #include "platform/base/CString.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
@@ -127,9 +128,10 @@ BOOL CLeafcraftSDKControl::CreateTourFromTOC(LONG flags) {
 
     m_package.AddXMetaData(std::make_unique<CDCMetaItem>(kChapterTourMetaName, kChapterTourId));
     auto tour = std::make_unique<CTourRecord>(kChapterTourTitle, kChapterTourId);
+    // The sites name their files by their paths, as the client's own sites do.
     for (const CTocLink& link : links)
-        tour->m_sites.push_back(
-            std::make_unique<CTourSite>(CString(leaf::Utf16ToUtf8(link.title)), CString(leaf::Utf16ToUtf8(link.href))));
+        tour->m_sites.push_back(std::make_unique<CTourSite>(CString(leaf::Utf16ToUtf8(link.title)),
+                                                            CString(leaf::LinkToPath(leaf::Utf16ToUtf8(link.href)))));
     m_package.AddTour(std::move(tour));
     return TRUE;
 }

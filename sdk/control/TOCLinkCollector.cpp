@@ -79,9 +79,13 @@ BOOL CTocLinkCollector::OnTag(std::u16string_view tagName, std::u16string_view a
     ForgetLink();
     std::vector<std::u16string> tokens;
     SplitAttributes(attributes, tokens);
-    for (const std::u16string& token : tokens)
-        if (TakeHref(token, m_href))
+    for (const std::u16string& token : tokens) {
+        if (TakeHref(token, m_href)) {
+            // The href as the page means it: "a&amp;b.html" names the file a&b.html.
+            m_href = DecodeAttributeValue(m_href);
             break;
+        }
+    }
     m_inLink = m_href.empty() ? FALSE : TRUE;
     return TRUE;
 }

@@ -1,11 +1,12 @@
 #pragma once
 
 // CTocLinkCollector: collects the links of a table-of-contents page in document order,
-// each with the text it shows (at most 50 characters, then "...") and its href as
-// written. It is the UTF-16 markup scanner with characters kept as they are: punctuation
-// stays and entity references are not decoded, so a link's text reads as the page wrote
-// it, except that its white space (line ends and tabs included) collapses to single
-// spaces between words, as the page shows it.
+// each with the text it shows (at most 50 characters, then "...") and its href as the
+// page means it (its character references decoded, its "%XX" escapes kept). It is the
+// UTF-16 markup scanner with characters kept as they are: punctuation stays and entity
+// references in text are not decoded, so a link's text reads as the page wrote it,
+// except that its white space (line ends and tabs included) collapses to single spaces
+// between words, as the page shows it.
 
 #include <string>
 #include <string_view>

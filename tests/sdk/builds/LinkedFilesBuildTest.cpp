@@ -1,8 +1,9 @@
 // The files a book's pages and style sheets link to, built whole through the automation
 // surface with the real filters: links written with character references, file names
-// that a reader of a URL would decode, pictures named only in style rules, and links
-// that lead out of the source folder.
+// that a reader of a URL would decode or take for a scheme, pictures named only in style
+// rules, and links that lead out of the source folder.
 
+#include <algorithm>
 #include <filesystem>
 
 #include "platform/base/CString.h"
@@ -76,6 +77,49 @@ TEST_F(LinkedFilesBuild, FileNamesWithPercentHashAndQuestionMarkArriveUnderTheir
     auto entries = UnpackEBook(eBook);
     EXPECT_NE(std::string::npos, entries["pct%41%.html"].find("percent page"));
     EXPECT_NE(std::string::npos, entries["hash#x.html"].find("hash page"));
+}
+
+// Links to converted sources whose names hold '%', '#' or '?', escaped as links are, are
+// written to their pages escaped again, so that each reads back as its page's name.
+TEST_F(LinkedFilesBuild, RewrittenLinksToNamesWithPercentHashAndQuestionMarkReachTheirPages) {
+    const std::string page = folder.WriteFile(
+        "book/index.html", "<html><body><a href=\"hash%231.txt#top\">h</a><a href=\"q%3F.txt\">q</a>"
+                           "<a href=\"pct%2541.txt\">p</a></body></html>");
+    const std::string hash = folder.WriteFile("book/hash#1.txt", "hash notes\n");
+    const std::string question = folder.WriteFile("book/q?.txt", "question notes\n");
+    const std::string percent = folder.WriteFile("book/pct%41.txt", "percent notes\n");
+    Prepare({page, hash, question, percent});
+
+    const std::string eBook = folder / "out/escaped.lit";
+    ASSERT_TRUE(Build(eBook));
+    auto entries = UnpackEBook(eBook);
+    std::vector<std::string> pages;
+    for (const char* text : {"hash notes", "question notes", "percent notes"}) {
+        pages.push_back(EntryHolding(entries, text));
+        ASSERT_NE("", pages.back()) << text;
+    }
+    EXPECT_EQ(pages, LinkValues(entries["index.html"], "href", false)) << entries["index.html"];
+}
+
+// A source whose name holds a ':' is named by an href that no reader takes for a URL
+// scheme, and the package file that the build wrote reads back with the file's own name.
+TEST_F(LinkedFilesBuild, ASourceNamedWithAColonHasAnHrefThatReadsBackAsItsName) {
+    const std::string page = folder.WriteFile("book/index.html", "<html><body><p>first</p></body></html>");
+    const std::string colon = folder.WriteFile("book/c:x.html", "<html><body><p>colon page</p></body></html>");
+    Prepare({page, colon});
+    Build(folder / "out/colon.lit");  // the e-book writer decides on the names the e-book may hold
+    const std::string package = ReadBytes(WorkFolder("colon") + "/colon.opf");
+    std::vector<std::string> hrefs;
+    for (const ManifestEntry& item : ManifestOf(package))
+        hrefs.push_back(item.href);
+    EXPECT_NE(hrefs.end(), std::find(hrefs.begin(), hrefs.end(), "c%3Ax.html")) << package;
+    EXPECT_EQ(std::string::npos, package.find("\"c:x.html\"")) << package;
+
+    sdktest::SdkControl reader = sdktest::SdkControl::Create();
+    ASSERT_TRUE(reader.Initialize());
+    ASSERT_TRUE(reader.CallBool(sdkdispid::ImportPackageFile, {leaf::Variant(WorkFolder("colon") + "/colon.opf")}));
+    ASSERT_TRUE(reader.PrepareEBook()) << reader.ErrorCode() << " " << reader.ErrorDetails();
+    EXPECT_EQ(LCERR_NONE, reader.ErrorCode());  // nothing missing: every href named its file
 }
 
 TEST_F(LinkedFilesBuild, ALinkThatLeadsOutOfTheSourceFolderIsLeftOut) {

@@ -1,5 +1,5 @@
 // The table-of-contents link collector on real pages: links in document order with their
-// text as written, links spread over lines or with white space inside the tag, nested
+// text as written and their hrefs as the page means them, links spread over lines or with white space inside the tag, nested
 // and broken anchors, long titles, UTF-16 pages and progress reports.
 
 #include <string>
@@ -50,6 +50,9 @@ TEST(TocLinkCollector, FindsLinksAsWritten) {
          "<a href=\"a.htm\">\n  10.\tDHAT:   a dynamic\r\n heap analysis tool  </a>\n",
          {{"10. DHAT: a dynamic heap analysis tool", "a.htm"}}},
         {"entity stays as written", "<p><a href=\"a.htm\">Salt &amp; Pepper</a>\n", {{"Salt &amp; Pepper", "a.htm"}}},
+        {"references in the href are read, escapes kept",
+         "<a href=\"a&amp;b.htm\">A</a><a href=\"n&#38;m.txt#x\">N</a><a href=\"t%3Fwo.txt?a=1&copy=2\">T</a>\n",
+         {{"A", "a&b.htm"}, {"N", "n&m.txt#x"}, {"T", "t%3Fwo.txt?a=1&copy=2"}}},
         {"markup inside the text is dropped", "<a href=\"a.htm\"><b>Bold</b> <i>it</i></a>\n", {{"Bold it", "a.htm"}}},
         {"no href, no text, empty href", "<a name=top>Top</a><a href=\"i.htm\"><img src=x.gif></a><a href=\"\">E</a>\n",
          {}},
