@@ -1,17 +1,35 @@
 #include "tests/support/TempFolder.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 #include <utility>
 
 namespace leaf::test {
 
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "leaftest-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a temporary folder");
-    m_path = pattern;
+    // Named in lower case only, so that a path a test makes below it is its own lower-cased
+    // form: code that looks a path up by its lower-cased name then meets the file of that
+    // very name every time, not only when the random letters happen to be small ones.
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = "leaftest-";
+        for (int i = 0; i < 8; ++i)
+            name += kLetters[random() % (sizeof kLetters - 1)];
+        const std::filesystem::path path = std::filesystem::temp_directory_path() / name;
+        if (mkdir(path.c_str(), 0700) == 0) {
+            m_path = path;
+            return;
+        }
+        if (errno != EEXIST)
+            break;
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempFolder::~TempFolder() {
