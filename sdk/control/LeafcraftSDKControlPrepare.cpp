@@ -199,6 +199,13 @@ BOOL CLeafcraftSDKControl::PrepareEBook() {
         // Calls that the client's handlers made during the run left codes of their own;
         // what the client reads afterwards is the run's result.
         ClearError();
+        // The run lasts until this last event is handled: an abort asked for in it (which
+        // AbortBuild accepted) ends the run as aborted too.
+        if (m_abortRequested) {
+            m_prepared = FALSE;
+            SetError(LCERR_ABORTED);
+            return FALSE;
+        }
         if (!complete)
             SetError(LCWARN_INVALIDDEPENDENCIES);
         return TRUE;

@@ -267,23 +267,30 @@ TEST_F(SdkPrepare, GuidePagesOutsideTheSpineAreScannedAfterIt) {
               sink->events);
 }
 
-// A cancel that the client asks for while the last source is read is not lost, even when
-// the filter itself goes on to the end.
-TEST_F(SdkPrepare, AbortDuringTheLastSourceEndsTheRunAsAborted) {
+// A cancel that the client asks for late in the run is not lost: while the last source
+// is read (even when the filter itself goes on to the end), or in the final 100% event,
+// which the run lasts until. AbortBuild accepted it, so the run ends as aborted, and the
+// build that follows is refused rather than started with the cancel forgotten.
+TEST_F(SdkPrepare, ALateAbortEndsTheRunAsAborted) {
     std::string first = Source("book/a.src");
     std::string last = Source("book/b.src", "update 0 1 reading\n");
-    ASSERT_TRUE(control.AddSourceFile(first, LCF_SPINE));
-    ASSERT_TRUE(control.AddSourceFile(last, LCF_SPINE));
-    bool answered = false;
-    sink->handler = [&](const std::string& event) {
-        if (event == "progress 0 1 reading")
-            answered = control.CallBool(sdkdispid::AbortBuild);
-    };
-    EXPECT_FALSE(control.PrepareEBook());
-    EXPECT_TRUE(answered);
-    EXPECT_EQ(LCERR_ABORTED, control.ErrorCode());
-    EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out.lit"), Variant("")}));
-    EXPECT_EQ(LCERR_ILLEGAL, control.ErrorCode());  // not prepared
+    for (const std::string abortAt : {"progress 0 1 reading", "progress 100 1 "}) {
+        SCOPED_TRACE(abortAt);
+        ASSERT_TRUE(control.Initialize());
+        ASSERT_TRUE(control.AddSourceFile(first, LCF_SPINE));
+        ASSERT_TRUE(control.AddSourceFile(last, LCF_SPINE));
+        bool answered = false;
+        sink->handler = [&](const std::string& event) {
+            if (event == abortAt)
+                answered = control.CallBool(sdkdispid::AbortBuild);
+        };
+        EXPECT_FALSE(control.PrepareEBook());
+        EXPECT_TRUE(answered);
+        EXPECT_EQ(LCERR_ABORTED, control.ErrorCode());
+        EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out.lit"), Variant("")}));
+        EXPECT_EQ(LCERR_ILLEGAL, control.ErrorCode());  // not prepared
+        EXPECT_FALSE(std::filesystem::exists(folder / "out.lit"));
+    }
 }
 
 // Inside or outside is where a file really is: a link below the source folder that
