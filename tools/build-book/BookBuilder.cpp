@@ -190,9 +190,11 @@ bool CBookBuilder::AddTableOfContents(const CBookOptions& options, const std::st
         return false;
     if (!options.tocPage.empty() && !made.ToBool()) {
         leaf::Variant code;
+        leaf::Variant details;
         Call(sdkdispid::GetErrorCode, "GetErrorCode", {}, code);
-        std::fprintf(m_out, "no chapter tour made from the table of contents (error %d)\n",
-                     static_cast<int>(code.ToLong()));
+        Call(sdkdispid::GetErrorDetails, "GetErrorDetails", {}, details);
+        std::fprintf(m_out, "no chapter tour made from the table of contents: error %d: %s\n",
+                     static_cast<int>(code.ToLong()), ErrorMessage(code.ToLong(), details.ToUtf8()).c_str());
     }
     return true;
 }
@@ -205,9 +207,8 @@ bool CBookBuilder::Prepare() {
         if (code.ToLong() == LCWARN_INVALIDDEPENDENCIES) {
             // A person would be asked; a client program reports the files and goes on
             // without them.
-            std::fprintf(m_out, "warning %d: some linked files are missing or lie outside the source folder; "
-                                "the book is built without them\n",
-                         static_cast<int>(LCWARN_INVALIDDEPENDENCIES));
+            std::fprintf(m_out, "warning %d: %s\n", static_cast<int>(LCWARN_INVALIDDEPENDENCIES),
+                         ErrorMessage(LCWARN_INVALIDDEPENDENCIES, "").c_str());
             PrintCollection("missing", sdkdispid::GetMissingFiles, "GetMissingFiles");
             PrintCollection("outside", sdkdispid::GetExternalFiles, "GetExternalFiles");
         }

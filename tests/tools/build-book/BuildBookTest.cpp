@@ -11,6 +11,9 @@
 #include <regex>
 #include <sstream>
 
+#include "platform/com/TypeLib.h"
+#include "platform/ui/Resources.h"
+#include "sdk/LeafcraftSDK.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/EpubCheck.h"
 #include "tests/support/TempFolder.h"
@@ -93,8 +96,27 @@ TEST_F(BuildBook, AControlWithoutFiltersFailsToInitialiseWithItsCode) {
     std::string page = folder.WriteFile("book/a.html", "<p>x</p>");
     ChildResult result = Run({folder / "out.lit", page});
     EXPECT_EQ(21, result.exitStatus);  // no filters
-    EXPECT_TRUE(Contains(result.err, "cannot initialise the build control: error 21: An unexpected error occurred"))
+    EXPECT_TRUE(Contains(result.err, "cannot initialise the build control: error 21: No input filter could be loaded"))
         << result.err;
+}
+
+// Every code the control can report (the members of the enumeration it publishes) has a
+// text of its own in the string table build-book prints from, not the general one.
+TEST_F(BuildBook, EveryCodeOfTheControlHasATextOfItsOwn) {
+    ASSERT_TRUE(RegisterModule("leafsdk.so"));
+    leaf::ComPtr<ITypeLib> library;
+    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_LeafcraftTypeLib, 1, 0, 0, library.Receive()));
+    leaf::ComPtr<ITypeInfo> codes;
+    ASSERT_EQ(S_OK, library->GetTypeInfoOfName(u"enumErrorCodes", codes.Receive()));
+    const leaf::EnumDescription* description = codes->GetEnumDescription();
+    ASSERT_NE(nullptr, description);
+    const CString general = leaf::ui::LoadResString(12099);
+    ASSERT_FALSE(general.IsEmpty());
+    for (const leaf::EnumMemberDescription& code : description->members) {
+        CString text;
+        EXPECT_TRUE(leaf::ui::LoadString(12000 + static_cast<UINT>(code.value), text)) << code.name;
+        EXPECT_NE(general, text) << code.name;
+    }
 }
 
 TEST_F(BuildBook, AMissingSourceFailsWithTheControlsCodeAndItsPath) {
@@ -125,6 +147,19 @@ TEST_F(BuildBook, FailuresArePrintedWithTheTextOfTheirCode) {
     EXPECT_EQ(64, ownFile.exitStatus);
     EXPECT_TRUE(Contains(ownFile.err, "error 64: Unable to create the eBook file (" + page + ": ")) << ownFile.err;
     EXPECT_EQ("", ReadFile(page));
+}
+
+// A contents page that gives no chapter tour is reported with the text of the code, and
+// the build goes on.
+TEST_F(BuildBook, AContentsPageThatGivesNoTourIsReportedWithTheTextOfItsCode) {
+    RegisterControlAndFilters();
+    std::string page = folder.WriteFile("book/a.src", "");
+    std::string contents = folder.WriteFile("book/contents.src", "");  // not an HTML page
+    ChildResult result = Run({"--toc", contents, folder / "out.lit", page});
+    EXPECT_TRUE(Contains(result.out, "no chapter tour made from the table of contents: error 81: The table of "
+                                     "contents cannot give a chapter tour: it must be a whole HTML page"))
+        << result.out;
+    EXPECT_TRUE(Contains(result.out, "[  0%] preparing a.src\n")) << result.out;
 }
 
 TEST_F(BuildBook, ASourceOfAnUnknownKindFailsWithTheControlsCode) {
@@ -165,7 +200,8 @@ TEST_F(BuildBook, MissingAndOutsideFilesAreListedAndTheBuildGoesOn) {
                                                         "dep " + outsidePage + "\n");
     ChildResult result = Run({"--title", "Lists", folder / "out.lit", source});
 
-    EXPECT_TRUE(Contains(result.out, "warning 100: ")) << result.out;
+    EXPECT_TRUE(Contains(result.out, "warning 100: Some linked files are missing or lie outside the source folder"))
+        << result.out;
     EXPECT_TRUE(Contains(result.out, "  missing: " + folder / "book/gone.gif" + "\n")) << result.out;
     EXPECT_TRUE(Contains(result.out, "  outside: " + outsidePage + "\n")) << result.out;
     // It went on to the build, where the test filter refuses to convert its source.
