@@ -2,12 +2,15 @@
 // into a stream that checks what it is given: ends never outnumber the elements that
 // were started with content, an accepted document leaves no element open, and the
 // number of calls stays within a fixed multiple of the input's length (linear work).
-// The encoder runs with a host, both link maps and a style-sheet link to insert, as it
-// does for an HTML item of a build.
+// The encoder runs with a host, both link maps (holding names that differ only in case,
+// and names with '&', '%', '#', '?' and ':') and a style-sheet link to insert, as it does
+// for an HTML item of a build: once with links looked up as written, once with the
+// build's folders, so that relative links are read from the page's own folder.
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "platform/com/ComObject.h"
@@ -89,14 +92,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(size == 0 || std::fwrite(data, 1, size, file) == size);
     std::fclose(file);
 
-    const CIntermediateEncoder::WorkPathMap outside = {{"/art/logo.gif", "external/logo.gif"}};
-    const CIntermediateEncoder::WorkPathMap converted = {{"notes.txt", "notes.htm"}};
+    // As the control enters them: each file under its own name, and the first of two
+    // names that differ only in case under its lower-cased name too.
+    const std::string work = std::filesystem::path(ScratchFile()).parent_path().string();
+    const CIntermediateEncoder::WorkPathMap outside = {{"/art/Logo.gif", "external/Logo.gif"},
+                                                       {"/art/logo.gif", "external/logo1.gif"},
+                                                       {"/art/o&2.gif", "external/o&2.gif"}};
+    const CIntermediateEncoder::WorkPathMap converted = {{"notes.txt", "notes.htm"},
+                                                         {"FAQ.htm", "faq.htm"},
+                                                         {"faq.htm", "faq1.htm"},
+                                                         {"/src/FAQ.txt", work + "/FAQ.htm"},
+                                                         {"/src/faq.txt", work + "/faq1.htm"},
+                                                         {"/src/n&m.txt", work + "/n&m.htm"},
+                                                         {"/src/hash#1.txt", work + "/hash#1.htm"},
+                                                         {"/src/q?.txt", work + "/q?.htm"},
+                                                         {"/src/pct%41.txt", work + "/pct%41.htm"},
+                                                         {"/src/c:x.txt", work + "/c:x.htm"}};
     compilertest::RecordingHost host;
     leaf::ComPtr<CheckingStream> stream(new CheckingStream());
     LONG line = 0;
-    {
+    for (const bool withFolders : {false, true}) {
         CIntermediateEncoder encoder(&host, &outside, &converted);
+        if (withFolders)
+            encoder.SetFolders("/src", CString(work));
         encoder.SetLinkAttributes(u"rel='stylesheet' href='fonts/embedded-fonts.css' type='text/css' /");
+        stream->depth = 0;
         const BOOL encoded = encoder.EncodeFile(ScratchFile().c_str(), stream.Get(), &line);
         // An accepted document closed every element it opened.
         if (encoded)
@@ -106,15 +126,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // that a style element's url()s ("url(x)", five bytes at least) may name the longer
     // places of the items they map to; every element needs at least three bytes of the
     // input (besides an inserted head and link).
-    Check(stream->textUnits <= 8 * size + 64);
-    Check(stream->elements <= size / 3 + 2);
+    // (Both encodings counted.)
+    Check(stream->textUnits <= 2 * (8 * size + 64));
+    Check(stream->elements <= 2 * (size / 3 + 2));
     Check(line >= 0);
-    // Progress never reports more than the file holds.
+    // Progress never reports more than the file holds, in each encoding.
     LONGLONG progress = 0;
     for (LONG units : host.steps) {
         Check(units >= 0);
         progress += units;
     }
-    Check(progress <= static_cast<LONGLONG>(size));
+    Check(progress <= 2 * static_cast<LONGLONG>(size));
     return 0;
 }
