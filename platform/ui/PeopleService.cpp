@@ -10,10 +10,13 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QProcess>
+#include <QShowEvent>
 #include <QStringList>
 #include <QUrl>
 #include <cstdio>
+#include <vector>
 
+#include "platform/ui/Dialog.h"
 #include "platform/ui/Resources.h"
 #include "platform/ui/WinApp.h"
 #include "platform/ui/WindowPlacement.h"
@@ -55,17 +58,43 @@ void ReportUnattended(const char* kind, const std::string& text) {
     std::fprintf(stderr, "No person to answer %s: %s\n", kind, text.c_str());
 }
 
+// A message box placed as every dialog is: once its text has given it its size, centred
+// on its owner's window and inside that screen's work area.
+class PlacedMessageBox final : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent* event) override {
+        QMessageBox::showEvent(event);
+        PlaceOverOwner(this, parentWidget());
+    }
+};
+
+struct BoxChoice {
+    QMessageBox::StandardButton button;
+    int id;
+};
+
+std::vector<BoxChoice> BoxChoices(UINT type) {
+    switch (type & MB_TYPEMASK) {
+        case MB_OKCANCEL: return {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}};
+        case MB_ABORTRETRYIGNORE:
+            return {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
+        case MB_YESNOCANCEL: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
+        case MB_YESNO: return {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}};
+        case MB_RETRYCANCEL: return {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}};
+        default: return {{QMessageBox::Ok, IDOK}};
+    }
+}
+
 class QtPeopleService final : public PeopleService {
 public:
+    // The box runs as every modal dialog does, so on a display nobody sees it ends at once
+    // (ModalDialogShown) with the answer of Escape, and a test script may answer it.
     int MessageBox(QWidget* parent, const std::string& text, const std::string& caption, UINT type) override {
-        if (NobodyCanAnswer()) {
-            ReportUnattended("a message box", text);
-            return EscapeAnswer(type);
-        }
-        // The box belongs to the dialog in front when one runs; Qt opens it centred on
-        // that window and inside the screen's work area.
-        ModalFocusReturn focus(parent);
-        QMessageBox box(MessageBoxOwner(parent));
+        // The box belongs to the dialog in front when one runs.
+        PlacedMessageBox box(MessageBoxOwner(parent));
         box.setWindowTitle(Q(caption));
         box.setText(Q(text));
         switch (type & MB_ICONMASK) {
@@ -75,32 +104,17 @@ public:
             case MB_ICONASTERISK: box.setIcon(QMessageBox::Information); break;
             default: break;
         }
-        struct Choice { QMessageBox::StandardButton button; int id; };
-        std::vector<Choice> choices;
-        switch (type & MB_TYPEMASK) {
-            case MB_OKCANCEL: choices = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
-            case MB_ABORTRETRYIGNORE:
-                choices = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}};
-                break;
-            case MB_YESNOCANCEL:
-                choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}};
-                break;
-            case MB_YESNO: choices = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-            case MB_RETRYCANCEL: choices = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
-            default: choices = {{QMessageBox::Ok, IDOK}}; break;
-        }
+        const std::vector<BoxChoice> choices = BoxChoices(type);
         QMessageBox::StandardButtons buttons;
-        for (const Choice& c : choices) buttons |= c.button;
+        for (const BoxChoice& c : choices) buttons |= c.button;
         box.setStandardButtons(buttons);
         size_t defaultIndex = ((type & MB_DEFMASK) >> 8);
         if (defaultIndex < choices.size()) box.setDefaultButton(choices[defaultIndex].button);
-        auto clicked = static_cast<QMessageBox::StandardButton>(box.exec());
-        for (const Choice& c : choices)
+        RunModalLoop(box, 0);
+        const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+        for (const BoxChoice& c : choices)
             if (c.button == clicked) return c.id;
-        // Closed by the window's close box: the answer of Escape.
-        for (const Choice& c : choices)
-            if (c.id == IDCANCEL || c.id == IDNO) return c.id;
-        return choices.front().id;
+        return EscapeAnswer(type);
     }
 
     std::vector<std::string> ChooseFiles(QWidget* parent, const FileDialogRequest& request) override {
@@ -183,21 +197,22 @@ public:
 
     void ModalDialogShown(QDialog& dialog, UINT) override {
         if (!NobodyCanAnswer()) return;
-        ReportUnattended("a dialog", dialog.windowTitle().toStdString());
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog)) ReportUnattended("a message box", box->text().toStdString());
+        else ReportUnattended("a dialog", dialog.windowTitle().toStdString());
         dialog.done(IDABORT);
     }
 };
-
-QtPeopleService& QtPeople() {
-    static QtPeopleService service;
-    return service;
-}
 
 PeopleService* g_service = nullptr;
 
 }  // namespace
 
-PeopleService& People() { return g_service ? *g_service : QtPeople(); }
+PeopleService& PersonService() {
+    static QtPeopleService service;
+    return service;
+}
+
+PeopleService& People() { return g_service ? *g_service : PersonService(); }
 
 PeopleService* SetPeopleService(PeopleService* service) {
     PeopleService* previous = g_service;

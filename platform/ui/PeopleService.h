@@ -65,6 +65,11 @@ public:
 
 // The service in use; the Qt one until another is installed.
 PeopleService& People();
+// The Qt one, which asks a person with real windows. Its modal windows tell People() once
+// they show, so another service installed may hand them to a script (ScriptedPeople's
+// AnswerShownMessageBox); with none, on a display nobody sees, they end at once with the
+// answer of Escape.
+PeopleService& PersonService();
 // Installs a service (nullptr: back to the Qt one). Returns the one it replaced, which
 // the caller keeps alive as long as it may still be in use.
 PeopleService* SetPeopleService(PeopleService* service);

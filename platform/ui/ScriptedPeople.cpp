@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDialog>
 #include <QMenu>
+#include <QMessageBox>
 #include <cstdio>
 
 namespace leaf::ui {
@@ -56,11 +57,25 @@ int ScriptedPeople::UnansweredCount() const {
 
 size_t ScriptedPeople::PendingAnswers() const {
     return m_messageAnswers.size() + m_fileAnswers.size() + m_folderAnswers.size() + m_colorAnswers.size() +
-           m_fontAnswers.size() + m_dialogAnswers.size() + m_menuAnswers.size();
+           m_fontAnswers.size() + m_dialogAnswers.size() + m_shownBoxAnswers.size() + m_menuAnswers.size();
 }
 
-int ScriptedPeople::MessageBox(QWidget*, const std::string& text, const std::string& caption, UINT type) {
+int ScriptedPeople::MessageBox(QWidget* parent, const std::string& text, const std::string& caption, UINT type) {
     Question q = Ask("message", text, caption, type);
+    if (!m_shownBoxAnswers.empty()) {
+        m_shownBox = std::move(m_shownBoxAnswers.front());
+        m_shownBoxAnswers.pop_front();
+        m_shownBoxAnswered = false;
+        m_log.push_back(std::move(q));
+        const size_t index = m_log.size() - 1;
+        const int answer = PersonService().MessageBox(parent, text, caption, type);
+        m_shownBox = nullptr;
+        if (!m_shownBoxAnswered) {
+            m_log[index].answered = false;
+            ReportUnanswered("message box (left open by its script)", text);
+        }
+        return answer;
+    }
     int answer = CancellingAnswer(type);
     if (m_messageAnswers.empty()) {
         q.answered = false;
@@ -195,6 +210,14 @@ UINT ScriptedPeople::TrackPopupMenu(QMenu& menu, const QPoint&) {
 }
 
 void ScriptedPeople::ModalDialogShown(QDialog& dialog, UINT templateId) {
+    if (m_shownBox && qobject_cast<QMessageBox*>(&dialog)) {
+        DialogScript script = std::move(m_shownBox);
+        m_shownBox = nullptr;
+        script(dialog);
+        m_shownBoxAnswered = !dialog.isVisible();
+        if (dialog.isVisible()) dialog.done(IDABORT);
+        return;
+    }
     Question q = Ask("dialog", dialog.windowTitle().toStdString(), "", templateId);
     if (m_dialogAnswers.empty()) {
         q.answered = false;

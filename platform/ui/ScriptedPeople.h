@@ -42,6 +42,11 @@ public:
     // The next modal dialog is handed to the script once it shows. A script that leaves
     // the dialog open gets it closed with IDABORT, and the question counts as unanswered.
     void AnswerDialog(DialogScript script) { m_dialogAnswers.push_back(std::move(script)); }
+    // The next message box is shown as a person sees it (PersonService's real box, placed
+    // over its owner) and handed to the script once it shows; the script presses one of its
+    // buttons, and the button's answer is the box's. A script that leaves the box open gets
+    // it closed with the answer of Escape, and the question counts as unanswered.
+    void AnswerShownMessageBox(DialogScript script) { m_shownBoxAnswers.push_back(std::move(script)); }
     // The command chosen from the next popup menu (0: dismissed). Choosing a command the
     // menu does not offer enabled counts as unanswered and chooses nothing.
     void AnswerMenu(UINT command) { m_menuAnswers.push_back(command); }
@@ -73,6 +78,10 @@ private:
     std::deque<std::pair<bool, DWORD>> m_colorAnswers;
     std::deque<std::pair<bool, FontChoice>> m_fontAnswers;
     std::deque<DialogScript> m_dialogAnswers;
+    std::deque<DialogScript> m_shownBoxAnswers;
+    // The script of the message box that is showing, until it runs, and whether it closed it.
+    DialogScript m_shownBox;
+    bool m_shownBoxAnswered = false;
     std::deque<UINT> m_menuAnswers;
     bool m_processStarts = true;
 };

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QWidget>
@@ -134,18 +135,37 @@ TEST_F(WindowPlacement, AWizardOpensCentredAtTheSizeItShowsWith) {
         << placed.x() << "," << placed.y() << " " << placed.width() << "x" << placed.height();
 }
 
-TEST_F(WindowPlacement, AMessageBoxBelongsToTheDialogInFront) {
-    QWidget* owner = nullptr;
-    QDialog* shown = nullptr;
+TEST_F(WindowPlacement, AMessageBoxOpensCentredOnTheDialogInFrontInsideTheWorkArea) {
+    // The main window hangs past the screen's bottom right corner, so the dialog it opens
+    // is kept inside the work area; a box the program asks for while the dialog runs
+    // (through the application object, as the program asks) opens over that dialog.
+    main.setGeometry(area.right() - 300, area.bottom() - 200, 700, 500);
+    QRect dialogRect;
+    QRect boxRect;
+    int answer = 0;
+    people.AnswerShownMessageBox([&](QDialog& box) {
+        boxRect = box.frameGeometry();
+        auto* question = qobject_cast<QMessageBox*>(&box);
+        ASSERT_NE(question, nullptr);
+        question->button(QMessageBox::Yes)->click();
+    });
     people.AnswerDialog([&](QDialog& dialog) {
-        shown = &dialog;
-        owner = MessageBoxOwner(&main);
+        dialogRect = dialog.frameGeometry();
+        answer = AfxMessageBox("Replace the e-book?", MB_YESNO);
         dialog.reject();
     });
     CDialog(232, &mainWnd).DoModal();
-    EXPECT_EQ(owner, shown);
-    // Without one, the box belongs to the window asked for, or to the main window when
-    // that one is not on screen.
+    EXPECT_EQ(answer, IDYES);
+    EXPECT_EQ(people.UnansweredCount(), 0);
+    ASSERT_FALSE(boxRect.isEmpty());
+    EXPECT_TRUE(Inside(boxRect)) << boxRect.x() << "," << boxRect.y();
+    const QRect expected = CentredInside(boxRect.size(), dialogRect, area);
+    EXPECT_LE((boxRect.topLeft() - expected.topLeft()).manhattanLength(), 4)
+        << boxRect.x() << "," << boxRect.y() << " over " << dialogRect.x() << "," << dialogRect.y();
+    EXPECT_FALSE(area.contains(main.frameGeometry())) << "the owner's window is partly off screen";
+}
+
+TEST_F(WindowPlacement, AMessageBoxWithoutADialogBelongsToTheWindowOnScreen) {
     EXPECT_EQ(MessageBoxOwner(&main), &main);
     QWidget hidden;
     EXPECT_EQ(MessageBoxOwner(&hidden), &main);

@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 
@@ -15,6 +18,7 @@
 #include "platform/ui/ComboBox.h"
 #include "platform/ui/ListCtrl.h"
 #include "platform/ui/ScriptedPeople.h"
+#include "platform/ui/WindowPlacement.h"
 #include "sdk/LeafcraftSDK.h"
 #include "studio/project/ApplicationLists.h"
 #include "studio/project/BuildDonePage.h"
@@ -34,6 +38,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using leaf::ui::CentredInside;
 using leaf::ui::ScriptedPeople;
 
 void WriteUserValue(const char* key, const char* name, const std::string& value) {
@@ -632,6 +637,48 @@ TEST_F(BuildWizardTest, OpenThisEBookHandsTheEBookToTheRegisteredReadingProgram)
     EXPECT_EQ("The Book.epub", fs::path(opened).filename().string());
     EXPECT_TRUE(fs::is_symlink(opened));
     EXPECT_EQ(fs::path(eBook), fs::read_symlink(opened));
+}
+
+TEST_F(BuildWizardTest, ItsMessageBoxOpensCentredOnTheWizardInsideTheWorkArea) {
+    // The program's window hangs past the screen's bottom right corner; the wizard it
+    // opens is kept inside the work area, and so is the box the wizard shows, over it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    QWidget main;
+    main.setGeometry(area.right() - 300, area.bottom() - 200, 900, 700);
+    main.show();
+    CWnd mainWnd;
+    mainWnd.Attach(&main);
+    CWinApp& app = buildtest::TestApp();
+    app.m_pMainWnd = &mainWnd;
+
+    QRect wizardRect;
+    QRect boxRect;
+    QString boxText;
+    people.AnswerShownMessageBox([&](QDialog& box) {
+        boxRect = box.frameGeometry();
+        auto* warning = qobject_cast<QMessageBox*>(&box);
+        ASSERT_NE(warning, nullptr);
+        boxText = warning->text();
+        warning->button(QMessageBox::Ok)->click();
+    });
+    CBuildWizardSheet sheet(&document, nullptr);
+    RunWizard(sheet, [&](CBuildWizardSheet& wizard) {
+        ASSERT_TRUE(OnPage(wizard, &wizard.GetOutputPage()));
+        wizardRect = wizard.GetWidget()->window()->frameGeometry();
+        wizard.GetOutputPage().SetDlgItemText(1095, "");   // no e-book name
+        wizard.PressButton(PSBTN_NEXT);
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    app.m_pMainWnd = nullptr;
+    mainWnd.Detach();
+
+    EXPECT_EQ(boxText.toStdString(), "You must specify an eBook filename.");
+    EXPECT_EQ(people.UnansweredCount(), 0);
+    ASSERT_FALSE(boxRect.isEmpty());
+    EXPECT_TRUE(area.contains(boxRect)) << boxRect.x() << "," << boxRect.y();
+    const QRect expected = CentredInside(boxRect.size(), wizardRect, area);
+    EXPECT_LE((boxRect.topLeft() - expected.topLeft()).manhattanLength(), 4)
+        << boxRect.x() << "," << boxRect.y() << " over the wizard at " << wizardRect.x() << "," << wizardRect.y();
 }
 
 }  // namespace
