@@ -351,7 +351,7 @@ BOOL CLeafcraftDoc::OnOpenDocument(const char* path)
     CString projectPath = NativePath(path ? path : "");
     CString current = m_strSourceFolder;
     if (!m_sources.empty() && !current.IsEmpty()) {
-        CString found = FindSourceFolder(projectPath);
+        CString found = FindSourceFolder(projectPath, stored.IsEmpty() ? current : stored);
         if (found.CompareNoCase(current) != 0) {
             RebaseSources(current, found);
             m_strSourceFolder = found;
@@ -364,7 +364,7 @@ BOOL CLeafcraftDoc::OnOpenDocument(const char* path)
     return TRUE;
 }
 
-CString CLeafcraftDoc::FindSourceFolder(const CString& projectPath)
+CString CLeafcraftDoc::FindSourceFolder(const CString& projectPath, const CString& storedFolder)
 {
     const CString current = m_strSourceFolder;
     CString candidate = current;
@@ -382,7 +382,7 @@ CString CLeafcraftDoc::FindSourceFolder(const CString& projectPath)
             continue;
         }
         CString chosen;
-        if (!LocateSourceFolder(projectPath, current, chosen)) return candidate;
+        if (!LocateSourceFolder(projectPath, storedFolder, chosen)) return candidate;
         candidate = chosen;
         while (candidate.GetLength() > 1 && candidate.Right(1) == "/") candidate = candidate.Left(candidate.GetLength() - 1);
     }

@@ -135,7 +135,8 @@ private:
     void LoadOldVersion(CArchive& archive, DWORD version);
     void RebuildSourceIndex();
     // Finds the folder under which the sources exist now; the current one when found there.
-    CString FindSourceFolder(const CString& projectPath);
+    // The author is asked for it naming the folder the project stored, where the sources were.
+    CString FindSourceFolder(const CString& projectPath, const CString& storedFolder);
     void RebaseSources(const CString& from, const CString& to);
 
     CString m_strArchivePath;

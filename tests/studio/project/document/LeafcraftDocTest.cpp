@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <deque>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,13 +29,15 @@ public:
 
     std::deque<std::string> locateAnswers;   // "" cancels
     int locateCalls = 0;
+    std::vector<CString> locatedFolders;      // the folder each locate question names
     int fallbackAnswer = IDOK;
     int fallbackCalls = 0;
 
 protected:
-    BOOL LocateSourceFolder(const CString&, const CString&, CString& chosen) override
+    BOOL LocateSourceFolder(const CString&, const CString& storedFolder, CString& chosen) override
     {
         ++locateCalls;
+        locatedFolders.push_back(storedFolder);
         if (locateAnswers.empty() || locateAnswers.front().empty()) return FALSE;
         chosen = CString(locateAnswers.front());
         locateAnswers.pop_front();
@@ -454,6 +457,31 @@ TEST_F(RelocationTest, TheLocateDialogIsAskedAfterTheProjectFolder)
     EXPECT_EQ(doc.locateCalls, 2);
     EXPECT_EQ(doc.m_strSourceFolder, CString(folder / "found"));
     EXPECT_EQ(doc.GetSourceFile(0)->m_strPath, CString(folder / "found/a.htm"));
+}
+
+TEST_F(RelocationTest, TheLocateDialogNamesTheFolderTheProjectStored)
+{
+    // The project file alone moves away from its sources, which it stored relative to
+    // itself: they now resolve below its new folder, where they are not.
+    std::string project;
+    {
+        TestDoc doc;
+        doc.AddSourceFile(CString(Page("old/src/a.htm")), 0);
+        doc.AddSourceFile(CString(Page("old/src/part/b.htm")), 1);
+        doc.UpdateSourceFolder();
+        project = folder / "old/book.lcp";
+        ASSERT_TRUE(doc.SerializeToPath(CString(project), FALSE));
+    }
+    std::filesystem::create_directories(folder / "moved");
+    const std::string moved = folder / "moved/book.lcp";
+    std::filesystem::rename(project, moved);
+    TestDoc doc;
+    doc.locateAnswers = {folder / "old/src"};
+    ASSERT_TRUE(doc.OnOpenDocument(moved.c_str()));
+    ASSERT_EQ(doc.locateCalls, 1);
+    EXPECT_EQ(doc.locatedFolders[0], CString(folder / "old/src"));
+    EXPECT_EQ(doc.m_strSourceFolder, CString(folder / "old/src"));
+    EXPECT_EQ(doc.GetSourceFile(1)->m_strPath, CString(folder / "old/src/part/b.htm"));
 }
 
 TEST_F(RelocationTest, TheRootChosenAsTheSourceFolderKeepsSinglePaths)
