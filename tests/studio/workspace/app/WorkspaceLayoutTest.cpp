@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QHeaderView>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QRect>
 #include <QScreen>
@@ -19,6 +20,7 @@
 #include "platform/ui/ListCtrl.h"
 #include "studio/workspace/LeafcraftBaseView.h"
 #include "studio/workspace/LeafcraftIconView.h"
+#include "studio/workspace/LeafcraftPropertiesView.h"
 #include "studio/workspace/AppProfile.h"
 #include "studio/workspace/LeafcraftSrcFilesView.h"
 #include "studio/workspace/MainFrame.h"
@@ -47,6 +49,8 @@ void Settle() {
 class WorkspaceLayout : public AppFixture {
 protected:
     void SetUp() override {
+        // The program's own definitions: the Properties workspace shows each kind of editor.
+        m_app->m_metaDataPath = LEAF_SHIPPED_DEFINITIONS;
         ASSERT_TRUE(Start());
         Settle();
     }
@@ -64,6 +68,16 @@ protected:
         ClickIcon(workspace);
         Settle();
     }
+    // Chooses the property with that label in the Properties workspace, as a click does.
+    void ChooseProperty(const char* label) {
+        auto* properties = qobject_cast<QListWidget*>(
+            leaf::ui::FindControl(ViewWidget(), CLeafcraftPropertiesView::IDC_PROPERTY_LIST));
+        ASSERT_NE(properties, nullptr);
+        const QList<QListWidgetItem*> found = properties->findItems(label, Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << label;
+        properties->setCurrentItem(found.front());
+        Settle();
+    }
     // The visible controls of the workspace view, by id, in the view's coordinates.
     ControlRects Rects() const {
         ControlRects rects;
@@ -78,38 +92,51 @@ protected:
     }
 };
 
-TEST_F(WorkspaceLayout, ResizedWorkspacesPlaceTheirControlsAsAFreshViewOfTheSameSize) {
-    const struct {
-        int workspace;
-        const char* name;
-    } workspaces[] = {{0, "Source Files"}, {1, "Properties"}, {2, "Table of Contents"}};
-    for (const auto& workspace : workspaces) {
-        SCOPED_TRACE(workspace.name);
-        Open(workspace.workspace);
-        const int iconBarWidth = Frame()->GetIconView()->GetWidget()->width();
-        // Large, small, large again: each change is measured by the form's own layout.
-        for (QSize size : {QSize(1240, 980), QSize(640, 470), QSize(1180, 900), QSize(900, 700)})
-            ResizeWindow(size.width(), size.height());
-        const ControlRects resized = Rects();
-        ASSERT_FALSE(resized.empty());
-        // The workspace takes every change of the window; the icon bar keeps its width.
-        EXPECT_EQ(Frame()->GetIconView()->GetWidget()->width(), iconBarWidth);
+struct WorkspaceCase {
+    int workspace;
+    const char* name;
+    const char* property;   // the property chosen in the Properties workspace, or null
+};
 
-        const QWidget* view = ViewWidget();
-        const int bannerBottom = Frame()->GetWorkspaceView()->GetBannerBandHeight();
-        for (const auto& [id, rect] : resized) {
-            EXPECT_GE(rect.top(), bannerBottom) << "control " << id << " over the banner";
-            EXPECT_LE(rect.left() + rect.width(), view->width()) << "control " << id << " off the right edge";
-            EXPECT_LE(rect.top() + rect.height(), view->height()) << "control " << id << " off the bottom edge";
-        }
+class ResizedWorkspace : public WorkspaceLayout, public testing::WithParamInterface<WorkspaceCase> {};
 
-        // Away and back: the workspace's view is made afresh at the window's present size.
-        Open(workspace.workspace == 0 ? 1 : 0);
-        Open(workspace.workspace);
-        const ControlRects fresh = Rects();
-        EXPECT_EQ(Describe(resized), Describe(fresh));
+TEST_P(ResizedWorkspace, PlacesItsControlsAsAFreshViewOfTheSameSize) {
+    const WorkspaceCase& workspace = GetParam();
+    Open(workspace.workspace);
+    if (workspace.property) ChooseProperty(workspace.property);
+    const int iconBarWidth = Frame()->GetIconView()->GetWidget()->width();
+    // Large, small, large again: each change is measured by the form's own layout.
+    for (QSize size : {QSize(1240, 980), QSize(640, 470), QSize(1180, 900), QSize(900, 700)})
+        ResizeWindow(size.width(), size.height());
+    const ControlRects resized = Rects();
+    ASSERT_FALSE(resized.empty());
+    // The workspace takes every change of the window; the icon bar keeps its width.
+    EXPECT_EQ(Frame()->GetIconView()->GetWidget()->width(), iconBarWidth);
+
+    const QWidget* view = ViewWidget();
+    const int bannerBottom = Frame()->GetWorkspaceView()->GetBannerBandHeight();
+    for (const auto& [id, rect] : resized) {
+        EXPECT_GE(rect.top(), bannerBottom) << "control " << id << " over the banner";
+        EXPECT_LE(rect.left() + rect.width(), view->width()) << "control " << id << " off the right edge";
+        EXPECT_LE(rect.top() + rect.height(), view->height()) << "control " << id << " off the bottom edge";
     }
+
+    // Away and back: the workspace's view is made afresh at the window's present size.
+    Open(workspace.workspace == 0 ? 1 : 0);
+    Open(workspace.workspace);
+    if (workspace.property) ChooseProperty(workspace.property);
+    const ControlRects fresh = Rects();
+    EXPECT_EQ(Describe(resized), Describe(fresh));
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryWorkspace, ResizedWorkspace,
+                         testing::Values(WorkspaceCase{0, "SourceFiles", nullptr},
+                                         WorkspaceCase{1, "PropertiesWithTheTitle", "Title"},
+                                         WorkspaceCase{1, "PropertiesWithTheAuthors", "Author"},
+                                         WorkspaceCase{2, "TableOfContents", nullptr},
+                                         WorkspaceCase{3, "CoverPage", nullptr},
+                                         WorkspaceCase{4, "Navigation", nullptr}),
+                         [](const testing::TestParamInfo<WorkspaceCase>& info) { return info.param.name; });
 
 TEST_F(WorkspaceLayout, TheMainWindowOpensLargeOnTheScreen) {
     const QRect available = Window()->screen()->availableGeometry();
