@@ -117,7 +117,8 @@ run: release
 #               icons in $(PREFIX)/share; then registers the modules with regsvr into the
 #               user's registry ($$LEAF_REGISTRY, else ~/.config/leafcraft/registry) and
 #               brings the desktop's caches up to date.
-# make uninstall  unregisters the modules and removes all of it.
+# make uninstall  unregisters the modules and the project file type (leafstudio --unregister)
+#               and removes all of it.
 # INSTALL_FROM names the built tree to install (a test installs its own build).
 INSTALL_FROM ?= $(RELEASE_BUILD)
 LEAF_LIBDIR = $(PREFIX)/lib/leafcraft
@@ -157,15 +158,14 @@ uninstall:
 	  done; \
 	fi; true
 	@if [ -x "$(LEAF_LIBDIR)/reader/MSReader.exe" ]; then "$(LEAF_LIBDIR)/reader/MSReader.exe" --unregister; fi; true
+	@# The program registers the project type at each start, in the user's registry
+	@# (.lcp, Leafcraft.Document) and data folder; it takes back what names this installation.
+	@if [ -x "$(LEAF_LIBDIR)/leafstudio" ]; then \
+	  "$(LEAF_LIBDIR)/leafstudio" --unregister && echo "-- Unregistered: the project file type"; \
+	fi; true
 	rm -rf "$(LEAF_LIBDIR)"
 	cd "$(PREFIX)" 2>/dev/null && rm -f $(addprefix bin/,$(INSTALLED_PROGRAMS)) $(addprefix share/,$(INSTALLED_SHARE)) || true
-	@# The program registers the project type in the user's data folder at each start; those
-	@# copies go too when they name this installation's program.
-	@data="$(USER_DATA)"; \
-	if grep -qsF "$(LEAF_LIBDIR)/leafstudio" "$$data/applications/leafstudio.desktop"; then \
-	  rm -f "$$data/applications/leafstudio.desktop" "$$data/mime/packages/leafcraft.xml"; \
-	  $(MAKE) --no-print-directory refresh-desktop DATA="$$data"; \
-	fi
+	@$(MAKE) --no-print-directory refresh-desktop DATA="$(USER_DATA)"
 	@$(MAKE) --no-print-directory refresh-desktop DATA="$(PREFIX)/share"
 	@cd "$(PREFIX)" 2>/dev/null && for folder in share/icons/hicolor/scalable/apps share/icons/hicolor/scalable/mimetypes \
 	    share/icons/hicolor/scalable share/icons/hicolor share/icons share/applications share/mime share lib bin; do \

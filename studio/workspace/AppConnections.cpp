@@ -1,9 +1,9 @@
 #include "studio/workspace/AppConnections.h"
 
-#include <QCoreApplication>
 #include <filesystem>
 
 #include "platform/base/ModulePath.h"
+#include "platform/com/ComRegistry.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/HiveStore.h"
 #include "platform/registry/Registry.h"
@@ -33,32 +33,58 @@ namespace leaf::app {
 
 bool InitializeAutomation() { return SUCCEEDED(OleInitialize(nullptr)); }
 
+namespace {
+
+// The open command the registry's project type names: "<program>" "%1".
+std::string OpenCommand(const std::string& program) { return "\"" + program + "\" \"%1\""; }
+
+// The project file type as the desktop knows it, opened with `program`.
+leaf::ui::DesktopFileType ProjectDesktopType(const std::string& program) {
+    std::string entry(DesktopEntryTemplate());
+    const std::string placeholder = "@LEAFSTUDIO@";
+    if (size_t at = entry.find(placeholder); at != std::string::npos)
+        entry.replace(at, placeholder.size(), leaf::ui::QuoteDesktopExecArgument(program));
+    return {"leafcraft", std::string(ProjectMimeInfo()), "leafstudio", entry};
+}
+
+}  // namespace
+
 void RegisterShellFileTypes(const CDocTemplate& docTemplate) {
     CString extension, typeId, typeName;
     if (!docTemplate.GetDocString(extension, CDocTemplate::filterExt) ||
         !docTemplate.GetDocString(typeId, CDocTemplate::regFileTypeId))
         return;
     docTemplate.GetDocString(typeName, CDocTemplate::regFileTypeName);
-    std::string program = QCoreApplication::applicationFilePath().toStdString();
+    std::string program = GetExecutablePath();
 
     RegistryKey type = RegistryKey::Create(HKEY_CLASSES_ROOT, typeId.str());
     if (type.IsOpen()) {
         type.WriteString("", typeName.str());
         RegistryKey::Create(type.Handle(), "DefaultIcon").WriteString("", program + ",0");
-        RegistryKey::Create(type.Handle(), "shell\\open\\command").WriteString("", "\"" + program + "\" \"%1\"");
+        RegistryKey::Create(type.Handle(), "shell\\open\\command").WriteString("", OpenCommand(program));
         RegistryKey::Create(HKEY_CLASSES_ROOT, extension.str()).WriteString("", typeId.str());
     }
     // The desktop's registration does not depend on the registry's.
     RegisterDesktopFileType(program);
 }
 
+bool UnregisterShellFileTypes(const CDocTemplate& docTemplate) {
+    CString extension, typeId;
+    if (!docTemplate.GetDocString(extension, CDocTemplate::filterExt) ||
+        !docTemplate.GetDocString(typeId, CDocTemplate::regFileTypeId))
+        return true;
+    const std::string program = GetExecutablePath();
+    bool removed = true;
+    if (comreg::ReadString(typeId.str() + "\\shell\\open\\command") == OpenCommand(program)) {
+        if (comreg::ReadString(extension.str()) == typeId.str())
+            removed = comreg::DeleteTree(extension.str());
+        removed = comreg::DeleteTree(typeId.str()) && removed;
+    }
+    return leaf::ui::UnregisterDesktopFileType(ProjectDesktopType(program)) && removed;
+}
+
 bool RegisterDesktopFileType(const std::string& program) {
-    std::string entry(DesktopEntryTemplate());
-    const std::string placeholder = "@LEAFSTUDIO@";
-    if (size_t at = entry.find(placeholder); at != std::string::npos)
-        entry.replace(at, placeholder.size(), leaf::ui::QuoteDesktopExecArgument(program));
-    leaf::ui::DesktopFileType type{"leafcraft", std::string(ProjectMimeInfo()), "leafstudio", entry};
-    return leaf::ui::RegisterDesktopFileType(type).succeeded;
+    return leaf::ui::RegisterDesktopFileType(ProjectDesktopType(program)).succeeded;
 }
 
 std::string BuildControlRegistrationHint() {

@@ -27,6 +27,13 @@ bool InitializeAutomation();
 // Then the same type with the desktop (RegisterDesktopFileType).
 void RegisterShellFileTypes(const CDocTemplate& docTemplate);
 
+// Takes that registration back where it names the running program, as an uninstaller
+// does: the registry's ".lcp" and "Leafcraft.Document" keys when the type's open command
+// starts this program, and the desktop's entry and type (UnregisterDesktopFileType) when
+// they are the ones this program writes. A registration of another copy of the program
+// stays. False when a key or file of this program's could not be removed.
+bool UnregisterShellFileTypes(const CDocTemplate& docTemplate);
+
 // The project file type "application/x-leafcraft-project" (*.lcp) in the user's MIME
 // database and the desktop entry "leafstudio" that opens it with `program`, written where
 // they differ from what is there. False when a file could not be written.

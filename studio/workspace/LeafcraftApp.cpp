@@ -60,6 +60,12 @@ CString ResourceOr(UINT id, const char* fallback) {
 CObject* CreateLeafcraftDoc() { return new CLeafcraftDoc; }
 const CRuntimeClass kLeafcraftDocClass = {"CLeafcraftDoc", 0xFFFF, &CreateLeafcraftDoc};
 
+// The template of the program's one document type, its project.
+std::unique_ptr<CDocTemplate> MakeProjectTemplate() {
+    return std::make_unique<CSingleDocTemplate>(IDR_MAINFRAME, &kLeafcraftDocClass, RUNTIME_CLASS(CMainFrame),
+                                                RUNTIME_CLASS(CLeafcraftIconView));
+}
+
 bool IsSwitch(const std::string& argument, const char* name) {
     if (argument.size() < 2 || (argument[0] != '-' && argument[0] != '/')) return false;
     std::string body = argument.substr(argument[1] == '-' ? 2 : 1);
@@ -78,6 +84,8 @@ void CLeafcraftCommandLine::Parse(int argc, const char* const* argv) {
         } else if (IsSwitch(argument, "Automation")) {
             m_bRunAutomated = TRUE;
             m_bShowSplash = FALSE;
+        } else if (IsSwitch(argument, "Unregister") || IsSwitch(argument, "Unregserver")) {
+            m_nShellCommand = AppUnregister;
         } else if (argument.size() > 1 && argument[0] == '-') {
             // Other switches of the class library (print, DDE) are not used here.
         } else if (m_strFileName.IsEmpty() && !argument.empty()) {
@@ -164,8 +172,7 @@ BOOL CLeafcraftApp::InitInstance() {
     LoadGuideTypes();
 
     // 9. The document template and the project file type.
-    AddDocTemplate(new CSingleDocTemplate(IDR_MAINFRAME, &kLeafcraftDocClass, RUNTIME_CLASS(CMainFrame),
-                                          RUNTIME_CLASS(CLeafcraftIconView)));
+    AddDocTemplate(MakeProjectTemplate().release());
     leaf::app::RegisterShellFileTypes(*GetFirstDocTemplate());
 
     // 10. An auto-save copy left by an earlier run.
@@ -220,6 +227,10 @@ BOOL CLeafcraftApp::InitInstance() {
     leaf::app::ForwardCloseSignals(*this);
     m_started = TRUE;
     return TRUE;
+}
+
+BOOL CLeafcraftApp::UnregisterShellFileTypes() {
+    return leaf::app::UnregisterShellFileTypes(*MakeProjectTemplate());
 }
 
 int CLeafcraftApp::ExitInstance() {

@@ -25,7 +25,8 @@ class CMruMenuHook;
 // The command-line of the program, as the class library parses it: a file to open and the
 // switches that start it without a splash (Embedding, Automation).
 struct CLeafcraftCommandLine {
-    enum Shell { FileNew, FileOpen, FileNothing };
+    // AppUnregister: the class library's /Unregister (or /Unregserver) switch.
+    enum Shell { FileNew, FileOpen, FileNothing, AppUnregister };
     Shell m_nShellCommand = FileNew;
     CString m_strFileName;
     BOOL m_bRunEmbedded = FALSE;
@@ -52,6 +53,11 @@ public:
 
     BOOL InitInstance() override;
     int ExitInstance() override;
+    // The class library's unregistration, asked for by an uninstaller with /Unregister:
+    // takes back the project file type's registration with the shell and the desktop where
+    // it names this program (leaf::app::UnregisterShellFileTypes). Needs no window and no
+    // display; the user's own settings stay. FALSE when something of it could not go.
+    static BOOL UnregisterShellFileTypes();
     BOOL OnIdle(LONG count) override;
     int DoMessageBox(const char* text, UINT type, UINT helpId) override;
     void WinHelp(DWORD data, UINT command = 0x0001) override;

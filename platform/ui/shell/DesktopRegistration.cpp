@@ -118,6 +118,29 @@ DesktopRegistration RegisterDesktopFileType(const DesktopFileType& type) {
     return result;
 }
 
+bool UnregisterDesktopFileType(const DesktopFileType& type) {
+    std::string dataHome = DesktopDataHome();
+    if (dataHome.empty())
+        return true;
+    // The entry is ours when it holds the text this registration writes (its Exec line names
+    // the program); the type's package goes only with it, so a registration of the same type
+    // by another copy of the program stays whole.
+    std::string entry = dataHome + "/applications/" + type.desktopEntry + ".desktop";
+    if (!HoldsText(entry, type.entryText))
+        return true;
+    std::error_code error;
+    if (!std::filesystem::remove(entry, error))
+        return false;
+    RunDesktopTool("update-desktop-database", dataHome + "/applications");
+    std::string package = dataHome + "/mime/packages/" + type.mimePackage + ".xml";
+    if (!HoldsText(package, type.mimeInfo))
+        return true;
+    if (!std::filesystem::remove(package, error))
+        return false;
+    RunDesktopTool("update-mime-database", dataHome + "/mime");
+    return true;
+}
+
 std::string QuoteDesktopExecArgument(std::string_view argument) {
     auto plain = [](char c) {
         return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||

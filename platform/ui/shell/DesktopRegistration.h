@@ -34,6 +34,12 @@ std::string DesktopDataHome();
 
 DesktopRegistration RegisterDesktopFileType(const DesktopFileType& type);
 
+// Takes a registration back: the user's desktop entry goes when it holds the text `type`
+// gives (so one that opens the type with another program stays), the MIME package with it
+// when it holds the package's text; then the desktop's caches are brought up to date. False
+// when a file of the registration could not be removed.
+bool UnregisterDesktopFileType(const DesktopFileType& type);
+
 // One argument of a desktop entry's Exec key, as the entry's text holds it: as it is when
 // it holds only characters that need no quoting, else in double quotes with '"', '`',
 // '$' and '\' escaped; then '%' doubled and every '\' doubled again for the string value.

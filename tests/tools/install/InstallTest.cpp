@@ -4,6 +4,7 @@
 // modules, desktop entry and project file type), until `make uninstall` takes it all away.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -247,25 +248,69 @@ ChildResult Make(const std::vector<std::string>& arguments) {
     return RunChild("make", all, "", ErrorOutput::Merged);
 }
 
+// The modules `make install` registers (the Makefile's REGISTERED_MODULES).
+std::vector<std::string> ModulesTheMakefileRegisters() {
+    ChildResult printed = Make({"-s", "--eval", "leaf-print-modules: ; @echo $(REGISTERED_MODULES)", "leaf-print-modules"});
+    std::vector<std::string> modules;
+    std::istringstream words(printed.out);
+    for (std::string module; words >> module;)
+        modules.push_back(module);
+    return modules;
+}
+
+// The server module of every class registered in a registry folder.
+std::vector<std::string> RegisteredServers(const std::string& registry) {
+    return InRegistry(registry, [] {
+        std::vector<std::string> servers;
+        RegistryKey classes = RegistryKey::Open(HKEY_CLASSES_ROOT, "CLSID");
+        for (const std::string& clsid : classes.SubKeyNames()) {
+            RegistryKey server = RegistryKey::Open(classes.Handle(), clsid + "\\InprocServer32");
+            if (server.IsOpen())
+                servers.push_back(server.ReadString().value_or(""));
+        }
+        return servers;
+    });
+}
+
+bool Registered(const std::string& registry, const std::string& key) {
+    return InRegistry(registry, [&] { return RegistryKey::Open(HKEY_CLASSES_ROOT, key).IsOpen(); });
+}
+
+// The lines of a registry folder's hive files that hold `text`.
+std::vector<std::string> HiveLinesHolding(const std::string& registry, const std::string& text) {
+    std::vector<std::string> found;
+    for (const std::string& file : FilesBelow(registry)) {
+        std::istringstream lines(ReadText(registry + "/" + file));
+        for (std::string line; std::getline(lines, line);)
+            if (Contains(line, text))
+                found.push_back(file + ": " + line);
+    }
+    return found;
+}
+
 TEST(MakeInstall, InstallsRegistersAndUninstallsWithoutALeftover) {
     if (!HaveTool("make") || !HaveTool("desktop-file-validate") || !HaveTool("xdg-mime") ||
         !HaveTool("update-mime-database"))
         GTEST_SKIP() << "make, desktop-file-utils, xdg-utils or shared-mime-info is not installed";
     TemporaryHome home;
     TempFolder install;
-    std::string prefix = install / "prefix";
-    // The desktop looks for the installed type where the prefix puts it.
-    home.environment.Set("XDG_DATA_DIRS", prefix + "/share");
+    const std::string prefix = install / "prefix";
+    // The desktop looks for the installed type where the prefix puts it, before the system's
+    // own folders (where an application for EPUB publications may be).
+    const std::string systemData = "/usr/local/share:/usr/share";
+    home.environment.Set("XDG_DATA_DIRS", prefix + "/share:" + systemData);
+    const bool haveEpubApplication = !RunChild("xdg-mime", {"query", "default", "application/epub+zip"}).out.empty();
 
     ChildResult installed = Make({"install-built", std::string("INSTALL_FROM=") + LEAF_BUILD_DIR, "PREFIX=" + prefix});
     ASSERT_EQ(installed.exitStatus, 0) << installed.out;
+    const std::string libDir = fs::canonical(prefix + "/lib/leafcraft").string();
+    const std::string program = libDir + "/leafstudio";
 
     // The desktop entry and the project file type.
     std::string entry = prefix + "/share/applications/leafstudio.desktop";
     ChildResult valid = RunChild("desktop-file-validate", {entry}, "", ErrorOutput::Merged);
     EXPECT_EQ(valid.exitStatus, 0) << valid.out;
     EXPECT_EQ(valid.out, "");
-    std::string program = fs::canonical(prefix + "/lib/leafcraft/leafstudio").string();
     EXPECT_TRUE(Contains(ReadText(entry), "\nExec=" + program + " %f\n")) << ReadText(entry);
     std::string project = install.WriteFile("My Book.lcp", "");
     ChildResult type = RunChild("xdg-mime", {"query", "filetype", project});
@@ -275,38 +320,61 @@ TEST(MakeInstall, InstallsRegistersAndUninstallsWithoutALeftover) {
     EXPECT_TRUE(fs::exists(prefix + "/share/icons/hicolor/scalable/apps/leafstudio.svg"));
     EXPECT_TRUE(fs::exists(prefix + "/share/icons/hicolor/scalable/mimetypes/application-x-leafcraft-project.svg"));
 
-    // The modules are registered in the user's registry, from where they were installed.
-    std::string server;
-    EXPECT_TRUE(SdkRegisteredIn(home.UserRegistry(), &server));
-    EXPECT_EQ(server, fs::canonical(prefix + "/lib/leafcraft/leafsdk.so").string());
+    // Every module the Makefile registers is registered in the user's registry, from where
+    // it was installed (the Word stand-in only where LibreOffice converts for it), and the
+    // reading program's stand-in where the desktop has an application for EPUB publications.
+    const std::vector<std::string> modules = ModulesTheMakefileRegisters();
+    ASSERT_FALSE(modules.empty());
+    const std::vector<std::string> servers = RegisteredServers(home.UserRegistry());
+    for (const std::string& module : modules) {
+        if (module == "WordServer" && !HaveTool("soffice"))
+            continue;
+        const std::string path = libDir + "/" + module + ".so";
+        EXPECT_NE(std::find(servers.begin(), servers.end(), path), servers.end()) << path << " is not registered";
+    }
+    std::string readerFolder = InRegistry(home.UserRegistry(), [] {
+        return RegistryKey::Open(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\EBook").ReadString("InstallDir").value_or("");
+    });
+    EXPECT_EQ(readerFolder, haveEpubApplication ? libDir + "/reader" : "");
 
     // The installed programs run with nothing set: build-book builds the sample book, and
-    // leafstudio's own registration with the desktop (into the data folder the prefix
-    // shares) finds the installed files as they should be and writes nothing.
+    // leafstudio registers the project type with the desktop as it starts (here, where the
+    // desktop does not look in the prefix, in the user's own data folder), just as the
+    // install put it in the prefix.
     std::string book = home.folder / "installed.epub";
     ChildResult built = RunChild(prefix + "/bin/build-book", SampleBookArguments(book));
     EXPECT_EQ(built.exitStatus, 0) << built.out << built.err;
     EXPECT_TRUE(fs::exists(book));
-    home.environment.Set("XDG_DATA_HOME", prefix + "/share");
-    struct stat before {};
-    ASSERT_EQ(stat(entry.c_str(), &before), 0);
-    std::string output;
-    RunningProgram studio(prefix + "/bin/leafstudio", home.folder / "installed.out");
-    // The first run's last start-up step marks the profile.
-    ASSERT_TRUE(studio.WaitUntil([&] { return ProfileValue(home.UserRegistry(), "Settings", "What's New") == 1; }))
-        << studio.Output();
-    EXPECT_EQ(studio.Close(), 0) << studio.Output();
-    struct stat after {};
-    ASSERT_EQ(stat(entry.c_str(), &after), 0);
-    EXPECT_EQ(after.st_ino, before.st_ino) << "the start-up rewrote the installed desktop entry";
+    home.environment.Set("XDG_DATA_DIRS", systemData);
+    {
+        RunningProgram studio(prefix + "/bin/leafstudio", home.folder / "installed.out");
+        // The first run's last start-up step marks the profile.
+        ASSERT_TRUE(studio.WaitUntil([&] { return ProfileValue(home.UserRegistry(), "Settings", "What's New") == 1; }))
+            << studio.Output();
+        EXPECT_EQ(studio.Close(), 0) << studio.Output();
+    }
+    for (const char* file : {"applications/leafstudio.desktop", "mime/packages/leafcraft.xml"})
+        EXPECT_EQ(ReadText(home.DataHome() + "/" + file), ReadText(prefix + "/share/" + file)) << file;
+    EXPECT_TRUE(Registered(home.UserRegistry(), ".lcp"));
+    EXPECT_EQ(InRegistry(home.UserRegistry(), [] {
+                  return RegistryKey::Open(HKEY_CLASSES_ROOT, "Leafcraft.Document\\shell\\open\\command")
+                      .ReadString()
+                      .value_or("");
+              }),
+              "\"" + program + "\" \"%1\"");
 
     ChildResult removed = Make({"uninstall", "PREFIX=" + prefix});
     ASSERT_EQ(removed.exitStatus, 0) << removed.out;
     EXPECT_EQ(FilesBelow(prefix), std::vector<std::string>{});
+    EXPECT_EQ(FilesBelow(home.DataHome()), std::vector<std::string>{});
+    // No key of the installation is left: none names a file of it, nor the project type
+    // its program registered.
+    EXPECT_EQ(HiveLinesHolding(home.UserRegistry(), libDir), std::vector<std::string>{});
+    EXPECT_EQ(HiveLinesHolding(home.UserRegistry(), prefix), std::vector<std::string>{});
+    EXPECT_FALSE(Registered(home.UserRegistry(), ".lcp"));
+    EXPECT_FALSE(Registered(home.UserRegistry(), "Leafcraft.Document"));
     EXPECT_FALSE(SdkRegisteredIn(home.UserRegistry()));
-    EXPECT_FALSE(InRegistry(home.UserRegistry(), [] {
-        return RegistryKey::Open(HKEY_CLASSES_ROOT, "Leafcraft.HtmlFilter").IsOpen();
-    }));
+    EXPECT_FALSE(Registered(home.UserRegistry(), "Leafcraft.HtmlFilter"));
 }
 
 }  // namespace

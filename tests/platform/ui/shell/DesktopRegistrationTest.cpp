@@ -110,6 +110,22 @@ TEST_F(DesktopRegistrationTest, AFolderInTheWayIsReportedAsAFailure) {
     EXPECT_TRUE(result.wroteMimeInfo);
 }
 
+TEST_F(DesktopRegistrationTest, UnregisteringTakesBackOnlyItsOwnFiles) {
+    // Another copy of the program registered the type: its entry and the package stay.
+    ASSERT_TRUE(ui::RegisterDesktopFileType(kType).succeeded);
+    ui::DesktopFileType other = kType;
+    other.entryText = "[Desktop Entry]\nExec=/elsewhere/example %f\n";
+    EXPECT_TRUE(ui::UnregisterDesktopFileType(other));
+    EXPECT_EQ(Read(EntryFile()), kType.entryText);
+    EXPECT_EQ(Read(MimeFile()), kType.mimeInfo);
+
+    // Its own registration goes, entry and package; once gone, unregistering again is no error.
+    EXPECT_TRUE(ui::UnregisterDesktopFileType(kType));
+    EXPECT_FALSE(std::filesystem::exists(EntryFile()));
+    EXPECT_FALSE(std::filesystem::exists(MimeFile()));
+    EXPECT_TRUE(ui::UnregisterDesktopFileType(kType));
+}
+
 TEST(DesktopDataHomeTest, FallsBackToTheHomeFolderForARelativeOrMissingSetting) {
     ScopedFolderVariable data("XDG_DATA_HOME");
     ScopedFolderVariable home("HOME");

@@ -160,6 +160,12 @@ TEST(CommandLine, SwitchesAndTheFileAreRead) {
     line.Parse(2, automation);
     EXPECT_TRUE(line.m_bRunAutomated);
     EXPECT_EQ(line.m_nShellCommand, CLeafcraftCommandLine::FileNew);
+    // An uninstaller's request, in any of the switch's spellings.
+    for (const char* unregister : {"/Unregister", "--unregister", "-UNREGSERVER"}) {
+        const char* arguments[] = {"leafstudio", unregister};
+        line.Parse(2, arguments);
+        EXPECT_EQ(line.m_nShellCommand, CLeafcraftCommandLine::AppUnregister) << unregister;
+    }
 }
 
 TEST(BaseView, LineBreaksWrittenAsBackslashNBecomeRealOnes) {

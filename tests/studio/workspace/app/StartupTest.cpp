@@ -17,10 +17,12 @@
 #include <sys/stat.h>
 
 #include "platform/base/File.h"
+#include "platform/base/ModulePath.h"
 #include "platform/ui/shell/DesktopRegistration.h"
 
 #include "platform/ui/Wnd.h"
 #include "studio/project/LeafcraftDoc.h"
+#include "studio/workspace/AppConnections.h"
 #include "studio/workspace/AppProfile.h"
 #include "studio/workspace/AutoSaveLock.h"
 #include "studio/workspace/DocHostSite.h"
@@ -100,6 +102,40 @@ TEST_F(Startup, TheProjectFileTypeIsRegisteredWithTheShell) {
     EXPECT_EQ(type.ReadString().value_or(""), "Leafcraft Project");
     std::string open = leaf::RegistryKey::Open(type.Handle(), "shell\\open\\command").ReadString().value_or("");
     EXPECT_NE(open.find("\"%1\""), std::string::npos) << open;
+}
+
+// An uninstaller takes the registration back where it names this program; one that
+// names another copy of the program stays, in the registry and on the desktop.
+TEST_F(Startup, UnregisteringTakesBackOnlyThisProgramsRegistration) {
+    leaf::test::ScopedFolderVariable data("XDG_DATA_HOME");
+    const std::string entryPath = data.Path() + "/applications/leafstudio.desktop";
+    const std::string mimePath = data.Path() + "/mime/packages/leafcraft.xml";
+    auto openCommand = [] {
+        return leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Leafcraft.Document\\shell\\open\\command").ReadString();
+    };
+    ASSERT_TRUE(Start());
+    ASSERT_TRUE(std::filesystem::exists(entryPath));
+    const std::string ours = openCommand().value_or("");
+
+    const std::string other = "\"/opt/other/leafstudio\" \"%1\"";
+    ASSERT_TRUE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Leafcraft.Document\\shell\\open\\command")
+                    .WriteString("", other));
+    leaf::WriteFileAtomically(entryPath, "[Desktop Entry]\nExec=/opt/other/leafstudio %f\n");
+    EXPECT_TRUE(CLeafcraftApp::UnregisterShellFileTypes());
+    EXPECT_EQ(openCommand().value_or(""), other);
+    EXPECT_TRUE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, ".lcp").IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(entryPath));
+    EXPECT_TRUE(std::filesystem::exists(mimePath));
+
+    ASSERT_TRUE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Leafcraft.Document\\shell\\open\\command")
+                    .WriteString("", ours));
+    std::filesystem::remove(entryPath);
+    leaf::app::RegisterDesktopFileType(leaf::GetExecutablePath());
+    EXPECT_TRUE(CLeafcraftApp::UnregisterShellFileTypes());
+    EXPECT_FALSE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, ".lcp").IsOpen());
+    EXPECT_FALSE(leaf::RegistryKey::Open(HKEY_CLASSES_ROOT, "Leafcraft.Document").IsOpen());
+    EXPECT_FALSE(std::filesystem::exists(entryPath));
+    EXPECT_FALSE(std::filesystem::exists(mimePath));
 }
 
 // The start-up registers the project type with the desktop too: the MIME package and the
