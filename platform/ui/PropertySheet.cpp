@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QVBoxLayout>
@@ -18,11 +19,17 @@ using namespace leaf::ui;
 
 namespace {
 
-// The sheet's window: Escape and the close box press Cancel.
+// The sheet's window: Escape and the close box press Cancel. It stays centred over its
+// owner when its layout grows it.
 class SheetWindow : public QDialog {
 public:
     SheetWindow(CPropertySheet* sheet, QWidget* parent) : QDialog(parent), m_sheet(sheet) {}
     void Forget() { m_sheet = nullptr; }
+    // Centres the window over its owner and notes the size it has there.
+    void Place() {
+        PlaceOverOwner(this);
+        m_placedSize = size();
+    }
     void reject() override {
         if (m_sheet) m_sheet->PressButton(PSBTN_CANCEL);
         else QDialog::reject();
@@ -37,9 +44,24 @@ protected:
         event->ignore();
         reject();
     }
+    bool event(QEvent* event) override {
+        // The layout has handled the request before the window sees it: when what the window
+        // shows needed more room than it had (a page filled after it showed, a wider button),
+        // the layout grew the window from its top left corner, and it is centred again.
+        const bool handled = QDialog::event(event);
+        if (event->type() == QEvent::LayoutRequest && isVisible() && m_placedSize.isValid() && size() != m_placedSize)
+            Place();
+        return handled;
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QDialog::resizeEvent(event);
+        // The size a person gives the window by its frame keeps the window where it is.
+        if (event->spontaneous() && m_placedSize.isValid()) m_placedSize = size();
+    }
 
 private:
     CPropertySheet* m_sheet;
+    QSize m_placedSize;
 };
 
 constexpr int kButtonIds[7] = {ID_WIZBACK, ID_WIZNEXT, ID_WIZFINISH, IDOK, static_cast<int>(ID_APPLY_NOW), IDCANCEL, IDHELP};
@@ -195,7 +217,7 @@ void CPropertySheet::KeepPageInView() {
     const QSize needed = m_dialog->sizeHint().expandedTo(m_dialog->minimumSizeHint());
     if (needed.width() <= m_dialog->width() && needed.height() <= m_dialog->height()) return;
     m_dialog->resize(m_dialog->size().expandedTo(needed));
-    PlaceOverOwner(m_dialog);
+    if (auto* window = dynamic_cast<SheetWindow*>(m_dialog.data())) window->Place();
 }
 
 bool CPropertySheet::EnsurePageWindow(int index) {
@@ -342,7 +364,7 @@ int CPropertySheet::DoModal() {
     int result = m_result;
     if (result == -1) {
         m_inLoop = true;
-        CenterWindow();
+        if (auto* window = dynamic_cast<SheetWindow*>(m_dialog.data())) window->Place();
         result = RunModalLoop(*m_dialog, 0);
         m_inLoop = false;
         if (m_result != -1) result = m_result;

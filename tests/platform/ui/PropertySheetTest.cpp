@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QPushButton>
 #include <QScreen>
 
 #include "platform/ui/PropertySheet.h"
 #include "platform/ui/ScriptedPeople.h"
+#include "platform/ui/WindowPlacement.h"
 #include "tests/platform/ui/UiTestEnvironment.h"
 
 using namespace leaf::ui;
@@ -175,4 +177,30 @@ TEST_F(PropertySheetTest, AWizardOpensAtItsLargestPageAndKeepsItsSizeAndPlace) {
     EXPECT_GE(places[0].height(), largePageNeeds.height());
     // Taller than the work area here: it starts at the area's top, its title bar in reach.
     EXPECT_TRUE(workArea.contains(places[0].topLeft())) << places[0].x() << "," << places[0].y();
+}
+
+TEST_F(PropertySheetTest, AWizardThatGrowsAfterItShowsIsCentredAgain) {
+    CountingPage first(600, log), last(610, log);
+    CPropertySheet wizard("Build eBook");
+    wizard.SetWizardMode();
+    wizard.AddPage(&first);
+    wizard.AddPage(&last);
+    QRect opened, grown, workArea;
+    people.AnswerDialog([&](QDialog& window) {
+        workArea = window.screen()->availableGeometry();
+        wizard.PressButton(PSBTN_NEXT);
+        opened = window.frameGeometry();
+        // The last step's button gets a text that needs more room than the window has.
+        wizard.SetFinishText("Finish and open the e-book in the reading program");
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        grown = window.frameGeometry();
+        wizard.PressButton(PSBTN_CANCEL);
+    });
+    wizard.DoModal();
+    ASSERT_GT(grown.width(), opened.width());
+    // Without an owner on screen the wizard is centred on the work area, before and after.
+    const QRect expected = CentredInside(grown.size(), workArea, workArea);
+    EXPECT_LE((grown.topLeft() - expected.topLeft()).manhattanLength(), 4)
+        << grown.x() << "," << grown.y() << " " << grown.width() << "x" << grown.height();
 }
