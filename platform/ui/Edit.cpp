@@ -87,7 +87,14 @@ QWidget* CEdit::CreateFromTemplate(const ResourceNode& node) {
     if (node.HasFlag("password")) edit->setEchoMode(QLineEdit::Password);
     if (node.HasFlag("number"))
         edit->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
-    if (int limit = node.IntOption("limit", 0); limit > 0) edit->setMaxLength(limit);
+    if (int limit = node.IntOption("limit", 0); limit > 0) {
+        edit->setMaxLength(limit);
+        // A field for a few characters (a level, a count) is as wide as they are, not as
+        // wide as a line of text: its narrowest form, which shows one character, and room
+        // for the rest.
+        const int wanted = edit->minimumSizeHint().width() + edit->fontMetrics().horizontalAdvance(QLatin1Char('0')) * limit;
+        if (wanted < edit->sizeHint().width()) edit->setMaximumWidth(wanted);
+    }
     QObject::connect(edit, &QLineEdit::textChanged, edit, [edit] { NotifyCommand(edit, EN_CHANGE); });
     return edit;
 }

@@ -407,3 +407,16 @@ TEST_F(UpDown, AHeldArrowMovesByTheIncrementOfItsTime) {
     spin->PressArrow(-1, 1000);
     EXPECT_EQ(spin->GetPos(), 52);
 }
+
+TEST_F(UpDown, ItsFieldForTwoDigitsIsAsWideAsTheyAreBesideItsArrows) {
+    host.resize(600, 100);
+    host.show();
+    auto* field = qobject_cast<QLineEdit*>(page.GetDlgItem(7001)->GetWidget());
+    ASSERT_NE(field, nullptr);
+    page.SetDlgItemText(7001, "63");
+    const int digits = field->fontMetrics().horizontalAdvance(QStringLiteral("63"));
+    // Room for its digits, not a line of text; the arrows follow it.
+    EXPECT_GT(field->width(), digits);
+    EXPECT_LT(field->width(), digits * 4);
+    EXPECT_LT(spin->GetWidget()->x() - (field->x() + field->width()), 12);
+}
