@@ -1,5 +1,7 @@
 #include "studio/workspace/SplashWnd.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
@@ -8,6 +10,31 @@
 #include "studio/workspace/SplashPicture.h"
 
 CSplashWnd* CSplashWnd::s_current = nullptr;
+
+namespace {
+
+// A question the program asks while it starts (the offer to restore an auto-save copy, the
+// locate-source dialog) must not open under the splash, which a window manager keeps above
+// other windows: the splash goes once a modal window shows. Other windows (the main window)
+// leave it its time.
+class ModalWindowWatch final : public QObject {
+public:
+    explicit ModalWindowWatch(QObject* owner) : QObject(owner) { QCoreApplication::instance()->installEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            const auto* window = static_cast<QWidget*>(watched);
+            // The splash goes once the window's showing is over, not from inside it.
+            if (window->isWindow() && window->isModal())
+                QMetaObject::invokeMethod(QCoreApplication::instance(), [] { CSplashWnd::HideSplashScreen(); },
+                                          Qt::QueuedConnection);
+        }
+        return false;
+    }
+};
+
+}  // namespace
 
 CSplashWnd::~CSplashWnd() {
     if (s_current == this)
@@ -63,6 +90,7 @@ BOOL CSplashWnd::Create(UINT bitmapId, UINT minimumMs) {
     window->setPixmap(m_bitmap);
     window->setFixedSize(m_width, m_height);
     window->setCursor(Qt::ArrowCursor);
+    new ModalWindowWatch(window);
     AttachCreated(window);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect area = screen->availableGeometry();

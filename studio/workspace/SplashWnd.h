@@ -2,7 +2,8 @@
 
 // CSplashWnd: the picture shown while the program starts. It stays at least its minimum
 // time and until start-up asks it to go (RequestHide); HideSplashScreen removes it at
-// once. At most one exists; it deletes itself when its window is gone.
+// once, and so does a modal window that shows (a question of the start-up), which it must
+// not cover. At most one exists; it deletes itself when its window is gone.
 
 #include <QPixmap>
 

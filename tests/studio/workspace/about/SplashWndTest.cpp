@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <functional>
 
@@ -68,4 +69,19 @@ TEST_F(SplashWndTest, AMissingPictureShowsNothing) {
     CSplashWnd::RequestHide();
     CSplashWnd::HideSplashScreen();
     EXPECT_EQ(CSplashWnd::GetCurrent(), nullptr);
+}
+
+TEST_F(SplashWndTest, AQuestionOfTheStartUpTakesTheSplashAway) {
+    CSplashWnd::ShowSplashScreen(CSplashWnd::IDB_SPLASH, 60000);
+    // The main window showing leaves the splash its time.
+    QWidget main;
+    main.show();
+    Pump(20);
+    ASSERT_NE(CSplashWnd::GetCurrent(), nullptr);
+    // A question (the locate-source dialog, a message box) does not open under it.
+    QDialog question;
+    question.setModal(true);
+    question.show();
+    EXPECT_TRUE(WaitFor([] { return CSplashWnd::GetCurrent() == nullptr; }, 5000));
+    EXPECT_TRUE(question.isVisible());
 }
