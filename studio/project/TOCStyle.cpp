@@ -131,7 +131,7 @@ BOOL CTOCStyle::Save(const char* path) const {
                       static_cast<unsigned>((level.m_color >> 8) & 0xFF),
                       static_cast<unsigned>((level.m_color >> 16) & 0xFF));
         text.AppendFormat(".Level%d { color:\t%s;\tfont-family:\t%s;\n", n, colour.c_str(), level.m_fontFamily.c_str());
-        text.AppendFormat("\tfont-size:\t%d;\tfont-style:\t%s;\n", level.m_size, level.m_italic ? "italic" : "normal");
+        text.AppendFormat("\tfont-size:\t%dpt;\tfont-style:\t%s;\n", level.m_size, level.m_italic ? "italic" : "normal");
         text.AppendFormat("\tfont-weight:\t%s;\ttext-decoration:\t%s;\n", level.m_bold ? "bold" : "normal",
                           level.m_underline ? "underline" : "none");
         text.AppendFormat("\ttext-align:\t%s;\t/*text-transform:\t%s;*/\n", level.m_alignment.c_str(),

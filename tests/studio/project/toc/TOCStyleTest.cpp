@@ -43,16 +43,32 @@ TEST(TOCStyleTest, SaveWritesTheRuleOfEveryLevelInTheFileFormat) {
     const std::string text = ReadAll(path);
     EXPECT_EQ(text.rfind("<html>\n<head>\n<title>Table of Contents</title>\n<style>\n", 0), 0u);
     EXPECT_NE(text.find(".Level2 { color:\t#1080c0;\tfont-family:\tArial;\n"
-                        "\tfont-size:\t18;\tfont-style:\titalic;\n"
+                        "\tfont-size:\t18pt;\tfont-style:\titalic;\n"
                         "\tfont-weight:\tbold;\ttext-decoration:\tunderline;\n"
                         "\ttext-align:\tcenter;\t/*text-transform:\tuppercase;*/\n"
                         "\tmargin-left:\t1.50in;\tmargin-right:\t0.25in;\n"
                         "\tmargin-top:\t12pt;\tmargin-bottom:\t6pt;}\n"),
               std::string::npos);
-    EXPECT_NE(text.find(".Level7 { color:\t#000000;\tfont-family:\tTimes New Roman;\n\tfont-size:\t8;"), std::string::npos);
+    EXPECT_NE(text.find(".Level7 { color:\t#000000;\tfont-family:\tTimes New Roman;\n\tfont-size:\t8pt;"), std::string::npos);
     EXPECT_NE(text.find("</style>\n</head>\n\n<body>\n<h1 align=\"center\">Table of Contents</h1>\n\n"
                         "%TABLEOFCONTENTS%\n\n</body>\n</html>\n"),
               std::string::npos);
+}
+
+// A size without a unit is no CSS length: readers ignore it and e-book checkers refuse it.
+TEST(TOCStyleTest, TheBuiltInStylesGiveTheirSizesInPoints) {
+    for (const char* name : {"classic", "distinct", "fancy", "formal"}) {
+        const std::string path = std::string(leaf::test::BinDir()) + "/TOCStyle/" + name + ".htt";
+        const std::string text = ReadAll(path);
+        ASSERT_FALSE(text.empty()) << path;
+        for (size_t at = text.find("font-size:"); at != std::string::npos; at = text.find("font-size:", at + 1)) {
+            const size_t end = text.find(';', at);
+            EXPECT_TRUE(text.substr(at, end - at).ends_with("pt")) << name << ": " << text.substr(at, end - at);
+        }
+        CTOCStyle style;
+        ASSERT_TRUE(style.Load(path.c_str())) << name;
+        EXPECT_GT(style.GetLevel(0).m_size, 0) << name;
+    }
 }
 
 TEST(TOCStyleTest, LoadReadsBackWhatSaveWrote) {
