@@ -88,6 +88,16 @@ void SyncFolder(const std::string& file) {
     }
 }
 
+// Why a file of this mode may not be replaced: a folder is no file, and a device, FIFO or
+// socket under the name is not ours to turn into one. 0 for a regular file.
+int ReplacementRefusal(mode_t mode) {
+    if (S_ISDIR(mode))
+        return EISDIR;
+    if (!S_ISREG(mode))
+        return kNotRegularFileError;
+    return 0;
+}
+
 // Opens a file that must be a regular file (a FIFO or device is refused, never opened).
 int OpenForReading(const std::string& path) {
     int fd = OpenRegularFile(path, O_RDONLY);
@@ -137,26 +147,26 @@ bool AtomicFile::Open(const std::string& target) {
     m_target = ReplacementTarget(target);
     struct stat existing;
     const bool replacing = stat(m_target.c_str(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) {
-        m_error = EISDIR;
+    if (replacing && (m_error = ReplacementRefusal(existing.st_mode)) != 0)
         return false;
-    }
-    // Only a regular file is replaced: a device, FIFO or socket under the name is not
-    // ours to turn into a file.
-    if (replacing && !S_ISREG(existing.st_mode)) {
-        m_error = kNotRegularFileError;
-        return false;
-    }
     // A read-only file stays protected, whatever the permissions of the process.
     if (replacing && !(existing.st_mode & S_IWUSR)) {
         m_error = EACCES;
         return false;
     }
-    // The temporaries of this file that writers killed before their commit left behind.
-    RemoveStaleScratchFiles(path::FolderPart(m_target), TemporaryPrefix(m_target));
+    // The temporaries of this file that writers killed before their commit left behind:
+    // named ones where the file system has no unnamed files, and otherwise only where a
+    // commit replaces a file (a new file is linked in under its own name at once).
+    const auto removeStaleTemporaries = [this] {
+        RemoveStaleScratchFiles(path::FolderPart(m_target), TemporaryPrefix(m_target));
+    };
+    if (replacing)
+        removeStaleTemporaries();
     m_fd = OpenUnnamedFile(m_target);
     m_unnamed = m_fd >= 0;
     if (m_fd < 0 && UnnamedFilesUnsupported(errno)) {
+        if (!replacing)
+            removeStaleTemporaries();
         for (int attempt = 0; attempt < 100; ++attempt) {
             m_temporary = TemporaryName(m_target);
             m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -216,16 +226,19 @@ bool AtomicFile::Commit(bool replaceExisting) {
             m_error = EBADF;
         return false;
     }
-    if (m_error == 0 && ::fsync(m_fd) != 0)
+    if (m_error == 0 && m_durability == Durability::Synced && ::fsync(m_fd) != 0)
         m_error = errno;
-    // An unnamed file gets its name only now: straight at the target when nothing may be
-    // replaced (linking fails on an existing name), else a temporary name renamed over it.
+    // Something other than a file may have been put under the target's name since Open.
+    struct stat existing;
+    if (m_error == 0 && stat(m_target.c_str(), &existing) == 0)
+        m_error = ReplacementRefusal(existing.st_mode);
+    // An unnamed file gets its name only now: straight at the target where nothing is
+    // there (linking fails on an existing name), else a temporary name renamed over it.
     bool inPlace = false;
     if (m_error == 0 && m_unnamed) {
-        if (!replaceExisting) {
-            m_error = LinkUnnamedFile(m_fd, m_target);
-            inPlace = m_error == 0;
-        } else {
+        m_error = LinkUnnamedFile(m_fd, m_target);
+        inPlace = m_error == 0;
+        if (m_error == EEXIST && replaceExisting) {
             for (int attempt = 0; attempt < 100; ++attempt) {
                 m_temporary = TemporaryName(m_target);
                 m_error = LinkUnnamedFile(m_fd, m_temporary);
@@ -262,7 +275,8 @@ bool AtomicFile::Commit(bool replaceExisting) {
         return false;
     }
     m_temporary.clear();
-    SyncFolder(m_target);
+    if (m_durability == Durability::Synced)
+        SyncFolder(m_target);
     return true;
 }
 

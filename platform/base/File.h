@@ -203,10 +203,19 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents);
 // The temporary is an unnamed file (O_TMPFILE) that gets a name only at Commit, so a
 // process killed while writing leaves nothing behind. Where the file system has no
 // unnamed files it is ".<name>.tmp<pid>-..." beside the target, and Open removes those
-// whose process no longer runs.
+// whose process no longer runs (as it does before replacing a file, whose commit may
+// have been cut short between naming the new contents and renaming them).
+//
+// Only a regular file is replaced, checked at Open and once more at Commit: a folder
+// gives EISDIR, a FIFO, socket or device (or a link to one) kNotRegularFileError.
 class AtomicFile {
 public:
-    AtomicFile() = default;
+    // Synced: the contents and the folder entry reach the disk before Commit returns.
+    // Unsynced: for scratch files that live no longer than the process's work, where a
+    // sync per file would cost more than the rest of the write.
+    enum class Durability { Synced, Unsynced };
+
+    explicit AtomicFile(Durability durability = Durability::Synced) : m_durability(durability) {}
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;
     AtomicFile& operator=(const AtomicFile&) = delete;
@@ -228,6 +237,7 @@ public:
     int LastError() const { return m_error; }
 
 private:
+    Durability m_durability;
     int m_fd = -1;
     bool m_unnamed = false;  // m_fd is an unnamed file that Commit links in
     std::string m_target;

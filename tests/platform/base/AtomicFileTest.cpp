@@ -3,11 +3,13 @@
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "platform/base/File.h"
 #include "platform/base/FileKind.h"
@@ -137,7 +139,13 @@ TEST_F(AtomicFileTest, SpecialFilesAreNotReplaced) {
     socketPath.copy(address.sun_path, socketPath.size());
     ASSERT_EQ(bind(server, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
 
-    for (const std::string& target : {fifo, link, socketPath}) {
+    // A device node too (one of /dev/null's kind), where this process may make one.
+    const std::string device = folder / "device";
+    const bool haveDevice = mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    std::vector<std::string> targets = {fifo, link, socketPath};
+    if (haveDevice)
+        targets.push_back(device);
+    for (const std::string& target : targets) {
         leaf::AtomicFile file;
         EXPECT_FALSE(file.Open(target)) << target;
         EXPECT_EQ(file.LastError(), leaf::kNotRegularFileError) << target;
@@ -150,7 +158,41 @@ TEST_F(AtomicFileTest, SpecialFilesAreNotReplaced) {
     EXPECT_TRUE(fs::is_fifo(fifo));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_TRUE(fs::is_socket(socketPath));
-    EXPECT_EQ(EntryCount(), 3u) << "no temporary is left";
+    if (haveDevice) {
+        EXPECT_TRUE(fs::is_character_file(device));
+    }
+    EXPECT_EQ(EntryCount(), haveDevice ? 4u : 3u) << "no temporary is left";
+}
+
+// Commit looks at the target again: a FIFO or a folder put under its name since Open (in
+// place of the old file or of nothing) is left as it is and the commit refused.
+TEST_F(AtomicFileTest, CommitRefusesWhatIsNoLongerAFile) {
+    struct Case {
+        const char* kind;
+        int (*make)(const char* path);
+        int error;
+    };
+    const Case cases[] = {
+        {"FIFO", [](const char* path) { return mkfifo(path, 0644); }, leaf::kNotRegularFileError},
+        {"folder", [](const char* path) { return mkdir(path, 0755); }, EISDIR},
+    };
+    for (const Case& test : cases) {
+        for (const bool replacing : {false, true}) {
+            const std::string target = folder / "book.lcp";
+            if (replacing)
+                folder.WriteFile("book.lcp", "old");
+            leaf::AtomicFile file;
+            ASSERT_TRUE(file.Open(target)) << test.kind;
+            ASSERT_TRUE(file.Write("new"));
+            fs::remove(target);
+            ASSERT_EQ(test.make(target.c_str()), 0) << test.kind;
+            EXPECT_FALSE(file.Commit()) << test.kind << (replacing ? " in place of a file" : "");
+            EXPECT_EQ(file.LastError(), test.error) << test.kind;
+            EXPECT_EQ(fs::status(target).type(), test.error == EISDIR ? fs::file_type::directory : fs::file_type::fifo);
+            EXPECT_EQ(EntryCount(), 1u) << "no temporary is left";
+            fs::remove(target);
+        }
+    }
 }
 
 // A writer killed before it commits leaves no temporary beside the target.
@@ -172,8 +214,10 @@ TEST_F(AtomicFileTest, AKilledWriterLeavesNothingBehind) {
 }
 
 // Named temporaries that a dead process of ours left (where no unnamed file could be
-// made) are removed by the next write of the same file; nothing else is touched.
+// made, or where a commit was cut short before its rename) are removed by the next write
+// that replaces the file; nothing else is touched.
 TEST_F(AtomicFileTest, StaleTemporariesOfDeadProcessesAreRemoved) {
+    folder.WriteFile("book.lcp", "saved before");
     const pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0)
