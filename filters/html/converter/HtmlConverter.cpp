@@ -1,5 +1,6 @@
 #include "filters/html/converter/HtmlConverter.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -8,9 +9,13 @@
 
 #include <ctime>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <limits>
+#include <mutex>
+#include <set>
+#include <vector>
 
 #include "filters/html/converter/AttributeRewriter.h"
 #include "filters/html/converter/CharsetDeclaration.h"
@@ -70,9 +75,41 @@ bool RemoveStaleTempFile(const std::string& path) {
     return stale;
 }
 
+// "$conv" and four digits, ".htm": the names of the converters' temporary files.
+bool IsTempFileName(std::string_view name) {
+    constexpr std::string_view prefix = "$conv";
+    constexpr std::string_view suffix = ".htm";
+    if (name.size() != prefix.size() + 4 + suffix.size() || !name.starts_with(prefix) || !name.ends_with(suffix))
+        return false;
+    const std::string_view digits = name.substr(prefix.size(), 4);
+    return std::all_of(digits.begin(), digits.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
+}
+
+// Removes the temporary files that converters of killed processes left in the folder
+// (see RemoveStaleTempFile), the first time a converter of this process uses the folder:
+// a killed build's files go with the next run, whichever numbers its conversions take.
+// Files that running converters hold locked are never touched.
+void RemoveStaleTempFiles(const std::string& folder) {
+    static std::mutex mutex;
+    static std::set<std::string> swept;
+    {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!swept.insert(folder).second) return;
+    }
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir)) {
+            if (IsTempFileName(entry->d_name)) names.emplace_back(entry->d_name);
+        }
+        ::closedir(dir);
+    }
+    for (const std::string& name : names) RemoveStaleTempFile(folder + name);
+}
+
 std::string ChooseTempPath() {
     std::string folder = leaf::GetTempFolder();
     if (folder.empty() || folder.back() != '/') folder += '/';
+    RemoveStaleTempFiles(folder);
     // The counter wraps: the converter deletes its files, so early numbers free up again.
     for (int tries = 0; tries < kMaxTempNumber; ++tries) {
         int number = g_nextTempNumber.load();

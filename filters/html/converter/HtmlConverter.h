@@ -29,7 +29,8 @@
 // on every path, and the destination appears only when it was written completely. While
 // it exists the converter holds an exclusive lock on it, so that the file of a converter
 // whose process was killed can be told: unlocked and last written before this module was
-// loaded, it is removed when its name comes up again.
+// loaded. Such files are removed when the first converter of a process uses the folder,
+// and when their name comes up again.
 //
 // The document is written in UTF-8 whatever the source's encoding (UTF-16 sources are read
 // as UTF-8, bytes that are no UTF-8 are taken as Windows-1252 characters), and the
@@ -117,6 +118,9 @@ private:
     BOOL ReportProgress(LONGLONG units);
 
     // Phase 3 helpers.
+    // Why the destination could not be created, from the system's error number: a folder
+    // or special file under its name says so, anything else is taken for a full disk.
+    CString DestinationErrorText(int error) const;
     BOOL WriteLine(std::string_view line, std::string& out, LONGLONG& units);
     static void WriteTag(const CTagNode& node, std::string& out);
     // Elements whose content the scanner reads as raw text up to their own end tag.

@@ -2,10 +2,6 @@
 // with every placeholder replaced by the balanced tags of its group.
 
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <atomic>
 #include <cerrno>
 #include <string>
 
@@ -13,7 +9,7 @@
 #include "filters/html/converter/HtmlConverter.h"
 #include "markup/MarkupTables.h"
 #include "platform/base/File.h"
-#include "platform/base/Path.h"
+#include "platform/base/FileKind.h"
 
 namespace {
 
@@ -45,84 +41,6 @@ bool ParseHexNumber(std::string_view digits, size_t& number) {
     }
     return true;
 }
-
-// The destination, written under a temporary name beside it and renamed into place
-// once complete, so that it appears only whole. It is not synced to the disk: the
-// destination is a file of the build's work folder, which lives only as long as the
-// build, and a sync per page made syncing the largest part of a book's conversion.
-class DestinationFile {
-public:
-    DestinationFile() = default;
-    ~DestinationFile() { Discard(); }
-    DestinationFile(const DestinationFile&) = delete;
-    DestinationFile& operator=(const DestinationFile&) = delete;
-
-    bool Open(const std::string& target) {
-        static std::atomic<unsigned> counter{0};
-        const std::string folder = leaf::path::FolderPart(target);
-        for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
-            std::string name = ".";
-            name += leaf::path::FilePart(target);
-            name += ".tmp";
-            name += std::to_string(getpid());
-            name += '-';
-            name += std::to_string(counter++);
-            m_temporary = folder.empty() ? name : leaf::path::Join(folder, name);
-            m_fd = ::open(m_temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (m_fd < 0 && errno != EEXIST)
-                break;
-        }
-        if (m_fd < 0) {
-            m_temporary.clear();
-            return false;
-        }
-        m_target = target;
-        return true;
-    }
-
-    bool Write(std::string_view data) {
-        while (!data.empty()) {
-            const ssize_t written = ::write(m_fd, data.data(), data.size());
-            if (written < 0 && errno == EINTR)
-                continue;
-            if (written <= 0)
-                return false;
-            data.remove_prefix(static_cast<size_t>(written));
-        }
-        return true;
-    }
-
-    bool Commit() {
-        const int fd = m_fd;
-        m_fd = -1;
-        if (::close(fd) != 0 && errno != EINTR) {
-            Discard();
-            return false;
-        }
-        if (::rename(m_temporary.c_str(), m_target.c_str()) != 0) {
-            Discard();
-            return false;
-        }
-        m_temporary.clear();
-        return true;
-    }
-
-    void Discard() {
-        if (m_fd >= 0) {
-            ::close(m_fd);
-            m_fd = -1;
-        }
-        if (!m_temporary.empty()) {
-            ::unlink(m_temporary.c_str());
-            m_temporary.clear();
-        }
-    }
-
-private:
-    int m_fd = -1;
-    std::string m_target;
-    std::string m_temporary;
-};
 
 // An XML declaration as XML writes it: its pseudo-attributes (version first, which it
 // must have) and "?>"; anything that is no plain name and value is left out.
@@ -247,12 +165,25 @@ BOOL CHtmlConverter::WriteLine(std::string_view line, std::string& out, LONGLONG
     return TRUE;
 }
 
+CString CHtmlConverter::DestinationErrorText(int error) const {
+    // A name that is no file's cannot be freed by freeing disk space: it is named.
+    if (error != leaf::kNotRegularFileError && error != EISDIR)
+        return kErrorDiskSpace;
+    CString text;
+    text.Format("Unable to write the converted document \"%s\": %s.", m_destinationPath.c_str(),
+                error == EISDIR ? "it is a folder" : "it is not a regular file");
+    return text;
+}
+
 BOOL CHtmlConverter::WriteDestination() {
-    // The destination appears only when it is complete: it is written under a temporary
-    // name beside it and renamed into place.
-    DestinationFile destination;
+    // The destination appears only when it is complete, and replaces nothing but a file:
+    // it is written to a temporary file and put in place at the end. It is not synced to
+    // the disk: the destination is a file of the build's work folder, which lives only as
+    // long as the build, and a sync per page made syncing the largest part of a book's
+    // conversion.
+    leaf::AtomicFile destination(leaf::AtomicFile::Durability::Unsynced);
     if (!destination.Open(m_destinationPath.str())) {
-        m_errorText = kErrorDiskSpace;
+        m_errorText = DestinationErrorText(destination.LastError());
         return FALSE;
     }
     CStdioFile temp;
@@ -309,7 +240,7 @@ BOOL CHtmlConverter::WriteDestination() {
     }
     temp.Abort();
     if (!destination.Commit()) {
-        m_errorText = kErrorDiskSpace;
+        m_errorText = DestinationErrorText(destination.LastError());
         return FALSE;
     }
     if (m_progress) {

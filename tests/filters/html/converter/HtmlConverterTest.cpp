@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "filters/html/converter/HtmlConverter.h"
 #include "platform/base/File.h"
@@ -341,6 +343,13 @@ TEST_F(HtmlConverterTest, TemporaryFilesTakeTheNextFreeNameInTheTemporaryFolder)
     std::filesystem::remove(m_temp + taken);
 }
 
+// Writes a temporary file as a converter killed long ago would have left it.
+void WriteOldTempFile(const std::string& path) {
+    leaf::WriteFileAtomically(path, "left behind");
+    const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
+    EXPECT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+}
+
 const CHtmlConverter* g_converterAtWork = nullptr;
 bool g_tempLockedDuringWork = false;
 
@@ -364,16 +373,11 @@ TEST_F(HtmlConverterTest, TemporaryFilesOfKilledConvertersAreTakenBack) {
         std::snprintf(name, sizeof name, "/$conv%.4d.htm", n);
         return m_temp + name;
     };
-    auto writeOld = [](const std::string& path) {
-        leaf::WriteFileAtomically(path, "left behind");
-        const struct timespec times[2] = {{1000000000, 0}, {1000000000, 0}};
-        EXPECT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
-    };
-    writeOld(nameOf(number + 1));
+    WriteOldTempFile(nameOf(number + 1));
     EXPECT_EQ(CHtmlConverter().GetTempFilePath().str(), nameOf(number + 1));
     EXPECT_FALSE(std::filesystem::exists(nameOf(number + 1)));
 
-    writeOld(nameOf(number + 2));  // held by a running converter
+    WriteOldTempFile(nameOf(number + 2));  // held by a running converter
     const int held = ::open(nameOf(number + 2).c_str(), O_RDONLY);
     ASSERT_LE(0, held);
     ASSERT_EQ(0, flock(held, LOCK_EX));
@@ -393,6 +397,59 @@ TEST_F(HtmlConverterTest, TemporaryFilesOfKilledConvertersAreTakenBack) {
     EXPECT_TRUE(g_tempLockedDuringWork);
     std::filesystem::remove(nameOf(number + 2));
     std::filesystem::remove(nameOf(number + 3));
+}
+
+// The first converter of a process to use a temporary folder removes every file there that
+// a killed converter left, whatever its number; files that running converters hold
+// locked, files written since and other names are left alone.
+TEST_F(HtmlConverterTest, TheFirstConverterInAFolderRemovesTheFilesOfKilledConverters) {
+    const std::filesystem::path temp = m_temp;
+    for (const char* name : {"$conv0500.htm", "$conv9999.htm", "$conv0501.htm", "$conv12.htm", "$conv0500.html"})
+        WriteOldTempFile(temp / name);
+    const int held = ::open((temp / "$conv0501.htm").c_str(), O_RDONLY);
+    ASSERT_LE(0, held);
+    ASSERT_EQ(0, flock(held, LOCK_EX));
+    leaf::WriteFileAtomically(temp / "$conv0502.htm", "written just now");
+
+    const std::string taken = CHtmlConverter().GetTempFilePath().str();
+    EXPECT_FALSE(std::filesystem::exists(temp / "$conv0500.htm"));
+    EXPECT_FALSE(std::filesystem::exists(temp / "$conv9999.htm"));
+    for (const char* name : {"$conv0501.htm", "$conv0502.htm", "$conv12.htm", "$conv0500.html"})
+        EXPECT_TRUE(std::filesystem::exists(temp / name)) << name;
+    ::close(held);
+    EXPECT_NE(taken, (temp / "$conv0501.htm").string());
+    for (const std::filesystem::directory_entry& entry : std::filesystem::directory_iterator(temp))
+        std::filesystem::remove(entry.path());
+}
+
+// The destination replaces only a file: a FIFO or a device node under its name, or a
+// folder, stays as it is, and the conversion fails saying why.
+TEST_F(HtmlConverterTest, ADestinationThatIsNoFileIsNotReplaced) {
+    const std::string source = m_folder.WriteFile("in.htm", "<p>x</p>");
+    struct Case {
+        std::string name;
+        std::filesystem::file_type type;
+        const char* why;
+    };
+    std::vector<Case> cases = {{"pipe.htm", std::filesystem::file_type::fifo, "it is not a regular file"},
+                               {"folder.htm", std::filesystem::file_type::directory, "it is a folder"}};
+    ASSERT_EQ(0, mkfifo((m_folder / "pipe.htm").c_str(), 0644));
+    std::filesystem::create_directory(m_folder / "folder.htm");
+    // A device node of /dev/null's kind, where this process may make one.
+    if (mknod((m_folder / "device.htm").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0)
+        cases.push_back({"device.htm", std::filesystem::file_type::character, "it is not a regular file"});
+    for (const Case& test : cases) {
+        const std::string destination = m_folder / test.name;
+        CHtmlConverter converter;
+        EXPECT_FALSE(converter.Convert(CString(source), CString(destination))) << test.name;
+        EXPECT_EQ(converter.GetErrorText().str(),
+                  "Unable to write the converted document \"" + destination + "\": " + test.why + ".");
+        EXPECT_EQ(std::filesystem::symlink_status(destination).type(), test.type) << test.name;
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(m_temp));
+    // Nothing else was written beside them: the source, the temporary folder and the cases.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_folder.Path()), std::filesystem::directory_iterator()),
+              static_cast<std::ptrdiff_t>(2 + cases.size()));
 }
 
 TEST_F(HtmlConverterTest, AFileThatAppearsUnderTheTemporaryNameIsLeftAloneAndTheNextNameIsUsed) {
