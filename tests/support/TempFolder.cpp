@@ -47,15 +47,15 @@ std::string TempFolder::WriteFile(const std::string& relativePath, const std::st
     return file.string();
 }
 
-ScopedFolderVariable::ScopedFolderVariable(std::string name) : m_name(std::move(name)) {
+ScopedVariable::ScopedVariable(std::string name, const std::string& value) : m_name(std::move(name)) {
     if (const char* previous = std::getenv(m_name.c_str())) {
         m_previous = previous;
         m_hadPrevious = true;
     }
-    setenv(m_name.c_str(), m_folder.Path().c_str(), 1);
+    setenv(m_name.c_str(), value.c_str(), 1);
 }
 
-ScopedFolderVariable::~ScopedFolderVariable() {
+ScopedVariable::~ScopedVariable() {
     if (m_hadPrevious)
         setenv(m_name.c_str(), m_previous.c_str(), 1);
     else

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 
 namespace leaf::test {
 
@@ -24,22 +25,32 @@ private:
     std::filesystem::path m_path;
 };
 
+// Sets an environment variable for as long as it lives, and restores its previous value
+// (or its absence) afterwards, so that no test leaves it changed for the tests after it.
+class ScopedVariable {
+public:
+    ScopedVariable(std::string name, const std::string& value);
+    ~ScopedVariable();
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    std::string m_name;
+    std::string m_previous;
+    bool m_hadPrevious = false;
+};
+
 // Points an environment variable at a fresh folder of its own for as long as it lives,
 // and restores the variable's previous value afterwards.
 class ScopedFolderVariable {
 public:
-    explicit ScopedFolderVariable(std::string name);
-    ~ScopedFolderVariable();
-    ScopedFolderVariable(const ScopedFolderVariable&) = delete;
-    ScopedFolderVariable& operator=(const ScopedFolderVariable&) = delete;
+    explicit ScopedFolderVariable(std::string name) : m_variable(std::move(name), m_folder.Path().string()) {}
 
     std::string Path() const { return m_folder.Path().string(); }
 
 private:
-    std::string m_name;
     TempFolder m_folder;
-    std::string m_previous;
-    bool m_hadPrevious = false;
+    ScopedVariable m_variable;
 };
 
 // A registry root of its own (LEAF_REGISTRY), so that no test reads or writes the user's
