@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "outside/word/XmlScanner.h"
+#include "platform/base/File.h"
 
 namespace wordstub {
 
@@ -153,12 +154,17 @@ void ReadRootChildren(std::string_view xml, const PropertyName (&names)[N],
 }  // namespace
 
 bool LooksLikePackage(const std::string& path) {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file)
+    // Opened as a file must be: a FIFO or device is no package (and a FIFO's open would
+    // wait for a writer).
+    CFile file;
+    if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary))
         return false;
     unsigned char magic[4] = {};
-    return std::fread(magic, 1, 4, file.get()) == 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 &&
-           magic[3] == 4;
+    try {
+        return file.Read(magic, 4) == 4 && magic[0] == 'P' && magic[1] == 'K' && magic[2] == 3 && magic[3] == 4;
+    } catch (const CFileException&) {
+        return false;
+    }
 }
 
 std::optional<DocxContent> ReadDocxPackage(const std::string& path) {

@@ -5,6 +5,7 @@
 #include "outside/word/WordDocument.h"
 #include "outside/word/WordServer.h"
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 
 namespace wordstub {
 
@@ -83,6 +84,11 @@ leaf::Variant CWordDocuments::Open(const leaf::DispatchArguments& arguments) {
                                         "Word");
     // The document is read from the spelling found on disk.
     std::string found = status.m_szFullName.IsEmpty() ? path : status.m_szFullName.str();
+    // A FIFO or device is no document: reading it could wait for ever, or act on a device.
+    if (leaf::KindOfFile(found) == leaf::FileKind::Special)
+        throw leaf::AutomationException(kWordErrorCommandFailed,
+                                        "This file could not be opened: it is not a regular file.\n(" + path + ")",
+                                        "Word");
     leaf::ComPtr<CWordDocument> document(new CWordDocument(m_session, found));
     m_session->documents.push_back(document);
     return leaf::Variant(static_cast<IDispatch*>(document.Get()));

@@ -28,6 +28,14 @@ FileKind KindOfFile(const std::string& path) {
     return KindOfMode(info.st_mode);
 }
 
+FileKind KindOfFileFound(const std::string& path) {
+    const FileKind kind = KindOfFile(path);
+    if (kind != FileKind::Missing)
+        return kind;
+    const std::optional<std::string> found = path::Resolve(path);
+    return found ? KindOfFile(*found) : FileKind::Missing;
+}
+
 std::optional<FileIdentity> IdentityOfFile(const std::string& path) {
     struct stat info;
     if (path.empty() || stat(path.c_str(), &info) != 0)

@@ -30,6 +30,10 @@ inline constexpr int kNotRegularFileError = EPERM;
 // The kind of what the path names, following symbolic links.
 FileKind KindOfFile(const std::string& path);
 
+// The kind of what opening the path would reach: the exact name, else its match without
+// regard to case (as files are opened), following symbolic links.
+FileKind KindOfFileFound(const std::string& path);
+
 // Which file a path names: the device and inode of what it leads to.
 struct FileIdentity {
     dev_t device = 0;

@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 
 #include "outside/word/DocxPackage.h"
 #include "outside/word/XmlScanner.h"
 #include "tests/outside/word/DocxFixture.h"
+#include "tests/support/FifoWatchdog.h"
 #include "tests/support/TempFolder.h"
 
 using namespace wordstub;
@@ -136,4 +139,11 @@ TEST(DocxPackageTest, ReadsAWrittenPackageAndRefusesOtherFiles) {
     EXPECT_FALSE(LooksLikePackage(text));
     EXPECT_FALSE(ReadDocxPackage(text));
     EXPECT_FALSE(ReadDocxPackage(folder / "missing.docx"));
+
+    // A FIFO under a package's name is none, and is never waited on.
+    const std::string fifo = folder / "pipe.docx";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    leaf::test::FifoWatchdog watchdog(fifo);
+    EXPECT_FALSE(LooksLikePackage(fifo));
+    EXPECT_FALSE(watchdog.Fired()) << "the FIFO was opened";
 }

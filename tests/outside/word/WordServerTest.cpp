@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <vector>
@@ -16,6 +18,7 @@
 #include "platform/registry/RegistryKey.h"
 #include "tests/outside/word/DocxFixture.h"
 #include "tests/outside/word/WordServerTestSupport.h"
+#include "tests/support/FifoWatchdog.h"
 #include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
@@ -176,6 +179,18 @@ TEST_F(WordServerTest, MissingFilesFailAndCloseAndQuitEndTheSession) {
 
     word.Invoke(wordstub::dispid::ApplicationQuit, DISPATCH_METHOD, LONG{0});
     EXPECT_EQ(documents.TryInvoke(wordstub::dispid::CollectionCount, DISPATCH_PROPERTYGET, {}).hr, DISP_E_EXCEPTION);
+}
+
+TEST_F(WordServerTest, AFifoIsNoDocumentAndIsNeverWaitedOn) {
+    const std::string fifo = folder / "pipe.doc";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    leaf::test::FifoWatchdog watchdog(fifo);
+    leaf::DispatchResult opened =
+        documents.TryInvoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, {Variant(folder / "PIPE.doc")});
+    EXPECT_EQ(opened.hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(opened.exceptionCode, wordstub::kWordErrorCommandFailed);
+    EXPECT_EQ(documents.GetProperty(wordstub::dispid::CollectionCount).ToLong(), 0);
+    EXPECT_FALSE(watchdog.Fired()) << "the FIFO was opened";
 }
 
 TEST_F(WordServerTest, SaveAsFailsCleanlyWhenTheSuiteDoesNotConvert) {

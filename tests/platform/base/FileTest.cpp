@@ -132,6 +132,8 @@ TEST_F(FileTest, SpecialFilesAreRefusedWithoutBeingOpened) {
     EXPECT_EQ(error.m_cause, CFileException::accessDenied);
     EXPECT_EQ(error.m_lOsError, leaf::kNotRegularFileError);
     EXPECT_FALSE(file.Open((folder / "PIPE.TXT").c_str(), CFile::modeRead)) << "nor through its other spelling";
+    EXPECT_EQ(leaf::KindOfFileFound(folder / "PIPE.TXT"), leaf::FileKind::Special);
+    EXPECT_EQ(leaf::KindOfFileFound(folder / "none.txt"), leaf::FileKind::Missing);
     EXPECT_FALSE(file.Open(fifo.c_str(), CFile::modeCreate | CFile::modeWrite));
     std::string contents;
     EXPECT_FALSE(leaf::ReadFileBytes(fifo, contents));
