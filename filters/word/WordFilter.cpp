@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "common/WordBridge.h"
@@ -14,6 +15,7 @@
 #include "filters/word/WordPageLinks.h"
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ComRuntime.h"
@@ -26,6 +28,9 @@ namespace {
 // file number used.
 int g_tempFolderNumber = 1;
 int g_intermediateNumber = 0;
+
+// Temporary folders are numbered 1 to 998.
+constexpr int kTempFolderNumbers = 998;
 
 // "wordintake." and three digits: the names of the filter's temporary folders.
 bool IsTempFolderName(std::string_view name) {
@@ -122,19 +127,30 @@ bool CWordFilter::CreateTempFolder() {
     // A name is taken only when this call creates its folder (private to the user): a
     // name already in use, by a folder, a file or a link, and one made by another
     // process at the same moment, is passed over, so two builds never share a folder.
-    // With every name taken, or a temporary folder that refuses new folders, the filter
-    // has no folder: its pages are not written anywhere else.
-    for (; g_tempFolderNumber < 999; ++g_tempFolderNumber) {
+    // Each number is tried once, from the one this process took last, so that names
+    // freed since are found again. With every name taken, or a temporary folder that
+    // refuses new folders, the filter has no folder: its pages are not written anywhere
+    // else.
+    m_tempFolderProblem.Empty();
+    int error = EEXIST;
+    for (int tried = 0; tried < kTempFolderNumbers && error == EEXIST; ++tried) {
+        if (g_tempFolderNumber < 1 || g_tempFolderNumber > kTempFolderNumbers)
+            g_tempFolderNumber = 1;
         m_tempFolder.Format("%s/wordintake.%.3d", base.c_str(), g_tempFolderNumber);
         if (::mkdir(m_tempFolder.c_str(), 0700) == 0) {
             // Unmarked, the folder still works; only a kill would then leave it behind.
             m_tempFolderOwner.Claim(m_tempFolder.str());
             return true;
         }
-        if (errno != EEXIST)
-            break;
+        error = errno;
+        if (error == EEXIST)
+            ++g_tempFolderNumber;
     }
     m_tempFolder.Empty();
+    const CString why =
+        error == EEXIST ? leaf::ui::LoadResString(IDS_WORD_TEMP_NAMES_TAKEN) : CString(std::strerror(error));
+    m_tempFolderProblem =
+        leaf::ui::FormatResString(IDS_WORD_NO_TEMP_FOLDER, base.empty() ? "/" : base.c_str(), why.c_str());
     return false;
 }
 
@@ -182,6 +198,17 @@ HRESULT CWordFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR, IFilterHost* host)
     // Without a successful Initialize there is no HTML filter to hand the page to.
     if (!m_htmlFilter)
         return E_UNEXPECTED;
+    CString source = Narrow(sourcePath);
+    // A FIFO or device is no document: Word would wait on it for ever.
+    if (leaf::KindOfFileFound(source.str()) == leaf::FileKind::Special) {
+        host->SetErrorDetails(u"it is not a regular file");
+        return STG_E_PATHNOTFOUND;
+    }
+    // Names freed since Initialize found none may be taken now.
+    if (m_tempFolder.IsEmpty() && !CreateTempFolder()) {
+        host->SetErrorDetails(Wide(m_tempFolderProblem).c_str());
+        return kNoIntermediateName;
+    }
     CString intermediate;
     if (!MakeIntermediateName(intermediate))
         return kNoIntermediateName;
@@ -189,7 +216,6 @@ HRESULT CWordFilter::Prepare(LPCOLESTR sourcePath, LPCOLESTR, IFilterHost* host)
     if (FAILED(hr))
         return hr;
 
-    CString source = Narrow(sourcePath);
     hr = SaveDocumentAsHtml(source, intermediate, host);
     if (FAILED(hr)) {
         // Whatever a failed save left (the page, its picture folder) goes again.
@@ -240,6 +266,12 @@ HRESULT CWordFilter::GetSize(LPCOLESTR sourcePath, LONG flags, LONG* units) {
         if (units != nullptr)
             *units = 0;
         return sourcePath == nullptr || units == nullptr ? E_POINTER : E_UNEXPECTED;
+    }
+    // A FIFO or device is no document: it cannot be read as one (nor sized).
+    if (sourcePath != nullptr && units != nullptr &&
+        leaf::KindOfFileFound(Narrow(sourcePath).str()) == leaf::FileKind::Special) {
+        *units = 0;
+        return STG_E_PATHNOTFOUND;
     }
     // The HTML filter measures the Word document itself: its page does not exist yet
     // while the dependency scan is totalled.

@@ -39,10 +39,11 @@ public:
     const CString& GetTempFolder() const { return m_tempFolder; }
 
 private:
-    // "<temporary folder>/wordintake.NNN", the first number below 999 whose folder this
-    // call creates; false (and no folder) when every name is taken or none can be made.
-    // The folder is marked as this process's while the filter lives, and the folders
-    // that filters of processes no longer running left (killed mid-build) go first.
+    // "<temporary folder>/wordintake.NNN", the first number from 1 to 998 whose folder
+    // this call creates, counting on from the number this process took last; false (no
+    // folder, and the reason in m_tempFolderProblem) when every name is taken or none can
+    // be made. The folder is marked as this process's while the filter lives, and the
+    // folders that filters of processes no longer running left (killed mid-build) go first.
     bool CreateTempFolder();
     // The next free "<temporary folder>/$docNNNN.htm"; FALSE (and empty) past 9999.
     BOOL MakeIntermediateName(CString& name);
@@ -62,5 +63,6 @@ private:
     leaf::ComPtr<IInputFilter> m_htmlFilter;
     std::unique_ptr<COleDispatchDriver> m_word;
     CString m_tempFolder;
+    CString m_tempFolderProblem;  // why the last CreateTempFolder made no folder
     leaf::ScratchFolderOwner m_tempFolderOwner;
 };

@@ -32,7 +32,6 @@ protected:
         ASSERT_TRUE(leaf::test::RegisterModule("markupintake.so"));
         ASSERT_TRUE(leaf::test::RegisterModule("wordintake.so"));
         ASSERT_EQ(leaf::test::RegisterWordServer(leaf::test::InstalledOfficeProgram()), S_OK);
-        setenv("TMP", temp.Path().c_str(), 1);
         leaf::ComPtr<IDispatch> object;
         CLSID clsid;
         ASSERT_EQ(CLSIDFromProgID(kLeafcraftSDKProgId, &clsid), S_OK);
@@ -48,7 +47,8 @@ protected:
     LONG ErrorCode() { return sdk.InvokeHelper(sdkdispid::GetErrorCode, DISPATCH_METHOD, {}).ToLong(); }
     std::string ErrorDetails() { return sdk.InvokeHelper(sdkdispid::GetErrorDetails, DISPATCH_METHOD, {}).ToUtf8(); }
 
-    leaf::test::TempFolder temp;
+    leaf::test::ScopedRegistryRoot registry;
+    leaf::test::ScopedTempRoot temp;  // the build's and the filter's temporary folders
     leaf::test::TempFolder books;
     leaf::DispatchDriver sdk;
 };

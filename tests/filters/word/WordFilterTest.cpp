@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <iterator>
@@ -13,6 +18,7 @@
 #include "filters/word/WordFilter.h"
 #include "filters/word/WordFilterIds.h"
 #include "platform/base/File.h"
+#include "platform/base/ScratchFolder.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
@@ -20,6 +26,7 @@
 #include "tests/outside/word/DocxFixture.h"
 #include "tests/outside/word/WordServerTestSupport.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FifoWatchdog.h"
 #include "tests/support/KilledChild.h"
 #include "tests/support/TempFolder.h"
 
@@ -50,11 +57,41 @@ protected:
         ASSERT_TRUE(leaf::test::RegisterModule("markupintake.so"));
         ASSERT_TRUE(leaf::test::RegisterModule("wordintake.so"));
         ASSERT_EQ(leaf::test::RegisterWordServer(OfficeProgram()), S_OK);
-        // The filter's temporary folder goes below a folder of the test's own.
-        setenv("TMP", (temp.Path().string() + "/").c_str(), 1);
     }
 
     virtual std::string OfficeProgram() { return "/bin/true"; }
+
+    // Folder numbers and page numbers count on through the process, test after test: the
+    // tests find the filter's folder and pages rather than expect numbers.
+    fs::path FolderNumbered(int number) const {
+        char name[32];
+        std::snprintf(name, sizeof name, "wordintake.%.3d", number);
+        return temp.Path() / name;
+    }
+    // The filter's temporary folder: the one below the test's that this process marked.
+    fs::path FilterFolder() const {
+        for (const fs::directory_entry& entry : fs::directory_iterator(temp.Path()))
+            if (entry.path().filename().string().rfind("wordintake.", 0) == 0 &&
+                leaf::ScratchFolderMarkOwner(entry.path().string()) == getpid())
+                return entry.path();
+        return fs::path();
+    }
+    static int NumberOf(const fs::path& folder) { return std::stoi(folder.filename().string().substr(11)); }
+    // The number the next filter tries first: a filter made and let go again took it.
+    int NextFolderNumber() {
+        leaf::ComPtr<IInputFilter> probe = CreateFilter();
+        EXPECT_EQ(probe->Initialize(), S_OK);
+        return NumberOf(FilterFolder());
+    }
+    // The pages the filter made, in the order it made them.
+    std::vector<fs::path> Pages() const {
+        std::vector<fs::path> pages;
+        for (const fs::directory_entry& entry : fs::directory_iterator(FilterFolder()))
+            if (entry.path().extension() == ".htm")
+                pages.push_back(entry.path());
+        std::sort(pages.begin(), pages.end());
+        return pages;
+    }
 
     leaf::ComPtr<IInputFilter> CreateFilter() {
         leaf::ComPtr<IInputFilter> filter;
@@ -73,7 +110,12 @@ protected:
         return path;
     }
 
+    // Modules registered and Word's version set in a registry of this test's own.
+    leaf::test::ScopedRegistryRoot registry;
     leaf::test::TempFolder temp;
+    // The filter's temporary folder goes below a folder of the test's own (named with a
+    // trailing '/', which the filter drops).
+    leaf::test::ScopedVariable tmp{"TMP", temp.Path().string() + "/"};
     leaf::test::TempFolder books;
     RecordingHost host;
 };
@@ -81,6 +123,7 @@ protected:
 }  // namespace
 
 TEST(WordFilterInstalledTest, WordNineOrLaterIsRequired) {
+    leaf::test::ScopedRegistryRoot registry;
     struct Case {
         const char* curVer;
         BOOL installed;
@@ -114,28 +157,31 @@ TEST_F(WordFilterTest, WithoutWordNineTheFilterDoesNotInitialise) {
     leaf::ComPtr<IInputFilter> filter = CreateFilter();
     ASSERT_TRUE(filter);
     EXPECT_EQ(filter->Initialize(), E_FAIL);
-    EXPECT_FALSE(fs::exists(temp.Path() / "wordintake.001"));
+    EXPECT_EQ(FilterFolder(), fs::path()) << "no temporary folder";
     // The check is repeated at the next call.
     SetWordVersion("Word.Application.10");
     EXPECT_EQ(filter->Initialize(), S_OK);
-    EXPECT_TRUE(fs::is_directory(temp.Path() / "wordintake.001"));
+    EXPECT_TRUE(fs::is_directory(FilterFolder()));
 }
 
 TEST_F(WordFilterTest, TemporaryFoldersTakeTheNextFreeNumberAndGoWhenEmpty) {
-    fs::create_directory(temp.Path() / "wordintake.001");
+    const int first = NextFolderNumber();
+    fs::create_directory(FolderNumbered(first));
     {
         leaf::ComPtr<IInputFilter> filter = CreateFilter();
         ASSERT_EQ(filter->Initialize(), S_OK);
-        EXPECT_TRUE(fs::is_directory(temp.Path() / "wordintake.002"));
+        EXPECT_EQ(FilterFolder(), FolderNumbered(first + 1));
     }
-    EXPECT_FALSE(fs::exists(temp.Path() / "wordintake.002")) << "removed with the filter";
-    EXPECT_TRUE(fs::exists(temp.Path() / "wordintake.001")) << "another's folder stays";
+    EXPECT_FALSE(fs::exists(FolderNumbered(first + 1))) << "removed with the filter";
+    EXPECT_TRUE(fs::exists(FolderNumbered(first))) << "another's folder stays";
 }
 
 TEST_F(WordFilterTest, TemporaryFoldersOfAKilledBuildGoWithTheNextFilterAndNoOthers) {
     // The user's folder of a filter-like name, without the filter's mark.
-    fs::create_directory(temp.Path() / "wordintake.001");
-    std::string users = temp.WriteFile("wordintake.001/notes.htm", "mine");
+    const int first = NextFolderNumber();
+    fs::create_directory(FolderNumbered(first));
+    std::string users = (FolderNumbered(first) / "notes.htm").string();
+    ASSERT_TRUE(leaf::WriteFileAtomically(users, "mine"));
     const pid_t killed = leaf::test::RunUntilKilled([&] {
         static leaf::ComPtr<IInputFilter> filter;  // alive when the build is killed
         filter = CreateFilter();
@@ -143,14 +189,15 @@ TEST_F(WordFilterTest, TemporaryFoldersOfAKilledBuildGoWithTheNextFilterAndNoOth
             _exit(1);
     });
     ASSERT_NE(0, killed);
-    const fs::path left = temp.Path() / "wordintake.002";
+    const fs::path left = FolderNumbered(first + 1);
     ASSERT_TRUE(fs::is_directory(left)) << "the killed build's folder";
-    temp.WriteFile("wordintake.002/$doc0001.htm", "a page it made");
-    temp.WriteFile("wordintake.002/$doc0001_files/image001.gif", "GIF89a");
+    ASSERT_TRUE(leaf::WriteFileAtomically((left / "$doc0001.htm").string(), "a page it made"));
+    fs::create_directory(left / "$doc0001_files");
+    ASSERT_TRUE(leaf::WriteFileAtomically((left / "$doc0001_files/image001.gif").string(), "GIF89a"));
     // A link of a filter's name to a killed build's folder is no folder of the filter's.
     fs::create_directory(temp.Path() / "elsewhere");
     temp.WriteFile("elsewhere/.leafcraft-owner", std::to_string(killed) + "\n");
-    fs::create_directory_symlink(temp.Path() / "elsewhere", temp.Path() / "wordintake.003");
+    fs::create_directory_symlink(temp.Path() / "elsewhere", FolderNumbered(first + 2));
     {
         leaf::ComPtr<IInputFilter> filter = CreateFilter();
         ASSERT_EQ(filter->Initialize(), S_OK);
@@ -161,27 +208,28 @@ TEST_F(WordFilterTest, TemporaryFoldersOfAKilledBuildGoWithTheNextFilterAndNoOth
     std::string kept;
     ASSERT_TRUE(leaf::ReadFileBytes(users, kept));
     EXPECT_EQ(kept, "mine");
-    EXPECT_TRUE(fs::is_symlink(temp.Path() / "wordintake.003"));
+    EXPECT_TRUE(fs::is_symlink(FolderNumbered(first + 2)));
     EXPECT_TRUE(fs::exists(temp.Path() / "elsewhere/.leafcraft-owner"));
 }
 
 TEST_F(WordFilterTest, TemporaryFolderNamesHeldByFilesOrLinksArePassedOver) {
     // Names in use by something other than a folder cannot become the filter's folder.
-    std::string blocker = temp.WriteFile("wordintake.001", "not a folder");
-    fs::create_symlink(temp.Path() / "nowhere", temp.Path() / "wordintake.002");
+    const int first = NextFolderNumber();
+    std::string blocker = FolderNumbered(first).string();
+    ASSERT_TRUE(leaf::WriteFileAtomically(blocker, "not a folder"));
+    fs::create_symlink(temp.Path() / "nowhere", FolderNumbered(first + 1));
     {
         leaf::ComPtr<IInputFilter> filter = CreateFilter();
         ASSERT_EQ(filter->Initialize(), S_OK);
-        EXPECT_TRUE(fs::is_directory(fs::symlink_status(temp.Path() / "wordintake.003")));
-        EXPECT_EQ(fs::status(temp.Path() / "wordintake.003").permissions() & fs::perms::others_all,
-                  fs::perms::none)
+        EXPECT_TRUE(fs::is_directory(fs::symlink_status(FolderNumbered(first + 2))));
+        EXPECT_EQ(fs::status(FolderNumbered(first + 2)).permissions() & fs::perms::others_all, fs::perms::none)
             << "the folder is private";
     }
-    EXPECT_FALSE(fs::exists(temp.Path() / "wordintake.003"));
+    EXPECT_FALSE(fs::exists(FolderNumbered(first + 2)));
     std::string kept;
     ASSERT_TRUE(leaf::ReadFileBytes(blocker, kept));
     EXPECT_EQ(kept, "not a folder");
-    EXPECT_TRUE(fs::is_symlink(temp.Path() / "wordintake.002"));
+    EXPECT_TRUE(fs::is_symlink(FolderNumbered(first + 1)));
     EXPECT_FALSE(fs::exists(temp.Path() / "nowhere")) << "the link was not followed";
 }
 
@@ -197,6 +245,9 @@ TEST_F(WordFilterTest, WithEveryTemporaryNameTakenPrepareFailsAndTouchesNoOtherF
     ASSERT_EQ(filter->Initialize(), S_OK) << "the filter can still measure documents";
     std::string document = WriteDocument("book.doc");
     EXPECT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), kNoIntermediateName);
+    EXPECT_EQ(host.errorDetails, "No temporary folder could be made for the HTML page of the Word document in \"" +
+                                     temp.Path().string() +
+                                     "\": the names wordintake.001 to wordintake.998 are all taken.");
     EXPECT_TRUE(host.dependencies.empty());
     int entries = 0;
     for (const fs::directory_entry& folder : fs::directory_iterator(temp.Path()))
@@ -208,6 +259,46 @@ TEST_F(WordFilterTest, WithEveryTemporaryNameTakenPrepareFailsAndTouchesNoOtherF
     ASSERT_TRUE(leaf::ReadFileBytes(marker, kept));
     EXPECT_EQ(kept, "another build's page");
     EXPECT_TRUE(fs::is_directory(temp.Path() / "wordintake.999")) << "nor was another's folder removed";
+
+    // A name freed since is found by the next filter of the process (whose save then
+    // reaches Word: "/bin/true" converts nothing).
+    fs::remove(temp.Path() / "wordintake.500");
+    filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    EXPECT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), static_cast<HRESULT>(0x800A1066));
+    EXPECT_TRUE(fs::exists(temp.Path() / "wordintake.500/.leafcraft-owner"));
+}
+
+TEST_F(WordFilterTest, WithoutATemporaryFolderPrepareSaysWhy) {
+    // The temporary folder lies below a file, where no folder can be made.
+    const std::string file = temp.WriteFile("file", "not a folder");
+    leaf::test::ScopedVariable below{"TMP", file + "/tmp"};
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    EXPECT_EQ(filter->Prepare(U(WriteDocument("book.doc")).c_str(), nullptr, &host), kNoIntermediateName);
+    EXPECT_EQ(host.errorDetails, "No temporary folder could be made for the HTML page of the Word document in \"" +
+                                     file + "/tmp\": Not a directory.");
+}
+
+// A FIFO or device is no document: it is refused at once, never handed to Word (which
+// would wait on it for ever).
+TEST_F(WordFilterTest, SpecialFilesAreRefusedAsDocuments) {
+    leaf::ComPtr<IInputFilter> filter = CreateFilter();
+    ASSERT_EQ(filter->Initialize(), S_OK);
+    const std::string fifo = books / "pipe.doc";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    leaf::test::FifoWatchdog watchdog(fifo);
+    for (const std::string& path : {fifo, books / "PIPE.DOC", std::string("/dev/null")}) {
+        host.errorDetails.clear();
+        EXPECT_EQ(filter->Prepare(U(path).c_str(), nullptr, &host), STG_E_PATHNOTFOUND) << path;
+        EXPECT_EQ(host.errorDetails, "it is not a regular file") << path;
+        LONG units = -1;
+        EXPECT_EQ(filter->GetSize(U(path).c_str(), 0, &units), STG_E_PATHNOTFOUND) << path;
+        EXPECT_EQ(units, 0);
+    }
+    EXPECT_TRUE(host.dependencies.empty());
+    EXPECT_EQ(PagesIn(FilterFolder()), std::vector<std::string>{});
+    EXPECT_FALSE(watchdog.Fired()) << "the FIFO was opened";
 }
 
 TEST_F(WordFilterTest, ConvertWithoutPrepareReportsTheMissingIntermediate) {
@@ -247,7 +338,7 @@ TEST_F(WordFilterTest, AFailedSaveReportsWordsErrorAndLeavesNothing) {
               0u)
         << host.errorDetails;
     EXPECT_TRUE(host.dependencies.empty());
-    EXPECT_EQ(PagesIn(temp.Path() / "wordintake.001"), std::vector<std::string>{});
+    EXPECT_EQ(PagesIn(FilterFolder()), std::vector<std::string>{});
 
     // A missing document fails in Word's open, with its error code.
     host.errorDetails.clear();
@@ -263,7 +354,7 @@ TEST_F(WordFilterTest, WhenWordCannotStartTheNextPrepareTriesAgain) {
     HRESULT started = filter->Prepare(U(document).c_str(), nullptr, &host);
     EXPECT_TRUE(FAILED(started));
     EXPECT_NE(started, static_cast<HRESULT>(0x800A1066)) << "Word never ran";
-    EXPECT_EQ(PagesIn(temp.Path() / "wordintake.001"), std::vector<std::string>{});
+    EXPECT_EQ(PagesIn(FilterFolder()), std::vector<std::string>{});
 
     // Back again: this time Word starts and reaches the save ("/bin/true" converts nothing).
     ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
@@ -298,22 +389,24 @@ protected:
 TEST_F(WordFilterOfficeTest, DocumentsBecomePagesWhosePicturesLieBesideTheDocument) {
     std::string first = WriteDocument("First.doc", true);
     std::string second = WriteDocument("second.doc");
-    fs::path work = temp.Path() / "wordintake.001";
+    fs::path work;
     {
         leaf::ComPtr<IInputFilter> filter = CreateFilter();
         ASSERT_EQ(filter->Initialize(), S_OK);
+        work = FilterFolder();
         ASSERT_EQ(filter->Prepare(U(first).c_str(), nullptr, &host), S_OK) << host.errorDetails;
         ASSERT_EQ(filter->Prepare(U(second).c_str(), nullptr, &host), S_OK) << host.errorDetails;
-        EXPECT_TRUE(fs::exists(work / "$doc0001.htm"));
-        EXPECT_TRUE(fs::exists(work / "$doc0002.htm"));
+        const std::vector<fs::path> pages = Pages();
+        ASSERT_EQ(pages.size(), 2u) << "a page for each document";
 
         // The picture Word wrote beside the first page is reported under the document's folder.
+        const std::string pictures = pages[0].stem().string() + "_files/";
         bool pictureMapped = false;
         for (const auto& [path, mapped] : host.dependencies) {
-            if (path.find("$doc0001_files/") == std::string::npos)
+            if (path.find(pictures) == std::string::npos)
                 continue;
             EXPECT_EQ(path.rfind(work.string(), 0), 0u) << path;
-            std::string expected = books.Path().string() + "/$doc0001_files/";
+            std::string expected = books.Path().string() + "/" + pictures;
             EXPECT_EQ(mapped.rfind(expected, 0), 0u) << mapped;
             pictureMapped = true;
         }
@@ -333,15 +426,17 @@ TEST_F(WordFilterOfficeTest, DocumentsBecomePagesWhosePicturesLieBesideTheDocume
 
 TEST_F(WordFilterOfficeTest, ADocumentPreparedTwiceLeavesNothingBehind) {
     std::string document = WriteDocument("again.doc", true);
-    fs::path work = temp.Path() / "wordintake.001";
+    fs::path work;
     {
         leaf::ComPtr<IInputFilter> filter = CreateFilter();
         ASSERT_EQ(filter->Initialize(), S_OK);
+        work = FilterFolder();
         ASSERT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), S_OK) << host.errorDetails;
         ASSERT_EQ(filter->Prepare(U(document).c_str(), nullptr, &host), S_OK) << host.errorDetails;
         // The second page is the one converted; the first stays while the filter lives.
-        EXPECT_TRUE(fs::exists(work / "$doc0001_files"));
-        EXPECT_TRUE(fs::exists(work / "$doc0002.htm"));
+        const std::vector<fs::path> pages = Pages();
+        ASSERT_EQ(pages.size(), 2u);
+        EXPECT_TRUE(fs::exists(work / (pages[0].stem().string() + "_files")));
         std::string output = books / "again.htm";
         ASSERT_EQ(filter->Convert(U(document).c_str(), U(output).c_str(), 1, &host), S_OK) << host.errorDetails;
         std::string html;
