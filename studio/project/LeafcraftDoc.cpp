@@ -5,6 +5,7 @@
 
 #include "common/ContentType.h"
 #include "platform/base/File.h"
+#include "platform/base/FileKind.h"
 #include "platform/base/Path.h"
 #include "platform/ui/PeopleService.h"
 #include "platform/ui/Resources.h"
@@ -470,6 +471,8 @@ BOOL CLeafcraftDoc::AddSourceFile(const CString& path, int index, int* duplicate
         if (duplicateCounter) ++*duplicateCounter;
         return FALSE;
     }
+    // Refused before the title readers open it: reading a FIFO waits for a writer.
+    if (leaf::KindOfFileFound(path.str()) == leaf::FileKind::Special) return FALSE;
 
     CString title;
     CString contentType = GetContentType(path);

@@ -60,6 +60,8 @@ public:
     CLCSourceFile* GetSourceFile(int index) const;
     // Inserts a source at index (the list grows when index is past its end). FALSE, and
     // the counter (when given) increased, when the path is already a source (case ignored).
+    // FALSE without counting when the path names a FIFO, socket or device, which cannot be
+    // read as a source (and is never opened: a FIFO would block the program).
     BOOL AddSourceFile(const CString& path, int index, int* duplicateCounter = nullptr);
     BOOL RemoveSourceFile(int index);
     // Whether the path is a source (case ignored).

@@ -23,6 +23,7 @@
 #include "platform/ui/WinApp.h"
 #include "platform/ui/shell/Clipboard.h"
 #include "platform/ui/shell/CommandLine.h"
+#include "sdk/LeafcraftSDK.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/project/LeafcraftSDK.h"
 #include "studio/workspace/MainFrame.h"
@@ -45,6 +46,7 @@ constexpr UINT kVerbFailed = 10006;
 constexpr UINT kNoCommonFolder = 10120;
 constexpr UINT kInvalidSource = 10121;
 constexpr UINT kMissingSource = 10122;
+constexpr UINT kCannotAddSource = 10115;
 constexpr UINT kConfirmRemove = 13000;
 constexpr UINT kSomeFilesGone = 13001;
 constexpr UINT kContextMenu = 120;
@@ -279,7 +281,12 @@ void CLeafcraftSrcFilesView::FillItemColumns(int item, const CString& path) {
 void CLeafcraftSrcFilesView::InsertSourceItem(const CString& path, int& position, BOOL select, BOOL addToDocument) {
     CListCtrl* list = GetListCtrl();
     if (!list || !m_document) return;
-    if (addToDocument && !m_document->AddSourceFile(path, position, &m_duplicates)) return;
+    const int duplicates = m_duplicates;
+    if (addToDocument && !m_document->AddSourceFile(path, position, &m_duplicates)) {
+        // Not counted as a duplicate: a file that cannot be read as a source.
+        if (m_duplicates == duplicates && m_refused.IsEmpty()) m_refused = path;
+        return;
+    }
     CLCSourceFile* source = m_document->GetSourceFile(position);
     CString title = source ? source->m_strTitle : CString();
     int item = list->InsertItem(position, title.c_str(), IconFor(path));
@@ -363,6 +370,7 @@ void CLeafcraftSrcFilesView::AddFiles(const std::vector<CString>& names, int pos
         CWaitCursor wait;
         list->SetFocus();
         m_duplicates = 0;
+        m_refused.Empty();
         CString folderBefore = m_document->m_strSourceFolder;
         list->SetItemState(-1, 0, LVIS_SELECTED);
         std::vector<CString> folders;
@@ -379,6 +387,12 @@ void CLeafcraftSrcFilesView::AddFiles(const std::vector<CString>& names, int pos
         AfxMessageBox(kOneDuplicate, MB_OK | MB_ICONINFORMATION);
     } else if (m_duplicates > 1) {
         AfxMessageBox(leaf::ui::FormatResString(kDuplicates, m_duplicates).c_str(), MB_OK | MB_ICONINFORMATION);
+    }
+    // A source that cannot be read is reported as the build reports a source the build
+    // control refuses to add: by name, with the control's code for an invalid file.
+    if (!m_refused.IsEmpty()) {
+        AfxMessageBox(leaf::ui::FormatResString(kCannotAddSource, m_refused.c_str(), LONG{LCERR_INVALID_FILE}).c_str(),
+                      MB_OK | MB_ICONEXCLAMATION);
     }
 }
 

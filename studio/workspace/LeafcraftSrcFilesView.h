@@ -124,6 +124,7 @@ private:
     std::vector<int> m_selected;
     int m_itemCount = 0;
     int m_duplicates = 0;
+    CString m_refused;   // the first file of an add that the document refused as unreadable
     std::vector<leaf::ShellVerb> m_verbs;
     CImageList m_smallImages;
     std::map<std::string, int> m_iconIndex;   // lower-cased extension -> image

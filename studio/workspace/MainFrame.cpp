@@ -9,12 +9,12 @@
 #include <atomic>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 
 #include "common/ContentType.h"
 #include "common/StringSort.h"
 #include "markup/ByteOrderMark.h"
 #include "platform/base/Environment.h"
+#include "platform/base/File.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryKey.h"
@@ -484,9 +484,16 @@ void CMainFrame::WarnUnicodeSources() {
         std::string extension = path.substr(dot);
         // The test is case-sensitive, as the file names are compared byte by byte.
         if (extension != ".htm" && extension != ".html") continue;
-        std::ifstream file(path, std::ios::binary);
+        // Opened as files are opened: a source that has become a FIFO or device since it
+        // was added is passed over, never waited on.
+        CFile file;
+        if (!file.Open(path.c_str(), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary)) continue;
         char mark[2] = {0, 0};
-        if (!file.read(mark, 2)) continue;
+        try {
+            if (file.Read(mark, 2) != 2) continue;
+        } catch (const CFileException&) {
+            continue;
+        }
         // UTF-16 of either byte order.
         if (leaf::markup::IsUtf16(leaf::markup::DetectByteOrderMark(std::string_view(mark, 2)).encoding)) {
             AfxMessageBox(IDS_UNICODE_SOURCES, MB_OK | MB_ICONINFORMATION);

@@ -5,10 +5,9 @@
 #include <QMouseEvent>
 #include <QTextDocument>
 #include <QUrl>
-#include <fstream>
-#include <iterator>
 
 #include "platform/base/CString.h"
+#include "platform/base/File.h"
 #include "platform/base/Path.h"
 #include "platform/base/TextEncoding.h"
 #include "platform/ui/browser/WebBrowser.h"
@@ -21,15 +20,6 @@ constexpr const char* kViewProperty = "leafWebBrowserView";
 
 bool HasScheme(const std::string& address, std::string_view scheme) {
     return address.size() >= scheme.size() && leaf::EqualsNoCase(std::string_view(address).substr(0, scheme.size()), scheme);
-}
-
-bool ReadFile(const std::string& path, std::string& content) {
-    std::optional<std::string> found = leaf::path::Resolve(path);
-    if (!found) return false;
-    std::ifstream in(*found, std::ios::binary);
-    if (!in) return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 // Page bytes as text: UTF-16 after its byte-order mark (FF FE little-endian, FE FF
@@ -97,11 +87,13 @@ bool WebBrowserView::ReadAddress(const std::string& address, std::string& conten
     if (address.empty() || EqualsNoCase(address, "about:blank")) return true;
     std::string absolute = ResolveAddress(address);
     if (HasScheme(absolute, "res:")) return FindWebResource(absolute, content);
+    // Pages are read as files are read: the exact name, else its match without regard to
+    // case, and never a FIFO or device, which could block the program or act on a device.
     if (HasScheme(absolute, "file:")) {
         QString local = QUrl(QString::fromStdString(absolute)).toLocalFile();
-        return !local.isEmpty() && ReadFile(local.toStdString(), content);
+        return !local.isEmpty() && leaf::ReadFileBytes(local.toStdString(), content);
     }
-    if (leaf::path::IsAbsolute(absolute)) return ReadFile(absolute, content);
+    if (leaf::path::IsAbsolute(absolute)) return leaf::ReadFileBytes(absolute, content);
     return false;
 }
 

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTest>
 #include <QTextBrowser>
+#include <sys/stat.h>
 #include <functional>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 #include "platform/com/DispatchDriver.h"
 #include "platform/ui/browser/DocHostUIHandler.h"
 #include "platform/ui/browser/WebBrowser.h"
+#include "tests/support/FifoWatchdog.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -243,6 +245,19 @@ TEST_F(WebBrowserTest, AddressesThatCannotBeReadShowAnEmptyPage) {
         Navigate(address);
         EXPECT_EQ(leaf::ui::WebBrowserPlainText(m_browser), "") << address;
         EXPECT_EQ(leaf::ui::WebBrowserLocation(m_browser), address);
+    }
+}
+
+// A FIFO is no page: it shows empty, and is never waited on.
+TEST_F(WebBrowserTest, AFifoShowsAnEmptyPageWithoutBeingWaitedOn) {
+    const std::string fifo = m_folder / "pipe.htm";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    for (const std::string& address : {fifo, "file://" + fifo}) {
+        Navigate(m_folder.WriteFile("page.htm", "<p>there</p>"));
+        leaf::test::FifoWatchdog watchdog(fifo);
+        Navigate(address);
+        EXPECT_FALSE(watchdog.Fired()) << address << " was opened";
+        EXPECT_EQ(leaf::ui::WebBrowserPlainText(m_browser), "") << address;
     }
 }
 

@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "platform/base/File.h"
 #include "platform/registry/Registry.h"
 #include "platform/ui/ScriptedPeople.h"
@@ -16,6 +20,7 @@
 #include "studio/project/ApplicationLists.h"
 #include "studio/project/LeafcraftDoc.h"
 #include "tests/studio/project/document/ArchiveBytes.h"
+#include "tests/support/FifoWatchdog.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -326,6 +331,27 @@ TEST_F(LeafcraftDocTest, AddAndRemoveSources)
     EXPECT_TRUE(doc.RemoveSourceFile(1));
     EXPECT_FALSE(doc.IsSourceFile(CString(one)));
     EXPECT_TRUE(doc.AddSourceFile(CString(one), 0));
+}
+
+// A FIFO, socket or device is no source: it is refused, not counted as a duplicate, and
+// never opened for its title (a FIFO's open would wait for a writer).
+TEST_F(LeafcraftDocTest, SpecialFilesAreRefusedAsSourcesWithoutBeingRead)
+{
+    TestDoc doc;
+    std::filesystem::create_directories(folder.Path() / "src");
+    const std::string fifo = folder / "src/pipe.htm";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    int duplicates = 0;
+    {
+        leaf::test::FifoWatchdog watchdog(fifo);
+        EXPECT_FALSE(doc.AddSourceFile(CString(fifo), 0, &duplicates));
+        EXPECT_FALSE(doc.AddSourceFile(CString(folder / "SRC/PIPE.HTM"), 0, &duplicates)) << "nor in other letters";
+        EXPECT_FALSE(watchdog.Fired()) << "the FIFO was opened";
+    }
+    EXPECT_FALSE(doc.AddSourceFile(CString("/dev/null"), 0, &duplicates));
+    EXPECT_EQ(duplicates, 0);
+    EXPECT_EQ(doc.GetSourceCount(), 0);
+    EXPECT_FALSE(doc.IsModified());
 }
 
 TEST_F(LeafcraftDocTest, FilesWhoseNamesDifferOnlyInCaseAreTwoSources)

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialog>
+#include <sys/stat.h>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "studio/project/TOCWizardPages.h"
 #include "tests/outside/word/DocxFixture.h"
 #include "tests/outside/word/WordServerTestSupport.h"
+#include "tests/support/FifoWatchdog.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -72,6 +74,21 @@ TEST_F(WordSourcesTest, BothFormsGiveTheProjectTheirWordTitle) {
     const std::string later = WriteDocument("later.docx", "Not Read", {{"Body", {}}});
     ASSERT_TRUE(project.AddSourceFile(CString(later), 2));
     EXPECT_EQ(project.GetSourceFile(2)->m_strTitle, "later.docx");
+}
+
+// A FIFO under a Word document's name is refused before its title is read: the Word
+// stand-in would open it, and wait for a writer, to read the title.
+TEST_F(WordSourcesTest, AFifoWordSourceIsRefusedBeforeItsTitleIsRead) {
+    fs::create_directories(folder.Path() / "book");
+    CLeafcraftDoc project;
+    for (const char* name : {"pipe.doc", "pipe.docx"}) {
+        const std::string fifo = folder / (std::string("book/") + name);
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+        leaf::test::FifoWatchdog watchdog(fifo);
+        EXPECT_FALSE(project.AddSourceFile(CString(fifo), 0)) << name;
+        EXPECT_FALSE(watchdog.Fired()) << name << " was opened";
+    }
+    EXPECT_EQ(project.GetSourceCount(), 0);
 }
 
 // Runs the contents wizard over the project's sources with titles and bookmarks; the

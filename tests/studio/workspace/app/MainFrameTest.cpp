@@ -12,6 +12,7 @@
 #include <QDialog>
 #include <QPushButton>
 #include <QTabBar>
+#include <sys/stat.h>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -27,6 +28,7 @@
 #include "studio/workspace/WarningDlg.h"
 #include "tests/studio/workspace/app/AppFixture.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/FifoWatchdog.h"
 
 namespace fs = std::filesystem;
 using leaf::test::AppFixture;
@@ -258,6 +260,23 @@ TEST_F(MainFrame, BigEndianUnicodeHtmlSourcesAreReportedToo) {
     leaf::WriteAppProfileInt(CWarningDlg::kSection, "PPC Find Issue", 1);
     Frame()->OnBuildEBook();
     EXPECT_EQ(Messages("Unicode"), 1);
+}
+
+// A source that has become a FIFO since it was added is passed over by the check for
+// UTF-16 pages, never waited on.
+TEST_F(MainFrame, ASourceThatBecameAFifoIsNotWaitedOnByTheUnicodeCheck) {
+    ClickIcon(3);
+    const std::string source = WriteSource("pipe.htm");
+    Document()->AddSourceFile(source.c_str(), 0);
+    ASSERT_EQ(Document()->GetSourceCount(), 1);
+    fs::remove(source);
+    ASSERT_EQ(mkfifo(source.c_str(), 0644), 0);
+    {
+        leaf::test::FifoWatchdog watchdog(source);
+        Frame()->OnBuildEBook();
+        EXPECT_FALSE(watchdog.Fired()) << "the FIFO was opened";
+    }
+    EXPECT_EQ(Messages("Unicode"), 0);
 }
 
 TEST_F(MainFrame, OptionsShowTheInstalledFiltersPagesInOneFrame) {

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QUrl>
+#include <sys/stat.h>
 #include <filesystem>
 
 #include "platform/registry/RegistryKey.h"
@@ -17,6 +18,7 @@
 #include "studio/project/LeafcraftDoc.h"
 #include "studio/workspace/LeafcraftSrcFilesView.h"
 #include "tests/studio/workspace/sources/StudioTestApp.h"
+#include "tests/support/FifoWatchdog.h"
 
 using namespace leaf::test;
 
@@ -144,6 +146,26 @@ TEST_F(SrcFilesViewTest, AddingIntoAnEmptyListAsksNothingAndDuplicatesAreCounted
     EXPECT_EQ(List().GetItemCount(), 2);
     EXPECT_EQ(MessageTexts(), (std::vector<std::string>{"There were 2 files that were ignored because they "
                                                          "already existed in the source file list."}));
+}
+
+// A FIFO among the added files is left out and named, as the build names a source the
+// build control refuses; the other files are added.
+TEST_F(SrcFilesViewTest, AFifoAmongTheAddedFilesIsLeftOutAndNamed) {
+    std::string a = Source("a.htm");
+    const std::string fifo = folder / "book/pipe.htm";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0644), 0);
+    Open();
+    people.AnswerFiles({fifo, a});
+    people.AnswerMessageBox(IDOK);
+    {
+        leaf::test::FifoWatchdog watchdog(fifo);
+        view->OnAdd();
+        EXPECT_FALSE(watchdog.Fired()) << "the FIFO was opened";
+    }
+    EXPECT_EQ(DocumentPaths(), std::vector<std::string>{a});
+    EXPECT_EQ(List().GetItemCount(), 1);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Unable to add the specified source file \"" + fifo +
+                                                       "\" to the eBook (error 31)."});
 }
 
 TEST_F(SrcFilesViewTest, AddLocationTopPutsNewFilesFirstAndCancelAddsNothing) {
