@@ -6,6 +6,7 @@
 
 #include "common/LinkEscape.h"
 #include "platform/base/File.h"
+#include "platform/base/ScratchFolder.h"
 
 namespace fs = std::filesystem;
 
@@ -91,8 +92,10 @@ bool PlaceHtmlExport(const std::string& htmlPath, const std::string& scratchFold
     }
     std::error_code ignored;
     std::vector<fs::path> companions;
+    // Everything the office suite wrote beside the page; the folder's owner mark is not its.
     for (const fs::directory_entry& entry : fs::directory_iterator(scratchFolder, ignored))
-        if (entry.is_regular_file(ignored) && !fs::equivalent(entry.path(), htmlPath, ignored))
+        if (entry.is_regular_file(ignored) && !fs::equivalent(entry.path(), htmlPath, ignored) &&
+            entry.path().filename() != leaf::kScratchFolderMark)
             companions.push_back(entry.path());
 
     fs::path targetPath(target);

@@ -9,7 +9,8 @@
 
 namespace wordstub {
 
-// `htmlPath` lies in `scratchFolder`; every other file there is a companion. When the
+// `htmlPath` lies in `scratchFolder`; every other file there (but the folder's owner mark)
+// is a companion. When the
 // scratch folder lies in the target's folder, the page's other relative links (written
 // from the scratch folder) are made relative to the target's folder. False, with the
 // reason in `error`, when the target or the companion folder cannot be written.

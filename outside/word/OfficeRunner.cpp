@@ -2,11 +2,14 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -15,8 +18,6 @@
 
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
-
-extern char** environ;
 
 namespace wordstub {
 
@@ -47,6 +48,74 @@ std::string SearchPath(const char* name) {
     return std::string();
 }
 
+// The supervisor's answer to the end of the thread that started it: the whole group goes.
+void KillOwnGroup(int) {
+    ::kill(0, SIGKILL);
+}
+
+// The supervisor (see StartSupervised), in the child after fork: only calls that are safe
+// there (the parent has other threads) until the program is executed.
+[[noreturn]] void Supervise(char* const* argv, pid_t starter, int nullFd) {
+    ::setpgid(0, 0);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    struct sigaction action = {};
+    action.sa_handler = KillOwnGroup;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+#endif
+    if (::getppid() != starter)
+        KillOwnGroup(0);  // the starter ended before the request was made
+    for (int target = STDIN_FILENO; target <= STDERR_FILENO; ++target) {
+        if (nullFd == target)
+            ::fcntl(target, F_SETFD, 0);
+        else
+            ::dup2(nullFd, target);
+    }
+    const pid_t program = ::fork();
+    if (program == 0) {
+        ::execv(argv[0], argv);  // the handler above does not survive the exec
+        ::_exit(127);
+    }
+    int status = 0;
+    while (program > 0 && ::waitpid(program, &status, 0) < 0) {
+        if (errno != EINTR)
+            ::_exit(127);
+    }
+    if (program < 0)
+        ::_exit(127);
+    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+}
+
+// Runs the program (arguments[0]) as the only child of a supervisor process that leads a
+// process group of its own, with standard input and output on /dev/null. The supervisor
+// exits with the program's status (128 and the signal's number when a signal ended it).
+// When the thread that started it ends first, because this process was killed, the
+// kernel tells the supervisor (where the platform allows), which then kills the whole
+// group: nothing the program started (the office suite runs its main process as a child
+// of its own) outlives the build. The supervisor's process id, which is the group's id,
+// or -1.
+pid_t StartSupervised(std::vector<std::string>& arguments) {
+    std::vector<char*> argv;
+    for (std::string& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    const int nullFd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (nullFd < 0)
+        return -1;
+    const pid_t starter = ::getpid();
+    const pid_t supervisor = ::fork();
+    if (supervisor == 0)
+        Supervise(argv.data(), starter, nullFd);
+    ::close(nullFd);
+    if (supervisor > 0)
+        ::setpgid(supervisor, supervisor);  // the group exists before this returns, as a kill may need it
+    return supervisor;
+}
+
 }  // namespace
 
 std::string FindOfficeProgram() {
@@ -62,13 +131,26 @@ std::string FindOfficeProgram() {
     return program.empty() ? SearchPath("libreoffice") : program;
 }
 
-std::string MakePrivateFolder(const std::string& parent) {
-    std::string pattern = parent.empty() ? leaf::GetTempFolder() + "/wordstub.XXXXXX" : parent + "/.wordstub.XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr)
-        return std::string();
-    return std::string(buffer.data());
+PrivateFolder::PrivateFolder(const std::string& parent) {
+    const std::string folder = parent.empty() ? leaf::GetTempFolder() : parent;
+    const std::string prefix = parent.empty() ? "wordstub." : ".wordstub.";
+    leaf::RemoveStaleScratchFolders(folder, [&prefix](std::string_view name) {
+        return name.size() == prefix.size() + 6 && name.starts_with(prefix);
+    });
+    std::string pattern = folder + "/" + prefix + "XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)
+        return;
+    m_path = pattern;
+    // Unmarked, the folder still works; only a kill would then leave it behind.
+    m_owner.Claim(m_path);
+}
+
+PrivateFolder::~PrivateFolder() {
+    if (m_path.empty())
+        return;
+    // Still locked while it goes, so that no other run takes it for a killed one's.
+    leaf::DeleteTree(m_path);
+    m_owner.Unlock();
 }
 
 std::string FileUrl(const std::string& path) {
@@ -101,7 +183,8 @@ OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::str
     std::string source = std::filesystem::absolute(sourcePath, ignored).string();
     if (source.empty())
         source = sourcePath;
-    std::string profile = MakePrivateFolder();
+    PrivateFolder profileFolder;
+    const std::string& profile = profileFolder.Path();
     if (profile.empty()) {
         result.error = "Could not create a private profile folder.";
         return result;
@@ -120,29 +203,12 @@ OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::str
                                           "--outdir",
                                           outputFolder,
                                           source};
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    // Its own process group, so that a time-out ends everything it started.
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    pid_t child = -1;
-    int spawned = posix_spawn(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    posix_spawnattr_destroy(&attributes);
+    const pid_t child = StartSupervised(arguments);
+    const bool spawned = child > 0;
 
     bool finished = false;
     int status = 0;
-    if (spawned == 0) {
+    if (spawned) {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
         for (;;) {
             pid_t done = ::waitpid(child, &status, WNOHANG);
@@ -162,11 +228,9 @@ OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::str
         // Whatever the program left running in its group goes too.
         ::kill(-child, SIGKILL);
     }
-    leaf::DeleteTree(profile);
-
     std::string stem = std::filesystem::path(source).stem().string();
     std::string output = outputFolder + "/" + stem + "." + extension;
-    if (spawned != 0) {
+    if (!spawned) {
         result.error = "The office program could not be started.";
     } else if (!finished) {
         result.error = "The office program did not finish in time.";

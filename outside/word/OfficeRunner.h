@@ -2,9 +2,12 @@
 
 // Runs the office suite in headless mode to convert documents: the program is started
 // with an argument list (no shell), with a private profile folder for the one call, its
-// output thrown away, and killed (with everything it started) when it overruns its time.
+// output thrown away, and killed (with everything it started) when it overruns its time
+// or when the process that started it ends first.
 
 #include <string>
+
+#include "platform/base/ScratchFolder.h"
 
 namespace wordstub {
 
@@ -26,8 +29,24 @@ OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::str
                                    int timeoutSeconds = 120);
 
 // A new private folder below the temporary folder ("wordstub.XXXXXX"), or below
-// `parent` when one is given (".wordstub.XXXXXX"); empty on failure.
-std::string MakePrivateFolder(const std::string& parent = std::string());
+// `parent` when one is given (".wordstub.XXXXXX"), removed with everything in it when
+// the object goes. It holds this process's scratch-folder mark (ScratchFolder.h) while
+// it lives, and the folders of its kind that killed processes left beside it are removed
+// first.
+class PrivateFolder {
+public:
+    explicit PrivateFolder(const std::string& parent = std::string());
+    ~PrivateFolder();
+    PrivateFolder(const PrivateFolder&) = delete;
+    PrivateFolder& operator=(const PrivateFolder&) = delete;
+
+    // Empty when no folder could be made.
+    const std::string& Path() const { return m_path; }
+
+private:
+    std::string m_path;
+    leaf::ScratchFolderOwner m_owner;
+};
 
 // "file://" URL of an absolute path, with reserved bytes escaped.
 std::string FileUrl(const std::string& path);

@@ -54,19 +54,12 @@ constexpr OutputFormat kOutputFormats[] = {
 }
 
 // A private scratch folder that is removed with everything in it when it goes.
-class ScratchFolder {
+class ScratchFolder : public PrivateFolder {
 public:
-    explicit ScratchFolder(const std::string& parent = std::string()) : m_path(MakePrivateFolder(parent)) {
-        if (m_path.empty())
+    explicit ScratchFolder(const std::string& parent = std::string()) : PrivateFolder(parent) {
+        if (Path().empty())
             ThrowCommandFailed("Could not create a temporary folder.");
     }
-    ~ScratchFolder() { leaf::DeleteTree(m_path); }
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-    const std::string& Path() const { return m_path; }
-
-private:
-    std::string m_path;
 };
 
 }  // namespace

@@ -4,10 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <thread>
 #include <vector>
 
 #include "common/ContentType.h"
@@ -204,6 +211,96 @@ TEST_F(WordServerTest, SaveAsFailsCleanlyWhenTheSuiteDoesNotConvert) {
     leaf::DispatchResult format = document.TryInvoke(wordstub::dispid::DocumentSaveAs, DISPATCH_METHOD,
                                                      {Variant(folder / "out.xyz"), Variant(LONG{99})});
     EXPECT_EQ(format.exceptionCode, wordstub::kWordErrorCommandFailed);
+}
+
+namespace {
+
+// True once the process has ended (a zombie that nobody reaps counts as ended).
+bool HasEnded(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    if (!std::getline(stat, line))
+        return true;
+    const std::size_t state = line.rfind(')');
+    return state == std::string::npos || line.compare(state, 3, ") Z") == 0;
+}
+
+// Waits (at most a minute) until the condition holds; whether it did.
+bool Eventually(const std::function<bool()>& condition) {
+    for (int tries = 0; tries < 1200; ++tries) {
+        if (condition())
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+}
+
+// The folders below `folder` whose names start with `prefix`.
+std::vector<fs::path> FoldersNamed(const fs::path& folder, const std::string& prefix) {
+    std::vector<fs::path> found;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
+        if (entry.is_directory() && entry.path().filename().string().rfind(prefix, 0) == 0)
+            found.push_back(entry.path());
+    return found;
+}
+
+}  // namespace
+
+// A build killed while the office suite converts for it takes the suite along (the suite
+// runs its main process as a child of its own, as the stand-in here does), and what it left
+// in the temporary folders goes with the next conversion.
+TEST(WordServerKillTest, AKilledBuildTakesTheOfficeSuiteAlongAndLeavesNothingForGood) {
+    leaf::test::ScopedRegistryRoot registry;
+    leaf::test::ScopedTempRoot temp;  // where the office suite's profile folders go
+    leaf::test::TempFolder folder;
+    const std::string pids = folder / "office.pids";
+    const std::string office = folder.WriteFile(
+        "office", "#!/bin/sh\n"
+                  "sleep 600 &\n"
+                  "echo \"$$ $!\" > '" + pids + ".new' && mv '" + pids + ".new' '" + pids + "'\n"
+                  "wait\n");
+    fs::permissions(office, fs::perms::owner_all);
+    ASSERT_EQ(leaf::test::RegisterWordServer(office), S_OK);
+    leaf::test::DocxFixture fixture;
+    fixture.paragraphs = {{"Text", {}}};
+    ASSERT_TRUE(fixture.Write(folder / "book.docx"));
+    fs::create_directory(folder.Path() / "out");
+
+    auto saveAsHtml = [&] {
+        DispatchDriver word = CreateWord();
+        DispatchDriver documents = Child(word, wordstub::dispid::ApplicationDocuments);
+        DispatchDriver document(
+            documents.Invoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, folder / "book.docx").ToDispatch());
+        return document.TryInvoke(wordstub::dispid::DocumentSaveAs, DISPATCH_METHOD,
+                                  {Variant(folder / "out/page.htm"), Variant(LONG{8})});
+    };
+    const pid_t build = fork();
+    ASSERT_GE(build, 0);
+    if (build == 0) {
+        saveAsHtml();
+        _exit(0);
+    }
+    const bool started = Eventually([&] { return fs::exists(pids); });
+    ::kill(build, SIGKILL);
+    ::waitpid(build, nullptr, 0);
+    ASSERT_TRUE(started) << "the office program did not start";
+    pid_t program = 0, child = 0;
+    std::ifstream(pids) >> program >> child;
+    ASSERT_GT(program, 0);
+    ASSERT_GT(child, 0);
+    EXPECT_TRUE(Eventually([&] { return HasEnded(program) && HasEnded(child); }))
+        << "the office program outlived the build";
+    ::kill(program, SIGKILL);
+    ::kill(child, SIGKILL);
+
+    // The killed build's profile folder and page scratch folder are marked as its own, and
+    // the next conversion ("/bin/true" converts nothing) removes them.
+    ASSERT_EQ(FoldersNamed(temp.Path(), "wordstub.").size(), 1u);
+    ASSERT_EQ(FoldersNamed(folder.Path() / "out", ".wordstub.").size(), 1u);
+    ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
+    EXPECT_EQ(saveAsHtml().hr, DISP_E_EXCEPTION);
+    EXPECT_EQ(FoldersNamed(temp.Path(), "wordstub."), std::vector<fs::path>{});
+    EXPECT_EQ(FoldersNamed(folder.Path() / "out", ".wordstub."), std::vector<fs::path>{});
 }
 
 TEST(WordServerOfficeTest, SaveAsHtmlWritesThePageAndItsPictureFolder) {
