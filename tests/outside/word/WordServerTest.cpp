@@ -65,6 +65,7 @@ protected:
         return DispatchDriver(documents.Invoke(wordstub::dispid::DocumentsOpen, DISPATCH_METHOD, path).ToDispatch());
     }
 
+    leaf::test::ScopedRegistryRoot registry;  // fresh for each test: the server is registered in SetUp
     leaf::test::TempFolder folder;
     leaf::test::DocxFixture fixture;
     DispatchDriver word;
@@ -81,6 +82,7 @@ TEST_F(WordServerTest, RegistersTheVersionThatClientsCheck) {
 }
 
 TEST(WordServerRegistrationTest, WithoutTheOfficeSuiteNothingIsRegistered) {
+    leaf::test::ScopedRegistryRoot registry;
     ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
     ASSERT_TRUE(CreateWord());
     // Registering again where the suite is gone removes the earlier registration.
@@ -92,6 +94,7 @@ TEST(WordServerRegistrationTest, WithoutTheOfficeSuiteNothingIsRegistered) {
 }
 
 TEST(WordServerRegistrationTest, WordFileTypesAreRegisteredWithTheServer) {
+    leaf::test::ScopedRegistryRoot registry;
     ASSERT_EQ(leaf::test::RegisterWordServer("/bin/true"), S_OK);
     // A file's media type and its type name come from what the registration wrote.
     EXPECT_EQ(GetContentType("/book/Chapter.DOC"), "application/msword");
@@ -304,6 +307,7 @@ TEST(WordServerKillTest, AKilledBuildTakesTheOfficeSuiteAlongAndLeavesNothingFor
 }
 
 TEST(WordServerOfficeTest, SaveAsHtmlWritesThePageAndItsPictureFolder) {
+    leaf::test::ScopedRegistryRoot registry;
     std::string office = leaf::test::InstalledOfficeProgram();
     if (office.empty())
         GTEST_SKIP() << "the office suite is not installed";
@@ -337,6 +341,7 @@ TEST(WordServerOfficeTest, SaveAsHtmlWritesThePageAndItsPictureFolder) {
 }
 
 TEST(WordServerOfficeTest, SaveAsHtmlLinksFromWhereThePageIsWritten) {
+    leaf::test::ScopedRegistryRoot registry;
     std::string office = leaf::test::InstalledOfficeProgram();
     if (office.empty())
         GTEST_SKIP() << "the office suite is not installed";

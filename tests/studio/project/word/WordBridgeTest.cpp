@@ -35,6 +35,8 @@ protected:
         return path;
     }
 
+    // The add-in keys and Word's registration of one test are not the next one's.
+    leaf::test::ScopedRegistryRoot registry;
     leaf::test::TempFolder folder;
 };
 
@@ -134,6 +136,7 @@ TEST_F(WordBridgeTest, StartingWordLeavesTheAddinsLoadBehaviourAsItWas) {
 }
 
 TEST(WordBridgeStartTest, TheAddinDoesNotLoadWhileWordStartsAndAFailedStartRestoresIt) {
+    leaf::test::ScopedRegistryRoot registry;
     ResetWordAddinName();
     // A module that records the add-in's value at the moment Word is created.
     const std::string clsid = "{0F0E0D0C-0B0A-0908-0706-050403020100}";
