@@ -23,30 +23,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Sets an environment variable for as long as it lives.
-class ScopedVariable {
-public:
-    ScopedVariable(const char* name, const std::string& value) : m_name(name) {
-        if (const char* previous = std::getenv(name)) {
-            m_previous = previous;
-            m_hadPrevious = true;
-        }
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedVariable() {
-        if (m_hadPrevious)
-            setenv(m_name.c_str(), m_previous.c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
-    }
-    ScopedVariable(const ScopedVariable&) = delete;
-    ScopedVariable& operator=(const ScopedVariable&) = delete;
-
-private:
-    std::string m_name;
-    std::string m_previous;
-    bool m_hadPrevious = false;
-};
+using leaf::test::ScopedVariable;
 
 // A ZIP archive with these entries, stored in this order.
 void WriteArchive(const std::string& path, const std::vector<std::pair<std::string, std::string>>& entries) {
