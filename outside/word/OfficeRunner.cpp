@@ -9,15 +9,20 @@
 #include <sys/prctl.h>
 #endif
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
+#include <string_view>
 #include <thread>
 #include <vector>
 
 #include "platform/base/Environment.h"
 #include "platform/base/File.h"
+
+extern char** environ;
 
 namespace wordstub {
 
@@ -55,7 +60,7 @@ void KillOwnGroup(int) {
 
 // The supervisor (see StartSupervised), in the child after fork: only calls that are safe
 // there (the parent has other threads) until the program is executed.
-[[noreturn]] void Supervise(char* const* argv, pid_t starter, int nullFd) {
+[[noreturn]] void Supervise(char* const* argv, char* const* environment, pid_t starter, int nullFd) {
     ::setpgid(0, 0);
     sigset_t none;
     sigemptyset(&none);
@@ -77,7 +82,7 @@ void KillOwnGroup(int) {
     }
     const pid_t program = ::fork();
     if (program == 0) {
-        ::execv(argv[0], argv);  // the handler above does not survive the exec
+        ::execve(argv[0], argv, environment);  // the handler above does not survive the exec
         ::_exit(127);
     }
     int status = 0;
@@ -91,25 +96,45 @@ void KillOwnGroup(int) {
 }
 
 // Runs the program (arguments[0]) as the only child of a supervisor process that leads a
-// process group of its own, with standard input and output on /dev/null. The supervisor
-// exits with the program's status (128 and the signal's number when a signal ended it).
+// process group of its own, with standard input and output on /dev/null, and with this
+// process's environment but for the temporary folder variables, which name
+// `temporaryFolder`. The supervisor exits with the program's status (128 and the signal's
+// number when a signal ended it).
 // When the thread that started it ends first, because this process was killed, the
 // kernel tells the supervisor (where the platform allows), which then kills the whole
 // group: nothing the program started (the office suite runs its main process as a child
 // of its own) outlives the build. The supervisor's process id, which is the group's id,
 // or -1.
-pid_t StartSupervised(std::vector<std::string>& arguments) {
+pid_t StartSupervised(std::vector<std::string>& arguments, const std::string& temporaryFolder) {
     std::vector<char*> argv;
     for (std::string& argument : arguments)
         argv.push_back(argument.data());
     argv.push_back(nullptr);
+    constexpr const char* kTemporaryVariables[] = {"TMPDIR", "TMP", "TEMP"};
+    std::vector<std::string> variables;
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const std::string_view variable = *entry;
+        const bool replaced = std::any_of(std::begin(kTemporaryVariables), std::end(kTemporaryVariables),
+                                          [&](std::string_view name) {
+                                              return variable.size() > name.size() && variable.starts_with(name) &&
+                                                     variable[name.size()] == '=';
+                                          });
+        if (!replaced)
+            variables.emplace_back(variable);
+    }
+    for (const char* name : kTemporaryVariables)
+        variables.push_back(std::string(name) + "=" + temporaryFolder);
+    std::vector<char*> environment;
+    for (std::string& variable : variables)
+        environment.push_back(variable.data());
+    environment.push_back(nullptr);
     const int nullFd = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (nullFd < 0)
         return -1;
     const pid_t starter = ::getpid();
     const pid_t supervisor = ::fork();
     if (supervisor == 0)
-        Supervise(argv.data(), starter, nullFd);
+        Supervise(argv.data(), environment.data(), starter, nullFd);
     ::close(nullFd);
     if (supervisor > 0)
         ::setpgid(supervisor, supervisor);  // the group exists before this returns, as a kill may need it
@@ -203,7 +228,11 @@ OfficeConversion ConvertWithOffice(const std::string& sourcePath, const std::str
                                           "--outdir",
                                           outputFolder,
                                           source};
-    const pid_t child = StartSupervised(arguments);
+    // The suite's own temporary files go into the private folder too, so that those of a
+    // killed conversion go with it.
+    const std::string temporaryFolder = profile + "/tmp";
+    ::mkdir(temporaryFolder.c_str(), 0700);
+    const pid_t child = StartSupervised(arguments, temporaryFolder);
     const bool spawned = child > 0;
 
     bool finished = false;
