@@ -176,6 +176,16 @@ std::vector<StyleSheetUrl> FindStyleSheetUrlSpans(std::string_view text) {
     return urls;
 }
 
+std::string QuotedStyleSheetString(std::string_view value) {
+    std::string quoted = "\"";
+    for (char ch : value) {
+        if (ch == '"' || ch == '\\')
+            quoted += '\\';
+        quoted += ch;
+    }
+    return quoted + '"';
+}
+
 std::vector<std::string> FindStyleSheetUrls(std::string_view text) {
     std::vector<std::string> targets;
     for (StyleSheetUrl& url : FindStyleSheetUrlSpans(text))

@@ -32,4 +32,8 @@ struct StyleSheetUrl {
 // The references of FindStyleSheetUrls with their places, in order.
 std::vector<StyleSheetUrl> FindStyleSheetUrlSpans(std::string_view text);
 
+// A value written as a double-quoted style-sheet string ('"' and '\' escaped), as a new
+// reference is put in the place of an old one.
+std::string QuotedStyleSheetString(std::string_view value);
+
 }  // namespace leaf

@@ -59,4 +59,13 @@ TEST(StyleSheetUrlSpans, MarkEachValueAndKeepItsFragment) {
     EXPECT_EQ("#f", urls[2].fragment);
 }
 
+// A value written back where a reference stood reads as the same target.
+TEST(StyleSheetUrlSpans, AQuotedValueReadsBackAsItself) {
+    for (const std::string value : {"plain.png", "a \"b\".png", "back\\slash.png", ""}) {
+        const std::string css = "p{b:url(" + leaf::QuotedStyleSheetString(value) + ")}";
+        const std::vector<std::string> targets = leaf::FindStyleSheetUrls(css);
+        EXPECT_EQ(value.empty() ? std::vector<std::string>{} : std::vector<std::string>{value}, targets) << css;
+    }
+}
+
 }  // namespace
