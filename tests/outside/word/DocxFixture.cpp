@@ -2,8 +2,6 @@
 
 #include <zip.h>
 
-#include <zlib.h>
-
 #include <cstring>
 
 namespace leaf::test {
@@ -23,39 +21,6 @@ std::string Escape(const std::string& text) {
     }
     return escaped;
 }
-
-void AppendBigEndian(std::string& out, unsigned value) {
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((value >> shift) & 0xFF);
-}
-
-void AppendChunk(std::string& png, const char* type, const std::string& data) {
-    AppendBigEndian(png, static_cast<unsigned>(data.size()));
-    std::string typed = std::string(type, 4) + data;
-    png += typed;
-    AppendBigEndian(png, static_cast<unsigned>(
-                             crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size()))));
-}
-
-}  // namespace
-
-std::string OnePixelPng() {
-    std::string png("\x89PNG\r\n\x1a\n", 8);
-    std::string header;
-    AppendBigEndian(header, 1);
-    AppendBigEndian(header, 1);
-    header += std::string("\x08\x02\x00\x00\x00", 5);
-    AppendChunk(png, "IHDR", header);
-    const unsigned char row[] = {0, 0xFF, 0, 0};
-    unsigned char packed[64];
-    uLongf packedSize = sizeof packed;
-    compress(packed, &packedSize, row, sizeof row);
-    AppendChunk(png, "IDAT", std::string(reinterpret_cast<char*>(packed), packedSize));
-    AppendChunk(png, "IEND", std::string());
-    return png;
-}
-
-namespace {
 
 const char kPictureRun[] =
     "<w:r><w:drawing><wp:inline distT=\"0\" distB=\"0\" distL=\"0\" distR=\"0\">"

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TestPictures.h"
+
 namespace leaf::test {
 
 struct DocxParagraph {
@@ -36,8 +38,5 @@ struct DocxFixture {
 // hyperlinks of the fixture, when one is given).
 std::string DocumentXml(const std::vector<DocxParagraph>& paragraphs, bool withPicture = false,
                         const DocxFixture* extras = nullptr);
-
-// A 1x1 PNG picture.
-std::string OnePixelPng();
 
 }  // namespace leaf::test
