@@ -17,7 +17,9 @@ struct CEBookItem {
     Kind kind = Kind::Binary;
     std::string id;
     std::string href;       // relative to the work folder, '/' separated
+    std::string archiveName;  // its name in the e-book: the href, or a safe name (ArchiveNames.h)
     std::string mediaType;
+    std::string epubMediaType;  // as the package document names it (EpubMediaTypes.h)
     std::string filePath;   // the work copy: work folder + href
     State state = State::Waiting;
     std::string content;    // while it streams, and after when it could not be spooled

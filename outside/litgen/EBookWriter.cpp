@@ -1,16 +1,24 @@
 #include "outside/litgen/EBookWriter.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <set>
-#include <unistd.h>
 
+#include "outside/litgen/ArchiveNames.h"
+#include "outside/litgen/DirectionDeclarations.h"
 #include "outside/litgen/EpubArchive.h"
+#include "outside/litgen/EpubMediaTypes.h"
 #include "outside/litgen/EpubPublication.h"
 #include "outside/litgen/ItemStreams.h"
 #include "outside/litgen/LitGenMessages.h"
 #include "outside/litgen/StyleReferences.h"
+#include "outside/litgen/XmlText.h"
 #include "platform/base/CString.h"
 #include "platform/base/FileKind.h"
 #include "platform/base/ScratchFiles.h"
@@ -35,10 +43,10 @@ CEBookItem::Kind KindOf(const std::string& mediaType) {
     return CEBookItem::Kind::Binary;
 }
 
-// An href the archive can hold: relative, inside the work folder, naming a file.
+// An href that names a file inside the work folder: relative, with no part that climbs.
+// (Characters the container does not allow in names are left to the item's archive name.)
 bool IsSafeHref(const std::string& href) {
-    if (href.empty() || href.front() == '/' || href.back() == '/' || href.find('\\') != std::string::npos ||
-        href.find('\0') != std::string::npos || href.find(':') != std::string::npos)
+    if (href.empty() || href.front() == '/' || href.back() == '/' || href.find('\0') != std::string::npos)
         return false;
     size_t start = 0;
     while (start <= href.size()) {
@@ -68,6 +76,29 @@ bool MatchesPictureSignature(const std::string& mediaType, const std::string& by
 bool IsContainerName(const std::string& href) {
     const std::string lower = leaf::ToLowerAscii(href);
     return lower == "mimetype" || lower.starts_with("meta-inf/");
+}
+
+// Why a new file cannot be made at `path`, as an errno value; 0 when it can be. A
+// folder, FIFO, socket or device under the name is not replaced by a file.
+int WhyNotCreatable(const std::string& path) {
+    const std::filesystem::path target(path);
+    if (!target.has_filename())
+        return EISDIR;
+    switch (leaf::KindOfFile(path)) {
+    case leaf::FileKind::Folder:
+        return EISDIR;
+    case leaf::FileKind::Special:
+        return leaf::kNotRegularFileError;
+    default:
+        break;
+    }
+    const std::string folder = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0)
+        return errno;
+    if (!S_ISDIR(status.st_mode))
+        return ENOTDIR;
+    return access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
 // Now, as the package document's time of modification.
@@ -101,13 +132,9 @@ HRESULT CEBookWriter::BeginEBook(LPCOLESTR eBookPath, LPCOLESTR workFolder, LPCO
     std::string folder = Narrow(workFolder);
     if (path.empty() || folder.empty())
         return E_INVALIDARG;
-    std::error_code error;
-    std::filesystem::path target(path);
-    // A FIFO, socket or device under the name is not replaced by the e-book.
-    if (!target.has_filename() || std::filesystem::is_directory(target, error) ||
-        leaf::KindOfFile(path) == leaf::FileKind::Special ||
-        !std::filesystem::is_directory(target.has_parent_path() ? target.parent_path() : ".", error)) {
-        Report(kCompilerError, litgen::kMsgBadEBookPath, "The e-book file \"" + path + "\" cannot be created there.");
+    if (const int reason = WhyNotCreatable(path); reason != 0) {
+        Report(kCompilerError, litgen::kMsgBadEBookPath,
+               "The e-book file \"" + path + "\" cannot be created there: " + std::strerror(reason));
         return E_FAIL;
     }
     m_eBookPath = path;
@@ -166,18 +193,48 @@ HRESULT CEBookWriter::OnPackageEnded(const CPackageManifest& manifest) {
         item->id = entry.id;
         item->href = entry.href;
         item->mediaType = entry.mediaType;
+        item->epubMediaType = litgen::EpubMediaType(item->kind == CEBookItem::Kind::Html,
+                                                    item->kind == CEBookItem::Kind::Css, entry.mediaType, entry.href);
         item->filePath = m_workFolder + entry.href;
         m_itemsByLowerHref.emplace(leaf::ToLowerAscii(entry.href), m_items.size());
+        if (litgen::IsForeignPicture(item->epubMediaType))
+            Report(kCompilerWarning, litgen::kMsgForeignPicture,
+                   "The picture \"" + entry.href + "\" is of a type (" + item->epubMediaType +
+                       ") that e-book readers need not show; where a page shows it, a reader that cannot shows "
+                       "the picture's text instead.");
         m_items.push_back(std::move(item));
     }
+    NameArchiveEntries();
     m_packageModel = manifest;
     for (const CPackageManifest::Reference& reference : manifest.Guide()) {
-        const CEBookItem* page = FindItem(reference.href.substr(0, reference.href.find('#')));
+        const litgen::LinkTarget target = litgen::ResolveLink(reference.href, "");
+        const CEBookItem* page = target.path.empty() ? nullptr : FindItem(target.path);
         if (reference.type == "toc" && page && page->kind == CEBookItem::Kind::Html && m_tocHref.empty())
             m_tocHref = page->href;
     }
     m_stage = Stage::PackageEnded;
     return result;
+}
+
+void CEBookWriter::NameArchiveEntries() {
+    // Hrefs the container allows keep their names; the others get a safe name that no
+    // other entry has in any letter case.
+    std::set<std::string> taken = {leaf::ToLowerAscii(PackageEntryName()), "mimetype"};
+    for (const auto& item : m_items)
+        if (litgen::IsSafeArchiveName(item->href)) {
+            item->archiveName = item->href;
+            taken.insert(leaf::ToLowerAscii(item->href));
+        }
+    for (const auto& item : m_items) {
+        if (!item->archiveName.empty())
+            continue;
+        const std::string safe = litgen::SafeArchiveName(item->href);
+        std::string name = safe;
+        for (int number = 2; taken.contains(leaf::ToLowerAscii(name)) || IsContainerName(name); ++number)
+            name = litgen::NumberedName(safe, number);
+        taken.insert(leaf::ToLowerAscii(name));
+        item->archiveName = name;
+    }
 }
 
 const CEBookItem* CEBookWriter::FindItem(const std::string& href) const {
@@ -187,12 +244,15 @@ const CEBookItem* CEBookWriter::FindItem(const std::string& href) const {
 }
 
 std::unique_ptr<CXhtmlSerializer> CEBookWriter::CreatePageSerializer(const CEBookItem& item) {
-    return std::make_unique<CXhtmlSerializer>(item.href, [this](const std::string& path) {
+    return std::make_unique<CXhtmlSerializer>(item.href, item.archiveName, [this](const std::string& path) {
         CXhtmlSerializer::TargetInfo info;
         if (const CEBookItem* target = FindItem(path)) {
             info.kind = target->kind == CEBookItem::Kind::Html ? CXhtmlSerializer::Target::ContentDocument
                                                                 : CXhtmlSerializer::Target::OtherItem;
             info.path = target->href;
+            info.archivePath = target->archiveName;
+            if (litgen::IsForeignPicture(target->epubMediaType))
+                info.foreignPictureType = target->epubMediaType;
         }
         return info;
     });
@@ -240,22 +300,8 @@ void CEBookWriter::OnBinaryReleased(CEBookItem& item) {
 }
 
 void CEBookWriter::OnItemEnded(CEBookItem& item) {
-    if (item.kind == CEBookItem::Kind::Css && !item.spooled) {
-        // A style sheet's url()s and imports of files the e-book does not hold find
-        // nothing in it: they are taken out, and the author is told which.
-        std::vector<std::string> dropped;
-        litgen::DropMissingStyleReferences(item.content, item.href,
-                                           [this](const std::string& path) { return FindItem(path) != nullptr; },
-                                           &dropped);
-        if (!dropped.empty()) {
-            std::string names;
-            for (const std::string& name : dropped)
-                names += (names.empty() ? "\"" : ", \"") + name + "\"";
-            Report(kCompilerWarning, litgen::kMsgMissingReferences,
-                   "The style sheet \"" + item.href + "\" names files that are not in the e-book (" + names +
-                       "); those references were taken out.");
-        }
-    }
+    if (item.kind == CEBookItem::Kind::Css && !item.spooled)
+        MapStyleSheet(item);
     if (item.spooled || item.content.empty() || m_spoolUnavailable || m_spoolFailed || m_eBookPath.empty())
         return;
     if (!m_spool.IsOpen() && !m_spool.Create(m_eBookPath + ".spool")) {
@@ -271,6 +317,42 @@ void CEBookWriter::OnItemEnded(CEBookItem& item) {
     item.spoolOffset = range.offset;
     item.spoolLength = range.length;
     std::string().swap(item.content);
+}
+
+void CEBookWriter::MapStyleSheet(CEBookItem& item) {
+    // A style sheet's url()s and imports of files the e-book does not hold find nothing in
+    // it: they are taken out, and the author is told which. Those of files the e-book holds
+    // under another name, or that the style sheet names from another place, are written
+    // to that name.
+    std::vector<std::string> dropped;
+    litgen::MapStyleReferences(
+        item.content, item.href,
+        [this, &item](const std::string& path) {
+            litgen::StyleReferenceTarget target;
+            const CEBookItem* found = FindItem(path);
+            target.missing = found == nullptr;
+            if (found && (found->archiveName != path || item.archiveName != item.href))
+                target.rewritten = litgen::RelativeHref(item.archiveName, found->archiveName);
+            return target;
+        },
+        &dropped);
+    if (!dropped.empty()) {
+        std::string names;
+        for (const std::string& name : dropped)
+            names += (names.empty() ? "\"" : ", \"") + name + "\"";
+        Report(kCompilerWarning, litgen::kMsgMissingReferences,
+               "The style sheet \"" + item.href + "\" names files that are not in the e-book (" + names +
+                   "); those references were taken out.");
+    }
+    // Declarations EPUB does not allow in style sheets go; the author hears of those whose
+    // effect the text loses.
+    const litgen::DirectionDeclarations removed = litgen::RemoveDirectionDeclarations(item.content);
+    if (removed.rightToLeft + removed.overrides > 0)
+        Report(kCompilerWarning, litgen::kMsgMadeValid,
+               "The style sheet \"" + item.href + "\" sets the direction of text, which EPUB style sheets may not: " +
+                   std::to_string(removed.rightToLeft + removed.overrides) +
+                   " declaration(s) of direction or unicode-bidi that set text right to left or override its "
+                   "direction were taken out.");
 }
 
 bool CEBookWriter::RepairFragmentLinks() {
@@ -349,7 +431,12 @@ void CEBookWriter::Report(LONG type, LONG code, const std::string& text) {
 std::string CEBookWriter::PackageEntryName() const {
     std::filesystem::path name = std::filesystem::path(m_eBookPath).filename();
     std::string stem = name.stem().string();
-    return (stem.empty() ? std::string("package") : stem) + ".opf";
+    return litgen::SafeArchiveName(stem.empty() ? std::string("package") : stem) + ".opf";
+}
+
+std::string CEBookWriter::EBookFolder() const {
+    const std::filesystem::path eBook(m_eBookPath);
+    return eBook.has_parent_path() ? eBook.parent_path().string() : std::string(".");
 }
 
 HRESULT CEBookWriter::WriteArchive() {
@@ -363,11 +450,7 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     // zip_close, and the rename puts it in place in one step. The partial archives of
     // writers killed before their end (<e-book>.tmp<pid>-<n>, and libzip's own
     // <e-book>.tmp<pid>-<n>.XXXXXX) are removed first.
-    {
-        const std::filesystem::path eBook(m_eBookPath);
-        leaf::RemoveStaleScratchFiles(eBook.has_parent_path() ? eBook.parent_path().string() : std::string("."),
-                                      eBook.filename().string() + ".tmp");
-    }
+    leaf::RemoveStaleScratchFiles(EBookFolder(), std::filesystem::path(m_eBookPath).filename().string() + ".tmp");
     std::string temporary;
     for (int attempt = 0; attempt < 1000 && temporary.empty(); ++attempt) {
         std::string candidate = m_eBookPath + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(attempt);
@@ -375,7 +458,7 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
         if (!std::filesystem::exists(candidate, error) && !error)
             temporary = candidate;
     }
-    auto fail = [&](const std::string& why) {
+    const auto fail = [&](const std::string& why) {
         Report(kCompilerError, litgen::kMsgWriteFailed, "The e-book file \"" + m_eBookPath + "\" could not be written: " + why);
         if (!temporary.empty())
             std::remove(temporary.c_str());
@@ -384,11 +467,13 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     if (temporary.empty())
         return fail("no temporary name is free");
     // Items whose content went to the spool are read from there as the archive is written.
+    const std::string scratch = "its scratch file in \"" + EBookFolder() + "\" ";
     if (m_spoolFailed || (m_spool.IsOpen() && !m_spool.Flush()))
-        return fail("the scratch file beside it could not be written");
+        return fail(scratch + "could not be written: " + std::strerror(m_spool.Error()));
 
     if (!RepairFragmentLinks())
-        return fail("the scratch file beside it could not be read");
+        return fail(scratch + "could not be read" +
+                    (m_spool.Error() != 0 ? std::string(": ") + std::strerror(m_spool.Error()) : std::string()));
 
     CEpubPublication::Input input;
     input.package = &m_packageModel;
@@ -403,16 +488,16 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     entries.push_back({publication.NavigationName(), &publication.NavigationDocument(), 0, 0, true});
     entries.push_back({publication.NcxName(), &publication.Ncx(), 0, 0, true});
     for (const auto& item : m_items) {
-        litgen::ArchiveEntry entry{item->href, item->spooled ? nullptr : &item->content, item->spoolOffset,
-                                   item->spoolLength, !leaf::StartsWithNoCase(item->mediaType, "image/")};
+        litgen::ArchiveEntry entry{item->archiveName, item->spooled ? nullptr : &item->content, item->spoolOffset,
+                                   item->spoolLength, !leaf::StartsWithNoCase(item->epubMediaType, "image/")};
         entries.push_back(entry);
     }
     const std::string why = litgen::WriteEpubArchive(temporary, input.packageDocumentName, entries, m_spool.Path());
     if (!why.empty())
-        return fail(why);
+        return fail("the archive \"" + temporary + "\" could not be written: " + why);
     if (leaf::KindOfFile(m_eBookPath) == leaf::FileKind::Special)
-        return fail("it is not a regular file");
+        return fail(std::string("it is not a regular file: ") + std::strerror(leaf::kNotRegularFileError));
     if (std::rename(temporary.c_str(), m_eBookPath.c_str()) != 0)
-        return fail("it could not be moved into place");
+        return fail("the archive \"" + temporary + "\" could not be moved into place: " + std::strerror(errno));
     return S_OK;
 }

@@ -6,15 +6,17 @@
 // at Finish writes the e-book: an EPUB 3 publication. The container holds "mimetype",
 // "META-INF/container.xml", the package document (named after the e-book, extension
 // ".opf") made from the streamed package, a navigation document and an NCX, and every
-// item under its href: pages as XHTML content documents, the rest as the control
-// streamed them. The archive is written to a temporary name beside the e-book and
+// item under its href (or a safe name where the href holds what the container does not
+// allow): pages as XHTML content documents, style sheets without the declarations EPUB
+// does not allow, the rest as the control streamed them. The archive is written to a temporary name beside the e-book and
 // renamed into place, so a failed or cancelled build leaves no e-book and never a
 // half-written one.
 //
 // Problems it meets are reported through the call-back: a package without items, an
 // href that leaves the work folder, an item never streamed, a stream ended twice or
-// written after its end, a picture whose bytes do not match its media type, a page
-// whose markup had to change to be valid XHTML.
+// written after its end, a picture whose bytes do not match its media type or whose type
+// readers need not show, a page or style sheet that had to change to be valid. A
+// failure to write the e-book names the file and the system's reason.
 
 #include <map>
 #include <memory>
@@ -60,12 +62,18 @@ private:
 
     HRESULT NextItem(CEBookItem::Kind kind, size_t& next, IUnknown** stream);
     std::string PackageEntryName() const;
+    std::string EBookFolder() const;
+    // Gives each item its name in the container (ArchiveNames.h).
+    void NameArchiveEntries();
     // The item an href names (the exact match, else one that differs in letter case).
     const CEBookItem* FindItem(const std::string& href) const;
     // Writes the archive and removes the spool.
     HRESULT WriteArchive();
     HRESULT WriteArchiveFromSpool();
     void CheckPicture(const CEBookItem& item);
+    // Makes an ended style sheet fit for the e-book: its references (StyleReferences.h) and
+    // the declarations EPUB does not allow (DirectionDeclarations.h), reporting what goes.
+    void MapStyleSheet(CEBookItem& item);
     // Links to a place (a fragment) that the page they name does not hold open that page
     // instead; the pages changed are rewritten and reported. False when the spool fails.
     bool RepairFragmentLinks();

@@ -50,6 +50,50 @@ std::string LegacyMeta(const std::string& name, const std::string& content) {
     return "    <meta" + Attribute("name", name) + Attribute("content", content) + " />\n";
 }
 
+// The Dublin Core elements whose text may say its language and direction (xml:lang, dir).
+constexpr const char* kTextElements[] = {"title",   "creator", "contributor", "publisher", "subject",
+                                         "description", "rights", "source",  "relation",    "coverage"};
+
+bool HasTextLanguage(const std::string& local) {
+    return std::any_of(std::begin(kTextElements), std::end(kTextElements),
+                       [&](const char* element) { return local == element; });
+}
+
+// Attributes that say nothing about the book: the package's own ids and namespace declarations.
+bool IsStructural(const std::string& key) { return key == "id" || key == "xmlns" || key.starts_with("xmlns:"); }
+
+// The property of the package's own vocabulary that keeps an attribute ("xml:lang" is
+// "leafcraft:xml-lang": a colon may not begin a property's reference).
+std::string PackageProperty(const std::string& key) {
+    std::string reference = key;
+    std::replace(reference.begin(), reference.end(), ':', '-');
+    return std::string(kPackageVocabularyPrefix) + ":" + reference;
+}
+
+// The id a refinement names: the element's own, given one when it has none yet.
+template <class NewId>
+const std::string& RefinedId(std::string& id, const std::string& local, NewId& newId) {
+    if (id.empty())
+        id = newId(local);
+    return id;
+}
+
+// A record kept as a meta entry of its name, and each attribute that says something as
+// an entry of the name and the attribute ("dc:Date.modification.scheme"), except those
+// the name already holds.
+std::string KeptRecord(const std::string& name, const CPackageManifest::Record& record,
+                       std::initializer_list<const char*> inName) {
+    std::string metas = LegacyMeta(name, record.value);
+    for (const auto& [attributeName, value] : record.attributes) {
+        const std::string key = CPackageManifest::AttributeKey(attributeName);
+        if (IsStructural(key) || value.empty() ||
+            std::any_of(inName.begin(), inName.end(), [&](const char* taken) { return key == taken; }))
+            continue;
+        metas += LegacyMeta(name + "." + key, value);
+    }
+    return metas;
+}
+
 // A role as a MARC relator code: three letters; anything else is kept by name.
 bool IsRelatorCode(const std::string& role) {
     return role.size() == 3 && std::all_of(role.begin(), role.end(), [](char ch) { return std::isalpha(static_cast<unsigned char>(ch)); });
@@ -124,56 +168,82 @@ EpubMetadata MakeEpubMetadata(const CPackageManifest& package, const std::string
     for (const auto& record : package.Records()) {
         const std::string local = LocalName(record.name);
         if (!IsDublinCore(record.name)) {
-            kept += LegacyMeta(record.name, record.value);
+            kept += KeptRecord(record.name, record, {});
             continue;
         }
         if (record.value.empty())
             continue;  // EPUB allows no empty metadata; an empty record says nothing
+        std::string id;
+        std::string attributes;
+        std::string refinements;
+        std::set<std::string> used;  // the attributes given their EPUB form
         if (local == "title") {
             if (result.title.empty())
                 result.title = record.value;
-            xml += Element("dc:title", "", record.value);
         } else if (local == "creator" || local == "contributor") {
-            const std::string id = newId(local);
-            xml += Element("dc:" + local, " id=\"" + id + "\"", record.value);
-            const std::string role = record.Attribute("role");
-            if (IsRelatorCode(role))
-                xml += Refinement(id, "role", leaf::ToLowerAscii(role), "marc:relators");
-            else if (!role.empty())
-                xml += Refinement(id, "role", role);
-            if (!record.Attribute("file-as").empty())
-                xml += Refinement(id, "file-as", record.Attribute("file-as"));
+            id = newId(local);
         } else if (local == "identifier") {
-            std::string id = record.Attribute("id");
+            id = record.Attribute("id");
             if (!IsXmlId(id) || (&record != unique && id == result.uniqueIdentifierId))
                 id = newId("identifier");
             if (&record == unique) {
                 result.uniqueIdentifierId = id;
                 result.uniqueIdentifierValue = record.value;
             }
-            xml += Element("dc:identifier", " id=\"" + id + "\"", record.value);
             if (!record.Attribute("scheme").empty())
-                xml += Refinement(id, "identifier-type", record.Attribute("scheme"));
+                refinements += Refinement(id, "identifier-type", record.Attribute("scheme"));
+            used.insert("scheme");
         } else if (local == "language") {
-            if (IsLanguageTag(record.value)) {
-                if (result.language.empty())
-                    result.language = record.value;
-                xml += Element("dc:language", "", record.value);
-            } else {
-                kept += LegacyMeta(record.name, record.value);
+            if (!IsLanguageTag(record.value)) {
+                kept += KeptRecord(record.name, record, {});
+                continue;
             }
+            if (result.language.empty())
+                result.language = record.value;
         } else if (local == "date") {
             // One publication date; other dates are kept with their event.
             const std::string event = leaf::ToLowerAscii(record.Attribute("event"));
-            if (!sawDate && (event.empty() || event == "publication")) {
-                sawDate = true;
-                xml += Element("dc:date", "", record.value);
-            } else {
-                kept += LegacyMeta(event.empty() ? record.name : record.name + "." + event, record.value);
+            if (sawDate || !(event.empty() || event == "publication")) {
+                kept += KeptRecord(event.empty() ? record.name : record.name + "." + event, record, {"event"});
+                continue;
             }
-        } else {
-            xml += Element("dc:" + local, "", record.value);
+            sawDate = true;
+            used.insert("event");
         }
+        if (local == "creator" || local == "contributor" || local == "publisher") {
+            const std::string role = record.Attribute("role");
+            if (IsRelatorCode(role))
+                refinements += Refinement(RefinedId(id, local, newId), "role", leaf::ToLowerAscii(role), "marc:relators");
+            else if (!role.empty())
+                refinements += Refinement(RefinedId(id, local, newId), "role", role);
+            used.insert("role");
+        }
+        if (!record.Attribute("file-as").empty())
+            refinements += Refinement(RefinedId(id, local, newId), "file-as", record.Attribute("file-as"));
+        used.insert("file-as");
+        // The language and direction of the record's text, where EPUB gives the element them.
+        if (HasTextLanguage(local)) {
+            const std::string language = record.Attribute("xml:lang");
+            if (IsLanguageTag(language)) {
+                attributes += Attribute("xml:lang", language);
+                used.insert("xml:lang");
+            }
+            const std::string direction = leaf::ToLowerAscii(record.Attribute("dir"));
+            if (direction == "ltr" || direction == "rtl") {
+                attributes += Attribute("dir", direction);
+                used.insert("dir");
+            }
+        }
+        // Every other attribute refines the element in the package's own vocabulary.
+        for (const auto& [name, value] : record.attributes) {
+            const std::string key = CPackageManifest::AttributeKey(name);
+            if (used.contains(key) || IsStructural(key) || value.empty())
+                continue;
+            refinements += Refinement(RefinedId(id, local, newId), PackageProperty(key), value);
+            result.usesPackageVocabulary = true;
+        }
+        xml += Element("dc:" + local, (id.empty() ? "" : Attribute("id", id)) + attributes, record.value);
+        xml += refinements;
     }
     if (unique == nullptr) {
         // Every package the control writes has an identifier; one streamed without any

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "outside/litgen/ArchiveNames.h"
+#include "outside/litgen/EpubMediaTypes.h"
 #include "outside/litgen/EpubMetadata.h"
 #include "outside/litgen/XmlText.h"
 #include "platform/base/CString.h"
@@ -45,8 +47,6 @@ std::string FileStem(const std::string& path) {
     return dot == std::string::npos || dot == 0 ? name : name.substr(0, dot);
 }
 
-std::string FilePart(const std::string& href) { return href.substr(0, href.find('#')); }
-
 }  // namespace
 
 const std::vector<std::string>& CEpubPublication::CoverTypes() {
@@ -54,31 +54,11 @@ const std::vector<std::string>& CEpubPublication::CoverTypes() {
     return types;
 }
 
-std::string CEpubPublication::EpubMediaType(const CEBookItem& item) {
-    if (item.kind == CEBookItem::Kind::Html)
-        return "application/xhtml+xml";
-    if (item.kind == CEBookItem::Kind::Css)
-        return "text/css";
-    const std::string type = leaf::ToLowerAscii(item.mediaType);
-    if (type == "image/jpg" || type == "image/pjpeg")
-        return "image/jpeg";
-    if (type == "image/x-png")
-        return "image/png";
-    if (type == "application/x-font-ttf" || type == "application/x-font-truetype" || type == "font/truetype")
-        return "font/ttf";
-    if (type == "application/x-font-otf" || type == "application/x-font-opentype" || type == "font/opentype")
-        return "font/otf";
-    if (type.empty() || type == "application/octet-stream") {
-        // A file the control knows no type of: fonts are known to readers by their own.
-        static constexpr std::pair<const char*, const char*> kByExtension[] = {
-            {".ttf", "font/ttf"}, {".otf", "font/otf"}, {".woff", "font/woff"}, {".woff2", "font/woff2"}};
-        const std::string href = leaf::ToLowerAscii(item.href);
-        for (const auto& [extension, fontType] : kByExtension)
-            if (href.ends_with(extension))
-                return fontType;
-        return "application/octet-stream";
-    }
-    return type;
+const CEBookItem* CEpubPublication::GuideItem(const CPackageManifest::Reference& reference,
+                                              std::string& fragment) const {
+    const litgen::LinkTarget target = litgen::ResolveLink(reference.href, "");
+    fragment = target.fragment;
+    return target.path.empty() ? nullptr : Find(target.path);
 }
 
 const CEBookItem* CEpubPublication::Find(const std::string& path) const {
@@ -88,11 +68,11 @@ const CEBookItem* CEpubPublication::Find(const std::string& path) const {
     return caseless == m_byLowerHref.end() ? nullptr : caseless->second;
 }
 
-std::string CEpubPublication::FreeName(const std::string& stem, const std::string& extension) const {
-    std::string name = stem + extension;
-    for (int number = 2; m_lowerNames.contains(leaf::ToLowerAscii(name)); ++number)
-        name = stem + "-" + std::to_string(number) + extension;
-    return name;
+std::string CEpubPublication::FreeName(const std::string& name) const {
+    std::string free = name;
+    for (int number = 2; m_lowerNames.contains(leaf::ToLowerAscii(free)); ++number)
+        free = litgen::NumberedName(name, number);
+    return free;
 }
 
 bool CEpubPublication::MakeEntry(const std::string& title, const std::string& path, const std::string& fragment,
@@ -103,7 +83,7 @@ bool CEpubPublication::MakeEntry(const std::string& title, const std::string& pa
     entry.title = litgen::CollapseWhiteSpace(title);
     if (entry.title.empty())
         entry.title = item->title.empty() ? FileStem(item->href) : item->title;
-    entry.href = litgen::EncodeHrefPath(item->href);
+    entry.href = litgen::EncodeHrefPath(item->archiveName);
     // A fragment the page does not hold would lead nowhere: the entry opens the page.
     if (!fragment.empty() && item->ids.contains(fragment))
         entry.href += "#" + litgen::EncodeHrefPath(fragment);
@@ -127,7 +107,7 @@ std::vector<litgen::NavigationEntry> CEpubPublication::TourEntries() const {
     std::string base;
     for (const auto& reference : package.Guide())
         if (reference.type == "toc")
-            base = FilePart(reference.href);
+            base = litgen::ResolveLink(reference.href, "").path;
     std::vector<litgen::NavigationEntry> entries;
     for (const auto& site : tour->sites) {
         litgen::NavigationEntry entry;
@@ -171,13 +151,13 @@ CEpubPublication::CEpubPublication(const Input& input) : m_input(input) {
     const auto& items = *input.items;
     m_lowerNames = {leaf::ToLowerAscii(input.packageDocumentName), "mimetype"};
     for (const auto& item : items) {
-        m_lowerNames.insert(leaf::ToLowerAscii(item->href));
+        m_lowerNames.insert(leaf::ToLowerAscii(item->archiveName));
         m_byHref.emplace(item->href, item.get());
         m_byLowerHref.emplace(leaf::ToLowerAscii(item->href), item.get());
     }
-    m_navigationName = FreeName("nav", ".xhtml");
+    m_navigationName = FreeName("nav.xhtml");
     m_lowerNames.insert(leaf::ToLowerAscii(m_navigationName));
-    m_ncxName = FreeName("toc", ".ncx");
+    m_ncxName = FreeName("toc.ncx");
 
     // Manifest ids: the package's own where they are XML ids and unique.
     std::map<const CEBookItem*, std::string> ids;
@@ -201,9 +181,11 @@ CEpubPublication::CEpubPublication(const Input& input) : m_input(input) {
     for (const std::string& type : CoverTypes())
         for (const auto& reference : package.Guide())
             if (cover == nullptr && reference.type == type) {
-                const CEBookItem* item = Find(FilePart(reference.href));
-                if (item && item->kind == CEBookItem::Kind::Binary &&
-                    leaf::StartsWithNoCase(EpubMediaType(*item), "image/"))
+                std::string fragment;
+                const CEBookItem* item = GuideItem(reference, fragment);
+                // Only a picture every reader shows may be the cover image.
+                if (item && item->kind == CEBookItem::Kind::Binary && item->epubMediaType.starts_with("image/") &&
+                    litgen::IsCoreMediaType(item->epubMediaType))
                     cover = item;
             }
 
@@ -230,14 +212,13 @@ CEpubPublication::CEpubPublication(const Input& input) : m_input(input) {
     std::vector<litgen::Landmark> landmarks;
     std::vector<std::pair<std::string, std::string>> otherReferences;
     for (const auto& reference : package.Guide()) {
-        const std::string file = FilePart(reference.href);
-        const CEBookItem* item = Find(file);
+        std::string fragment;
+        const CEBookItem* item = GuideItem(reference, fragment);
         if (item == nullptr)
             continue;
-        std::string href = litgen::EncodeHrefPath(item->href);
-        const size_t hash = reference.href.find('#');
-        if (hash != std::string::npos && item->ids.contains(reference.href.substr(hash + 1)))
-            href += "#" + litgen::EncodeHrefPath(reference.href.substr(hash + 1));
+        std::string href = litgen::EncodeHrefPath(item->archiveName);
+        if (!fragment.empty() && item->ids.contains(fragment))
+            href += "#" + litgen::EncodeHrefPath(fragment);
         if (item->kind != CEBookItem::Kind::Html) {
             otherReferences.emplace_back(reference.type, href);
             continue;
@@ -279,7 +260,11 @@ CEpubPublication::CEpubPublication(const Input& input) : m_input(input) {
     std::string& opf = m_packageDocument;
     opf = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
           "<package xmlns=\"http://www.idpf.org/2007/opf\" version=\"3.0\"" +
-          Attribute("unique-identifier", metadata.uniqueIdentifierId) + ">\n";
+          Attribute("unique-identifier", metadata.uniqueIdentifierId) +
+          (metadata.usesPackageVocabulary ? Attribute("prefix", std::string(litgen::kPackageVocabularyPrefix) + ": " +
+                                                                    litgen::kPackageVocabularyIri)
+                                          : std::string()) +
+          ">\n";
     opf += metadata.xml;
     opf += "  <manifest>\n";
     opf += "    <item id=\"nav\"" + Attribute("href", litgen::EncodeHrefPath(m_navigationName)) +
@@ -292,8 +277,8 @@ CEpubPublication::CEpubPublication(const Input& input) : m_input(input) {
             properties = "cover-image";
         if (item->scripted)
             properties = "scripted";
-        opf += "    <item" + Attribute("id", ids[item.get()]) + Attribute("href", litgen::EncodeHrefPath(item->href)) +
-               Attribute("media-type", EpubMediaType(*item)) +
+        opf += "    <item" + Attribute("id", ids[item.get()]) +
+               Attribute("href", litgen::EncodeHrefPath(item->archiveName)) + Attribute("media-type", item->epubMediaType) +
                (properties.empty() ? "" : Attribute("properties", properties)) + " />\n";
     }
     opf += "  </manifest>\n  <spine toc=\"ncx\">\n";

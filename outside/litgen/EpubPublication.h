@@ -41,14 +41,15 @@ public:
     const std::string& NcxName() const { return m_ncxName; }
     const std::string& Ncx() const { return m_ncx; }
 
-    // The EPUB media type of an item ("text/html" pages are XHTML content documents).
-    static std::string EpubMediaType(const CEBookItem& item);
     // The guide types that name the cover picture, the preferred one first.
     static const std::vector<std::string>& CoverTypes();
 
 private:
     const CEBookItem* Find(const std::string& path) const;
-    std::string FreeName(const std::string& stem, const std::string& extension) const;
+    // The item a guide reference names, and the place in it (empty for none).
+    const CEBookItem* GuideItem(const CPackageManifest::Reference& reference, std::string& fragment) const;
+    // The name, numbered where an entry of the container has it already.
+    std::string FreeName(const std::string& name) const;
     // The entry for a link to a page: its href with the fragment when the page has that id.
     bool MakeEntry(const std::string& title, const std::string& path, const std::string& fragment,
                    litgen::NavigationEntry& entry) const;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "platform/base/ScratchFiles.h"
@@ -11,6 +12,7 @@ CItemSpool::~CItemSpool() { Remove(); }
 
 bool CItemSpool::Create(const std::string& stem) {
     Remove();
+    m_error = 0;
     const std::filesystem::path stemPath(stem);
     const std::string folder = stemPath.has_parent_path() ? stemPath.parent_path().string() : std::string(".");
     // The spools that writers killed before their end left behind.
@@ -50,6 +52,7 @@ bool CItemSpool::Append(const std::string& content, Range& range) {
     if (m_file == nullptr)
         return false;
     if (!content.empty() && std::fwrite(content.data(), 1, content.size(), m_file) != content.size()) {
+        m_error = errno;
         Remove();
         return false;
     }
@@ -59,7 +62,14 @@ bool CItemSpool::Append(const std::string& content, Range& range) {
     return true;
 }
 
-bool CItemSpool::Flush() { return m_file != nullptr && std::fflush(m_file) == 0; }
+bool CItemSpool::Flush() {
+    if (m_file == nullptr)
+        return false;
+    if (std::fflush(m_file) == 0)
+        return true;
+    m_error = errno;
+    return false;
+}
 
 bool CItemSpool::Read(const Range& range, std::string& content) {
     if (m_file == nullptr || range.offset + range.length > m_size || !Flush())

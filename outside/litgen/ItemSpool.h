@@ -30,7 +30,8 @@ public:
     bool IsOpen() const { return m_file != nullptr; }
     const std::string& Path() const { return m_path; }
 
-    // Appends content; false (and the spool no longer usable) when the write fails.
+    // Appends content; false (and the spool no longer usable, Error() saying why) when the
+    // write fails.
     bool Append(const std::string& content, Range& range);
     // Writes out what is buffered, so that readers of the file see every range.
     bool Flush();
@@ -38,9 +39,12 @@ public:
     bool Read(const Range& range, std::string& content);
     // Closes and removes the file.
     void Remove();
+    // The errno value of the last write or flush that failed; 0 when none did.
+    int Error() const { return m_error; }
 
 private:
     std::FILE* m_file = nullptr;
+    int m_error = 0;
     bool m_unnamed = false;
     std::string m_path;
     std::uint64_t m_size = 0;

@@ -1,5 +1,8 @@
 #include "outside/litgen/ItemStreams.h"
 
+#include <utility>
+#include <vector>
+
 #include "outside/litgen/EBookWriter.h"
 #include "outside/litgen/LitGenMessages.h"
 #include "platform/base/TextEncoding.h"
@@ -20,6 +23,30 @@ std::u16string Units(LPCOLESTR text, LONG length) {
 }
 
 std::string ItemUrl(const CEBookItem& item) { return item.filePath.empty() ? std::string() : "file://" + item.filePath; }
+
+// What making a page valid changed, each kind that it changed in a clause of its own.
+// (Text the markup scanner took for a tag never reaches the writer: nothing is said of it.)
+std::string DescribeChanges(const CXhtmlSerializer::Changes& changes) {
+    const std::pair<size_t, const char*> clauses[] = {
+        {changes.elements, " element(s) were written as a plain div or span or left out"},
+        {changes.attributes, " attribute(s) are kept only as data attributes"},
+        {changes.links, " link(s) and picture(s) that name nothing in the e-book were turned into text"},
+        {changes.characters, " character(s) that XML does not allow were replaced"},
+        {changes.styles, " style declaration(s) of direction or unicode-bidi, which EPUB does not allow, were taken "
+                         "out with the text direction they set"},
+        {changes.heldText, " run(s) of text that came as the content of an element that holds none (such as an embed "
+                           "left open, after which the rest of a page comes as text) were kept as text, markup in "
+                           "them included"},
+    };
+    std::vector<std::string> said;
+    for (const auto& [count, clause] : clauses)
+        if (count > 0)
+            said.push_back(std::to_string(count) + clause);
+    std::string text;
+    for (size_t i = 0; i < said.size(); ++i)
+        text += (i == 0 ? "" : i + 1 == said.size() ? ", and " : ", ") + said[i];
+    return text;
+}
 
 HRESULT WrittenAfterEnd(CEBookWriter& writer, const CEBookItem& item) {
     writer.Report(kCompilerError, litgen::kMsgWriteAfterEnd,
@@ -165,13 +192,7 @@ void CMarkupStream::FinishPage() {
     if (changes.Total() > 0)
         m_writer->Report(kCompilerWarning, litgen::kMsgMadeValid,
                          "The markup of \"" + m_item->href + "\" was not valid XHTML; to make it valid, " +
-                             std::to_string(changes.elements) + " element(s) were written as a plain div or span or " +
-                             "left out, " + std::to_string(changes.attributes) +
-                             " attribute(s) are kept only as data attributes, " +
-                             std::to_string(changes.links) +
-                             " link(s) and picture(s) that name nothing in the e-book were turned into text, and " +
-                             std::to_string(changes.characters) +
-                             " character(s) that XML does not allow were replaced. No text was left out.");
+                             DescribeChanges(changes) + ".");
     m_page.reset();
 }
 

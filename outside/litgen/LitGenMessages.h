@@ -19,5 +19,6 @@ inline constexpr LONG kMsgUnclosedElements = 2001;  // warning: a markup item en
 inline constexpr LONG kMsgNotAPicture = 2002;       // warning: a picture's bytes are not of its type
 inline constexpr LONG kMsgMadeValid = 2003;         // warning: a page's markup was changed to be valid XHTML
 inline constexpr LONG kMsgMissingReferences = 2004; // warning: a style sheet's references to absent files were taken out
+inline constexpr LONG kMsgForeignPicture = 2005;    // warning: a picture of a type that readers need not show
 
 }  // namespace litgen

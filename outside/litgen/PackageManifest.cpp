@@ -25,9 +25,13 @@ int HexValue(char ch) {
 
 }  // namespace
 
+std::string CPackageManifest::AttributeKey(const std::string& name) {
+    return name.starts_with("opf:") ? name.substr(4) : name;
+}
+
 std::string CPackageManifest::Record::Attribute(const std::string& key) const {
     for (const auto& [name, value] : attributes)
-        if (name == key)
+        if (AttributeKey(name) == key)
             return value;
     return {};
 }
@@ -63,9 +67,9 @@ void CPackageManifest::OnStartElement(const std::u16string& name,
     } else if (local == "tour" && Inside("tours")) {
         m_tours.push_back({get("id"), get("title"), {}});
     } else if (local == "site" && Inside("tour") && !m_tours.empty()) {
-        m_tours.back().sites.push_back({get("title"), DecodePercent(get("href"))});
+        m_tours.back().sites.push_back({get("title"), get("href")});
     } else if (local == "reference" && Inside("guide")) {
-        m_guide.push_back({get("type"), get("title"), DecodePercent(get("href"))});
+        m_guide.push_back({get("type"), get("title"), get("href")});
     } else if (local == "meta" && Inside("x-metadata")) {
         m_metas.push_back({get("name"), get("content")});
     } else if (Inside("dc-metadata") || Inside("x-metadata") || Inside("metadata")) {

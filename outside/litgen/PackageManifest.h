@@ -4,7 +4,8 @@
 // unique identifier, the Dublin Core records and the x-metadata entries, the items of the
 // manifest, the reading order (spine), the tours and the guide. Attribute values arrive
 // as the package file wrote them (references not decoded); they are decoded here, and
-// hrefs have their percent escapes undone.
+// the items' hrefs have their percent escapes undone (those of tours and the guide keep
+// them until they are taken apart from their fragments).
 
 #include <string>
 #include <utility>
@@ -22,15 +23,19 @@ public:
         std::string name;
         std::vector<std::pair<std::string, std::string>> attributes;
         std::string value;
+        // The value of the attribute whose key (AttributeKey) is `key`; empty when none.
         std::string Attribute(const std::string& key) const;
     };
+    // What a record's attribute is known by: its name without the package vocabulary's
+    // prefix ("opf:role" is "role"); other prefixes stay ("xml:lang").
+    static std::string AttributeKey(const std::string& name);
     struct Meta {
         std::string name;
         std::string content;
     };
     struct Site {
         std::string title;
-        std::string href;  // decoded, as written in the page the tour was made from
+        std::string href;  // as written in the page the tour was made from (percent escapes kept)
     };
     struct Tour {
         std::string id;
@@ -40,7 +45,7 @@ public:
     struct Reference {
         std::string type;
         std::string title;
-        std::string href;  // decoded
+        std::string href;  // relative to the package, percent escapes kept: a "%23" is no fragment
     };
 
     void OnStartElement(const std::u16string& name, const std::vector<std::pair<std::u16string, std::u16string>>& attributes,

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "common/StyleSheetUrls.h"
 #include "outside/litgen/XmlText.h"
 
 namespace litgen {
@@ -59,33 +60,42 @@ size_t SkipToClose(std::string_view text, size_t at) {
     return text.size();
 }
 
-// Whether the target names a file of the publication that is not there.
-bool NamesMissingFile(const std::string& target, std::string_view documentPath,
-                      const std::function<bool(const std::string&)>& inBook) {
+// What a reference names in the publication; nothing (a web address, inline data, a
+// place in the document itself) gives a target that is neither missing nor rewritten.
+StyleReferenceTarget Look(const std::string& target, std::string_view documentPath, const StyleReferenceLookup& lookup,
+                          std::string& fragment) {
     if (target.empty() || target[0] == '#')
-        return false;
+        return {};
     const size_t colon = target.find(':');
     const size_t slash = target.find('/');
     if (colon != std::string::npos && (slash == std::string::npos || colon < slash))
-        return false;  // a web address or inline data
+        return {};  // a web address or inline data
     const LinkTarget resolved = ResolveLink(target, documentPath);
     if (!resolved.local)
-        return true;  // climbs out of the publication
-    return !resolved.path.empty() && !inBook(resolved.path);
+        return {true, {}};  // climbs out of the publication
+    if (resolved.path.empty())
+        return {};
+    if (resolved.hasFragment)
+        fragment = "#" + EncodeHrefPath(resolved.fragment);
+    return lookup(resolved.path);
 }
 
 }  // namespace
 
-size_t DropMissingStyleReferences(std::string& css, std::string_view documentPath,
-                                  const std::function<bool(const std::string& path)>& inBook,
-                                  std::vector<std::string>* dropped) {
+size_t MapStyleReferences(std::string& css, std::string_view documentPath, const StyleReferenceLookup& lookup,
+                          std::vector<std::string>* dropped) {
     size_t count = 0;
+    bool changed = false;
     std::string out;
     size_t copied = 0;  // css[copied, at) is not yet in out
-    const auto takeOut = [&](size_t begin, size_t end, std::string_view replacement, const std::string& target) {
+    const auto replace = [&](size_t begin, size_t end, std::string_view replacement) {
         out.append(css, copied, begin - copied);
         out += replacement;
         copied = end;
+        changed = true;
+    };
+    const auto takeOut = [&](size_t begin, size_t end, std::string_view replacement, const std::string& target) {
+        replace(begin, end, replacement);
         ++count;
         if (dropped != nullptr)
             dropped->push_back(target);
@@ -131,7 +141,12 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
                 inner = SkipToClose(css, inner);
             }
             const size_t end = inner < css.size() ? inner + 1 : css.size();
-            if (NamesMissingFile(target, documentPath, inBook)) {
+            std::string fragment;
+            const StyleReferenceTarget found = Look(target, documentPath, lookup, fragment);
+            if (!found.missing && !found.rewritten.empty()) {
+                // The new name, quoted; a reference that ran on to the end of the text keeps it open.
+                replace(at, end, "url(" + leaf::QuotedStyleSheetString(found.rewritten + fragment) + (end > inner ? ")" : ""));
+            } else if (found.missing) {
                 // "@import url(x);" goes whole, as an import of a quoted name does.
                 size_t before = at;
                 while (before > 0 && IsSpace(css[before - 1]))
@@ -160,7 +175,12 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
                 const size_t afterName = ReadString(css, inner, target);
                 const size_t semicolon = css.find(';', afterName);
                 const size_t end = semicolon == std::string::npos ? css.size() : semicolon + 1;
-                if (NamesMissingFile(target, documentPath, inBook)) {
+                std::string fragment;
+                const StyleReferenceTarget found = Look(target, documentPath, lookup, fragment);
+                if (!found.missing && !found.rewritten.empty() && afterName > inner + 1 &&
+                    css[afterName - 1] == css[inner]) {
+                    replace(inner, afterName, leaf::QuotedStyleSheetString(found.rewritten + fragment));
+                } else if (found.missing) {
                     // The rule goes whole when nothing in it could open a string or a
                     // block that later text depends on; else only the name is emptied.
                     const bool plain = css.find_first_of("\"'\\({[/", afterName) >= end;
@@ -180,7 +200,7 @@ size_t DropMissingStyleReferences(std::string& css, std::string_view documentPat
             ++at;
         }
     }
-    if (count == 0)
+    if (!changed)
         return 0;
     out.append(css, copied, std::string::npos);
     css = std::move(out);

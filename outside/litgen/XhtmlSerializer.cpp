@@ -101,8 +101,8 @@ std::string CommentText(std::u16string_view text, size_t& replaced) {
 
 }  // namespace
 
-CXhtmlSerializer::CXhtmlSerializer(std::string documentPath, TargetLookup lookup)
-    : m_documentPath(std::move(documentPath)), m_lookup(std::move(lookup)) {}
+CXhtmlSerializer::CXhtmlSerializer(std::string documentPath, std::string archivePath, TargetLookup lookup)
+    : m_documentPath(std::move(documentPath)), m_archivePath(std::move(archivePath)), m_lookup(std::move(lookup)) {}
 
 CXhtmlSerializer::Level CXhtmlSerializer::CurrentLevel() const {
     if (m_frames.empty())
@@ -322,22 +322,68 @@ std::string CXhtmlSerializer::StartTag(const Element& rule, const std::vector<At
     return tag;
 }
 
-void CXhtmlSerializer::DropMissingStyleReferences(std::string& css) {
-    if (!m_lookup)
-        return;  // nothing to tell which files the e-book holds
-    m_changes.links += litgen::DropMissingStyleReferences(css, m_documentPath, [this](const std::string& path) {
-        return m_lookup(path).kind != Target::Missing;
-    });
+litgen::DirectionDeclarations CXhtmlSerializer::MapStyle(std::string& css) {
+    // Without a lookup nothing tells which files the e-book holds: references stay.
+    if (m_lookup)
+        m_changes.links += litgen::MapStyleReferences(css, m_documentPath, [this](const std::string& path) {
+            const TargetInfo found = m_lookup(path);
+            litgen::StyleReferenceTarget target;
+            target.missing = found.kind == Target::Missing;
+            // Written anew where the name or the place it is named from is not as written.
+            if (!target.missing && (found.archivePath != path || m_archivePath != m_documentPath))
+                target.rewritten = litgen::RelativeHref(m_archivePath, found.archivePath);
+            return target;
+        });
+    return litgen::RemoveDirectionDeclarations(css);
 }
 
-bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribute>& attributes) {
+void CXhtmlSerializer::MapStyleAttribute(std::vector<Attribute>& attributes) {
+    const auto style = std::find_if(attributes.begin(), attributes.end(),
+                                    [](const Attribute& attribute) { return attribute.first == "style"; });
+    if (style == attributes.end())
+        return;
+    const litgen::DirectionDeclarations removed = MapStyle(style->second);
+    m_changes.styles += removed.overrides;
+    if (IsBlank(style->second))
+        attributes.erase(style);
+    if (removed.direction.empty())
+        return;
+    // The direction a style attribute set is the element's own: its dir says it.
+    const auto dir = std::find_if(attributes.begin(), attributes.end(),
+                                  [](const Attribute& attribute) { return attribute.first == "dir"; });
+    if (dir != attributes.end())
+        dir->second = removed.direction;
+    else
+        attributes.emplace_back("dir", removed.direction);
+}
+
+void CXhtmlSerializer::WriteForeignPicture(const std::vector<Attribute>& attributes, const std::string& type) {
+    std::vector<Attribute> kept;
+    std::string source;
+    std::string alternative;
+    for (const auto& [name, value] : attributes) {
+        if (name == "src")
+            source = value;
+        else if (name == "alt")
+            alternative = litgen::CollapseWhiteSpace(value);
+        else if (IsOneOf(name, {"id", "class", "style", "title", "lang", "xml:lang", "dir", "width", "height"}) ||
+                 name.starts_with("data-"))
+            kept.emplace_back(name, value);
+    }
+    kept.insert(kept.begin(), {{"data", source}, {"type", type}});
+    if (alternative.empty())
+        alternative = litgen::DecodePercent(source.substr(source.rfind('/') == std::string::npos ? 0 : source.rfind('/') + 1));
+    CurrentBuffer() += StartTag(*litgen::xhtml::FindElement("object"), kept, false);
+    litgen::AppendEscapedXmlText(CurrentBuffer(), alternative, &m_changes.characters);
+    CurrentBuffer() += "</object>";
+}
+
+CXhtmlSerializer::References CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribute>& attributes) {
+    References references;
+    MapStyleAttribute(attributes);
     const std::string_view element = rule.name;
     bool turnedOff = false;
     for (auto& [name, value] : attributes) {
-        if (name == "style") {
-            DropMissingStyleReferences(value);
-            continue;
-        }
         const bool hyperlink = name == "href" && (element == "a" || element == "area");
         const bool resource = name == "src" || (name == "href" && element == "link") ||
                               (name == "poster" && element == "video") || (name == "data" && element == "object");
@@ -366,7 +412,9 @@ bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribut
             const TargetInfo found = m_lookup ? m_lookup(target.path) : TargetInfo();
             sound = hyperlink ? found.kind == Target::ContentDocument : found.kind != Target::Missing;
             if (sound) {
-                value = litgen::RelativeHref(m_documentPath, found.path);
+                value = litgen::RelativeHref(m_archivePath, found.archivePath);
+                if (name == "src" && element == "img")
+                    references.foreignPictureType = found.foreignPictureType;
                 if (hyperlink && !target.fragment.empty()) {
                     value += "#" + litgen::EncodeHrefPath(target.fragment);
                     m_fragmentLinks.push_back({found.path, target.fragment, value});
@@ -378,8 +426,10 @@ bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribut
         if (sound)
             continue;
         ++m_changes.links;
-        if (rule.name == "img" || rule.name == "link")
-            return false;
+        if (rule.name == "img" || rule.name == "link") {
+            references.stands = false;
+            return references;
+        }
         name = litgen::xhtml::DataAttributeName(name);
         turnedOff = turnedOff || hyperlink;
     }
@@ -388,7 +438,7 @@ bool CXhtmlSerializer::CheckReferences(const Element& rule, std::vector<Attribut
         for (auto& [name, value] : attributes)
             if (IsOneOf(name, {"rel", "target", "download", "hreflang", "type", "ping", "media", "referrerpolicy"}))
                 name = litgen::xhtml::DataAttributeName(name);
-    return true;
+    return references;
 }
 
 void CXhtmlSerializer::StartHeadElement(const Element& rule, std::string_view sourceName,
@@ -428,7 +478,7 @@ void CXhtmlSerializer::StartHeadElement(const Element& rule, std::string_view so
             ++m_changes.elements;
         }
     } else if (name == "link") {
-        if (attribute("rel") && attribute("href") && CheckReferences(rule, attributes))
+        if (attribute("rel") && attribute("href") && CheckReferences(rule, attributes).stands)
             m_head += StartTag(rule, attributes, true);
         else
             ++m_changes.elements;
@@ -481,7 +531,8 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         if (rule->name == "html" && !m_sawHtml && m_frames.empty()) {
             m_sawHtml = true;
             frame = &kHtml;
-            const auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+            auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+            MapStyleAttribute(mapped.attributes);
             m_htmlAttributes = StartTag(kHtml, mapped.attributes, false);
             m_htmlAttributes = m_htmlAttributes.substr(5, m_htmlAttributes.size() - 6);
         } else if (rule->name == "head" && (level == Level::Document || level == Level::Html) && !m_sawBody) {
@@ -496,9 +547,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
             auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
             m_changes.attributes += mapped.renamed;
             m_scripted = m_scripted || mapped.scripted;
-            for (auto& [name, value] : mapped.attributes)
-                if (name == "style")
-                    DropMissingStyleReferences(value);
+            MapStyleAttribute(mapped.attributes);
             m_bodyAttributes = StartTag(kBody, mapped.attributes, false);
             m_bodyAttributes = m_bodyAttributes.substr(5, m_bodyAttributes.size() - 6);
         }
@@ -549,16 +598,23 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
     const bool pictureless = written->name == "img" && !has("src");
     if (pictureless)
         ++m_changes.links;
-    if (pictureless || !CheckReferences(*written, mapped.attributes)) {
+    const References references = pictureless ? References{false, {}} : CheckReferences(*written, mapped.attributes);
+    if (!references.stands || !references.foreignPictureType.empty()) {
         // A picture that is not in the e-book: its text alternative stands in its place.
-        std::string alternative;
-        for (const auto& [attributeName, value] : mapped.attributes)
-            if (attributeName == "alt")
-                alternative = value;
-        CurrentBuffer() += "<span>" + litgen::EscapeXmlText(alternative, &m_changes.characters) + "</span>";
+        if (references.stands) {
+            WriteForeignPicture(mapped.attributes, references.foreignPictureType);
+        } else {
+            // A picture that is not in the e-book: its text alternative stands in its place.
+            std::string alternative;
+            for (const auto& [attributeName, value] : mapped.attributes)
+                if (attributeName == "alt")
+                    alternative = value;
+            CurrentBuffer() += "<span>" + litgen::EscapeXmlText(alternative, &m_changes.characters) + "</span>";
+        }
         if (hasContent) {
             PushFrame(&kVoidContent, false, false, owner);
             m_frames.back().content = m_frames[m_frames.size() - 2].content;
+            m_frames.back().heldByVoid = true;
         }
         enter();
         return;
@@ -595,6 +651,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         const Content parent = CurrentContent();
         PushFrame(&kVoidContent, false, false, owner);
         m_frames.back().content = parent;
+        m_frames.back().heldByVoid = true;
     } else if (hasContent) {
         PushFrame(written, true, false, owner);
         m_frames.back().link = m_links.size() > linksBefore;
@@ -630,7 +687,8 @@ void CXhtmlSerializer::FlushText() {
                 m_title += text;
             else if (top.rule->name == "style") {
                 std::string css = text;
-                DropMissingStyleReferences(css);
+                const litgen::DirectionDeclarations removed = MapStyle(css);
+                m_changes.styles += removed.rightToLeft + removed.overrides;
                 Buffer(top.section) += RawText(css, m_changes.characters);
             } else if (top.rule->name == "script")
                 Buffer(top.section) += RawText(text, m_changes.characters);
@@ -644,6 +702,8 @@ void CXhtmlSerializer::FlushText() {
             CurrentBuffer() += text;
             return;
         }
+        if (!blank && std::any_of(m_frames.begin(), m_frames.end(), [](const Frame& frame) { return frame.heldByVoid; }))
+            ++m_changes.heldText;
     }
     Prepare(nullptr);
     WriteContentText(text);

@@ -12,8 +12,11 @@
 // a list or table gets the item, row or cell it needs, head elements in the body move to
 // the head. Text and attribute values are escaped and hold only characters XML allows.
 // Links and sources that name no item of the e-book are kept as "data-" attributes, so
-// readers do not follow them into nothing. Nothing of the page's text is left out; what
-// was changed is counted, so the writer can report it.
+// readers do not follow them into nothing; links to items are written to the names the
+// items have in the e-book, and a picture of a type that readers need not show becomes
+// an object whose text is the picture's. Style text loses the declarations EPUB does not
+// allow (direction, unicode-bidi); a style attribute's direction becomes the element's
+// dir. What was changed is counted, so the writer can report it.
 
 #include <functional>
 #include <set>
@@ -21,6 +24,7 @@
 #include <utility>
 #include <vector>
 
+#include "outside/litgen/DirectionDeclarations.h"
 #include "outside/litgen/XhtmlVocabulary.h"
 
 class CXhtmlSerializer {
@@ -31,7 +35,9 @@ public:
     enum class Target { Missing, ContentDocument, OtherItem };
     struct TargetInfo {
         Target kind = Target::Missing;
-        std::string path;  // the item's own href, which may differ in letter case
+        std::string path;         // the item's own href, which may differ in letter case
+        std::string archivePath;  // its name in the e-book, which links are written to
+        std::string foreignPictureType;  // a picture readers need not show: its media type
     };
     using TargetLookup = std::function<TargetInfo(const std::string& path)>;
 
@@ -62,11 +68,16 @@ public:
         size_t attributes = 0;  // attributes kept only as data- attributes
         size_t links = 0;       // links and sources that name nothing in the e-book
         size_t characters = 0;  // characters XML does not allow, replaced
-        size_t Total() const { return elements + attributes + links + characters; }
+        size_t styles = 0;      // direction and unicode-bidi declarations whose effect is lost
+        // Runs of text that came as the content of an element that holds none (the rest of
+        // a page after an unclosed embed comes so): kept as text, markup in them included.
+        size_t heldText = 0;
+        size_t Total() const { return elements + attributes + links + characters + styles + heldText; }
     };
 
-    // documentPath: the item's href (publication path); lookup tells what a local link names.
-    CXhtmlSerializer(std::string documentPath, TargetLookup lookup);
+    // documentPath: the item's href (publication path); archivePath: its name in the
+    // e-book; lookup tells what a local link names.
+    CXhtmlSerializer(std::string documentPath, std::string archivePath, TargetLookup lookup);
 
     void StartElement(const std::u16string& name, const Attributes& attributes, bool hasContent);
     void WriteText(std::u16string_view text);
@@ -105,6 +116,7 @@ private:
         bool heading = false;
         bool sawTerm = false;    // a definition list that has a term (dt) already
         bool termOpen = false;   // a definition list whose last term (dt) has no definition yet
+        bool heldByVoid = false; // the content of a void element, written after it
     };
 
     Level CurrentLevel() const;
@@ -126,18 +138,30 @@ private:
 
     std::string StartTag(const litgen::xhtml::Element& rule, const std::vector<litgen::xhtml::Attribute>& attributes,
                          bool empty);
-    // Checks the links and sources of an element; false when the element itself cannot
-    // stand (an img whose picture is not in the e-book).
-    bool CheckReferences(const litgen::xhtml::Element& rule, std::vector<litgen::xhtml::Attribute>& attributes);
-    // Takes the url()s and imports of style text that name files not in the e-book out
-    // of it, counting them with the links that name nothing.
-    void DropMissingStyleReferences(std::string& css);
+    // What the check of an element's links and sources found.
+    struct References {
+        bool stands = true;              // false: an img whose picture is not in the e-book
+        std::string foreignPictureType;  // an img whose picture readers need not show: its type
+    };
+    // Checks the links and sources of an element (its style attribute included).
+    References CheckReferences(const litgen::xhtml::Element& rule, std::vector<litgen::xhtml::Attribute>& attributes);
+    // Style text made fit for the e-book: url()s and imports of files not in it taken out
+    // (counted with the links that name nothing), those of renamed files written to their
+    // names, and the declarations EPUB does not allow taken out.
+    litgen::DirectionDeclarations MapStyle(std::string& css);
+    // The same for an element's style attribute: the direction it set becomes the
+    // element's dir, and a style left empty goes.
+    void MapStyleAttribute(std::vector<litgen::xhtml::Attribute>& attributes);
+    // Writes an img whose picture readers need not show as an object of that picture,
+    // whose text (the picture's alternative, else its name) readers show in its place.
+    void WriteForeignPicture(const std::vector<litgen::xhtml::Attribute>& attributes, const std::string& type);
     void StartHeadElement(const litgen::xhtml::Element& rule, std::string_view sourceName,
                           std::vector<litgen::xhtml::Attribute>& attributes, bool hasContent);
     bool InsideLink() const;
     bool InsideElement(std::string_view name) const;
 
     std::string m_documentPath;
+    std::string m_archivePath;
     TargetLookup m_lookup;
     std::vector<Frame> m_frames;
     size_t m_inputDepth = 0;

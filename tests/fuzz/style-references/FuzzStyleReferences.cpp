@@ -1,40 +1,61 @@
-// Arbitrary bytes as the style text of a page in a subfolder of the publication: taking
-// out the references to absent files must finish, report as many targets as it took out,
-// never lengthen the text by more than "none " per url( it held, and leave text in which
-// nothing more is taken out. Half the files are "in the book", by a hash of the name.
+// Arbitrary bytes as the style text of a page in a subfolder of the publication.
+// Taking out the references to absent files must finish, report as many targets as it
+// took out, never lengthen the text by more than "none " per url( it held, and leave text
+// in which nothing more is taken out (half the files are "in the book", by a hash of the
+// name). Writing every reference to its file's name anew (as for an e-book whose items
+// all have names of their own) leaves text that a second pass writes the same. Taking out the direction declarations never lengthens the text and
+// leaves none to take out.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "outside/litgen/DirectionDeclarations.h"
 #include "outside/litgen/StyleReferences.h"
+#include "outside/litgen/XmlText.h"
+#include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
-void Check(bool condition, const char* what) {
-    if (!condition) {
-        std::fprintf(stderr, "failed: %s\n", what);
-        std::abort();
-    }
+using leaf::fuzz::Check;
+
+constexpr const char* kDocument = "text/ch1.xhtml";
+
+litgen::StyleReferenceTarget HalfInBook(const std::string& path) {
+    return {std::hash<std::string>()(path) % 2 != 0, {}};
 }
 
-bool InBook(const std::string& path) { return std::hash<std::string>()(path) % 2 == 0; }
+litgen::StyleReferenceTarget EveryOneRenamed(const std::string& path) {
+    return {false, litgen::RelativeHref(kDocument, path)};
+}
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::string css(reinterpret_cast<const char*>(data), size);
-    const std::string input = css;
+    const std::string input(reinterpret_cast<const char*>(data), size);
+
+    std::string css = input;
     std::vector<std::string> dropped;
-    const size_t count = litgen::DropMissingStyleReferences(css, "text/ch1.xhtml", InBook, &dropped);
-    Check(count == dropped.size(), "one target per reference taken out");
-    Check((count == 0) == (css == input), "changed exactly when something was taken out");
-    Check(css.size() <= input.size() + 5 * count, "no longer than \"none \" per reference");
+    const size_t count = litgen::MapStyleReferences(css, kDocument, HalfInBook, &dropped);
+    Check(count == dropped.size());  // one target per reference taken out
+    Check((count == 0) == (css == input));    // changed exactly when something was taken out
+    Check(css.size() <= input.size() + 5 * count);  // no longer than "none " per reference
     std::string again = css;
-    Check(litgen::DropMissingStyleReferences(again, "text/ch1.xhtml", InBook) == 0 && again == css,
-          "nothing more to take out");
+    Check(litgen::MapStyleReferences(again, kDocument, HalfInBook) == 0 && again == css);  // nothing more to take out
+
+    std::string renamed = input;
+    litgen::MapStyleReferences(renamed, kDocument, EveryOneRenamed);
+    std::string twice = renamed;
+    litgen::MapStyleReferences(twice, kDocument, EveryOneRenamed);
+    Check(twice == renamed);  // names written anew are written the same again
+
+    std::string declarations = input;
+    const litgen::DirectionDeclarations removed = litgen::RemoveDirectionDeclarations(declarations);
+    Check((removed.removed == 0) == (declarations == input));  // changed exactly when declarations were taken out
+    Check(declarations.size() <= input.size());  // never longer
+    Check(removed.rightToLeft + removed.overrides <= removed.removed);  // only declarations taken out are lost
+    std::string left = declarations;
+    Check(litgen::RemoveDirectionDeclarations(left).removed == 0 && left == declarations);  // none left to take out
     return 0;
 }

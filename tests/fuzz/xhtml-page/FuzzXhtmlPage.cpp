@@ -66,11 +66,17 @@ private:
     CXhtmlSerializer& m_page;
 };
 
+// The e-book's items: pages, a picture, one item under a safe name and a picture readers
+// need not show.
 CXhtmlSerializer::TargetInfo LookUp(const std::string& path) {
     if (path == "other.htm" || path == "page.htm")
-        return {CXhtmlSerializer::Target::ContentDocument, path};
+        return {CXhtmlSerializer::Target::ContentDocument, path, path, ""};
     if (path == "pic.png")
-        return {CXhtmlSerializer::Target::OtherItem, path};
+        return {CXhtmlSerializer::Target::OtherItem, path, path, ""};
+    if (path == "what?.gif")
+        return {CXhtmlSerializer::Target::OtherItem, path, "what_.gif", ""};
+    if (path == "scan.bmp")
+        return {CXhtmlSerializer::Target::OtherItem, path, path, "image/bmp"};
     return {};
 }
 
@@ -162,7 +168,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(size == 0 || std::fwrite(data, 1, size, file) == size);
     std::fclose(file);
 
-    CXhtmlSerializer page("page.htm", LookUp);
+    CXhtmlSerializer page("page.htm", "page.htm", LookUp);
     leaf::ComPtr<PageStream> stream(new PageStream(page));
     {
         CIntermediateEncoder encoder(nullptr, nullptr, nullptr);

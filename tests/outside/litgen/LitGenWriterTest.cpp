@@ -4,11 +4,13 @@
 
 #include <dlfcn.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +24,7 @@
 #include "platform/base/TextEncoding.h"
 #include "sdk/compiler/EBookCompiler.h"
 #include "tests/support/EpubCheck.h"
+#include "tests/support/TestPictures.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -58,15 +61,8 @@ std::map<std::string, std::string> Unpack(const std::string& path) {
     return entries;
 }
 
-// The smallest sound pictures, for books that epubcheck reads.
-const std::string kGif("\x47\x49\x46\x38\x39\x61\x01\x00\x01\x00\x80\x00\x00\xFF\xFF\xFF\x00\x00\x00\x21\xF9\x04\x01"
-                       "\x00\x00\x00\x00\x2C\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02\x44\x01\x00\x3B",
-                       43);
-const std::string kPng("\x89\x50\x4E\x47\x0D\x0A\x1A\x0A\x00\x00\x00\x0D\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00"
-                       "\x00\x01\x08\x06\x00\x00\x00\x1F\x15\xC4\x89\x00\x00\x00\x0D\x49\x44\x41\x54\x78\xDA\x63\x64"
-                       "\x60\xF8\x5F\x0F\x00\x02\x87\x01\x80\xEB\x47\xBA\x92\x00\x00\x00\x00\x49\x45\x4E\x44\xAE\x42"
-                       "\x60\x82",
-                       70);
+const std::string kGif = leaf::test::OnePixelGif();
+const std::string kPng = leaf::test::OnePixelPng();
 
 // The name and compression method of each entry, in archive order.
 std::vector<std::pair<std::string, int>> EntryOrder(const std::string& path) {
@@ -89,7 +85,8 @@ struct Element {
     std::vector<std::pair<std::u16string, std::u16string>> attributes;
 };
 
-class LitGen : public ::testing::Test {
+// The compiler module loaded from build/bin as the control loads it, and a writer of it.
+class LitGenModule : public ::testing::Test {
 protected:
     void SetUp() override {
         module = dlopen((leaf::test::BinDir() + "/LITGen.so").c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -100,17 +97,32 @@ protected:
         ASSERT_EQ(S_OK, create(object.Receive()));
         writer = object.As<IEBookWriter>();
         ASSERT_TRUE(writer);
+    }
+    void TearDown() override {
+        writer = nullptr;
+        if (module)
+            dlclose(module);
+    }
+
+    leaf::test::TempFolder folder;
+    void* module = nullptr;
+    RecordingCallback callback;  // outlives the writer, which holds it
+    leaf::ComPtr<IEBookWriter> writer;
+};
+
+// A writer begun on the e-book "book.lit" with the work folder "work/".
+class LitGen : public LitGenModule {
+protected:
+    void SetUp() override {
+        LitGenModule::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(S_OK, writer->Initialize(&callback));
         eBook = folder / "book.lit";
         work = folder / "work/";
         std::filesystem::create_directories(work);
         ASSERT_EQ(S_OK, writer->BeginEBook(leaf::Utf8ToUtf16(eBook).c_str(), leaf::Utf8ToUtf16(work).c_str(),
                                            u"Source", nullptr));
-    }
-    void TearDown() override {
-        writer = nullptr;
-        if (module)
-            dlclose(module);
     }
 
     static void Start(IMarkupStream* stream, const Element& element, bool hasContent) {
@@ -223,10 +235,6 @@ protected:
         return text;
     }
 
-    leaf::test::TempFolder folder;
-    void* module = nullptr;
-    RecordingCallback callback;
-    leaf::ComPtr<IEBookWriter> writer;
     std::string eBook;
     std::string work;
 };
@@ -705,34 +713,322 @@ TEST_F(LitGen, PagesThatAreNotXhtmlAreMadeValidAndReported) {
         EXPECT_NE(std::string::npos, page.find(words)) << words << "\n" << page;
 }
 
-TEST(LitGenBegin, RefusesAnEBookInAFolderThatDoesNotExist) {
-    void* module = dlopen((leaf::test::BinDir() + "/LITGen.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(nullptr, module);
-    auto create = reinterpret_cast<CreateWriterFunction>(dlsym(module, kCreateWriterEntryPoint));
-    {
-        RecordingCallback callback;  // outlives the writer, which holds it
-        leaf::ComPtr<IUnknown> object;
-        ASSERT_EQ(S_OK, create(object.Receive()));
-        leaf::ComPtr<IEBookWriter> writer = object.As<IEBookWriter>();
+// The warning about a page it had to change says what changed, and claims nothing the
+// writer cannot know: a page whose text came as the content of an embed (as the rest of
+// a page after an unclosed one comes) is said to hold such text.
+TEST_F(LitGen, TheWarningAboutAChangedPageSaysOnlyWhatTheWriterKnows) {
+    BuildBook("<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/></manifest>"
+              "<spine><itemref idref=\"p\"/></spine></package>",
+              {{"p.htm", "<p>a &amp; b </p><embed src=\"x.swf\">&lt;p>rest of the page&lt;/p></embed>"}}, {});
+    ASSERT_EQ(1u, callback.messages.size());
+    EXPECT_EQ("1 2003 The markup of \"p.htm\" was not valid XHTML; to make it valid, 1 link(s) and picture(s) that "
+              "name nothing in the e-book were turned into text, and 1 run(s) of text that came as the content of an "
+              "element that holds none (such as an embed left open, after which the rest of a page comes as text) "
+              "were kept as text, markup in them included.",
+              callback.messages[0]);
+}
+
+// Style sheets lose the declarations EPUB does not allow in them; the author hears of
+// those that set the text right to left or override its direction, not of a direction
+// from left to right, which is the text's own.
+TEST_F(LitGen, StyleSheetsLoseDirectionAndSayWhenThatChangesTheText) {
+    BuildBook("<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/>"
+              "<item id=\"a\" href=\"a.css\" media-type=\"text/css\"/><item id=\"b\" href=\"b.css\" media-type=\"text/css\"/>"
+              "</manifest><spine><itemref idref=\"p\"/></spine></package>",
+              {{"p.htm", "<html><head><link rel=\"stylesheet\" href=\"a.css\"/><link rel=\"stylesheet\" href=\"b.css\"/>"
+                         "</head><body><p>text</p></body></html>"}},
+              {{"a.css", "p { direction: ltr; color: red }\n"},
+               {"b.css", "@media print { q { Direction: RTL !important } }\nr { unicode-bidi: bidi-override; "
+                         "content: \"direction: rtl\" }\n"}});
+    EXPECT_EQ((std::vector<std::string>{
+                  "1 2003 The style sheet \"b.css\" sets the direction of text, which EPUB style sheets may not: 2 "
+                  "declaration(s) of direction or unicode-bidi that set text right to left or override its direction "
+                  "were taken out."}),
+              callback.messages);
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    auto entries = Unpack(eBook);
+    EXPECT_EQ("p { color: red }\n", entries["a.css"]);
+    EXPECT_EQ("@media print { q { } }\nr { content: \"direction: rtl\" }\n", entries["b.css"]);
+}
+
+// Items whose names OCF forbids or that break links (a '#' ends a link's path) are
+// written under safe names, and every reference follows: manifest, spine, navigation,
+// guide, links and sources of pages, url()s of style sheets and style attributes.
+TEST_F(LitGen, ItemsNamedAsTheContainerForbidsGetSafeNamesThatEveryReferenceFollows) {
+    BuildBook("<package><manifest><item id=\"i\" href=\"index.htm\" media-type=\"text/html\"/>"
+              "<item id=\"h\" href=\"hash%231.htm\" media-type=\"text/html\"/>"
+              "<item id=\"t\" href=\"hash_1.htm\" media-type=\"text/html\"/>"
+              "<item id=\"q\" href=\"art/what%3F.gif\" media-type=\"image/gif\"/>"
+              "<item id=\"s\" href=\"a%3Ab/s%7C.css\" media-type=\"text/css\"/>"
+              "<item id=\"d\" href=\"tile.gif.\" media-type=\"image/gif\"/></manifest>"
+              "<spine><itemref idref=\"i\"/><itemref idref=\"h\"/><itemref idref=\"t\"/></spine>"
+              "<guide><reference type=\"toc\" title=\"Contents\" href=\"index.htm\"/>"
+              "<reference type=\"text\" title=\"Start\" href=\"hash%231.htm#top\"/></guide></package>",
+              {{"index.htm", "<html><head><link rel=\"stylesheet\" href=\"a%3Ab/s%7C.css\"/></head><body>"
+                             "<p style=\"background: url(tile.gif.)\"><a href=\"hash%231.htm#top\">one</a> "
+                             "<a href=\"hash_1.htm\">two</a><img src=\"art/what%3F.gif\" alt=\"what\"/></p></body></html>"},
+               {"hash#1.htm", "<h1 id=\"top\">One</h1><p><a href=\"index.htm\">back</a></p>"},
+               {"hash_1.htm", "<h1>Two</h1>"}},
+              {{"art/what?.gif", kGif}, {"a:b/s|.css", "p { background: url(\"../art/what%3F.gif\") }\n"},
+               {"tile.gif.", kGif}});
+    EXPECT_TRUE(callback.messages.empty()) << callback.messages.front();
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    auto entries = Unpack(eBook);
+    for (const char* name : {"index.htm", "hash_1-2.htm", "hash_1.htm", "art/what_.gif", "a_b/s_.css", "tile.gif"})
+        EXPECT_EQ(1u, entries.count(name)) << name;
+    EXPECT_NE(std::string::npos, entries["hash_1-2.htm"].find("One"));
+    EXPECT_NE(std::string::npos, entries["hash_1.htm"].find("Two"));
+    const std::string& opf = entries["book.opf"];
+    for (const char* part : {"<item id=\"h\" href=\"hash_1-2.htm\"", "<item id=\"q\" href=\"art/what_.gif\"",
+                             "<item id=\"s\" href=\"a_b/s_.css\"", "<item id=\"d\" href=\"tile.gif\"",
+                             "<reference type=\"text\" title=\"Start\" href=\"hash_1-2.htm#top\" />"})
+        EXPECT_NE(std::string::npos, opf.find(part)) << part << "\n" << opf;
+    const std::string& index = entries["index.htm"];
+    for (const char* part : {"<link rel=\"stylesheet\" href=\"a_b/s_.css\" />", "url(&quot;tile.gif&quot;)",
+                             "<a href=\"hash_1-2.htm#top\">one</a>", "<a href=\"hash_1.htm\">two</a>",
+                             "<img src=\"art/what_.gif\" alt=\"what\" />"})
+        EXPECT_NE(std::string::npos, index.find(part)) << part << "\n" << index;
+    EXPECT_EQ("p { background: url(\"../art/what_.gif\") }\n", entries["a_b/s_.css"]);
+    // The contents page's links give the navigation; the guide's, the landmarks.
+    const std::string& nav = entries["nav.xhtml"];
+    EXPECT_NE(std::string::npos, nav.find("<li><a href=\"hash_1-2.htm#top\">one</a></li>")) << nav;
+    EXPECT_NE(std::string::npos, nav.find("<a epub:type=\"bodymatter\" href=\"hash_1-2.htm#top\">Start</a>")) << nav;
+    EXPECT_NE(std::string::npos, entries["toc.ncx"].find("<content src=\"hash_1-2.htm#top\" />")) << entries["toc.ncx"];
+}
+
+// Items the control declares with no type of use get the one their extension names; a
+// picture of a type readers need not show is shown where a reader can, else its text.
+TEST_F(LitGen, ItemsGetTheMediaTypesEpubKnowsThemBy) {
+    const std::string svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"1\" height=\"1\"/>";
+    struct Typed {
+        const char* href;
+        const char* declared;
+        const char* written;
+    };
+    const Typed typed[] = {
+        {"art.svg", "application/octet-stream", "image/svg+xml"}, {"clip.mp3", "", "audio/mpeg"},
+        {"song.m4a", "application/octet-stream", "audio/mp4"},    {"code.js", "application/octet-stream", "application/javascript"},
+        {"face.woff2", "", "font/woff2"},                          {"dot.png", "image/x-png", "image/png"},
+        {"scan.bmp", "application/octet-stream", "image/bmp"},    {"photo.tif", "image/tiff", "image/tiff"},
+    };
+    std::string package = "<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/>";
+    std::map<std::string, std::string> files;
+    for (const Typed& item : typed) {
+        package += std::string("<item href=\"") + item.href + "\" media-type=\"" + item.declared + "\"/>";
+        files[item.href] = item.href == std::string("art.svg") ? svg : item.href == std::string("dot.png") ? kPng : "bytes";
+    }
+    package += "</manifest><spine><itemref idref=\"p\"/></spine></package>";
+    BuildBook(package,
+              {{"p.htm", "<p><img src=\"art.svg\" alt=\"a\"/><img src=\"scan.bmp\" alt=\"A scan\"/>"
+                         "<img src=\"photo.tif\"/></p>"}},
+              files);
+    EXPECT_EQ((std::vector<std::string>{
+                  "1 2005 The picture \"scan.bmp\" is of a type (image/bmp) that e-book readers need not show; where "
+                  "a page shows it, a reader that cannot shows the picture's text instead.",
+                  "1 2005 The picture \"photo.tif\" is of a type (image/tiff) that e-book readers need not show; "
+                  "where a page shows it, a reader that cannot shows the picture's text instead."}),
+              callback.messages);
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    auto entries = Unpack(eBook);
+    for (const Typed& item : typed)
+        EXPECT_NE(std::string::npos, entries["book.opf"].find(std::string("href=\"") + item.href + "\" media-type=\"" +
+                                                              item.written + "\""))
+            << item.href << "\n" << entries["book.opf"];
+    EXPECT_NE(std::string::npos,
+              entries["p.htm"].find("<p><img src=\"art.svg\" alt=\"a\" /><object data=\"scan.bmp\" type=\"image/bmp\">"
+                                    "A scan</object><object data=\"photo.tif\" type=\"image/tiff\">photo.tif</object></p>"))
+        << entries["p.htm"];
+}
+
+// Where the cover picture is of a type readers need not show, no item is the cover image.
+TEST_F(LitGen, OnlyAPictureEveryReaderShowsIsTheCoverImage) {
+    BuildBook("<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/>"
+              "<item id=\"c\" href=\"cover.bmp\" media-type=\"image/bmp\"/></manifest><spine><itemref idref=\"p\"/>"
+              "</spine><guide><reference type=\"other.ms-coverimage-standard\" href=\"cover.bmp\"/></guide></package>",
+              {{"p.htm", "<p>text</p>"}}, {{"cover.bmp", "BM"}});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    EXPECT_EQ(std::string::npos, Unpack(eBook)["book.opf"].find("cover-image"));
+}
+
+// The package's record attributes are matched without their "opf:" prefix; the language
+// and direction of a record's text stay on its element where EPUB allows them; every
+// other attribute refines its element, and follows a record kept as a meta entry.
+TEST_F(LitGen, RecordAttributesKeepTheirMeaning) {
+    BuildBook("<package unique-identifier=\"u\"><metadata><dc-metadata>"
+              "<dc:Title xml:lang=\"fr\" dir=\"ltr\" opf:file-as=\"Sel\">Le Sel</dc:Title>"
+              "<dc:Creator opf:role=\"aut\" opf:file-as=\"Quill, Ada\" xml:lang=\"en-GB\">Ada Quill</dc:Creator>"
+              "<dc:Identifier id=\"u\" opf:scheme=\"ISBN\" xml:lang=\"en\">0-306-40615-2</dc:Identifier>"
+              "<dc:Date opf:event=\"modification\" opf:note=\"late\">2002-01-01</dc:Date>"
+              "<dc:Subject opf:scheme=\"BISAC\" xml:lang=\"english language\" xmlns:x=\"urn:x\">FIC000000</dc:Subject>"
+              "</dc-metadata></metadata><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/></manifest>"
+              "<spine><itemref idref=\"p\"/></spine></package>",
+              {{"p.htm", "<p>text</p>"}}, {});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    const std::string opf = Unpack(eBook)["book.opf"];
+    for (const char* part : {
+             "prefix=\"leafcraft: urn:leafcraft:package-attribute:\"",
+             "<dc:title id=\"title1\" xml:lang=\"fr\" dir=\"ltr\">Le Sel</dc:title>",
+             "<meta refines=\"#title1\" property=\"file-as\">Sel</meta>",
+             "<dc:creator id=\"creator2\" xml:lang=\"en-GB\">Ada Quill</dc:creator>",
+             "<meta refines=\"#creator2\" property=\"role\" scheme=\"marc:relators\">aut</meta>",
+             "<meta refines=\"#creator2\" property=\"file-as\">Quill, Ada</meta>",
+             "<dc:identifier id=\"u\">0-306-40615-2</dc:identifier>",
+             "<meta refines=\"#u\" property=\"identifier-type\">ISBN</meta>",
+             // EPUB gives an identifier no language.
+             "<meta refines=\"#u\" property=\"leafcraft:xml-lang\">en</meta>",
+             "<meta name=\"dc:Date.modification\" content=\"2002-01-01\" />",
+             "<meta name=\"dc:Date.modification.note\" content=\"late\" />",
+             "<dc:subject id=\"subject3\">FIC000000</dc:subject>",
+             "<meta refines=\"#subject3\" property=\"leafcraft:scheme\">BISAC</meta>",
+             "<meta refines=\"#subject3\" property=\"leafcraft:xml-lang\">english language</meta>",
+         })
+        EXPECT_NE(std::string::npos, opf.find(part)) << part << "\n" << opf;
+    EXPECT_EQ(std::string::npos, opf.find("urn:x")) << "a namespace declaration says nothing of the book";
+}
+
+// Where the e-book cannot be created, the writer says so before anything is streamed,
+// naming the file and the system's reason.
+class LitGenBegin : public LitGenModule {
+protected:
+    void SetUp() override {
+        LitGenModule::SetUp();
+        if (HasFatalFailure())
+            return;
         EXPECT_EQ(E_UNEXPECTED, writer->BeginEBook(u"/tmp/x.lit", u"/tmp/", u"", nullptr)) << "not initialised";
         ASSERT_EQ(S_OK, writer->Initialize(&callback));
-        leaf::test::TempFolder folder;
-        std::string path = folder / "missing/book.lit";
-        EXPECT_EQ(E_FAIL, writer->BeginEBook(leaf::Utf8ToUtf16(path).c_str(), u"/tmp/", u"", nullptr));
-        EXPECT_EQ((std::vector<std::string>{"0 1001 The e-book file \"" + path + "\" cannot be created there."}),
-                  callback.messages);
-        EXPECT_EQ(E_UNEXPECTED, writer->NextCssItem(object.Receive()));
-        // Nor where a FIFO or a device has the name: it would be replaced by a file.
-        const std::string fifo = folder / "pipe.lit";
-        ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
-        EXPECT_EQ(E_FAIL, writer->BeginEBook(leaf::Utf8ToUtf16(fifo).c_str(), u"/tmp/", u"", nullptr));
-        const std::string device = folder / "null.lit";
-        ASSERT_EQ(0, symlink("/dev/null", device.c_str()));
-        EXPECT_EQ(E_FAIL, writer->BeginEBook(leaf::Utf8ToUtf16(device).c_str(), u"/tmp/", u"", nullptr));
-        EXPECT_EQ(3u, callback.messages.size());
-        EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     }
-    dlclose(module);
+
+    // Expects BeginEBook to refuse the path for the reason.
+    void ExpectRefused(const std::string& path, int reason) {
+        SCOPED_TRACE(path);
+        EXPECT_EQ(E_FAIL, writer->BeginEBook(leaf::Utf8ToUtf16(path).c_str(), u"/tmp/", u"", nullptr));
+        ASSERT_FALSE(callback.messages.empty());
+        EXPECT_EQ("0 1001 The e-book file \"" + path + "\" cannot be created there: " + std::strerror(reason),
+                  callback.messages.back());
+        leaf::ComPtr<IUnknown> object;
+        EXPECT_EQ(E_UNEXPECTED, writer->NextCssItem(object.Receive()));
+    }
+};
+
+TEST_F(LitGenBegin, RefusesAPathWhereNoFileCanBeMadeSayingWhy) {
+    folder.WriteFile("plain", "a file");
+    ExpectRefused(folder / "missing/book.lit", ENOENT);
+    ExpectRefused(folder / "plain/book.lit", ENOTDIR);
+    ExpectRefused(folder.Path().string(), EISDIR);
+    // Nor where a FIFO or a device has the name: it would be replaced by a file.
+    const std::string fifo = folder / "pipe.lit";
+    ASSERT_EQ(0, mkfifo(fifo.c_str(), 0644));
+    ExpectRefused(fifo, EPERM);
+    const std::string device = folder / "null.lit";
+    ASSERT_EQ(0, symlink("/dev/null", device.c_str()));
+    ExpectRefused(device, EPERM);
+    EXPECT_EQ(5u, callback.messages.size());
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
+TEST_F(LitGenBegin, RefusesAFolderThatTakesNoNewFiles) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the super-user writes in any folder";
+    const std::string closed = folder / "closed";
+    std::filesystem::create_directories(closed);
+    ASSERT_EQ(0, chmod(closed.c_str(), 0555));
+    ExpectRefused(closed + "/book.lit", EACCES);
+    chmod(closed.c_str(), 0755);
+}
+
+// A failure to write the e-book names the file and the system's reason; the e-book is
+// not there, nor any scratch file of its writer.
+class LitGenWriteFailure : public LitGen {
+protected:
+    // In a child whose files may not grow beyond `limit` bytes (a write beyond gives
+    // EFBIG, as a full disk gives ENOSPC), streams the book and finishes it: Finish's
+    // result and the messages.
+    std::string FinishWithFilesLimitedTo(rlim_t limit, const std::string& cssBytes, const std::string& pictureBytes) {
+        int channel[2];
+        EXPECT_EQ(0, pipe(channel));
+        const pid_t child = fork();
+        if (child == 0) {
+            close(channel[0]);
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit files{limit, limit};
+            setrlimit(RLIMIT_FSIZE, &files);
+            StreamPackage({{u"s.css", u"text/css"}, {u"pic.png", u"image/png"}});
+            leaf::ComPtr<IUnknown> object;
+            LONG written = 0;
+            if (writer->NextCssItem(object.Receive()) == S_OK) {
+                object.As<ICssStream>()->Write(cssBytes.data(), static_cast<LONG>(cssBytes.size()), &written);
+                object.As<ICssStream>()->End();
+            }
+            if (writer->NextBinaryItem(object.Receive()) == S_OK) {
+                leaf::ComPtr<IBinaryStream> binary = object.As<IBinaryStream>();
+                object = nullptr;
+                binary->Write(pictureBytes.data(), static_cast<LONG>(pictureBytes.size()), &written);
+            }
+            std::string report = writer->Finish() == E_FAIL ? "E_FAIL" : "not E_FAIL";
+            for (const std::string& message : callback.messages)
+                report += "\n" + message;
+            const ssize_t sent = write(channel[1], report.data(), report.size());
+            _exit(sent == static_cast<ssize_t>(report.size()) ? 0 : 1);
+        }
+        close(channel[1]);
+        std::string report;
+        char buffer[4096];
+        for (ssize_t got; (got = read(channel[0], buffer, sizeof buffer)) > 0;)
+            report.append(buffer, static_cast<size_t>(got));
+        close(channel[0]);
+        int status = 0;
+        EXPECT_EQ(child, waitpid(child, &status, 0));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << report;
+        return report;
+    }
+
+    void ExpectNothingBesideTheWorkFolder() const {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.Path()))
+            names.push_back(entry.path().filename().string());
+        EXPECT_EQ(std::vector<std::string>{"work"}, names);
+    }
+};
+
+TEST_F(LitGenWriteFailure, AFullScratchFileNamesItsFolderAndTheReason) {
+    // Items go to the scratch file as they end: a style sheet larger than a file may grow.
+    const std::string report = FinishWithFilesLimitedTo(64 * 1024, std::string(256 * 1024, 'p'), kPng);
+    EXPECT_EQ("E_FAIL\n0 1009 The e-book file \"" + eBook + "\" could not be written: its scratch file in \"" +
+                  folder.Path().string() + "\" could not be written: " + std::strerror(EFBIG),
+              report);
+    ExpectNothingBesideTheWorkFolder();
+}
+
+TEST_F(LitGenWriteFailure, AFullArchiveNamesItAndTheReason) {
+    // Every item fits in the scratch file, the archive of them and the package does not.
+    std::string picture = kPng;
+    for (int i = 0; picture.size() < 99 * 1024; ++i)
+        picture += static_cast<char>(i * 7919 % 251);
+    const std::string report = FinishWithFilesLimitedTo(100 * 1024, "p { }", picture);
+    EXPECT_EQ(0u, report.find("E_FAIL\n0 1009 The e-book file \"" + eBook + "\" could not be written: the archive \"" +
+                              eBook + ".tmp"))
+        << report;
+    EXPECT_NE(std::string::npos, report.find(std::strerror(EFBIG))) << report;
+    ExpectNothingBesideTheWorkFolder();
+}
+
+TEST_F(LitGenWriteFailure, AnEBookThatCannotBeMovedIntoPlaceNamesTheReason) {
+    ASSERT_EQ(S_OK, StreamPackage({{u"a.css", u"text/css"}}));
+    leaf::ComPtr<IUnknown> object;
+    ASSERT_EQ(S_OK, writer->NextCssItem(object.Receive()));
+    EXPECT_EQ(S_OK, object.As<ICssStream>()->End());
+    // A folder took the e-book's name after the writer began.
+    folder.WriteFile("book.lit/keep", "the user's");
+    EXPECT_EQ(E_FAIL, writer->Finish());
+    ASSERT_EQ(1u, callback.messages.size());
+    EXPECT_EQ(0u, callback.messages[0].find("0 1009 The e-book file \"" + eBook + "\" could not be written: the archive \"" +
+                                            eBook + ".tmp"))
+        << callback.messages[0];
+    EXPECT_NE(std::string::npos,
+              callback.messages[0].find("\" could not be moved into place: " + std::string(std::strerror(EISDIR))))
+        << callback.messages[0];
+    EXPECT_TRUE(std::filesystem::exists(folder / "book.lit/keep"));
+    EXPECT_EQ(2, std::distance(std::filesystem::directory_iterator(folder.Path()), {}));
 }
 
 }  // namespace

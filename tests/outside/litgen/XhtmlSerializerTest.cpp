@@ -16,14 +16,21 @@ namespace {
 
 using Target = CXhtmlSerializer::Target;
 
-// The items of the e-book the pages link to.
+// The items of the e-book the pages link to: two of them under safe names of their own,
+// and a picture readers need not show.
 CXhtmlSerializer::TargetInfo LookUp(const std::string& path) {
     for (const char* page : {"other.htm", "page.htm", "sub/page.htm"})
         if (leaf::ToLowerAscii(path) == page)
-            return {Target::ContentDocument, page};
+            return {Target::ContentDocument, page, page, ""};
+    if (path == "hash#1.htm")
+        return {Target::ContentDocument, path, "hash_1.htm", ""};
     for (const char* picture : {"pics/a b.png", "pic.png"})
         if (path == picture)
-            return {Target::OtherItem, picture};
+            return {Target::OtherItem, picture, picture, ""};
+    if (path == "what?.gif")
+        return {Target::OtherItem, path, "what_.gif", ""};
+    if (path == "scan.bmp")
+        return {Target::OtherItem, path, path, "image/bmp"};
     return {};
 }
 
@@ -96,7 +103,7 @@ bool WellFormed(const std::string& document, std::string& report) {
 
 TEST_P(XhtmlSerializerCase, WritesWellFormedXhtml) {
     const Case& test = GetParam();
-    CXhtmlSerializer page(test.path, LookUp);
+    CXhtmlSerializer page(test.path, test.path, LookUp);
     Stream(page, test.markup);
     const std::string document = page.Finish();
     std::string report;
@@ -184,13 +191,34 @@ const Case kCases[] = {
      {"<area", "<input", "<select"}},
     {"PictureSizes", "page.htm", "<img src=\"pic.png\" alt=\"\" width=\"50%\" height=\"10\"/>",
      {"<img src=\"pic.png\" alt=\"\" height=\"10\" style=\"width: 50%\" />"}, {}},
+    // Readers show an object's text where they cannot show its picture.
+    {"PictureReadersNeedNotShowBecomesAnObject", "sub/page.htm",
+     "<p><img src=\"../scan.bmp\" alt=\"A  scan\" class=\"c\" usemap=\"#m\"/><a href=\"../page.htm\"><img src=\"../scan.bmp\"/></a></p>",
+     {"<p><object data=\"../scan.bmp\" type=\"image/bmp\" class=\"c\">A scan</object>",
+      "<a href=\"../page.htm\"><object data=\"../scan.bmp\" type=\"image/bmp\">scan.bmp</object></a>"},
+     {"<img", "usemap"}},
+    {"ReferencesNameItemsByTheirNamesInTheEBook", "page.htm",
+     "<style>p { background: url(what%3F.gif) }</style><p style=\"background: url('what%3F.gif#x')\">"
+     "<a href=\"hash%231.htm#top\">h</a><img src=\"what%3F.gif\" alt=\"w\"/></p>",
+     {"p { background: url(\"what_.gif\") }", "style=\"background: url(&quot;what_.gif#x&quot;)\"",
+      "<a href=\"hash_1.htm#top\">h</a>", "<img src=\"what_.gif\" alt=\"w\" />"},
+     {"%3F", "%23"}},
+    // EPUB allows no direction in style: a style attribute's becomes the element's dir.
+    {"DirectionOfAStyleAttributeBecomesDir", "page.htm",
+     "<p style=\"direction: rtl; color: red\">r</p><p dir=\"rtl\" style=\"DIRECTION:ltr !important\">l</p>"
+     "<p style=\"unicode-bidi: embed; flex-direction: row\">f</p>",
+     {"<p style=\"color: red\" dir=\"rtl\">r</p>", "<p dir=\"ltr\">l</p>", "<p style=\"flex-direction: row\">f</p>"},
+     {"unicode-bidi", " direction"}},
+    {"DirectionLeavesStyleElements", "page.htm",
+     "<style>p { direction: rtl } a:hover { color: red; unicode-bidi: bidi-override; }</style><p>x</p>",
+     {"<style>p { } a:hover { color: red; }</style>"}, {"direction", "bidi"}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Markup, XhtmlSerializerCase, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 TEST(XhtmlSerializer, CountsWhatItChangedAndCollectsLinksAndIds) {
-    CXhtmlSerializer page("page.htm", LookUp);
+    CXhtmlSerializer page("page.htm", "page.htm", LookUp);
     Stream(page, "<p id=\"top\">A <font>b</font><widget rank=\"1\">w</widget><a href=\"missing.htm\">x</a> <a href=\"other.htm#s\">Other\n page</a>"
                  "\x02</p><script>if (a &lt; b) go();</script>");
     const std::string document = page.Finish();
@@ -207,15 +235,47 @@ TEST(XhtmlSerializer, CountsWhatItChangedAndCollectsLinksAndIds) {
     EXPECT_EQ("Other page", page.Links()[0].text);
     EXPECT_EQ(std::set<std::string>{"top"}, page.Ids());
 
-    CXhtmlSerializer sound("page.htm", LookUp);
+    CXhtmlSerializer sound("page.htm", "page.htm", LookUp);
     Stream(sound, "<html><head><title>T</title></head><body><p>fine <em>text</em></p></body></html>");
     sound.Finish();
     EXPECT_EQ(0u, sound.GetChanges().Total());
     EXPECT_FALSE(sound.HasScript());
 }
 
+// Only what makes the text read otherwise counts: a direction from right to left and an
+// override of the bidirectional algorithm in style elements, an override in a style
+// attribute (whose direction its element's dir keeps); and the text that came as the
+// content of an element that holds none, as the rest of a page after an unclosed embed.
+TEST(XhtmlSerializer, CountsTheDirectionsItLosesAndTheTextAVoidElementHeld) {
+    CXhtmlSerializer page("page.htm", "page.htm", LookUp);
+    Stream(page, "<style>p { direction: ltr } q { direction: rtl } b { unicode-bidi: isolate-override }</style>"
+                 "<p style=\"direction: rtl; unicode-bidi: plaintext\">a</p><p style=\"unicode-bidi: embed\">b</p>"
+                 "<embed src=\"pic.png\">&lt;p>rest of the page&lt;/p></embed>");
+    const std::string document = page.Finish();
+    EXPECT_EQ(3u, page.GetChanges().styles);
+    EXPECT_EQ(1u, page.GetChanges().heldText);
+    EXPECT_NE(std::string::npos, document.find("<embed src=\"pic.png\" />&lt;p&gt;rest of the page&lt;/p&gt;"))
+        << document;
+
+    CXhtmlSerializer sound("page.htm", "page.htm", LookUp);
+    Stream(sound, "<style>p { direction: ltr }</style><p style=\"direction: ltr; unicode-bidi: isolate\">x</p>"
+                  "<embed src=\"pic.png\"/><p>&lt;p> as text</p>");
+    sound.Finish();
+    EXPECT_EQ(0u, sound.GetChanges().Total());
+}
+
+// A page the e-book holds under a safe name writes its links from where it stands there.
+TEST(XhtmlSerializer, APageUnderASafeNameLinksFromThere) {
+    CXhtmlSerializer page("a?b/page.htm", "a_b/page.htm", LookUp);
+    Stream(page, "<p style=\"background: url(../pic.png)\"><a href=\"../hash%231.htm\">h</a></p>");
+    const std::string document = page.Finish();
+    EXPECT_NE(std::string::npos, document.find("<p style=\"background: url(&quot;../pic.png&quot;)\">"
+                                               "<a href=\"../hash_1.htm\">h</a></p>"))
+        << document;
+}
+
 TEST(XhtmlSerializer, AnchorsNamedTheOldWayAreThePlacesLinksFind) {
-    CXhtmlSerializer page("page.htm", LookUp);
+    CXhtmlSerializer page("page.htm", "page.htm", LookUp);
     Stream(page, "<p><a href=\"#intro\">Intro</a> <a href=\"#gone\">Gone</a></p><h2><a name=\"intro\">1.</a> Intro</h2>"
                  "<p><a name=\"intro\">again</a><a name=\"own\" id=\"own-id\">x</a></p>");
     const std::string document = page.Finish();
