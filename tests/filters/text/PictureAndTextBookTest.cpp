@@ -14,6 +14,7 @@
 #include "filters/image/ImageFilterIds.h"
 #include "filters/text/TextFilterIds.h"
 #include "tests/filters/text/FilterTestHost.h"
+#include "tests/support/TestPictures.h"
 
 namespace filtertest {
 namespace {
@@ -82,7 +83,7 @@ TEST(PictureAndTextBuild, BuildsTheBookWithItsChapterTour) {
     const std::string toc = folder.WriteFile("book/toc.html",
                                              "<html><body><ul><li><a href=\"Art/Cover.PNG\">The\ncover</a></li>\n"
                                              "<li><a href=\"notes.txt\">Notes &amp; more</a></li></ul></body></html>\n");
-    const std::string picture = folder.WriteFile("book/Art/Cover.PNG", "PNG-bytes");
+    const std::string picture = folder.WriteFile("book/Art/Cover.PNG", leaf::test::OnePixelPng() + "bytes");
     const std::string notes = folder.WriteFile("book/notes.txt", "a\tb <c>\n");
     ASSERT_TRUE(control.AddSourceFile(toc, LCF_SPINE));
     ASSERT_TRUE(control.AddSourceFile(picture, LCF_SPINE));
@@ -91,11 +92,11 @@ TEST(PictureAndTextBuild, BuildsTheBookWithItsChapterTour) {
     ASSERT_TRUE(control.CallBool(sdkdispid::CreateTourFromTOC, {Variant(LONG(0))})) << control.ErrorCode();
     ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
     fs::create_directories(folder / "out");
-    ASSERT_TRUE(control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/Book.lit"), Variant("")}))
+    ASSERT_TRUE(control.BuildEBook({Variant(folder / "out/Book.lit"), Variant("")}))
         << control.ErrorCode() << " " << control.ErrorDetails();
 
     const std::string work = folder / "work/Book";
-    EXPECT_EQ("PNG-bytes", ReadBytes(work + "/Art/Cover.PNG"));
+    EXPECT_EQ(leaf::test::OnePixelPng() + "bytes", ReadBytes(work + "/Art/Cover.PNG"));
     EXPECT_EQ("<html><body><pre>\na   b &lt;c&gt;\n</pre></body></html>", ReadBytes(work + "/notes.htm"));
     std::string picturePage;
     for (const auto& entry : fs::directory_iterator(work + "/Art"))

@@ -107,6 +107,8 @@ bool DocxFixture::Write(const std::string& path) const {
         "<Default Extension=\"png\" ContentType=\"image/png\"/>"
         "<Override PartName=\"/word/document.xml\" "
         "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.document.main+xml\"/>"
+        "<Override PartName=\"/word/styles.xml\" "
+        "ContentType=\"application/vnd.openxmlformats-officedocument.wordprocessingml.styles+xml\"/>"
         "<Override PartName=\"/docProps/core.xml\" "
         "ContentType=\"application/vnd.openxmlformats-package.core-properties+xml\"/></Types>";
     std::string rels =
@@ -124,6 +126,15 @@ bool DocxFixture::Write(const std::string& path) const {
         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">";
     if (withPicture)
         documentRels += "<Relationship Id=\"rIdPicture\" Type=\"" + imageType + "\" Target=\"media/pixel.png\"/>";
+    if (directionInStyles)
+        documentRels += "<Relationship Id=\"rIdStyles\" "
+                        "Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles\" "
+                        "Target=\"styles.xml\"/>";
+    const std::string styles =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<w:styles xmlns:w=\"http://schemas.openxmlformats.org/wordprocessingml/2006/main\">"
+        "<w:style w:type=\"paragraph\" w:default=\"1\" w:styleId=\"Normal\"><w:name w:val=\"Normal\"/>"
+        "<w:pPr><w:bidi w:val=\"0\"/></w:pPr></w:style></w:styles>";
     if (!linkedPicture.empty())
         documentRels += "<Relationship Id=\"rIdLinkedPicture\" Type=\"" + imageType + "\" Target=\"" +
                         Escape(linkedPicture) + "\" TargetMode=\"External\"/>";
@@ -150,8 +161,10 @@ bool DocxFixture::Write(const std::string& path) const {
     bool written = AddEntry(archive, "[Content_Types].xml", contentTypes) && AddEntry(archive, "_rels/.rels", rels) &&
                    AddEntry(archive, "word/document.xml", DocumentXml(paragraphs, withPicture, this)) &&
                    AddEntry(archive, "docProps/core.xml", core);
-    if (written && (withPicture || !linkedPicture.empty() || !hyperlinks.empty()))
+    if (written && (withPicture || !linkedPicture.empty() || !hyperlinks.empty() || directionInStyles))
         written = AddEntry(archive, "word/_rels/document.xml.rels", documentRels);
+    if (written && directionInStyles)
+        written = AddEntry(archive, "word/styles.xml", styles);
     if (written && withPicture)
         written = AddEntry(archive, "word/media/pixel.png", OnePixelPng());
     if (!written) {

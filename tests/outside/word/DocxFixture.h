@@ -29,6 +29,9 @@ struct DocxFixture {
     // A picture in the first paragraph that the document links to instead of holding it
     // (relative to the document's folder); none when empty.
     std::string linkedPicture;
+    // A Normal style that sets the writing direction from left to right, as the documents
+    // the office suite saves have (its HTML then gives paragraphs "direction: ltr").
+    bool directionInStyles = false;
 
     // The package; false when it could not be written.
     bool Write(const std::string& path) const;

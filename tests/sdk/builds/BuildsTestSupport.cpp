@@ -214,9 +214,9 @@ void EBookBuild::Prepare(const std::vector<std::string>& spine) {
     ASSERT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
 }
 
-bool EBookBuild::Build(const std::string& eBookPath) const {
+bool EBookBuild::Build(const std::string& eBookPath, sdktest::SdkControl::EBookCheck check) const {
     fs::create_directories(fs::path(eBookPath).parent_path());
-    const bool built = control.CallBool(sdkdispid::BuildEBook, {Variant(eBookPath), Variant("")});
+    const bool built = control.BuildEBook({Variant(eBookPath), Variant("")}, check);
     if (!built)
         std::cerr << "build failed: " << control.ErrorCode() << " " << control.ErrorDetails() << "\n";
     return built;

@@ -60,8 +60,10 @@ protected:
 
     // Adds the sources as reading order and prepares the e-book.
     void Prepare(const std::vector<std::string>& spine);
-    // Builds into the path (its folder is created); a failure is traced with its code.
-    bool Build(const std::string& eBookPath) const;
+    // Builds into the path (its folder is created); a failure is traced with its code, and
+    // the e-book of a build that succeeds is checked with epubcheck unless told otherwise.
+    bool Build(const std::string& eBookPath,
+               sdktest::SdkControl::EBookCheck check = sdktest::SdkControl::EBookCheck::Epubcheck) const;
 
     // The OnLITGenMessage events received, as "TYPE CODE TEXT|FILE LINE".
     std::vector<std::string> Messages() const;

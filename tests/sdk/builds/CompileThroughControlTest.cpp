@@ -6,11 +6,14 @@
 // the scripted compiler of the driver's tests, or a relay around the real one that adds
 // messages.
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/base/File.h"
 #include "tests/sdk/builds/BuildsTestSupport.h"
+#include "tests/support/TestPictures.h"
 
 namespace buildstest {
 namespace {
@@ -41,7 +44,7 @@ protected:
     // A one-page book with a picture, prepared.
     void PrepareBook() {
         page = folder.WriteFile("book/page.html", "<html><body><p>Text.</p><img src=\"pic.gif\"></body></html>");
-        folder.WriteFile("book/pic.gif", "GIF89a-picture");
+        folder.WriteFile("book/pic.gif", leaf::test::OnePixelGif() + "picture");
         Prepare({page});
     }
 
@@ -98,9 +101,9 @@ TEST_F(CompileThroughControl, EachFailureOfTheCompilerReportsItsCodeAndDetails) 
             EXPECT_EQ(gone, control.ErrorDetails());
     }
 
-    // The same control then builds.
+    // The same control then builds (the scripted compiler writes no e-book to check).
     setenv("LEAF_TEST_COMPILER_ITEMS", "", 1);
-    EXPECT_TRUE(Build(eBook));
+    EXPECT_TRUE(Build(eBook, sdktest::SdkControl::EBookCheck::None));
     EXPECT_EQ(LCERR_NONE, control.ErrorCode());
 }
 
@@ -141,7 +144,9 @@ TEST_F(CompileThroughControl, TheCompilerGetsTheSourceNameOrTheProductName) {
     for (const char* source : {"", "Manuscript 7"}) {
         SCOPED_TRACE(source);
         fs::remove(log);
-        EXPECT_TRUE(control.CallBool(sdkdispid::BuildEBook, {leaf::Variant(eBook), leaf::Variant(source)}));
+        // The scripted compiler writes no e-book to check.
+        EXPECT_TRUE(control.BuildEBook({leaf::Variant(eBook), leaf::Variant(source)},
+                                       sdktest::SdkControl::EBookCheck::None));
         std::string calls;
         EXPECT_TRUE(leaf::ReadFileBytes(log, calls));
         const std::string expected = *source != 0 ? source : "Leafcraft";
@@ -155,7 +160,7 @@ TEST_F(CompileThroughControl, CompilerMessagesReachTheClientThroughTheFilter) {
     StartControlBeside("relaylitgen.so");
     // The picture's name holds ".eot", so a font message about it is dropped.
     page = folder.WriteFile("book/page.html", "<html><body><p>Text.</p><img src=\"a.eot.gif\"></body></html>");
-    folder.WriteFile("book/a.eot.gif", "GIF89a-picture");
+    folder.WriteFile("book/a.eot.gif", leaf::test::OnePixelGif() + "picture");
     Prepare({page});
     setenv("LEAF_TEST_RELAY_MESSAGES",
            "html|1|1103|chatter;"
@@ -216,7 +221,20 @@ TEST_F(CompileThroughControl, TheCompilersFirstErrorBecomesTheDetailsOfAFailedBu
     const std::string nowhere = folder / "out/wide.lit/inside.lit";
     EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {leaf::Variant(nowhere), leaf::Variant("")}));
     EXPECT_EQ(LCERR_CREATEEBOOK, control.ErrorCode());
-    EXPECT_EQ("The e-book file \"" + nowhere + "\" cannot be created there.", control.ErrorDetails());
+    EXPECT_EQ("The e-book file \"" + nowhere + "\" cannot be created there: No such file or directory",
+              control.ErrorDetails());
+
+    // Nor in a folder that takes no new files (where the super-user would write anyway).
+    if (geteuid() != 0) {
+        const std::string closed = folder / "closed";
+        fs::create_directories(closed);
+        fs::permissions(closed, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_FALSE(control.CallBool(sdkdispid::BuildEBook, {leaf::Variant(closed + "/book.lit"), leaf::Variant("")}));
+        EXPECT_EQ(LCERR_CREATEEBOOK, control.ErrorCode());
+        EXPECT_EQ("The e-book file \"" + closed + "/book.lit\" cannot be created there: Permission denied",
+                  control.ErrorDetails());
+        fs::permissions(closed, fs::perms::owner_all);
+    }
 }
 
 // Aborts requested from the client's handlers late in the compile step, with the real
@@ -228,7 +246,7 @@ protected:
         StartControl();
         const std::string page = folder.WriteFile(
             "book/page.html", "<html><body><p>Text.</p><img src=\"pic.gif\"><img src=\"fake.png\"></body></html>");
-        folder.WriteFile("book/pic.gif", "GIF89a-picture");
+        folder.WriteFile("book/pic.gif", leaf::test::OnePixelGif() + "picture");
         folder.WriteFile("book/fake.png", "not a picture");
         Prepare({page});
     }
@@ -255,10 +273,11 @@ protected:
 
 TEST_F(LateAbort, FromTheLastProgressEventOrAMessageAfterIt) {
     // A whole build shows the events of the compile step: the warning about the false
-    // picture comes after the last progress call, when its stream is released.
+    // picture comes after the last progress call, when its stream is released. (The
+    // false picture makes the book invalid on purpose: it is not checked.)
     const std::string eBook = folder / "out/book.lit";
     sink->events.clear();
-    ASSERT_TRUE(Build(eBook));
+    ASSERT_TRUE(Build(eBook, sdktest::SdkControl::EBookCheck::None));
     const std::vector<std::string> events = sink->events;
     ASSERT_EQ("progress 100 3 ", events.back());
     size_t lastProgress = events.size() - 2;
@@ -277,7 +296,7 @@ TEST_F(LateAbort, FromTheLastProgressEventOrAMessageAfterIt) {
     ExpectAbortedWithoutEBook(eBook);
 
     // Nothing stays set: the next build writes the e-book.
-    EXPECT_TRUE(Build(eBook));
+    EXPECT_TRUE(Build(eBook, sdktest::SdkControl::EBookCheck::None));
     EXPECT_EQ(LCERR_NONE, control.ErrorCode());
     // The three items beside the container's own five entries.
     EXPECT_EQ(3u, UnpackEBook(eBook).size() - 5);

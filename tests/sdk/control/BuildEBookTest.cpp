@@ -25,12 +25,15 @@
 #include "platform/registry/Profile.h"
 #include "tests/sdk/control/SdkTestSupport.h"
 #include "tests/support/KilledChild.h"
+#include "tests/support/TestPictures.h"
 
 namespace sdktest {
 namespace {
 
 namespace fs = std::filesystem;
 using leaf::Variant;
+using leaf::test::OnePixelGif;
+using leaf::test::OnePixelPng;
 
 std::string ReadText(const std::string& path) {
     std::string text;
@@ -57,6 +60,12 @@ std::string ManifestLine(const std::string& package, const std::string& href) {
     return package.substr(start, package.find('\n', at) - start);
 }
 
+// A picture of 30000 bytes, which the control copies in several blocks.
+std::string BigGif() {
+    const std::string gif = OnePixelGif();
+    return gif + std::string(30000 - gif.size(), 'x');
+}
+
 size_t Count(const std::string& text, const std::string& part) {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
@@ -81,10 +90,11 @@ protected:
     }
     void SetSetting(const char* name, int value) { profile.WriteProfileInt("SDK", name, value); }
 
-    // The build's answer; a failure is traced with its code and details.
+    // The build's answer; a failure is traced with its code and details, the e-book of a
+    // build that succeeds checked with epubcheck.
     bool Build(const std::string& eBookPath) const {
         fs::create_directories(fs::path(eBookPath).parent_path());
-        bool built = control.CallBool(sdkdispid::BuildEBook, {Variant(eBookPath), Variant("")});
+        bool built = control.BuildEBook({Variant(eBookPath), Variant("")});
         if (!built)
             std::cerr << "build failed: " << control.ErrorCode() << " " << control.ErrorDetails() << "\n";
         return built;
@@ -102,7 +112,7 @@ protected:
     // once its copy has written the first block; true when the build succeeds.
     bool BuildWhileThePictureChanges(const std::function<void(const std::string&)>& change) {
         const std::string page = Source("book/index.html", "<img src=\"big.gif\">");
-        const std::string big = Source("book/big.gif", std::string(30000, 'x'));
+        const std::string big = Source("book/big.gif", BigGif());
         EXPECT_TRUE(control.AddSourceFile(page, LCF_SPINE));
         EXPECT_TRUE(control.PrepareEBook());
         int seen = 0;
@@ -118,7 +128,7 @@ protected:
 
 TEST_F(SdkBuild, BuildsTheWorkFolderAndThePackageOfANestedBook) {
     leaf::test::TempFolder elsewhere;
-    std::string logo = elsewhere.WriteFile("logo.gif", "GIF89a-logo");
+    std::string logo = elsewhere.WriteFile("logo.gif", OnePixelGif() + "logo");
     std::string index = Source("book/index.html", "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head><body>\n"
                                                   "<a href=\"chapters/one.html#top\">one</a>\n"
                                                   "<a href=\"../outside/page.html\">outside</a>\n"
@@ -126,8 +136,8 @@ TEST_F(SdkBuild, BuildsTheWorkFolderAndThePackageOfANestedBook) {
                                                   "<img src=\"Pics/Cover.GIF\"><img src=\"missing.gif\">\n"
                                                   "<img src=\"" + logo + "\"></body></html>\n");
     Source("book/chapters/one.html", "<img src=\"../pics/inner.png\"><a href=\"../index.html\">back</a>");
-    Source("book/pics/cover.gif", "GIF89a-cover");
-    Source("book/pics/inner.png", "PNG-inner");
+    Source("book/pics/cover.gif", OnePixelGif() + "cover");
+    Source("book/pics/inner.png", OnePixelPng() + "inner");
     Source("book/style.css", "body { color: #abc; background-color: fff }\n");
     std::string notes = Source("book/notes.txt", "notes text");
     Source("outside/page.html", "<html></html>");
@@ -157,8 +167,8 @@ TEST_F(SdkBuild, BuildsTheWorkFolderAndThePackageOfANestedBook) {
     EXPECT_EQ(0u, ReadText(work + "/index.html").find("<!-- converted -->"));
     EXPECT_NE(std::string::npos, ReadText(work + "/notes.htm").find("<pre>notes text</pre>"));
     EXPECT_EQ("body { color: #AABBCC; background-color: #FFFFFF }\n", ReadText(work + "/style.css"));
-    EXPECT_EQ("GIF89a-cover", ReadText(work + "/pics/cover.gif"));
-    EXPECT_EQ("GIF89a-logo", ReadText(work + "/external/logo.gif"));
+    EXPECT_EQ(OnePixelGif() + "cover", ReadText(work + "/pics/cover.gif"));
+    EXPECT_EQ(OnePixelGif() + "logo", ReadText(work + "/external/logo.gif"));
 
     // The package names the items by their places in the work folder.
     std::string package = ReadText(work + "/My Book.opf");
@@ -223,8 +233,8 @@ TEST_F(SdkBuild, GivesEveryConvertedItemItsOwnPlace) {
 TEST_F(SdkBuild, OutsideFilesOfOneNameGetTheirOwnPlaces) {
     leaf::test::TempFolder art;
     leaf::test::TempFolder more;
-    std::string first = art.WriteFile("logo.gif", "GIF89a-first");
-    std::string second = more.WriteFile("Logo.gif", "GIF89a-second");
+    std::string first = art.WriteFile("logo.gif", OnePixelGif() + "first");
+    std::string second = more.WriteFile("Logo.gif", OnePixelGif() + "second");
     std::string page = Source("book/index.html", "<img src=\"" + first + "\"><img src=\"" + second + "\">");
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
@@ -233,8 +243,8 @@ TEST_F(SdkBuild, OutsideFilesOfOneNameGetTheirOwnPlaces) {
     std::string work = folder / "work/art";
     EXPECT_EQ((std::vector<std::string>{"art.opf", "external/Logo1.gif", "external/logo.gif", "index.html"}),
               ListFiles(work));
-    EXPECT_EQ("GIF89a-first", ReadText(work + "/external/logo.gif"));
-    EXPECT_EQ("GIF89a-second", ReadText(work + "/external/Logo1.gif"));
+    EXPECT_EQ(OnePixelGif() + "first", ReadText(work + "/external/logo.gif"));
+    EXPECT_EQ(OnePixelGif() + "second", ReadText(work + "/external/Logo1.gif"));
 }
 
 TEST_F(SdkBuild, WorkFolderNeverTakesTheSourcesOrTheEBooksFolder) {
@@ -299,7 +309,7 @@ TEST_F(SdkBuild, FriendlyNamesOfDotsAndLinksDeleteNothingOfTheUsers) {
 // the name is free again.
 TEST_F(SdkBuild, AFriendlyWorkFolderInUseByAnotherBuildIsNeverDeleted) {
     const std::string page = Source("book/index.html", "<img src=\"big.gif\">");
-    Source("book/big.gif", std::string(30000, 'x'));
+    Source("book/big.gif", BigGif());
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
     bool secondBuilt = true;
@@ -311,7 +321,7 @@ TEST_F(SdkBuild, AFriendlyWorkFolderInUseByAnotherBuildIsNeverDeleted) {
             return;
         SdkControl second = SdkControl::Create();
         ASSERT_TRUE(second.Initialize() && second.AddSourceFile(page, LCF_SPINE) && second.PrepareEBook());
-        secondBuilt = second.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/a.lit"), Variant("")});
+        secondBuilt = second.BuildEBook({Variant(folder / "out/a.lit"), Variant("")});
         secondError = second.ErrorCode();
         secondDetails = second.ErrorDetails();
         pageStayed = fs::exists(folder / "work/a/index.html");
@@ -367,7 +377,7 @@ TEST_F(SdkBuild, TimeNamedWorkFoldersAreNeverShared) {
 
 TEST_F(SdkBuild, FailuresReportTheirCodeAndLeaveTheControlReady) {
     std::string page = Source("book/index.html", "<img src=\"pic.gif\">");
-    Source("book/pic.gif", "GIF89a");
+    Source("book/pic.gif", OnePixelGif());
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
 
@@ -378,7 +388,7 @@ TEST_F(SdkBuild, FailuresReportTheirCodeAndLeaveTheControlReady) {
     EXPECT_EQ(LCERR_COPYFAIL, control.ErrorCode());
     EXPECT_EQ(folder / "book/pic.gif" + ": it is not a regular file", control.ErrorDetails());
     fs::remove(folder / "book/pic.gif");
-    Source("book/pic.gif", "GIF89a");
+    Source("book/pic.gif", OnePixelGif());
 
     // The spine file disappears between the preparation and the build.
     fs::rename(page, folder / "moved.html");
@@ -450,7 +460,7 @@ std::vector<std::string> FolderNames(const std::string& folder) {
 TEST_F(SdkBuild, WorkFoldersOfAKilledBuildGoWithTheNextBuildAndNoOthers) {
     SetSetting("FriendlyTempFolder", 0);
     const std::string page = Source("book/index.html", "<img src=\"big.gif\">");
-    Source("book/big.gif", std::string(30000, 'x'));
+    Source("book/big.gif", BigGif());
     // Killed while it copies the picture: the control never deletes its work folder.
     auto killedBuild = [&] {
         return leaf::test::RunUntilKilled([&](const leaf::test::KillHere& killHere) {
@@ -498,6 +508,7 @@ TEST_F(SdkBuild, WorkFoldersOfAKilledBuildGoWithTheNextBuildAndNoOthers) {
     SetSetting("AutoDelete", 1);
     const std::vector<std::string> before = FolderNames(folder / "work");
     ASSERT_NE(0, leaf::test::RunUntilKilled([&](const leaf::test::KillHere& killHere) {
+        // A child killed once it has built: its e-book is not checked.
         SdkControl build = SdkControl::Create();
         if (build.Initialize() && build.AddSourceFile(page, LCF_SPINE) && build.PrepareEBook() &&
             build.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/b.lit"), Variant("")}))
@@ -523,7 +534,7 @@ TEST_F(SdkBuild, CopiesToTheEndOfTheDataWhenAFileShrinksWhileRead) {
 TEST_F(SdkBuild, CopiesOnlyWhatAFileHeldWhenItsCopyBegan) {
     EXPECT_TRUE(BuildWhileThePictureChanges(
         [](const std::string& big) { std::ofstream(big, std::ios::app) << std::string(50000, 'y'); }));
-    EXPECT_EQ(std::string(30000, 'x'), ReadText(folder / "work/a/big.gif"));
+    EXPECT_EQ(BigGif(), ReadText(folder / "work/a/big.gif"));
 }
 
 TEST_F(SdkBuild, ForcedOebMediaTypesLastForTheWriteAndVersionItemsAreNotRepeated) {
@@ -549,7 +560,7 @@ TEST_F(SdkBuild, ForcedOebMediaTypesLastForTheWriteAndVersionItemsAreNotRepeated
 
 TEST_F(SdkBuild, LinkThroughAFileAsIfItWereAFolderIsMissing) {
     std::string page = Source("book/index.html", "<img src=\"index.html/pic.gif\"><img src=\"pic.gif\">");
-    Source("book/pic.gif", "GIF89a");
+    Source("book/pic.gif", OnePixelGif());
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
     EXPECT_EQ(std::vector<std::string>{folder / "book/index.html/pic.gif"},
@@ -617,8 +628,8 @@ TEST_F(SdkBuild, ClientCancellingTheFontChoiceAbortsTheBuild) {
     leaf::ComPtr<FontChooser> chooser(new FontChooser());
     auto build = [&](Variant embed) {
         fs::create_directories(folder / "out");
-        return control.CallBool(sdkdispid::BuildEBook, {Variant(folder / "out/fonts.lit"), Variant(""), embed,
-                                                        Variant(static_cast<IDispatch*>(chooser.Get()))});
+        return control.BuildEBook(
+            {Variant(folder / "out/fonts.lit"), Variant(""), embed, Variant(static_cast<IDispatch*>(chooser.Get()))});
     };
     EXPECT_FALSE(build(Variant(true)));
     EXPECT_EQ(LCERR_ABORTED, control.ErrorCode());
@@ -682,7 +693,7 @@ TEST_F(SdkBuild, TheEBookNeverTakesThePlaceOfOneOfTheBooksFiles) {
     const std::string page = Source("book/index.html", "<link rel=\"stylesheet\" href=\"style.css\"><img src=\"pic.gif\">");
     const std::string contents = Source("book/contents.html", "<a href=\"index.html\">start</a>");
     const std::string style = Source("book/style.css", "p { }");
-    const std::string picture = Source("book/pic.gif", "GIF89a");
+    const std::string picture = Source("book/pic.gif", OnePixelGif());
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.AddSourceFile(contents, LCF_HTML_GUIDE_ITEM));
     ASSERT_TRUE(control.PrepareEBook());
@@ -704,7 +715,7 @@ TEST_F(SdkBuild, TheEBookNeverTakesThePlaceOfOneOfTheBooksFiles) {
     EXPECT_EQ("<link rel=\"stylesheet\" href=\"style.css\"><img src=\"pic.gif\">", ReadText(page));
     EXPECT_EQ("<a href=\"index.html\">start</a>", ReadText(contents));
     EXPECT_EQ("p { }", ReadText(style));
-    EXPECT_EQ("GIF89a", ReadText(picture));
+    EXPECT_EQ(OnePixelGif(), ReadText(picture));
 
     // Another file of the same folder is no book file.
     EXPECT_TRUE(Build(folder / "book/book.lit"));
@@ -714,7 +725,7 @@ TEST_F(SdkBuild, TheEBookNeverTakesThePlaceOfOneOfTheBooksFiles) {
 // copy is taken by a file, which the client's handler puts there just before.
 TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
     const std::string page = Source("book/index.html", "<img src=\"pics/a.gif\"><a href=\"sub/two.html\">2</a>");
-    const std::string picture = Source("book/pics/a.gif", "GIF89a");
+    const std::string picture = Source("book/pics/a.gif", OnePixelGif());
     const std::string second = Source("book/sub/two.html", "<p>two</p>");
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
@@ -748,7 +759,7 @@ TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
 
     // A write that the system refuses part way (here: past the largest file this process
     // may write, as a full disk would) names the copy and the reason.
-    Source("book/pics/a.gif", std::string(30000, 'x'));
+    Source("book/pics/a.gif", BigGif());
     ASSERT_TRUE(control.PrepareEBook());
     struct rlimit before {};
     ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &before));
@@ -769,7 +780,7 @@ TEST_F(SdkBuild, FailedCopiesAndConversionsNameTheFileAndTheReason) {
 TEST_F(SdkBuild, HrefsOfFileNamesWithPercentHashAndQuestionMarkReadBackAsTheNames) {
     const std::string percent = Source("book/pct%41%.html", "<p>percent</p>");
     const std::string hash = Source("book/hash#x.html", "<img src=\"q?.gif\">");
-    Source("book/q?.gif", "GIF89a");
+    Source("book/q?.gif", OnePixelGif());
     ASSERT_TRUE(control.AddSourceFile(percent, LCF_SPINE));
     ASSERT_TRUE(control.AddSourceFile(hash, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
@@ -778,7 +789,7 @@ TEST_F(SdkBuild, HrefsOfFileNamesWithPercentHashAndQuestionMarkReadBackAsTheName
     EXPECT_NE("", ManifestLine(package, "pct%2541%25.html")) << package;
     EXPECT_NE("", ManifestLine(package, "hash%23x.html")) << package;
     EXPECT_NE("", ManifestLine(package, "q%3F.gif")) << package;
-    EXPECT_EQ("GIF89a", ReadText(folder / "work/names/q?.gif"));
+    EXPECT_EQ(OnePixelGif(), ReadText(folder / "work/names/q?.gif"));
 }
 
 // What the author entered that the package file cannot carry fails the build with the
@@ -801,7 +812,7 @@ TEST_F(SdkBuild, MetadataThePackageCannotCarryFailsTheBuildByName) {
 // sheet that a style sheet imports counts too.
 TEST_F(SdkBuild, FilesNamedByStyleSheetsArePackagedOrListed) {
     leaf::test::TempFolder elsewhere;
-    const std::string outside = elsewhere.WriteFile("art/logo.png", "PNG-logo");
+    const std::string outside = elsewhere.WriteFile("art/logo.png", OnePixelPng() + "logo");
     const std::string outsideFont = elsewhere.WriteFile("fonts/sans.ttf", "TTF");
     const std::string page = Source("book/index.html", "<link rel=\"stylesheet\" href=\"css/style.css\">");
     Source("book/css/style.css", "@import url(more.css);\n"
@@ -810,9 +821,9 @@ TEST_F(SdkBuild, FilesNamedByStyleSheetsArePackagedOrListed) {
                                  "h1 { background: url(gone.png) url(" + outside + ") }\n"
                                  "@font-face { src: url(" + outsideFont + ") }\n");
     Source("book/css/more.css", "p { list-style: url(dot.gif) }");
-    Source("book/pics/paper.gif", "GIF89a-paper");
+    Source("book/pics/paper.gif", OnePixelGif() + "paper");
     Source("book/fonts/serif.ttf", "TTF");
-    Source("book/css/dot.gif", "GIF89a-dot");
+    Source("book/css/dot.gif", OnePixelGif() + "dot");
     ASSERT_TRUE(control.AddSourceFile(page, LCF_SPINE));
     ASSERT_TRUE(control.PrepareEBook());
     EXPECT_EQ(LCWARN_INVALIDDEPENDENCIES, control.ErrorCode());

@@ -18,6 +18,7 @@
 #include "platform/base/File.h"
 #include "platform/registry/Profile.h"
 #include "tests/sdk/control/SdkTestSupport.h"
+#include "tests/support/TestPictures.h"
 
 namespace sdktest {
 namespace {
@@ -86,7 +87,7 @@ protected:
         }
         contents += "</body></html>\n";
         spine.insert(spine.begin(), Source("book/toc.html", contents));
-        Source("book/pic.gif", "GIF89a");
+        Source("book/pic.gif", leaf::test::OnePixelGif());
         for (int i = 1; i <= 3; ++i) {
             const bool fails = std::find(failing.begin(), failing.end(), i) != failing.end();
             spine.push_back(Source("book/notes/note" + std::to_string(i) + ".tpg",
@@ -120,7 +121,7 @@ protected:
         if (seen.prepared) {
             const std::string eBook = folder / "out/book.lit";
             fs::create_directories(folder / "out");
-            seen.built = run.CallBool(sdkdispid::BuildEBook, {Variant(eBook), Variant("")});
+            seen.built = run.BuildEBook({Variant(eBook), Variant("")});
         }
         seen.errorCode = run.ErrorCode();
         seen.errorDetails = run.ErrorDetails();

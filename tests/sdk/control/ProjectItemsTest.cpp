@@ -39,7 +39,7 @@ protected:
         EXPECT_TRUE(control.PrepareEBook()) << control.ErrorCode() << " " << control.ErrorDetails();
         std::string eBook = folder / ("out/" + name + ".lit");
         fs::create_directories(fs::path(eBook).parent_path());
-        EXPECT_TRUE(control.CallBool(sdkdispid::BuildEBook, {Variant(eBook), Variant("")}))
+        EXPECT_TRUE(control.BuildEBook({Variant(eBook), Variant("")}))
             << control.ErrorCode() << " " << control.ErrorDetails();
         std::string package;
         EXPECT_TRUE(leaf::ReadFileBytes(folder / ("work/" + name + "/" + name + ".opf"), package));

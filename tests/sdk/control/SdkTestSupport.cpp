@@ -5,6 +5,7 @@
 #include "platform/base/Types.h"
 #include "platform/com/ComRuntime.h"
 #include "platform/registry/RegistryKey.h"
+#include "tests/support/EpubCheck.h"
 
 namespace sdktest {
 
@@ -71,6 +72,15 @@ bool SdkControl::CallBool(DISPID dispid, std::vector<leaf::Variant> arguments) c
     EXPECT_EQ(S_OK, result.hr) << "dispid " << dispid;
     EXPECT_EQ(VT_BOOL, result.value.vt) << "dispid " << dispid;
     return result.value.vt == VT_BOOL && result.value.boolVal != VARIANT_FALSE;
+}
+
+bool SdkControl::BuildEBook(std::vector<leaf::Variant> arguments, EBookCheck check) const {
+    const std::string eBookPath = arguments.empty() ? std::string() : arguments.front().ToUtf8();
+    const bool built = CallBool(sdkdispid::BuildEBook, std::move(arguments));
+    if (built && check == EBookCheck::Epubcheck) {
+        EXPECT_TRUE(leaf::test::PassesEpubCheck(eBookPath));
+    }
+    return built;
 }
 
 LONG SdkControl::ErrorCode() const {

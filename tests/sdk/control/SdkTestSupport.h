@@ -69,6 +69,13 @@ public:
         return CallBool(sdkdispid::AddSourceFile, {leaf::Variant(path), leaf::Variant(flags)});
     }
     bool PrepareEBook() const { return CallBool(sdkdispid::PrepareEBook); }
+
+    // What is checked of the e-book of a build that succeeds: that epubcheck finds no
+    // error in it, or nothing, where a test builds a book that is not valid on purpose.
+    enum class EBookCheck { Epubcheck, None };
+    // BuildEBook with the arguments given (the e-book's path first) and, when the build
+    // succeeds, the check of its e-book.
+    bool BuildEBook(std::vector<leaf::Variant> arguments, EBookCheck check = EBookCheck::Epubcheck) const;
     // The strings of a collection returned by GetMissingFiles or GetExternalFiles.
     std::vector<std::string> Collection(DISPID dispid) const;
 

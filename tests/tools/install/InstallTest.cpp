@@ -24,6 +24,7 @@
 #include "platform/com/Guid.h"
 #include "platform/registry/RegistryKey.h"
 #include "tests/support/ChildProcess.h"
+#include "tests/support/EpubCheck.h"
 #include "tests/support/TempFolder.h"
 
 extern char** environ;
@@ -197,7 +198,7 @@ TEST(RunFromTheBuild, BuildBookAndLeafstudioFindTheBuiltModulesWithNothingSet) {
     std::string book = home.folder / "sample-book.epub";
     ChildResult built = RunChild(BinDir() + "/build-book", SampleBookArguments(book));
     EXPECT_EQ(built.exitStatus, 0) << built.out << built.err;
-    EXPECT_GT(fs::exists(book) ? fs::file_size(book) : 0, 0u);
+    EXPECT_TRUE(PassesEpubCheck(book));
 
     std::string output;
     EXPECT_EQ(StartAndClose(BinDir() + "/leafstudio", home, output), 0) << output;
@@ -344,7 +345,7 @@ TEST(MakeInstall, InstallsRegistersAndUninstallsWithoutALeftover) {
     std::string book = home.folder / "installed.epub";
     ChildResult built = RunChild(prefix + "/bin/build-book", SampleBookArguments(book));
     EXPECT_EQ(built.exitStatus, 0) << built.out << built.err;
-    EXPECT_TRUE(fs::exists(book));
+    EXPECT_TRUE(PassesEpubCheck(book));
     home.environment.Set("XDG_DATA_DIRS", systemData);
     {
         RunningProgram studio(prefix + "/bin/leafstudio", home.folder / "installed.out");
