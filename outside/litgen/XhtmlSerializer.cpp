@@ -131,6 +131,13 @@ bool CXhtmlSerializer::InsideElement(std::string_view name) const {
                        [&](const Frame& frame) { return frame.emitted && frame.rule->name == name; });
 }
 
+CXhtmlSerializer::Frame& CXhtmlSerializer::TableFrame() {
+    for (auto frame = m_frames.rbegin(); frame != m_frames.rend(); ++frame)
+        if (frame->emitted && frame->rule->content == Content::Table)
+            return *frame;
+    return m_frames.back();
+}
+
 bool CXhtmlSerializer::InsideLink() const {
     return std::any_of(m_frames.begin(), m_frames.end(),
                        [](const Frame& frame) { return frame.emitted && frame.rule->name == "a"; });
@@ -187,8 +194,10 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
             continue;
         }
         // A special child after stray content: the wrappers opened for that content end,
-        // so that it stands in its proper parent (an li after text in a list).
-        if (rule && rule->place == Place::Special && m_frames.back().synthetic) {
+        // so that it stands in its proper parent (an li after text in a list). A wrapper
+        // that is a proper parent itself (a row group opened for rows) stays.
+        if (rule && rule->place == Place::Special && m_frames.back().synthetic &&
+            !ListHas(rule->parents, m_frames.back().rule->name)) {
             size_t keep = m_frames.size();
             bool found = false;
             while (keep > 0 && m_frames[keep - 1].synthetic && m_frames[keep - 1].rule != &kBody) {
@@ -234,11 +243,35 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
             OpenSynthetic("dd");
             continue;
         }
-        case Content::Table:
-            if (IsOneOf(name, {"caption", "colgroup", "thead", "tbody", "tfoot", "tr", "script"}))
+        case Content::Table: {
+            // XHTML holds a table's columns in column groups, and its rows either in row
+            // groups or directly, never both: a column gets its group, rows after a row
+            // group get one, and a row group after rows leaves its rows to the table.
+            Frame& table = TableFrame();
+            if (name == "col") {
+                OpenSynthetic("colgroup");
+                continue;
+            }
+            if (IsOneOf(name, {"thead", "tbody", "tfoot"})) {
+                if (!table.sawRows) {
+                    table.sawRowGroups = true;
+                    return rule;
+                }
+                ++m_changes.elements;
+                return &kLeftOut;
+            }
+            if (IsOneOf(name, {"caption", "colgroup", "script"}))
+                return rule;
+            if (table.sawRowGroups) {
+                OpenSynthetic("tbody");
+                continue;
+            }
+            table.sawRows = true;
+            if (name == "tr")
                 return rule;
             OpenSynthetic("tr");
             continue;
+        }
         case Content::RowGroup:
             if (name == "tr" || name == "script")
                 return rule;
@@ -254,9 +287,11 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
             if (IsOneOf(name, {"col", "option", "optgroup", "script"}) && rule->place == Place::Special &&
                 ListHas(rule->parents, top.rule->name))
                 return rule;
-            // Anything else ends the column group or the choice list.
+            // Anything else ends the column group or the choice list (one this writer
+            // opened itself ends without loss).
+            if (!top.synthetic)
+                ++m_changes.elements;
             CloseTop();
-            ++m_changes.elements;
             continue;
         case Content::Flow:
         case Content::Phrasing:

@@ -117,6 +117,8 @@ private:
         bool sawTerm = false;    // a definition list that has a term (dt) already
         bool termOpen = false;   // a definition list whose last term (dt) has no definition yet
         bool heldByVoid = false; // the content of a void element, written after it
+        bool sawRows = false;       // a table that holds rows directly
+        bool sawRowGroups = false;  // a table that holds row groups
     };
 
     Level CurrentLevel() const;
@@ -158,6 +160,8 @@ private:
     void StartHeadElement(const litgen::xhtml::Element& rule, std::string_view sourceName,
                           std::vector<litgen::xhtml::Attribute>& attributes, bool hasContent);
     bool InsideLink() const;
+    // The innermost table being written (its frame holds what it has).
+    Frame& TableFrame();
     bool InsideElement(std::string_view name) const;
 
     std::string m_documentPath;

@@ -125,6 +125,14 @@ const Case kCases[] = {
      {"<ul><li>stray</li><li>one</li><li><p>two</p></li></ul>"}, {}},
     {"StrayTableContentGetsRowsAndCells", "page.htm", "<table><td>c</td>t</table>",
      {"<table><tr><td>c</td><td>t</td></tr></table>"}, {}},
+    // XHTML holds columns in column groups, and rows in row groups or directly, not both.
+    {"TableColumnsGetTheirGroupAndRowsOneForm", "page.htm",
+     "<table><col align=\"left\"/><col/><tbody><tr><td>a</td></tr></tbody><tr><td>b</td></tr></table>"
+     "<table><tr><td>c</td></tr><tbody><tr><td>d</td></tr></tbody></table>",
+     {"<table><colgroup><col style=\"text-align: left\" /><col /></colgroup><tbody><tr><td>a</td></tr></tbody>"
+      "<tbody><tr><td>b</td></tr></tbody></table>",
+      "<table><tr><td>c</td></tr><tr><td>d</td></tr></table>"},
+     {}},
     {"FontBecomesStyledSpan", "page.htm", "<font color=\"red\" face=\"Serif\" size=\"5\">r</font>",
      {"<span style=\"color: red; font-family: Serif; font-size: x-large\">r</span>"}, {"<font"}},
     {"CenterBecomesDiv", "page.htm", "<center>c</center>", {"<div style=\"text-align: center\">c</div>"}, {}},
