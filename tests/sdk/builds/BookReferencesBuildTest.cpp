@@ -96,8 +96,8 @@ TEST_F(BookReferencesBuild, LinksWrittenWithReferencesReachTheirItems) {
         "book/index.html", Page("<p><a href=\"n&amp;m.txt\">notes</a> <img src=\"../art/o&amp;2.gif\" alt=\"o\" /></p>"
                                 "<div style=\"background:url(&quot;../art/out.gif&quot;)\">x</div>"));
     const std::string notes = folder.WriteFile("book/n&m.txt", "the notes\n");
-    folder.WriteFile("art/o&2.gif", Gif(8));
-    folder.WriteFile("art/out.gif", Gif(9));
+    folder.WriteFile("art/o&2.gif", OnePixelGif(8));
+    folder.WriteFile("art/out.gif", OnePixelGif(9));
     Prepare({index, notes});
     auto entries = BuildChecked("references");
     const std::string& page = entries["index.html"];
@@ -105,8 +105,8 @@ TEST_F(BookReferencesBuild, LinksWrittenWithReferencesReachTheirItems) {
     EXPECT_EQ(std::vector<std::string>{"external/o&2.gif"}, LinkValues(page, "src")) << page;
     EXPECT_TRUE(Contains(page, "url(&quot;external/out.gif&quot;)")) << page;
     EXPECT_NE(std::string::npos, entries["n&m.htm"].find("the notes"));
-    EXPECT_EQ(Gif(8), entries["external/o&2.gif"]);
-    EXPECT_EQ(Gif(9), entries["external/out.gif"]);
+    EXPECT_EQ(OnePixelGif(8), entries["external/o&2.gif"]);
+    EXPECT_EQ(OnePixelGif(9), entries["external/out.gif"]);
     for (const std::string& message : Messages())
         EXPECT_FALSE(message.starts_with("1 2003 ")) << message;  // no link taken out
 }

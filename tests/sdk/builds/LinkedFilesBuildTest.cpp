@@ -115,7 +115,10 @@ TEST_F(LinkedFilesBuild, ASourceNamedWithAColonHasAnHrefThatReadsBackAsItsName) 
     const std::string page = folder.WriteFile("book/index.html", "<html><body><p>first</p></body></html>");
     const std::string colon = folder.WriteFile("book/c:x.html", "<html><body><p>colon page</p></body></html>");
     Prepare({page, colon});
-    Build(folder / "out/colon.lit");  // the e-book writer decides on the names the e-book may hold
+    // The e-book holds the page under a name its container allows.
+    const std::string eBook = folder / "out/colon.lit";
+    ASSERT_TRUE(Build(eBook));
+    EXPECT_NE(std::string::npos, UnpackEBook(eBook)["c_x.html"].find("colon page"));
     const std::string package = ReadBytes(WorkFolder("colon") + "/colon.opf");
     std::vector<std::string> hrefs;
     for (const ManifestEntry& item : ManifestOf(package))
