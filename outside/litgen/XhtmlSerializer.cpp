@@ -401,7 +401,9 @@ void CXhtmlSerializer::WriteForeignPicture(const std::vector<Attribute>& attribu
             source = value;
         else if (name == "alt")
             alternative = litgen::CollapseWhiteSpace(value);
-        else if (IsOneOf(name, {"id", "class", "style", "title", "lang", "xml:lang", "dir", "width", "height"}) ||
+        else if (name == "id")
+            kept.emplace_back(m_ids.insert(value).second ? "id" : "data-id", value);  // a place links may name
+        else if (IsOneOf(name, {"class", "style", "title", "lang", "xml:lang", "dir", "width", "height"}) ||
                  name.starts_with("data-"))
             kept.emplace_back(name, value);
     }

@@ -201,9 +201,10 @@ const Case kCases[] = {
      {"<img src=\"pic.png\" alt=\"\" height=\"10\" style=\"width: 50%\" />"}, {}},
     // Readers show an object's text where they cannot show its picture.
     {"PictureReadersNeedNotShowBecomesAnObject", "sub/page.htm",
-     "<p><img src=\"../scan.bmp\" alt=\"A  scan\" class=\"c\" usemap=\"#m\"/><a href=\"../page.htm\"><img src=\"../scan.bmp\"/></a></p>",
-     {"<p><object data=\"../scan.bmp\" type=\"image/bmp\" class=\"c\">A scan</object>",
-      "<a href=\"../page.htm\"><object data=\"../scan.bmp\" type=\"image/bmp\">scan.bmp</object></a>"},
+     "<p><img src=\"../scan.bmp\" alt=\"A  scan\" class=\"c\" usemap=\"#m\" id=\"s\"/><a href=\"#s\">"
+     "<img src=\"../scan.bmp\"/></a></p>",
+     {"<p><object data=\"../scan.bmp\" type=\"image/bmp\" class=\"c\" id=\"s\">A scan</object><a href=\"#s\">",
+      "<object data=\"../scan.bmp\" type=\"image/bmp\">scan.bmp</object></a>"},
      {"<img", "usemap"}},
     {"ReferencesNameItemsByTheirNamesInTheEBook", "page.htm",
      "<style>p { background: url(what%3F.gif) }</style><p style=\"background: url('what%3F.gif#x')\">"
