@@ -7,6 +7,7 @@
 #endif
 
 #include "markup/MarkupAttributes.h"
+#include "markup/TextMasks.h"
 #include "markup/VirtualOverride.h"
 #include "platform/base/TextEncoding.h"
 
@@ -53,8 +54,29 @@ bool EqualsNoCase(std::basic_string_view<Ch> text, const char* other) {
 std::string ToBuildString(std::string_view text, char) { return std::string(text); }
 std::u16string ToBuildString(std::string_view text, char16_t) { return leaf::Utf8ToUtf16(text); }
 
-void AppendCodePoint(std::string& out, char32_t code) { leaf::AppendUtf8(out, code); }
-void AppendCodePoint(std::u16string& out, char32_t code) { leaf::AppendUtf16(out, code); }
+// Appends a code point as AppendUtf8 and AppendUtf16 do; the characters of the Basic
+// Multilingual Plane below the surrogates, which references mostly stand for, inline.
+void AppendCodePoint(std::string& out, char32_t code) {
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        const char bytes[] = {static_cast<char>(0xC0 | (code >> 6)), static_cast<char>(0x80 | (code & 0x3F))};
+        out.append(bytes, 2);
+    } else if (code < 0xD800) {
+        const char bytes[] = {static_cast<char>(0xE0 | (code >> 12)), static_cast<char>(0x80 | ((code >> 6) & 0x3F)),
+                              static_cast<char>(0x80 | (code & 0x3F))};
+        out.append(bytes, 3);
+    } else {
+        leaf::AppendUtf8(out, code);
+    }
+}
+void AppendCodePoint(std::u16string& out, char32_t code) {
+    if (code < 0xD800) {
+        out.push_back(static_cast<char16_t>(code));
+    } else {
+        leaf::AppendUtf16(out, code);
+    }
+}
 
 int DefaultCharClass(char ch) { return leaf::markup::ByteCharClass(static_cast<unsigned char>(ch)); }
 int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
@@ -112,123 +134,6 @@ int DefaultCharClass(char16_t ch) { return leaf::markup::Utf16CharClass(ch); }
     return run;
 }
 
-// Characters classified at a time: sixteen per part, one SSE2 register of bytes or two of
-// UTF-16 units.
-constexpr int kBlockParts = 1;
-constexpr size_t kBlockSize = 16 * kBlockParts;
-
-// Where up to kBlockSize characters of text stand: bit i of word is set when character i is a
-// word character (default classes), of internal when it is word-internal, of stop when it
-// is '&', '<' or '>'. Bits from count on are clear.
-struct ClassMasks {
-    std::uint64_t word = 0;
-    std::uint64_t internal = 0;
-    std::uint64_t stop = 0;
-};
-
-template <typename Ch>
-void ClassifyOneByOne(const Ch* text, size_t count, ClassMasks& masks) {
-    for (size_t i = 0; i < count; ++i) {
-        const Ch ch = text[i];
-        const std::uint64_t bit = std::uint64_t(1) << i;
-        if (ch == '&' || ch == '<' || ch == '>') {
-            masks.stop |= bit;
-            continue;
-        }
-        const int charClass = DefaultCharClass(ch);
-        if (charClass == kWordChar) {
-            masks.word |= bit;
-        } else if (charClass == kWordInternalChar) {
-            masks.internal |= bit;
-        }
-    }
-}
-
-#if defined(__SSE2__)
-// The masks of sixteen ASCII-or-high bytes; high bytes (0x80-0xFF) count as word
-// characters, as in the byte build's table.
-struct ByteMasks16 {
-    unsigned word, internal, stop;
-};
-
-[[gnu::always_inline]] inline ByteMasks16 ClassifyBytes16(__m128i bytes) {
-    // x - lo <= hi - lo, unsigned: min(x - lo, hi - lo) == x - lo.
-    const auto inRange = [](__m128i x, char low, char high) {
-        const __m128i offset = _mm_sub_epi8(x, _mm_set1_epi8(low));
-        return _mm_cmpeq_epi8(_mm_min_epu8(offset, _mm_set1_epi8(static_cast<char>(high - low))), offset);
-    };
-    const __m128i digit = inRange(bytes, '0', '9');
-    const __m128i letter = inRange(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 'z');
-    const auto equals = [&](char ch) { return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(ch)); };
-    const __m128i internal = _mm_or_si128(_mm_or_si128(equals('\''), equals('-')), _mm_or_si128(equals('_'), equals('`')));
-    const __m128i stop = _mm_or_si128(_mm_or_si128(equals('&'), equals('<')), equals('>'));
-    return {static_cast<unsigned>(_mm_movemask_epi8(bytes) | _mm_movemask_epi8(_mm_or_si128(digit, letter))),
-            static_cast<unsigned>(_mm_movemask_epi8(internal)), static_cast<unsigned>(_mm_movemask_epi8(stop))};
-}
-#endif
-
-ClassMasks ClassifyBlock(const char* text, size_t count) {
-    ClassMasks masks;
-#if defined(__SSE2__)
-    // A short end of the line is classified from a copy padded with NULs, separators.
-    char padded[kBlockSize];
-    if (count < kBlockSize) {
-        std::fill(std::copy(text, text + count, padded), padded + kBlockSize, '\0');
-        text = padded;
-    }
-    for (int part = 0; part < kBlockParts; ++part) {
-        const ByteMasks16 m = ClassifyBytes16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(text + 16 * part)));
-        masks.word |= std::uint64_t(m.word) << (16 * part);
-        masks.internal |= std::uint64_t(m.internal) << (16 * part);
-        masks.stop |= std::uint64_t(m.stop) << (16 * part);
-    }
-#else
-    ClassifyOneByOne(text, count, masks);
-#endif
-    return masks;
-}
-
-ClassMasks ClassifyBlock(const char16_t* text, size_t count) {
-    ClassMasks masks;
-#if defined(__SSE2__)
-    char16_t padded[kBlockSize];
-    if (count < kBlockSize) {
-        std::fill(std::copy(text, text + count, padded), padded + kBlockSize, u'\0');
-        text = padded;
-    }
-    std::uint64_t other = 0;  // units from U+0080 up, classed by the table below
-    for (int part = 0; part < kBlockParts; ++part) {
-        const auto* units = reinterpret_cast<const __m128i*>(text + 16 * part);
-        const __m128i low = _mm_loadu_si128(units);
-        const __m128i high = _mm_loadu_si128(units + 1);
-        const __m128i nonAscii = _mm_set1_epi16(static_cast<short>(0xFF80));
-        const __m128i ascii = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(low, nonAscii), _mm_setzero_si128()),
-                                              _mm_cmpeq_epi16(_mm_and_si128(high, nonAscii), _mm_setzero_si128()));
-        // ASCII units narrowed to bytes (the others to their low seven bits, masked off).
-        const __m128i seven = _mm_set1_epi16(0x7F);
-        const __m128i bytes = _mm_packus_epi16(_mm_and_si128(low, seven), _mm_and_si128(high, seven));
-        const unsigned asciiBits = static_cast<unsigned>(_mm_movemask_epi8(ascii));
-        const ByteMasks16 m = ClassifyBytes16(bytes);
-        masks.word |= std::uint64_t(m.word & asciiBits) << (16 * part);
-        masks.internal |= std::uint64_t(m.internal & asciiBits) << (16 * part);
-        masks.stop |= std::uint64_t(m.stop & asciiBits) << (16 * part);
-        other |= std::uint64_t(~asciiBits & 0xFFFF) << (16 * part);
-    }
-    for (; other != 0; other &= other - 1) {
-        const int i = __builtin_ctzll(other);
-        const int charClass = DefaultCharClass(text[i]);
-        if (charClass == kWordChar) {
-            masks.word |= std::uint64_t(1) << i;
-        } else if (charClass == kWordInternalChar) {
-            masks.internal |= std::uint64_t(1) << i;
-        }
-    }
-#else
-    ClassifyOneByOne(text, count, masks);
-#endif
-    return masks;
-}
-
 // The index of the first '>' in text[from, size), or size. Tags are short, so this is done
 // inline rather than through a library call.
 inline size_t FindTagEnd(const char* text, size_t from, size_t size) {
@@ -261,6 +166,45 @@ inline size_t FindTagEnd(const char16_t* text, size_t from, size_t size) {
         ++from;
     }
     return from;
+}
+
+// The index of the first character of text[from, end) that is not word-internal (default
+// classes), or end.
+template <typename Ch>
+size_t SkipWordInternal(const Ch* text, size_t from, size_t end) {
+    while (from < end && DefaultCharClass(text[from]) == kWordInternalChar) {
+        ++from;
+    }
+    return from;
+}
+
+// The index of the first white-space character of text[from, end), or end.
+template <typename Ch>
+size_t TagNameEnd(const Ch* text, size_t from, size_t end) {
+    // Every white-space character lies at or below ' ', which settles most characters with
+    // one comparison.
+    while (from < end && (static_cast<std::make_unsigned_t<Ch>>(text[from]) > ' ' || !IsWhiteSpace(text[from]))) {
+        ++from;
+    }
+    return from;
+}
+
+// Where the name and the attributes of a tag lie in its text text[from, end) (from just
+// after its "<" or "</", end at its '>'), as the general step collects them: the name drops
+// word-internal characters before it and ends at the first white space, which opens the
+// attributes; these drop word-internal characters before them too and take every other
+// character up to the '>'.
+struct TagText {
+    size_t nameFrom, nameEnd, attributesFrom;
+};
+
+template <typename Ch>
+TagText SplitTagText(const Ch* text, size_t from, size_t end) {
+    TagText tag;
+    tag.nameFrom = SkipWordInternal(text, from, end);
+    tag.nameEnd = TagNameEnd(text, tag.nameFrom, end);
+    tag.attributesFrom = tag.nameEnd == end ? end : SkipWordInternal(text, tag.nameEnd + 1, end);
+    return tag;
 }
 
 // Replaces each '\n' and '\t' of text[0, count) with a space, as TranslateChar's default
@@ -486,10 +430,7 @@ BOOL CMarkupParserT<Ch>::ReadReference(StringView text, String& entityText, Stri
         if (k == firstDigit || value == 0) {
             return FALSE;
         }
-        entityText.assign(text.substr(0, k));
-        if (k < text.size() && text[k] == ';') {
-            entityText.push_back(';');
-        }
+        entityText.assign(text.substr(0, k + (k < text.size() && text[k] == ';' ? 1 : 0)));
         AppendCodePoint(replacement, NumericReferenceCharacter(value));
         return TRUE;
     }
@@ -512,10 +453,7 @@ BOOL CMarkupParserT<Ch>::ReadReference(StringView text, String& entityText, Stri
         }
         const char32_t code = leaf::markup::LookupEntity(text.substr(0, length));
         if (code != 0) {
-            entityText.assign(text.substr(0, length));
-            if (length < text.size() && text[length] == ';') {
-                entityText.push_back(';');
-            }
+            entityText.assign(text.substr(0, length + (length < text.size() && text[length] == ';' ? 1 : 0)));
             AppendCodePoint(replacement, code);
             return TRUE;
         }
@@ -750,16 +688,20 @@ int CMarkupParserT<Ch>::ScanLine() {
         translated = false;
         reported = false;
 
-        if (m_defaultCharHandlers && ch != '&' && ch != '<' && ch != '>' &&
+        if (m_defaultCharHandlers && ch != '&' && ch != '>' &&
             (m_state & (stateInTag | stateCommentBlock | 0x03F0)) == 0) {
-            // Text with the default character handlers: taken in bulk from here on.
+            // Text with the default character handlers, and the ordinary tags in it: taken
+            // in bulk from here on. A '<' that opens no ordinary tag is left to the general
+            // step below.
             size_t next = i;
             const int result = SkipPlainChars(next, nullptr);
             if (result != parseDone) {
                 return result;
             }
-            i = next - 1;
-            continue;
+            if (next != i) {
+                i = next - 1;
+                continue;
+            }
         }
         if (charReported) {
             // Neither '&', '<' nor '>': straight to the general step.
@@ -869,7 +811,7 @@ int CMarkupParserT<Ch>::ScanLine() {
                 m_position += m_charSize;
                 continue;
             } else if (m_state & stateInTag) {
-                const int result = EndTag();
+                const int result = EndTag(m_tagName, m_attributes);
                 if (result != parseDone) {
                     return result;
                 }
@@ -932,11 +874,11 @@ int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
     const LONGLONG positionBase = m_position - static_cast<LONGLONG>(k) * charSize;
     const auto positionOf = [=](size_t index) { return positionBase + static_cast<LONGLONG>(index) * charSize; };
     // Text (body, title, head, style): words are collected, and delivered at their
-    // separator in text context. The line is classified kBlockSize characters at a time and
-    // walked from word start to word end on the bit masks: a word starts at a word
+    // separator in text context. The line is classified up to kTextWindow characters at a
+    // time and walked from word start to word end on the bit masks: a word starts at a word
     // character (word-internal ones before it are dropped) and runs up to the next
-    // separator. A word that lies within the line is delivered from the line itself;
-    // only a word that goes on past this run is copied.
+    // separator. A word that lies within the line is delivered from the line itself; only
+    // one that goes on past this run is copied.
     const bool deliver = IsTextContext();
     // OnWord cannot change the counters (they are this class's own and a nested parse
     // of this object is refused), so they are kept in locals while the run lasts.
@@ -945,118 +887,114 @@ int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
     const int paragraph = m_paragraph;
     int wordNumber = m_wordNumber;
     const bool defaultTrimWord = m_defaultTrimWord;
-    const bool fastWords = deliver && defaultTrimWord;
     LONGLONG wordStart = m_wordStart;
     const Ch* const line = m_line.data();
     bool carried = !m_word.empty();  // m_word holds the start of the current word
-    bool inWord = carried;
-    size_t pending = inWord ? k : String::npos;  // start of word characters not yet in m_word
-    int result = parseDone;
-    for (size_t block = k;; block += kBlockSize) {
-        if (block >= size) {
-            k = size;
-            break;
+    // Start of the current word's characters not yet in m_word; npos between words.
+    size_t pending = carried ? k : String::npos;
+
+    // The word from pending up to the separator at end is complete: it is delivered in
+    // text context, trimmed as TrimWord trims it, and m_word is emptied.
+    const auto finishWord = [&](size_t end) {
+        if (deliver) {
+            StringView word;
+            if (!carried && defaultTrimWord) {
+                // A word that lies within the line starts with a word character, so it is
+                // never empty.
+                word = StringView(line + pending, end - pending);
+                while (DefaultCharClass(word.back()) == kWordInternalChar) {
+                    word.remove_suffix(1);
+                }
+            } else {
+                m_word.append(line + pending, end - pending);
+                TrimWord(m_word);
+                word = m_word;
+            }
+            if (!word.empty()) {
+                if (!OnWord(word, state, lineNumber, paragraph, wordNumber, wordStart, positionOf(end))) {
+                    return false;
+                }
+                ++wordNumber;
+            }
         }
-        const size_t count = std::min(kBlockSize, size - block);
-        const ClassMasks masks = ClassifyBlock(line + block, count);
-        const unsigned limit = masks.stop ? static_cast<unsigned>(__builtin_ctzll(masks.stop))
-                                          : static_cast<unsigned>(count);
+        m_word.clear();
+        carried = false;
+        pending = String::npos;
+        return true;
+    };
+
+    int result = parseDone;
+    size_t window = k;
+    k = size;  // unless a stop character or a refusal ends the run earlier
+    while (window < size) {
+        const leaf::markup::TextMasks masks = leaf::markup::ClassifyTextWindow(line, window, size);
+        const unsigned limit = masks.stop ? static_cast<unsigned>(__builtin_ctzll(masks.stop)) : masks.count;
         const std::uint64_t valid = limit == 64 ? ~std::uint64_t(0) : (std::uint64_t(1) << limit) - 1;
-        const std::uint64_t starts = masks.word & valid;
+        // Word characters, and the separators that end words (neither word nor
+        // word-internal characters), of the characters before the stop.
+        std::uint64_t starts = masks.word & valid;
         const std::uint64_t separators = ~(masks.word | masks.internal) & valid;
-        // Bit c: the character before c is word-internal (or lies before the block).
-        const std::uint64_t internalBefore = (masks.internal << 1) | 1;
-        // c never passes limit <= kBlockSize < 64, so the shifts below are defined.
-        static_assert(kBlockSize < 64);
-        unsigned c = 0;
-        if (!inWord && fastWords) {
-            // Words that begin and end in this block, delivered straight from the line; the
-            // general loop below takes over at a word that goes on past the block.
-            for (;;) {
-                const std::uint64_t next = starts & (~std::uint64_t(0) << c);
-                if (next == 0) {
-                    c = limit;
+        if (pending != String::npos) {
+            // A word that began before this window ends at its first separator.
+            if (separators == 0) {
+                starts = 0;
+            } else {
+                const unsigned end = static_cast<unsigned>(__builtin_ctzll(separators));
+                if (!finishWord(window + end)) {
+                    result = parseStoppedByWord;
                     break;
                 }
-                const unsigned first = static_cast<unsigned>(__builtin_ctzll(next));
-                const std::uint64_t ends = separators & (~std::uint64_t(0) << first);
+                starts &= ~std::uint64_t(0) << end;
+            }
+        }
+        if (deliver && defaultTrimWord) {
+            // Words that begin in this window, delivered straight from the line.
+            while (starts != 0) {
+                const unsigned first = static_cast<unsigned>(__builtin_ctzll(starts));
+                const std::uint64_t ends = separators >> first;
+                wordStart = positionOf(window + first);
                 if (ends == 0) {
-                    c = first;
+                    pending = window + first;  // goes on past the window
                     break;
                 }
-                const unsigned end = static_cast<unsigned>(__builtin_ctzll(ends));
-                StringView word(line + block + first, end - first);
-                if ((internalBefore >> end) & 1) {
+                const unsigned end = first + static_cast<unsigned>(__builtin_ctzll(ends));
+                StringView word(line + window + first, end - first);
+                if ((masks.internal >> (end - 1)) & 1) {
                     while (DefaultCharClass(word.back()) == kWordInternalChar) {
                         word.remove_suffix(1);
                     }
                 }
-                wordStart = positionOf(block + first);
-                if (!OnWord(word, state, lineNumber, paragraph, wordNumber, wordStart, positionOf(block + end))) {
+                if (!OnWord(word, state, lineNumber, paragraph, wordNumber, wordStart, positionOf(window + end))) {
                     result = parseStoppedByWord;
                     break;
                 }
                 ++wordNumber;
-                c = end + 1;
+                starts &= ~std::uint64_t(0) << end;
             }
-        }
-        while (result == parseDone && c < limit) {
-            if (!inWord) {
-                const std::uint64_t next = starts & (~std::uint64_t(0) << c);
-                if (next == 0) {
-                    break;
-                }
-                c = static_cast<unsigned>(__builtin_ctzll(next));
-                pending = block + c;
-                inWord = true;
+        } else {
+            while (starts != 0) {
+                const unsigned first = static_cast<unsigned>(__builtin_ctzll(starts));
+                const std::uint64_t ends = separators >> first;
+                pending = window + first;
                 if (deliver) {
                     wordStart = positionOf(pending);
                 }
-                ++c;
-            }
-            const std::uint64_t next = separators & (~std::uint64_t(0) << c);
-            if (next == 0) {
-                break;
-            }
-            c = static_cast<unsigned>(__builtin_ctzll(next));
-            const size_t wordEnd = block + c;
-            if (deliver) {
-                StringView word;
-                if (!carried && defaultTrimWord) {
-                    // A word that lies within the line starts with a word character, so
-                    // it is never empty; only one that ends in a word-internal
-                    // character needs trimming.
-                    word = StringView(line + pending, wordEnd - pending);
-                    if ((internalBefore >> c) & 1) {
-                        while (DefaultCharClass(word.back()) == kWordInternalChar) {
-                            word.remove_suffix(1);
-                        }
-                    }
-                } else {
-                    m_word.append(line + pending, wordEnd - pending);
-                    TrimWord(m_word);
-                    word = m_word;
+                if (ends == 0) {
+                    break;
                 }
-                if (!word.empty()) {
-                    if (!OnWord(word, state, lineNumber, paragraph, wordNumber, wordStart, positionOf(wordEnd))) {
-                        result = parseStoppedByWord;
-                        break;
-                    }
-                    ++wordNumber;
+                const unsigned end = first + static_cast<unsigned>(__builtin_ctzll(ends));
+                if (!finishWord(window + end)) {
+                    result = parseStoppedByWord;
+                    break;
                 }
+                starts &= ~std::uint64_t(0) << end;
             }
-            if (carried) {
-                m_word.clear();
-                carried = false;
-            }
-            pending = String::npos;
-            inWord = false;
-            ++c;
         }
-        if (result != parseDone || limit < count) {
-            k = block + limit;
+        if (result != parseDone || limit < masks.count) {
+            k = window + limit;
             break;
         }
+        window += masks.count;
     }
     m_wordNumber = wordNumber;
     m_wordStart = wordStart;
@@ -1101,12 +1039,17 @@ int CMarkupParserT<Ch>::SkipPlainChars(size_t& k, String* grown) {
     } else if ((m_state & 0x03F0) == 0) {
         // Text, and the ordinary tags in it, until something else turns up.
         for (;;) {
-            const int result = ScanTextRun(k);
-            if (result != parseDone) {
-                return result;
+            if (m_line[k] != '<') {
+                const int result = ScanTextRun(k);
+                if (result != parseDone) {
+                    return result;
+                }
+                if (k >= size || m_line[k] != '<') {
+                    return parseDone;
+                }
             }
             int tagResult = parseDone;
-            if (k >= size || m_line[k] != '<' || !TryTakeTag(k, tagResult)) {
+            if (!TryTakeTag(k, tagResult)) {
                 return parseDone;
             }
             if (tagResult != parseDone) {
@@ -1128,14 +1071,15 @@ int CMarkupParserT<Ch>::SkipPlainChars(size_t& k, String* grown) {
 }
 
 template <typename Ch>
-int CMarkupParserT<Ch>::EndTag() {
+int CMarkupParserT<Ch>::EndTag(StringView tagName, StringView attributes) {
     m_state = static_cast<WORD>(m_state & ~(stateInTag | stateInAttributes));
     // With the default tag handlers one lookup answers all three questions.
-    const leaf::markup::TagInfo* tag = m_defaultTagHandlers ? leaf::markup::FindTag(StringView(m_tagName)) : nullptr;
+    const leaf::markup::TagInfo* tag = m_defaultTagHandlers ? leaf::markup::FindTag(tagName) : nullptr;
     const DWORD tagFlags = tag ? tag->flags : 0;
     const bool wordBreak = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagWordBreak) != 0
-                                                : IsWordBreakTag(m_tagName) != FALSE;
-    if (wordBreak) {
+                                                : IsWordBreakTag(tagName) != FALSE;
+    // The default TrimWord has nothing to do with an empty word.
+    if (wordBreak && (!m_word.empty() || !m_defaultTrimWord)) {
         TrimWord(m_word);
         if (!m_word.empty() && IsTextContext()) {
             if (!OnWord(m_word, m_state, m_lineNumber, m_paragraph, m_wordNumber, m_wordStart, m_tagStart)) {
@@ -1146,23 +1090,30 @@ int CMarkupParserT<Ch>::EndTag() {
         m_word.clear();
     }
     // ApplyBaseHref passes every tag on unless a <base> inside <head> or a link
-    // to resolve is possible; it is asked only then.
+    // to resolve is possible; it is asked only then, with the attributes in m_attributes.
     const bool baseHrefApplies =
         m_baseHrefEnabled && ((m_state & stateHead) != 0 ||
-                              (!m_endTag && !m_baseFolder.empty() && !m_attributes.empty()));
-    if (!m_tagName.empty() &&
-        (!baseHrefApplies || ApplyBaseHref(m_tagName, m_attributes, m_endTag, m_state))) {
-        if (!OnTag(m_tagName, m_attributes, m_endTag, m_lineNumber)) {
+                              (!m_endTag && !m_baseFolder.empty() && !attributes.empty()));
+    if (!tagName.empty()) {
+        bool passOn = true;
+        if (baseHrefApplies) {
+            if (attributes.data() != m_attributes.data()) {
+                m_attributes.assign(attributes);
+            }
+            passOn = ApplyBaseHref(tagName, m_attributes, m_endTag, m_state) != FALSE;
+            attributes = m_attributes;
+        }
+        if (passOn && !OnTag(tagName, attributes, m_endTag, m_lineNumber)) {
             return parseStoppedByTag;
         }
     }
     const bool block = m_defaultTagHandlers ? (tagFlags & leaf::markup::kTagBlock) != 0
-                                            : !m_endTag && IsBlockTag(m_tagName);
+                                            : !m_endTag && IsBlockTag(tagName);
     if (!m_endTag && block) {
         ++m_paragraph;
     }
     if (!m_defaultTagHandlers) {
-        UpdateContext(m_tagName, m_state, m_endTag);
+        UpdateContext(tagName, m_state, m_endTag);
     } else if (tag && tag->isContext) {
         m_state = static_cast<WORD>(m_endTag ? (m_state & ~tag->contextBit) : (m_state | tag->contextBit));
     }
@@ -1181,31 +1132,43 @@ bool CMarkupParserT<Ch>::TryTakeTag(size_t& k, int& result) {
     if (k + 1 >= size || m_declarationOpen || (m_state & m_rawMask) != 0) {
         return false;
     }
-    const Ch next = m_line[k + 1];
+    Ch* const line = m_line.data();
+    const Ch next = line[k + 1];
     if (next == '<' || next == '!') {
         return false;
     }
-    m_state |= stateInTag;
     m_tagStart = m_position;
     m_endTag = next == '/' ? TRUE : FALSE;
     const size_t opening = m_endTag ? 2 : 1;
-    m_position += static_cast<LONGLONG>(opening) * m_charSize;
-    k = TakeTagText(k + opening);
-    result = parseDone;
-    if (k < size) {
-        result = EndTag();  // the '>'
-        ++k;
+    const size_t from = k + opening;
+    const size_t end = FindTagEnd(line, from, size);
+    if (end == size) {
+        // The tag goes on past the line: its text so far is kept for the general step.
+        m_state |= stateInTag;
+        m_position += static_cast<LONGLONG>(opening) * m_charSize;
+        k = TakeTagText(from);
+        result = parseDone;
+        return true;
     }
+    // The whole tag lies in the line: its name and attributes are handed on from the line
+    // itself, as TakeTagText would have collected them (the line is the scanner's own
+    // buffer, and the general step, too, writes translated characters back into it).
+    const TagText text = SplitTagText(line, from, end);
+    if (text.attributesFrom != end) {
+        SpaceOutLineBreaksAndTabs(line + text.attributesFrom, end - text.attributesFrom);
+    }
+    m_position += static_cast<LONGLONG>(end - k) * m_charSize;
+    result = EndTag(StringView(line + text.nameFrom, text.nameEnd - text.nameFrom),
+                    StringView(line + text.attributesFrom, end - text.attributesFrom));
+    k = end + 1;
     return true;
 }
 
 template <typename Ch>
 size_t CMarkupParserT<Ch>::TakeTagText(size_t k) {
     // What the general step does with these characters, the default handlers in place and
-    // no title open (where '&' would be read as a reference): a tag name drops word-internal
-    // characters before it and ends at the first white space, which opens the attributes;
-    // these drop word-internal characters before them too and take every other character,
-    // line feeds and tabs read as spaces.
+    // no title open (where '&' would be read as a reference): see SplitTagText; line feeds
+    // and tabs in the attributes read as spaces.
     const Ch* line = m_line.data();
     const size_t size = m_line.size();
     const size_t end = FindTagEnd(line, k, size);
@@ -1213,16 +1176,9 @@ size_t CMarkupParserT<Ch>::TakeTagText(size_t k) {
     size_t from = k;
     if ((m_state & stateInAttributes) == 0) {
         if (m_tagName.empty()) {
-            while (from < end && DefaultCharClass(line[from]) == kWordInternalChar) {
-                ++from;
-            }
+            from = SkipWordInternal(line, from, end);
         }
-        size_t nameEnd = from;
-        // Every white-space character lies at or below ' ', which settles most characters
-        // with one comparison.
-        while (nameEnd < end && (static_cast<std::make_unsigned_t<Ch>>(line[nameEnd]) > ' ' || !IsWhiteSpace(line[nameEnd]))) {
-            ++nameEnd;
-        }
+        const size_t nameEnd = TagNameEnd(line, from, end);
         m_tagName.append(line + from, nameEnd - from);
         if (nameEnd == end) {
             return end;
@@ -1231,9 +1187,7 @@ size_t CMarkupParserT<Ch>::TakeTagText(size_t k) {
         from = nameEnd + 1;
     }
     if (m_attributes.empty()) {
-        while (from < end && DefaultCharClass(line[from]) == kWordInternalChar) {
-            ++from;
-        }
+        from = SkipWordInternal(line, from, end);
     }
     const size_t first = m_attributes.size();
     m_attributes.append(line + from, end - from);

@@ -184,9 +184,10 @@ private:
     // after its "<" or "</") up to its '>' into the tag name and attributes; returns the
     // index of that '>', or the line's size when the tag goes on past the line.
     size_t TakeTagText(size_t k);
-    // The '>' that closes a tag: the word it breaks, OnTag, the paragraph and the context.
-    // A non-zero result ends the parse.
-    int EndTag();
+    // The '>' that closes a tag whose name and attributes are given (m_tagName and
+    // m_attributes, or views of the line): the word it breaks, OnTag, the paragraph and the
+    // context. A non-zero result ends the parse.
+    int EndTag(StringView tagName, StringView attributes);
     // Default handlers only, in text: takes the ordinary tag whose '<' is at k whole (k
     // becomes the index after its '>', or the line's size when it goes on past the line;
     // result is EndTag's). False, with nothing changed, for anything else after the '<'.

@@ -245,14 +245,19 @@ struct TagTable {
         if (length == 0 || length > kMaxTagNameLength) {
             return nullptr;
         }
+        // Packed without a test per character: a name holding a character outside ASCII
+        // is refused once packed, and one holding a NUL packs like no name of its length,
+        // since no name in the table holds one.
         PackedTagName packed;
+        unsigned seen = 0;
         for (size_t i = 0; i < length; ++i) {
             const unsigned code = static_cast<std::make_unsigned_t<Ch>>(tagName[i]);
-            if (code == 0 || code >= 0x80) {
-                return nullptr;
-            }
-            const std::uint64_t lower = code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code;
-            (i < 8 ? packed.head : packed.tail) |= lower << (8 * (i % 8));
+            seen |= code;
+            const std::uint64_t lower = code | (code - 'A' < 26u ? 0x20u : 0u);
+            (i < 8 ? packed.head : packed.tail) |= (lower & 0xFF) << (8 * (i % 8));
+        }
+        if (seen >= 0x80) {
+            return nullptr;
         }
         for (size_t slot = TagHash(packed, length); slots[slot] != 0; slot = (slot + 1) % kTagSlots) {
             const size_t row = slots[slot] - 1;

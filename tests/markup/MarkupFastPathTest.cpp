@@ -57,6 +57,11 @@ const char* const kFragments[] = {
     // Tags the text loop takes whole, and ones it leaves to the general step.
     "<-p>", "< p>", "<em\tclass=a>", "<p\n", "<a  href=x>", "<a -x>", "<br/>", "</ em>", "<a b=\"<\">", "<a b=&amp;>",
     "<title>t&amp;t</title>", "<style>s</style>", "<a\x00b>", "<", "</", "<!", "x&", "&#x",
+    // Runs of text longer than the 64 characters classified at a time, with words across
+    // their ends, and tags whose attributes hold tabs and line feeds.
+    "Honorificabilitudinitatibus-Floccinaucinihilipilification-Antidisestablishmentarianism'",
+    "one two three four five six seven eight nine ten eleven twelve thirteen fourteen fifteen",
+    "<img\tsrc=a.gif\talt='x\ny'>", "<p title=\"a\tb\">",
 };
 
 std::string RandomDocument(std::uint32_t& seed) {
@@ -87,6 +92,32 @@ TYPED_TEST(MarkupFastPath, BulkAndPerCharacterPathsAgree) {
     for (int round = 0; round < 1500; ++round) {
         const std::string document = RandomDocument(seed);
         LightRecorder<TypeParam> light;
+        leaf::test::RecordingParser<TypeParam> full;
+        ASSERT_EQ(ParseText(light, folder, document), 0);
+        ASSERT_EQ(ParseText(full, folder, document), 0);
+        ASSERT_EQ(light.events, full.events) << document;
+    }
+}
+
+TYPED_TEST(MarkupFastPath, AnOverriddenTrimWordSeesEachWordOnItsOwn) {
+    // Keeps the default character handlers, so the scanner takes its bulk paths, but
+    // trims words itself: each word must still reach it alone, as on the per-character path.
+    struct OwnTrim : LightRecorder<TypeParam> {
+        void TrimWord(typename TypeParam::String& word) override { TypeParam::TrimWord(word); }
+    };
+    TempFolder folder;
+    {
+        OwnTrim parser;
+        ASSERT_TRUE(parser.TakesBulkPaths());
+        ASSERT_EQ(ParseText(parser, folder, "one two- three\n"), 0);
+        EXPECT_EQ(parser.events, (Strings{"word one state=0 line=1 para=1 n=1 start=0 pos=3",
+                                          "word two state=0 line=1 para=1 n=2 start=4 pos=8",
+                                          "word three state=0 line=1 para=1 n=3 start=9 pos=14"}));
+    }
+    std::uint32_t seed = 777;
+    for (int round = 0; round < 300; ++round) {
+        const std::string document = RandomDocument(seed);
+        OwnTrim light;
         leaf::test::RecordingParser<TypeParam> full;
         ASSERT_EQ(ParseText(light, folder, document), 0);
         ASSERT_EQ(ParseText(full, folder, document), 0);

@@ -1,9 +1,9 @@
 #pragma once
 
 // Shared body of the scanner fuzz targets: the input is written to a file and parsed
-// twice, once by a user that keeps the default character handlers (so the scanner takes
-// its bulk paths) and once by one that overrides them (every character through the
-// general step). Both must finish, keep the scanner's promises and see the same words,
+// by users that keep the default character handlers (so the scanner takes its bulk paths;
+// one of them trims words itself) and by one that overrides them (every character through
+// the general step). All must finish, keep the scanner's promises and see the same words,
 // tags and entities at the same positions.
 
 #include <cstdint>
@@ -113,19 +113,30 @@ public:
     void OnSeparator(Ch ch) override {}
 };
 
+// The bulk paths with a TrimWord of the subclass's own (the base's, called through it).
+template <typename Base>
+class OwnTrimParser : public CheckingParser<Base> {
+public:
+    void TrimWord(typename Base::String& word) override { Base::TrimWord(word); }
+};
+
 template <typename Parser>
 int FuzzOneInput(const uint8_t* data, size_t size) {
     WriteScratch(data, size);
     CheckingParser<Parser> bulk;
+    OwnTrimParser<Parser> ownTrim;
     PerCharacterParser<Parser> perCharacter;
-    Check(bulk.TakesBulkPaths() && !perCharacter.TakesBulkPaths());
+    Check(bulk.TakesBulkPaths() && ownTrim.TakesBulkPaths() && !perCharacter.TakesBulkPaths());
     // Nothing in the input may fail a parse. The second parse runs with the base folder
     // that a <base href> of the first one left behind.
     for (int pass = 0; pass < 2; ++pass) {
         Check(bulk.ParseFile(ScratchFile()) == 0);
+        Check(ownTrim.ParseFile(ScratchFile()) == 0);
         Check(perCharacter.ParseFile(ScratchFile()) == 0);
         Check(bulk.events == perCharacter.events);
+        Check(ownTrim.events == perCharacter.events);
         bulk.Reset();
+        ownTrim.Reset();
         perCharacter.Reset();
     }
     return 0;
