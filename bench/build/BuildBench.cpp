@@ -3,12 +3,18 @@
 // automation surface as a client drives it: PrepareEBook, BuildEBook up to the compiler
 // step, and the whole build (the e-book written by LITGen.so).
 //
-//   bench-build [--peers] [--runs N] BOOK_DIR
+//   bench-build [--peers] [--runs N] [--larger LARGER_BOOK_DIR [--larger-runs M]] BOOK_DIR
 //
 // Every measurement is made N times (default 3) and the best run is printed: the
 // fastest for the seconds, the smallest for the peak memory. The whole build is also
 // measured with every filter call on the client's thread (LEAF_FILTER_WORKERS=1), the
 // way the control ran before it used worker threads.
+//
+// With --larger the same measurements are made on a larger book of the same kind (M runs,
+// default 1), and the whole build of the two books is compared: its time per page (linear
+// in the book's size while the ratio stays at most kLinearTolerance) and its peak memory
+// (bounded by the largest item, not by the book, while the ratio stays at most
+// kMemoryBound, against the ratio of the pages that linear growth would give).
 //
 // Each measurement runs in a child process of its own (this program again, with
 // --measure MODE), so that its peak memory (the child's maximum resident set size) and
@@ -38,6 +44,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -347,34 +354,84 @@ void PrintRow(const char* step, double seconds, const ChildRun& run, const char*
     std::printf("%-40s %9.3f %9.2f %10.1f  %s\n", step, seconds, run.cpuSeconds, run.peakMegabytes, note);
 }
 
-int MeasureBook(const fs::path& book, bool peers, int runs) {
-    size_t spineFiles = BookSpine(book).size();
-    Measurement baseline = MeasureInChild(Mode::Baseline, book, runs);
-    Measurement prepare = MeasureInChild(Mode::Prepare, book, runs);
-    Measurement compiler = MeasureInChild(Mode::Compiler, book, runs);
-    Measurement whole = MeasureInChild(Mode::Whole, book, runs);
-    setenv("LEAF_FILTER_WORKERS", "1", 1);
-    Measurement oneThread = MeasureInChild(Mode::Whole, book, runs);
-    unsetenv("LEAF_FILTER_WORKERS");
+// The measurements of one book, each the best of its runs.
+struct BookMeasurements {
+    size_t pages = 0;  // the book's chapter pages
+    Measurement baseline, prepare, compiler, whole, oneThread;
 
-    std::printf("book: %s (%zu spine files); filters:%s; best of %d runs\n", book.c_str(), spineFiles,
-                whole.filters.c_str(), runs);
+    double WholeSeconds() const { return whole.prepareSeconds + whole.buildSeconds; }
+    bool Ok() const { return baseline.ok && prepare.ok && compiler.ok && whole.ok && oneThread.ok; }
+};
+
+BookMeasurements MeasureSteps(const fs::path& book, int runs) {
+    BookMeasurements steps;
+    const std::vector<fs::path> spine = BookSpine(book);
+    steps.pages = static_cast<size_t>(std::count_if(spine.begin(), spine.end(), [](const fs::path& page) {
+        return page.filename().string().rfind("chapter", 0) == 0;
+    }));
+    steps.baseline = MeasureInChild(Mode::Baseline, book, runs);
+    steps.prepare = MeasureInChild(Mode::Prepare, book, runs);
+    steps.compiler = MeasureInChild(Mode::Compiler, book, runs);
+    steps.whole = MeasureInChild(Mode::Whole, book, runs);
+    setenv("LEAF_FILTER_WORKERS", "1", 1);
+    steps.oneThread = MeasureInChild(Mode::Whole, book, runs);
+    unsetenv("LEAF_FILTER_WORKERS");
+    return steps;
+}
+
+void PrintSteps(const fs::path& book, const BookMeasurements& steps, int runs) {
+    std::printf("book: %s (%zu spine files, %zu chapter pages); filters:%s; best of %d runs\n", book.c_str(),
+                BookSpine(book).size(), steps.pages, steps.whole.filters.c_str(), runs);
     std::printf("%-40s %9s %9s %10s\n", "measurement (one process each)", "seconds", "cpu s", "peak MB");
-    PrintRow("control and book loaded (baseline)", baseline.run.seconds, baseline.run, baseline.ok ? "" : "(failed)");
-    PrintRow("PrepareEBook", prepare.prepareSeconds, prepare.run, prepare.ok ? "" : "(failed)");
-    PrintRow("BuildEBook up to the compiler step", compiler.buildSeconds, compiler.run,
-             compiler.ok ? "(peak and cpu include PrepareEBook)" : "(failed)");
-    PrintRow("whole build: BuildEBook to the e-book", whole.buildSeconds, whole.run,
-             whole.ok ? "(peak and cpu include PrepareEBook)" : "(failed)");
-    const double wholeSeconds = whole.prepareSeconds + whole.buildSeconds;
+    PrintRow("control and book loaded (baseline)", steps.baseline.run.seconds, steps.baseline.run,
+             steps.baseline.ok ? "" : "(failed)");
+    PrintRow("PrepareEBook", steps.prepare.prepareSeconds, steps.prepare.run, steps.prepare.ok ? "" : "(failed)");
+    PrintRow("BuildEBook up to the compiler step", steps.compiler.buildSeconds, steps.compiler.run,
+             steps.compiler.ok ? "(peak and cpu include PrepareEBook)" : "(failed)");
+    PrintRow("whole build: BuildEBook to the e-book", steps.whole.buildSeconds, steps.whole.run,
+             steps.whole.ok ? "(peak and cpu include PrepareEBook)" : "(failed)");
     std::printf("%-40s %9.3f %9s %10s  e-book %.1f MB, %ld progress events\n", "whole build: PrepareEBook + BuildEBook",
-                wholeSeconds, "", "", static_cast<double>(whole.eBookBytes) / (1024.0 * 1024.0), whole.events);
+                steps.WholeSeconds(), "", "", static_cast<double>(steps.whole.eBookBytes) / (1024.0 * 1024.0),
+                steps.whole.events);
     std::printf("%-40s %9.3f %9.2f %10.1f  %s\n", "whole build, filter calls on one thread",
-                oneThread.prepareSeconds + oneThread.buildSeconds, oneThread.run.cpuSeconds,
-                oneThread.run.peakMegabytes, oneThread.ok ? "(LEAF_FILTER_WORKERS=1)" : "(failed)");
-    int status = baseline.ok && prepare.ok && compiler.ok && whole.ok && oneThread.ok ? 0 : 1;
-    if (!peers)
-        return status;
+                steps.oneThread.prepareSeconds + steps.oneThread.buildSeconds, steps.oneThread.run.cpuSeconds,
+                steps.oneThread.run.peakMegabytes, steps.oneThread.ok ? "(LEAF_FILTER_WORKERS=1)" : "(failed)");
+}
+
+// The whole build's time per page may grow by at most this factor from the smaller book to
+// the larger one for the time to count as linear in the book's size.
+constexpr double kLinearTolerance = 1.25;
+// The whole build's peak memory may grow by at most this factor from the smaller book to the
+// larger one (whose pages and items are of the same sizes) for it to count as bounded by the
+// largest item rather than growing with the book.
+constexpr double kMemoryBound = 2.0;
+
+void PrintScaling(const BookMeasurements& smaller, const BookMeasurements& larger) {
+    if (!smaller.whole.ok || !larger.whole.ok || smaller.pages == 0 || larger.pages == 0 ||
+        smaller.WholeSeconds() <= 0 || smaller.whole.run.peakMegabytes <= 0) {
+        std::printf("scaling: not measured (a whole build failed)\n");
+        return;
+    }
+    const double pagesRatio = static_cast<double>(larger.pages) / static_cast<double>(smaller.pages);
+    const double smallerPerPage = smaller.WholeSeconds() / static_cast<double>(smaller.pages);
+    const double largerPerPage = larger.WholeSeconds() / static_cast<double>(larger.pages);
+    const double timeRatio = largerPerPage / smallerPerPage;
+    std::printf("scaling: whole build per page %.2f ms at %zu pages, %.2f ms at %zu pages: ratio %.2f "
+                "(linear: at most %.2f: %s)\n",
+                1000 * largerPerPage, larger.pages, 1000 * smallerPerPage, smaller.pages, timeRatio, kLinearTolerance,
+                timeRatio <= kLinearTolerance ? "met" : "not met");
+    const double memoryRatio = larger.whole.run.peakMegabytes / smaller.whole.run.peakMegabytes;
+    std::printf("scaling: whole build peak memory %.1f MB at %zu pages, %.1f MB at %zu pages: ratio %.2f for %.0f times "
+                "the pages (bounded by the largest item: at most %.1f: %s)\n",
+                larger.whole.run.peakMegabytes, larger.pages, smaller.whole.run.peakMegabytes, smaller.pages,
+                memoryRatio, pagesRatio, kMemoryBound, memoryRatio <= kMemoryBound ? "met" : "not met");
+}
+
+// Converts the book with the peers that are installed and prints their figures beside the
+// whole build's and the ratios against the goals; 1 when no scratch folder could be made.
+int MeasurePeers(const fs::path& book, const BookMeasurements& steps, int runs) {
+    const Measurement& whole = steps.whole;
+    const double wholeSeconds = steps.WholeSeconds();
 
     char workTemplate[] = "/tmp/bench-build-peers-XXXXXX";
     if (!mkdtemp(workTemplate))
@@ -424,7 +481,7 @@ int MeasureBook(const fs::path& book, bool peers, int runs) {
     }
     if (pandoc.measured && whole.ok && wholeSeconds > 0)
         std::printf("ratio: pandoc takes %.1f times as long as the whole build\n", pandoc.run.seconds / wholeSeconds);
-    return status;
+    return 0;
 }
 
 }  // namespace
@@ -450,6 +507,8 @@ int main(int argc, char** argv) {
     }
     bool peers = false;
     int runs = 3;
+    int largerRuns = 1;
+    std::string larger;
     while (arguments.size() > 1) {
         if (arguments[0] == "--peers") {
             peers = true;
@@ -457,13 +516,39 @@ int main(int argc, char** argv) {
         } else if (arguments[0] == "--runs" && arguments.size() > 2) {
             runs = std::max(1, std::atoi(arguments[1].c_str()));
             arguments.erase(arguments.begin(), arguments.begin() + 2);
+        } else if (arguments[0] == "--larger" && arguments.size() > 2) {
+            larger = arguments[1];
+            arguments.erase(arguments.begin(), arguments.begin() + 2);
+        } else if (arguments[0] == "--larger-runs" && arguments.size() > 2) {
+            largerRuns = std::max(1, std::atoi(arguments[1].c_str()));
+            arguments.erase(arguments.begin(), arguments.begin() + 2);
         } else {
             break;
         }
     }
     if (arguments.size() != 1) {
-        std::fprintf(stderr, "usage: bench-build [--peers] [--runs N] BOOK_DIR\n");
+        std::fprintf(stderr, "usage: bench-build [--peers] [--runs N] [--larger LARGER_BOOK_DIR [--larger-runs M]] "
+                             "BOOK_DIR\n");
         return 2;
     }
-    return MeasureBook(fs::absolute(arguments[0]), peers, runs);
+    // The larger book first, then the book and its peers, then the two compared.
+    std::optional<BookMeasurements> largerSteps;
+    if (!larger.empty()) {
+        const fs::path largerBook = fs::absolute(larger);
+        largerSteps = MeasureSteps(largerBook, largerRuns);
+        PrintSteps(largerBook, *largerSteps, largerRuns);
+        std::printf("\n");
+    }
+    const fs::path book = fs::absolute(arguments[0]);
+    const BookMeasurements steps = MeasureSteps(book, runs);
+    PrintSteps(book, steps, runs);
+    int status = steps.Ok() ? 0 : 1;
+    if (peers && MeasurePeers(book, steps, runs) != 0)
+        status = 1;
+    if (largerSteps) {
+        PrintScaling(steps, *largerSteps);
+        if (!largerSteps->Ok())
+            status = 1;
+    }
+    return status;
 }
