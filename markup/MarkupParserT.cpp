@@ -542,11 +542,26 @@ BOOL CMarkupParserT<Ch>::ApplyBaseHref(StringView tagName, String& attributes, B
 
 template <typename Ch>
 bool CMarkupParserT<Ch>::HasDefaultCharHandlers() const {
+    return HasDefaultTranslateChar() && HasDefaultOnChar() && HasDefaultClassHandlers();
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::HasDefaultTranslateChar() const {
+    static const CMarkupParserT probe;
+    return leaf::markup::UsesBaseImplementation(this, &probe, &CMarkupParserT::TranslateChar);
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::HasDefaultOnChar() const {
+    static const CMarkupParserT probe;
+    return leaf::markup::UsesBaseImplementation(this, &probe, &CMarkupParserT::OnChar);
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::HasDefaultClassHandlers() const {
     static const CMarkupParserT probe;
     using leaf::markup::UsesBaseImplementation;
-    return UsesBaseImplementation(this, &probe, &CMarkupParserT::TranslateChar) &&
-           UsesBaseImplementation(this, &probe, &CMarkupParserT::OnChar) &&
-           UsesBaseImplementation(this, &probe, &CMarkupParserT::GetCharClass) &&
+    return UsesBaseImplementation(this, &probe, &CMarkupParserT::GetCharClass) &&
            UsesBaseImplementation(this, &probe, &CMarkupParserT::OnWordChar) &&
            UsesBaseImplementation(this, &probe, &CMarkupParserT::OnSeparator);
 }
@@ -620,7 +635,10 @@ int CMarkupParserT<Ch>::ParseOpenFile(Reader& file) {
     m_attributes.clear();
     m_commentBlock.clear();
     m_rawMask = GetRawContentMask();
-    m_defaultCharHandlers = HasDefaultCharHandlers();
+    m_defaultTranslateChar = HasDefaultTranslateChar();
+    m_defaultOnChar = HasDefaultOnChar();
+    m_defaultClassHandlers = HasDefaultClassHandlers();
+    m_defaultCharHandlers = m_defaultTranslateChar && m_defaultOnChar && m_defaultClassHandlers;
     m_defaultTrimWord = HasDefaultTrimWord();
     m_defaultTagHandlers = HasDefaultTagHandlers();
     m_position = static_cast<LONGLONG>(file.GetPosition());  // after a byte-order mark
@@ -702,6 +720,27 @@ int CMarkupParserT<Ch>::ScanLine() {
                 i = next - 1;
                 continue;
             }
+        } else if (m_defaultClassHandlers && ch != '&' && ch != '<' && ch != '>' &&
+                   (m_state & (stateInTag | stateCommentBlock | 0x03F0)) == 0) {
+            // Text for a subclass that only translates or reports characters itself.
+            size_t next = i;
+            const int result = ScanTextChars(next, charReported);
+            if (result != parseDone) {
+                return result;
+            }
+            translated = next < m_line.size();  // the '&', '<' or '>' that ended the run
+            i = next - 1;
+            continue;
+        } else if (m_defaultClassHandlers && ch != '&' && ch != '<' && ch != '>' && (m_state & stateInTag) != 0) {
+            // Tag text for such a subclass.
+            size_t next = i;
+            const int result = ScanTagChars(next, charReported);
+            if (result != parseDone) {
+                return result;
+            }
+            translated = next < m_line.size();
+            i = next - 1;
+            continue;
         }
         if (charReported) {
             // Neither '&', '<' nor '>': straight to the general step.
@@ -1005,6 +1044,139 @@ int CMarkupParserT<Ch>::ScanTextRun(size_t& k) {
         m_word.append(line + pending, k - pending);
     }
     m_position = positionOf(k);
+    return parseDone;
+}
+
+template <typename Ch>
+bool CMarkupParserT<Ch>::TranslateInRun(size_t i) {
+    Ch& ch = m_line[i];
+    ch = m_defaultTranslateChar ? DefaultTranslateChar(ch) : TranslateChar(ch);
+    return ch != '&' && ch != '<' && ch != '>';
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::ScanTextChars(size_t& k, bool charReported) {
+    // What the general step does with each character of text, the character classes,
+    // OnWordChar and OnSeparator the defaults: translate it (the first one is), report it,
+    // and add it to the word, or deliver the word at a separator in text context. The
+    // characters of a word stay in the line until it ends; only a word that goes on past
+    // the run is copied. The counters cannot change in a call-back (they are this class's
+    // own), so they are kept in locals while the run lasts.
+    const bool deliver = IsTextContext();
+    const WORD state = m_state;
+    const int lineNumber = m_lineNumber;
+    const LONGLONG charSize = m_charSize;
+    LONGLONG position = m_position;
+    const size_t size = m_line.size();
+    Ch* const line = m_line.data();
+    // Where the current word's characters in the line begin (m_word holds any that came
+    // before this run); npos between words.
+    size_t pending = m_word.empty() ? String::npos : k;
+    int result = parseDone;
+    size_t i = k;
+    bool report = !charReported;
+    for (;;) {
+        const Ch ch = line[i];
+        if (report && !m_defaultOnChar && !OnChar(ch, state, lineNumber)) {
+            result = parseStoppedByChar;
+            break;
+        }
+        const int charClass = DefaultCharClass(ch);
+        if (charClass == kWordChar) {
+            if (pending == String::npos) {
+                pending = i;
+                // Only a word of text has a start.
+                if (deliver) {
+                    m_wordStart = position;
+                }
+            }
+        } else if (charClass != kWordInternalChar) {
+            // A separator ends the word; a word-internal character only goes on with one.
+            if (deliver && (pending != String::npos || !m_defaultTrimWord)) {
+                StringView word;
+                if (pending != String::npos && m_word.empty() && m_defaultTrimWord) {
+                    word = StringView(line + pending, i - pending);
+                    while (DefaultCharClass(word.back()) == kWordInternalChar) {
+                        word.remove_suffix(1);
+                    }
+                } else {
+                    if (pending != String::npos) {
+                        m_word.append(line + pending, i - pending);
+                    }
+                    TrimWord(m_word);
+                    word = m_word;
+                }
+                if (!word.empty()) {
+                    if (!OnWord(word, state, lineNumber, m_paragraph, m_wordNumber, m_wordStart, position)) {
+                        result = parseStoppedByWord;
+                        break;
+                    }
+                    ++m_wordNumber;
+                }
+            }
+            m_word.clear();
+            pending = String::npos;
+        }
+        position += charSize;
+        if (++i == size || !TranslateInRun(i)) {
+            break;
+        }
+        report = true;
+    }
+    if (result != parseDone) {
+        return result;
+    }
+    if (pending != String::npos) {
+        m_word.append(line + pending, i - pending);
+    }
+    m_position = position;
+    k = i;
+    return parseDone;
+}
+
+template <typename Ch>
+int CMarkupParserT<Ch>::ScanTagChars(size_t& k, bool charReported) {
+    // What the general step does with each character of a tag, the character classes,
+    // OnWordChar and OnSeparator the defaults: translate it (the first one is), report it,
+    // and add it to the tag name or the attributes (see SplitTagText). The characters
+    // taken stay in the line until the run ends.
+    WORD state = m_state;
+    const int lineNumber = m_lineNumber;
+    const size_t size = m_line.size();
+    Ch* const line = m_line.data();
+    String* target = (state & stateInAttributes) ? &m_attributes : &m_tagName;
+    size_t from = String::npos;  // where the characters taken for the target begin
+    size_t i = k;
+    bool report = !charReported;
+    for (;;) {
+        const Ch ch = line[i];
+        if (report && !m_defaultOnChar && !OnChar(ch, state, lineNumber)) {
+            m_state = state;
+            return parseStoppedByChar;
+        }
+        if (target == &m_tagName && IsWhiteSpace(ch)) {
+            // White space ends the tag name whatever the character classes say.
+            if (from != String::npos) {
+                m_tagName.append(line + from, i - from);
+                from = String::npos;
+            }
+            state |= stateInAttributes;
+            target = &m_attributes;
+        } else if (from == String::npos &&
+                   (!target->empty() || DefaultCharClass(ch) != kWordInternalChar)) {
+            from = i;  // word-internal characters before the name or the attributes are dropped
+        }
+        m_position += m_charSize;
+        if (++i == size || !TranslateInRun(i)) {
+            break;
+        }
+        report = true;
+    }
+    if (from != String::npos) {
+        target->append(line + from, i - from);
+    }
+    m_state = state;
+    k = i;
     return parseDone;
 }
 

@@ -45,8 +45,9 @@
 //
 // Speed: a user that keeps TranslateChar, OnChar, GetCharClass, OnWordChar and
 // OnSeparator as they are gets runs of text, attribute text and raw content handled in
-// bulk; one that overrides any of them gets every call, one character at a time. Both see
-// exactly the same words, tags and entities. Each scanner object has its own buffers, so
+// bulk; one that overrides any of them gets every call, one character at a time (one that
+// overrides only TranslateChar and OnChar, in runs that skip the base's OnWordChar and
+// OnSeparator, which do nothing). All see exactly the same words, tags and entities. Each scanner object has its own buffers, so
 // a call-back may run another scanner object; one object runs one parse at a time.
 
 #include <string>
@@ -165,6 +166,9 @@ protected:
     // Whether TranslateChar, OnChar, GetCharClass, OnWordChar and OnSeparator are all
     // this class's own: then runs of characters that need no call-back are taken in bulk.
     bool HasDefaultCharHandlers() const;
+    bool HasDefaultTranslateChar() const;
+    bool HasDefaultOnChar() const;
+    bool HasDefaultClassHandlers() const;  // GetCharClass, OnWordChar and OnSeparator
     bool HasDefaultTrimWord() const;
     bool HasDefaultTagHandlers() const;  // IsWordBreakTag, IsBlockTag, UpdateContext
 
@@ -201,6 +205,18 @@ private:
     // open) up to the end of the line or the first '&', '<' or '>'; k becomes its index
     // and m_position its position. A non-zero result ends the parse.
     int ScanTextRun(size_t& k);
+    // The same text for a subclass with its own TranslateChar or OnChar (the character
+    // classes and OnWordChar and OnSeparator the defaults): each character is translated
+    // and reported in turn, as the general step does, and words are collected without the
+    // general step's other work. The character at k is translated already (and reported
+    // when charReported). k becomes the index of the '&', '<' or '>' that ended the run,
+    // translated but not reported, or the line's size. A non-zero result ends the parse.
+    int ScanTextChars(size_t& k, bool charReported);
+    // The same for the characters of a tag (up to its '>', or a '&' or '<' it holds).
+    int ScanTagChars(size_t& k, bool charReported);
+    // Translates the character at i in the line, the next one of such a run; false when it
+    // is '&', '<' or '>', which the run leaves (translated) to the general step.
+    bool TranslateInRun(size_t i);
     // Body text or the title: where words and entities are delivered.
     bool IsTextContext() const { return m_state == 0 || (m_state & stateTitle) != 0; }
 
@@ -233,6 +249,9 @@ private:
     WORD m_state = 0;
     WORD m_rawMask = 0;
     bool m_defaultCharHandlers = false;
+    bool m_defaultTranslateChar = false;
+    bool m_defaultOnChar = false;
+    bool m_defaultClassHandlers = false;  // GetCharClass, OnWordChar and OnSeparator
     bool m_defaultTrimWord = false;
     bool m_defaultTagHandlers = false;
     bool m_parsing = false;  // a ParseFile of this object is running

@@ -1,9 +1,12 @@
 // A scanner user that keeps the default character handlers gets runs of characters
 // handled in bulk; one that overrides them gets every call. Both must see the same words,
-// tags and entities at the same positions.
+// tags and entities at the same positions. A user that only reports or translates
+// characters itself gets runs taken a character at a time without the general step's
+// other work, and must see the same calls as through the general step.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 
 #include "tests/markup/RecordingParser.h"
@@ -41,6 +44,44 @@ public:
         events.push_back("entity " + ToUtf8(entityText));
         return TRUE;
     }
+};
+
+// Reports characters itself (as the build's scanners do), keeping the character classes,
+// OnWordChar and OnSeparator: the scanner takes its character-by-character runs.
+template <typename Base>
+class CharRecorder : public LightRecorder<Base> {
+public:
+    using Ch = typename Base::Char;
+    int refuseChar = 0;  // refuse the n-th character (counted from 1); 0 never refuses
+
+    bool TakesCharRuns() const { return !this->HasDefaultOnChar() && this->HasDefaultClassHandlers(); }
+    BOOL OnChar(Ch ch, WORD state, int line) override {
+        char details[64];
+        std::snprintf(details, sizeof details, " state=%x line=%d", state, line);
+        this->events.push_back("char " + leaf::test::CharToUtf8(ch) + details);
+        return ++m_chars != refuseChar;
+    }
+
+private:
+    int m_chars = 0;
+};
+
+// Translates characters itself too, leaving them as they are.
+template <typename Base>
+class TranslatingCharRecorder : public CharRecorder<Base> {
+public:
+    using Ch = typename Base::Char;
+    Ch TranslateChar(Ch ch) override { return ch; }
+};
+
+// The same with every per-character handler its own: each character through the general
+// step, which the runs must match call for call.
+template <typename Recorder>
+class GeneralStepRecorder : public Recorder {
+public:
+    using Ch = typename Recorder::Char;
+    void OnWordChar(Ch) override {}
+    void OnSeparator(Ch) override {}
 };
 
 const char* const kFragments[] = {
@@ -123,6 +164,45 @@ TYPED_TEST(MarkupFastPath, AnOverriddenTrimWordSeesEachWordOnItsOwn) {
         ASSERT_EQ(ParseText(full, folder, document), 0);
         ASSERT_EQ(light.events, full.events) << document;
     }
+}
+
+template <typename Recorder>
+void ExpectCharRunsMatchTheGeneralStep() {
+    TempFolder folder;
+    std::uint32_t seed = 4242;
+    int stopped = 0;
+    constexpr int kRounds = 400;
+    for (int round = 0; round < kRounds; ++round) {
+        const std::string document = RandomDocument(seed);
+        Recorder runs;
+        GeneralStepRecorder<Recorder> general;
+        ASSERT_TRUE(runs.TakesCharRuns());
+        ASSERT_FALSE(general.TakesCharRuns());
+        ASSERT_EQ(ParseText(runs, folder, document), 0);
+        ASSERT_EQ(ParseText(general, folder, document), 0);
+        ASSERT_EQ(runs.events, general.events) << document;
+        // A refusal of a character ends both parses alike, at the same call.
+        const auto chars = std::count_if(runs.events.begin(), runs.events.end(),
+                                         [](const std::string& event) { return event.rfind("char ", 0) == 0; });
+        if (chars > 0) {
+            Recorder refusingRuns;
+            GeneralStepRecorder<Recorder> refusingGeneral;
+            refusingRuns.refuseChar = refusingGeneral.refuseChar = 1 + static_cast<int>(seed % chars);
+            const int result = ParseText(refusingGeneral, folder, document);
+            ASSERT_EQ(ParseText(refusingRuns, folder, document), result) << document;
+            ASSERT_EQ(refusingRuns.events, refusingGeneral.events) << document;
+            stopped += result == 6 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(stopped, kRounds / 2);  // most refusals fall on characters whose refusal stops the parse
+}
+
+TYPED_TEST(MarkupFastPath, SubclassesThatReportCharactersSeeWhatTheGeneralStepGives) {
+    ExpectCharRunsMatchTheGeneralStep<CharRecorder<TypeParam>>();
+}
+
+TYPED_TEST(MarkupFastPath, SubclassesThatAlsoTranslateCharactersSeeWhatTheGeneralStepGives) {
+    ExpectCharRunsMatchTheGeneralStep<TranslatingCharRecorder<TypeParam>>();
 }
 
 TYPED_TEST(MarkupFastPath, AHandlerRefusalStopsTheBulkPathToo) {

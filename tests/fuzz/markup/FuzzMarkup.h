@@ -3,8 +3,10 @@
 // Shared body of the scanner fuzz targets: the input is written to a file and parsed
 // by users that keep the default character handlers (so the scanner takes its bulk paths;
 // one of them trims words itself) and by one that overrides them (every character through
-// the general step). All must finish, keep the scanner's promises and see the same words,
-// tags and entities at the same positions.
+// the general step), and by users that report (and translate) characters themselves and
+// their counterparts through the general step. All must finish, keep the scanner's
+// promises and see the same calls: the same words, tags and entities at the same positions,
+// and the same characters in the same states.
 
 #include <cstdint>
 #include <cstdio>
@@ -82,7 +84,7 @@ public:
         events.clear();
     }
 
-private:
+protected:
     void Record(char kind, StringView text, WORD state, int line, int paragraph, int wordNumber, LONGLONG start,
                 LONGLONG position) {
         std::basic_string<Ch> event(1, Ch(kind));
@@ -97,6 +99,7 @@ private:
         events.push_back(std::move(event));
     }
 
+private:
     int m_lastLine = 0;
     int m_lastWordNumber = 0;
     LONGLONG m_lastPosition = 0;
@@ -120,6 +123,41 @@ public:
     void TrimWord(typename Base::String& word) override { Base::TrimWord(word); }
 };
 
+// Reports every character itself (each one recorded among the words, tags and entities),
+// keeping the character classes, OnWordChar and OnSeparator, as the build's scanners do:
+// the scanner then takes its character-by-character runs. With OwnTranslation it also
+// translates characters itself, leaving line feeds and tabs as they are.
+template <typename Base, bool OwnTranslation>
+class CharReportingParser : public CheckingParser<Base> {
+public:
+    using Ch = typename Base::Char;
+    BOOL OnChar(Ch ch, WORD state, int line) override {
+        this->Record('c', typename Base::StringView(&ch, 1), state, line, 0, 0, 0, 0);
+        return TRUE;
+    }
+    Ch TranslateChar(Ch ch) override { return OwnTranslation ? ch : Base::TranslateChar(ch); }
+};
+
+// The same with OnWordChar and OnSeparator its own too: every character through the
+// general step.
+template <typename Base, bool OwnTranslation>
+class GeneralStepParser : public CharReportingParser<Base, OwnTranslation> {
+public:
+    using Ch = typename Base::Char;
+    void OnWordChar(Ch ch) override {}
+    void OnSeparator(Ch ch) override {}
+};
+
+// Parses the scratch file with both and checks that they saw the same calls.
+template <typename Runs, typename General>
+void CheckSameCalls(Runs& runs, General& general) {
+    Check(runs.ParseFile(ScratchFile()) == 0);
+    Check(general.ParseFile(ScratchFile()) == 0);
+    Check(runs.events == general.events);
+    runs.Reset();
+    general.Reset();
+}
+
 template <typename Parser>
 int FuzzOneInput(const uint8_t* data, size_t size) {
     WriteScratch(data, size);
@@ -127,6 +165,10 @@ int FuzzOneInput(const uint8_t* data, size_t size) {
     OwnTrimParser<Parser> ownTrim;
     PerCharacterParser<Parser> perCharacter;
     Check(bulk.TakesBulkPaths() && ownTrim.TakesBulkPaths() && !perCharacter.TakesBulkPaths());
+    CharReportingParser<Parser, false> reporting;
+    GeneralStepParser<Parser, false> generalStep;
+    CharReportingParser<Parser, true> translating;
+    GeneralStepParser<Parser, true> generalTranslating;
     // Nothing in the input may fail a parse. The second parse runs with the base folder
     // that a <base href> of the first one left behind.
     for (int pass = 0; pass < 2; ++pass) {
@@ -138,6 +180,8 @@ int FuzzOneInput(const uint8_t* data, size_t size) {
         bulk.Reset();
         ownTrim.Reset();
         perCharacter.Reset();
+        CheckSameCalls(reporting, generalStep);
+        CheckSameCalls(translating, generalTranslating);
     }
     return 0;
 }
