@@ -33,16 +33,6 @@ bool SameExtension(const std::string& source, const std::string& work) {
     return leaf::EqualsNoCase(leaf::path::Extension(source), leaf::path::Extension(work));
 }
 
-std::string Quoted(const std::string& value) {
-    std::string quoted = "\"";
-    for (char ch : value) {
-        if (ch == '"' || ch == '\\')
-            quoted += '\\';
-        quoted += ch;
-    }
-    return quoted + '"';
-}
-
 }  // namespace
 
 CPageLinkMapper::CPageLinkMapper(const WorkPathMap* outsideItems, const WorkPathMap* convertedItems,
@@ -166,7 +156,8 @@ std::string CPageLinkMapper::MapStyleUrls(const std::string& css) const {
     for (auto url = urls.rbegin(); url != urls.rend(); ++url) {
         const std::string target = Map(url->target, Kind::Resource);
         if (target != url->target)
-            mapped.replace(url->begin, url->end - url->begin, Quoted(target + url->fragment));
+            mapped.replace(url->begin, url->end - url->begin,
+                           leaf::QuotedStyleSheetString(target + url->fragment));
     }
     return mapped;
 }
