@@ -7,23 +7,18 @@
 // (see CFilterCallRecording), which the client's thread replays on the control's host,
 // so that every event is still fired there and in the order of the files.
 //
-// At most `window` calls run or wait ahead of the one the client's thread takes last,
-// so the recordings held stay bounded whatever the size of the book. Destroying the
-// pool stops the calls that are running (their progress answers abort) and waits for
-// them.
+// At most `window` calls run or wait ahead of the one the client's thread takes last
+// (CWorkAheadPool), so the recordings held stay bounded whatever the size of the book.
+// Destroying the pool stops the calls that are running (their progress answers abort)
+// and waits for them.
 
-#include <atomic>
-#include <condition_variable>
 #include <functional>
-#include <deque>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/InputFilter.h"
+#include "common/WorkAheadPool.h"
 #include "platform/com/Unknown.h"
 #include "sdk/control/FilterCallRecording.h"
 
@@ -42,43 +37,22 @@ public:
     // same length).
     CFilterWorkerPool(std::vector<std::vector<leaf::ComPtr<IInputFilter>>> filters, std::u16string sourceFolder,
                       size_t window);
-    ~CFilterWorkerPool();
 
-    CFilterWorkerPool(const CFilterWorkerPool&) = delete;
-    CFilterWorkerPool& operator=(const CFilterWorkerPool&) = delete;
-
-    // Queues a call for filter s under a key; keys rise with every call queued. Calls
-    // are queued before the client's thread takes the first result.
+    // Queues a call for filter s under a key; keys rise with every call queued.
     void Submit(size_t key, std::string identity, size_t filter, Call call);
 
     // The outcome of the call queued under the key, once it has run; null when none was.
     // Keys are taken in rising order.
-    std::unique_ptr<Outcome> Take(size_t key);
+    std::unique_ptr<Outcome> Take(size_t key) { return m_pool.Take(key); }
 
-    // The number of workers a pool gets: one per processor, at most 8; the environment
-    // variable LEAF_FILTER_WORKERS sets another number (1 runs every filter call on the
-    // client's thread, as tests and benchmarks compare). 0 or 1 means no pool.
+    // The number of workers a pool of the build gets (the filter calls' and the compile
+    // step's): one per processor, at most 8; the environment variable LEAF_FILTER_WORKERS
+    // sets another number (1 runs every call on the client's thread, as tests and
+    // benchmarks compare). 0 or 1 means no pool.
     static size_t WorkerCount();
 
 private:
-    struct Job {
-        size_t key;
-        std::string identity;
-        size_t filter;
-        Call call;
-    };
-
-    void Work(size_t worker);
-
-    std::vector<std::vector<leaf::ComPtr<IInputFilter>>> m_filters;
+    const std::vector<std::vector<leaf::ComPtr<IInputFilter>>> m_filters;
     const std::u16string m_sourceFolder;
-    const size_t m_window;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Job> m_jobs;  // a deque: workers hold jobs while more are queued
-    size_t m_nextJob = 0;   // index in m_jobs of the next job a worker starts
-    size_t m_taken = 0;     // index in m_jobs after the last job taken
-    std::map<size_t, std::unique_ptr<Outcome>> m_done;  // by key
-    std::atomic<bool> m_stop{false};
-    std::vector<std::thread> m_threads;
+    CWorkAheadPool<Outcome> m_pool;  // last: its workers end before the filters go
 };
