@@ -14,6 +14,10 @@ namespace {
 
 constexpr DWORD kTagHasNoEnd = 0x4;
 
+// Text goes to the stream in runs of at most this many characters: the scanner reports
+// characters one by one, and one stream call per character costs more than the text.
+constexpr size_t kTextRunLength = 4096;
+
 std::string Narrow(std::u16string_view text) { return leaf::Utf16ToUtf8(text); }
 
 // A mapped link or style goes back to the compiler as attribute text, in which '&'
@@ -48,9 +52,15 @@ BOOL CIntermediateEncoder::EncodeFile(const CString& path, IMarkupStream* stream
     m_filePath = path;
     m_openTags.clear();
     m_styleText.clear();
+    m_text.clear();
+    m_streamFailed = false;
     m_links.SetPage(path.str());
 
     const int result = ParseFile(path.str());
+    // The text read before the parse ended reaches the stream however it ended, as it
+    // would have character by character.
+    if (!m_streamFailed && !FlushText() && result == parseDone)
+        return FALSE;
     CString message;
     switch (result) {
     case parseDone:
@@ -117,16 +127,27 @@ BOOL CIntermediateEncoder::OnChar(char16_t ch, WORD state, int line) {
         m_styleText.push_back(ch);
         return TRUE;
     }
-    SetLine(line);
-    const HRESULT hr = m_stream->WriteText(&ch, 1);
+    m_text.push_back(ch);
+    m_textLine = line;
+    return m_text.size() < kTextRunLength || FlushText();
+}
+
+BOOL CIntermediateEncoder::FlushText() {
+    if (m_text.empty())
+        return TRUE;
+    SetLine(m_textLine);
+    const HRESULT hr = m_stream->WriteText(m_text.data(), static_cast<LONG>(m_text.size()));
+    m_text.clear();
     if (FAILED(hr))
-        return ReportEncodingError(hr, line);
+        return ReportEncodingError(hr, m_textLine);
     return TRUE;
 }
 
 BOOL CIntermediateEncoder::FlushStyleText() {
     if (m_styleText.empty())
         return TRUE;
+    if (!FlushText())
+        return FALSE;
     std::u16string text = std::move(m_styleText);
     m_styleText.clear();
     const std::string css = Narrow(text);
@@ -177,6 +198,8 @@ BOOL CIntermediateEncoder::StartElement(const std::u16string& tag, StringView at
         empty = TRUE;
     }
 
+    if (!FlushText())
+        return FALSE;
     leaf::ComPtr<IUnknown> object;
     HRESULT hr = m_stream->CreateElement(object.Receive());
     if (FAILED(hr))
@@ -233,6 +256,8 @@ BOOL CIntermediateEncoder::CloseElement(const std::u16string& tag, BOOL empty, B
     if (!m_openTags.empty() && m_openTags.back().name == tag) {
         m_openTags.pop_back();
         if (!empty) {
+            if (!FlushText())
+                return FALSE;
             SetLine(line);
             const HRESULT hr = m_stream->EndElement();
             if (FAILED(hr))
@@ -274,6 +299,7 @@ void CIntermediateEncoder::ReportError(const CString& text) {
 }
 
 BOOL CIntermediateEncoder::ReportEncodingError(HRESULT result, int line) {
+    m_streamFailed = true;
     CString message;
     message.Format("An unexpected encoding error (0x%.8X) occurred while parsing and encoding line %d of the "
                    "intermediate source file \"%s\".",

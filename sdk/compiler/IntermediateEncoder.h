@@ -2,8 +2,8 @@
 
 // CIntermediateEncoder: streams an intermediate source (the package file, or an HTML
 // document as a filter left it in the work folder) into one of the e-book compiler's
-// markup streams: every element with its attributes, every text character, every end of
-// an element. On the way it checks with a stack of open tags that the document is well
+// markup streams: every element with its attributes, the text (in runs, as it lies between
+// the other calls), every end of an element. On the way it checks with a stack of open tags that the document is well
 // formed, turns links (href, src and the url()s of style elements and attributes) to files
 // outside the source folder, to converted documents and to renamed files into the items'
 // places (CPageLinkMapper), and inserts the link to the style sheet that font embedding
@@ -69,6 +69,8 @@ private:
         if (m_lineOut)
             *m_lineOut = line;
     }
+    // Writes the text read since the last call on the stream, in one run.
+    BOOL FlushText();
     // Writes the text of the style element read so far, its url()s mapped.
     BOOL FlushStyleText();
     void ReportError(const CString& text);
@@ -86,4 +88,7 @@ private:
     CPageLinkMapper m_links;
     std::u16string m_styleText;  // the style element's text, held until its end tag
     int m_styleLine = 0;
+    std::u16string m_text;       // content text not yet written, held until the next call on the stream
+    int m_textLine = 0;          // the line of its last character
+    bool m_streamFailed = false; // a call on the stream failed: nothing more is written
 };

@@ -93,7 +93,7 @@ TEST_F(Encoder, ReportsFilesThatCannotBeOpenedAndStreamFailures) {
     EXPECT_FALSE(encoder.EncodeFile(missing.c_str(), stream.Get(), nullptr));
     EXPECT_EQ("Unable to open the intermediate source file \"" + missing + "\".", host.details);
 
-    stream->failTextAt = 2;
+    stream->failTextAt = 1;  // the text "\nab", in one run
     EXPECT_FALSE(Encode("<p>\nab</p>"));
     EXPECT_EQ("An unexpected encoding error (0x8007000E) occurred while parsing and encoding line 2 of the "
               "intermediate source file \"" + path + "\".",
