@@ -44,6 +44,11 @@ public:
     virtual CString GetWorkFolder() const { return {}; }
     // The style sheet to link into every HTML item; empty for none.
     virtual CString GetStyleSheetToLink() const = 0;
+    // The work copies of the package's pages, in manifest order: the HTML items the
+    // compiler is expected to ask for, which the driver may encode ahead of time.
+    virtual std::vector<CString> GetPageWorkPaths() const { return {}; }
+    // How many worker threads may encode pages ahead of the compiler (1: none).
+    virtual size_t GetEncodingWorkers() const { return 1; }
 
 protected:
     ~ICompileSite() = default;

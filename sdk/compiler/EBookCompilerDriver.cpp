@@ -9,12 +9,15 @@
 #include "platform/base/TextEncoding.h"
 #include "sdk/LeafcraftSDK.h"
 #include "sdk/compiler/IntermediateEncoder.h"
-#include "sdk/compiler/StyleSheetLink.h"
 
 namespace {
 
 constexpr LONG kCompileStep = 3;
 constexpr UINT kBinaryBufferSize = 1024;
+// How many pages a worker encodes ahead of the page the compiler asks for: enough to keep
+// every worker busy while the calling thread replays, few enough that the recordings
+// held stay small.
+constexpr size_t kPagesAheadPerWorker = 2;
 
 // The compiler module, loaded for one compile and unloaded when this goes.
 class CCompilerLibrary {
@@ -85,6 +88,8 @@ CString StreamUrlToPath(BSTR url) {
     return CString(std::move(text));
 }
 
+CEBookCompilerDriver::~CEBookCompilerDriver() = default;
+
 BOOL CEBookCompilerDriver::Compile(const CString& libraryPath, const CString& eBookPath, const CString& packagePath,
                                    const CString& workFolder, const CString& source) {
     if (m_site.IsAbortRequested()) {
@@ -131,6 +136,7 @@ BOOL CEBookCompilerDriver::Compile(const CString& libraryPath, const CString& eB
     CWriterGuard cancelOnFailure(writer);
     if (!EncodePackage(writer, packagePath))
         return FALSE;
+    StartEncodingAhead();
 
     // Progress is counted in bytes of the sources; the package counts as done at once.
     LONGLONG total = 0;
@@ -217,6 +223,8 @@ BOOL CEBookCompilerDriver::Compile(const CString& libraryPath, const CString& eB
                 return FALSE;
             }
         }
+        if (kind.failure == LCERR_ENCODEHTML)
+            m_pagesAhead.reset();  // the workers are done
     }
     callback.Reset();
 
@@ -311,20 +319,34 @@ BOOL CEBookCompilerDriver::EncodeCssItems(ICssStream* css, CString& path) {
     return SUCCEEDED(css->End()) ? TRUE : FALSE;
 }
 
+void CEBookCompilerDriver::StartEncodingAhead() {
+    m_pageEncoding = std::make_shared<const CPageEncoding>(m_site);
+    const size_t workers = m_site.GetEncodingWorkers();
+    const std::vector<CString> pages = m_site.GetPageWorkPaths();
+    if (workers > 1 && pages.size() > 1)
+        m_pagesAhead = std::make_unique<CPagesEncodedAhead>(m_pageEncoding, pages, workers,
+                                                            workers * kPagesAheadPerWorker);
+}
+
 BOOL CEBookCompilerDriver::EncodeHtmlItems(IMarkupStream* stream, CString& path) {
     leaf::ComPtr<IMarkupStream> owned;
     owned.Attach(stream);
     path = GetStreamFilePath(stream);
+    if (!m_pageEncoding)
+        m_pageEncoding = std::make_shared<const CPageEncoding>(m_site);
 
-    CIntermediateEncoder encoder(m_site.GetHost(), &m_site.GetOutsideWorkPaths(), &m_site.GetConvertedWorkPaths());
-    encoder.SetFolders(m_site.GetSourceFolder(), m_site.GetWorkFolder());
-    const CString styleSheet = m_site.GetStyleSheetToLink();
-    if (!styleSheet.IsEmpty()) {
-        const CString link = MakeStyleSheetLink(path, styleSheet);
-        if (!link.IsEmpty())
-            encoder.SetLinkAttributes(leaf::Utf8ToUtf16(link.str()));
+    IFilterHost* host = m_site.GetHost();
+    LONG* lineOut = m_site.GetCurrentLine();
+    BOOL encoded = FALSE;
+    std::unique_ptr<CPagesEncodedAhead::Page> ahead = m_pagesAhead ? m_pagesAhead->Take(path) : nullptr;
+    if (ahead && host != nullptr) {
+        encoded = ahead->recording->Replay(*stream, *host, lineOut, ahead->result,
+                                           [&](IMarkupStream& continued, IFilterHost& continuedHost, LONG* line) {
+                                               return m_pageEncoding->Encode(path, continued, &continuedHost, line);
+                                           });
+    } else {
+        encoded = m_pageEncoding->Encode(path, *stream, host, lineOut);
     }
-    const BOOL encoded = encoder.EncodeFile(path, stream, m_site.GetCurrentLine());
     if (FAILED(stream->End()))
         return FALSE;
     return encoded;

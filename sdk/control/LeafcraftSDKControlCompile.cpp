@@ -67,6 +67,15 @@ public:
     CString GetSourceFolder() const override { return m_control.m_sourceFolder; }
     CString GetWorkFolder() const override { return m_control.m_buildWorkFolder; }
     CString GetStyleSheetToLink() const override { return m_control.m_fontEmbedder.GetStyleSheetToLink(); }
+    std::vector<CString> GetPageWorkPaths() const override {
+        std::vector<CString> pages;
+        for (int index = 0; index < m_control.m_package.GetManifestCount(); ++index)
+            if (const CManifestItem* item = m_control.m_package.GetManifestItem(index);
+                item && item->m_strMediaType.CompareNoCase("text/html") == 0 && !item->m_strWorkPath.IsEmpty())
+                pages.push_back(item->m_strWorkPath);
+        return pages;
+    }
+    size_t GetEncodingWorkers() const override { return CFilterWorkerPool::WorkerCount(); }
 
 private:
     CLeafcraftSDKControl& m_control;

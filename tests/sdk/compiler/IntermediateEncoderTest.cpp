@@ -51,6 +51,15 @@ TEST_F(Encoder, StreamsElementsTextAndEntitiesButNotDeclarations) {
     EXPECT_EQ(0, stream->ends) << "the caller ends the stream";
 }
 
+// Text reaches the stream in runs: what lies between two elements in one call, a long
+// text in a few, never a call per character.
+TEST_F(Encoder, HandsTextOverInRuns) {
+    const std::string words(10000, 'w');
+    ASSERT_TRUE(Encode("<p>" + words + "</p><p>a &amp; b<br>c</p>\n"));
+    EXPECT_EQ("<p>" + words + "</><p>a & b<br/>c</>\n", stream->out);
+    EXPECT_LE(stream->textCalls, 7);
+}
+
 TEST_F(Encoder, ClosesEmptyElementsAtOnceAndIgnoresTheirEndTags) {
     ASSERT_TRUE(Encode("<p>x<br>y<img src=a.gif /><hr/></br></p>"));
     EXPECT_EQ("<p>x<br/>y<img src=a.gif/><hr/></>", stream->out);
