@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "outside/litgen/StoredContent.h"
 #include "outside/litgen/XhtmlSerializer.h"
 
 struct CEBookItem {
@@ -22,8 +23,12 @@ struct CEBookItem {
     std::string epubMediaType;  // as the package document names it (EpubMediaTypes.h)
     std::string filePath;   // the work copy: work folder + href
     State state = State::Waiting;
-    std::string content;    // while it streams, and after when it could not be spooled
-    bool spooled = false;   // the content was moved to the writer's spool file
+    // While it streams, the content; once stored, the bytes the archive holds (when they
+    // could not be spooled).
+    std::string content;
+    bool stored = false;    // ended and in the form the archive holds (deflated or as it is)
+    litgen::StoredForm form;
+    bool spooled = false;   // the stored bytes were moved to the writer's spool file
     std::uint64_t spoolOffset = 0;
     std::uint64_t spoolLength = 0;
 

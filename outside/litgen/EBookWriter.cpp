@@ -101,6 +101,12 @@ int WhyNotCreatable(const std::string& path) {
     return access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
+// How many ended items are deflated ahead of the one spooled next, per worker.
+constexpr size_t kStoredAheadPerWorker = 2;
+
+// Text is deflated; pictures, which their own formats compress already, are stored.
+bool Compresses(const CEBookItem& item) { return !leaf::StartsWithNoCase(item.epubMediaType, "image/"); }
+
 // Now, as the package document's time of modification.
 std::string ModifiedNow() {
     const std::time_t now = std::time(nullptr);
@@ -300,23 +306,80 @@ void CEBookWriter::OnBinaryReleased(CEBookItem& item) {
 }
 
 void CEBookWriter::OnItemEnded(CEBookItem& item) {
-    if (item.kind == CEBookItem::Kind::Css && !item.spooled)
+    if (item.kind == CEBookItem::Kind::Css && !item.stored)
         MapStyleSheet(item);
-    if (item.spooled || item.content.empty() || m_spoolUnavailable || m_spoolFailed || m_eBookPath.empty())
+    // Nothing is written once the e-book is finished or cancelled.
+    if (item.stored || m_stage == Stage::Done || m_eBookPath.empty())
         return;
-    if (!m_spool.IsOpen() && !m_spool.Create(m_eBookPath + ".spool")) {
-        m_spoolUnavailable = true;  // no scratch file beside the e-book: the items stay in memory
+    StoreItem(item);
+}
+
+void CEBookWriter::StoreItem(CEBookItem& item) {
+    using Pool = CWorkAheadPool<Deflated>;
+    const size_t workers = Pool::ProcessorWorkers();
+    if (!m_storing && workers > 1)
+        m_storing = std::make_unique<Pool>(workers, workers * kStoredAheadPerWorker + 1);
+    if (!m_storing) {
+        StoreHere(item, std::move(item.content));
         return;
     }
-    CItemSpool::Range range;
-    if (!m_spool.Append(item.content, range)) {
-        m_spoolFailed = true;
-        return;
-    }
-    item.spooled = true;
-    item.spoolOffset = range.offset;
-    item.spoolLength = range.length;
+    // The worker reads the item's content, which nothing changes once the item has ended,
+    // until the item is collected.
+    const std::string* content = &item.content;
+    const bool compress = Compresses(item);
+    m_storing->Submit(m_nextStoreKey, [content, compress](size_t, const std::atomic<bool>&) {
+        auto deflated = std::make_unique<Deflated>();
+        deflated->form = litgen::StoreContent(*content, compress, deflated->bytes);
+        return deflated;
+    });
+    m_beingStored.emplace_back(m_nextStoreKey++, &item);
+    while (m_beingStored.size() > m_storing->WorkerCount() * kStoredAheadPerWorker)
+        CollectStoredItem();
+}
+
+void CEBookWriter::CollectStoredItem() {
+    const auto [key, item] = m_beingStored.front();
+    m_beingStored.pop_front();
+    std::unique_ptr<Deflated> deflated = m_storing->Take(key);
+    if (!deflated)
+        StoreHere(*item, std::move(item->content));  // the worker could not
+    else
+        KeepStored(*item, deflated->form, deflated->form.deflated ? std::move(deflated->bytes) : std::move(item->content));
+}
+
+void CEBookWriter::StoreHere(CEBookItem& item, std::string content) {
+    std::string deflated;
+    const litgen::StoredForm form = litgen::StoreContent(content, Compresses(item), deflated);
+    KeepStored(item, form, form.deflated ? std::move(deflated) : std::move(content));
+}
+
+void CEBookWriter::KeepStored(CEBookItem& item, const litgen::StoredForm& form, std::string bytes) {
+    item.form = form;
+    item.stored = true;
+    item.spooled = false;
     std::string().swap(item.content);
+    if (!bytes.empty() && !m_spoolUnavailable && !m_spoolFailed) {
+        if (!m_spool.IsOpen() && !m_spool.Create(m_eBookPath + ".spool")) {
+            m_spoolUnavailable = true;  // no scratch file beside the e-book: the items stay in memory
+        } else {
+            CItemSpool::Range range;
+            if (m_spool.Append(bytes, range)) {
+                item.spooled = true;
+                item.spoolOffset = range.offset;
+                item.spoolLength = range.length;
+                return;
+            }
+            m_spoolFailed = true;
+        }
+    }
+    item.content = std::move(bytes);
+}
+
+bool CEBookWriter::ReadStoredContent(const CEBookItem& item, std::string& content) {
+    std::string spooled;
+    if (item.spooled && !m_spool.Read({item.spoolOffset, item.spoolLength}, spooled))
+        return false;
+    return litgen::RestoreContent(item.form, item.spooled ? spooled : item.content, content);
 }
 
 void CEBookWriter::MapStyleSheet(CEBookItem& item) {
@@ -368,20 +431,15 @@ bool CEBookWriter::RepairFragmentLinks() {
         }
         if (broken.empty())
             continue;
-        std::string content;
-        if (item->spooled && !m_spool.Read({item->spoolOffset, item->spoolLength}, content))
+        std::string page;
+        if (!ReadStoredContent(*item, page))
             return false;
-        std::string& page = item->spooled ? content : item->content;
         size_t repaired = 0;
         for (const CXhtmlSerializer::FragmentLink* link : broken)
             repaired += CXhtmlSerializer::DropFragment(page, *link);
-        if (item->spooled) {
-            CItemSpool::Range range;
-            if (!m_spool.Append(content, range))
-                return false;
-            item->spoolOffset = range.offset;
-            item->spoolLength = range.length;
-        }
+        StoreHere(*item, std::move(page));
+        if (m_spoolFailed)
+            return false;
         Report(kCompilerWarning, litgen::kMsgMadeValid,
                "The markup of \"" + item->href + "\" has " + std::to_string(repaired) +
                    " link(s) to a place that its page does not hold; they open the page instead.");
@@ -409,6 +467,13 @@ HRESULT CEBookWriter::Finish() {
             complete = false;
         }
     }
+    // The items being stored are collected; a binary stream still held is stored now.
+    while (!m_beingStored.empty())
+        CollectStoredItem();
+    m_storing.reset();
+    for (const auto& item : m_items)
+        if (complete && !item->stored)
+            StoreHere(*item, std::move(item->content));
     m_stage = Stage::Done;
     if (!complete)
         return E_FAIL;
@@ -417,6 +482,8 @@ HRESULT CEBookWriter::Finish() {
 
 HRESULT CEBookWriter::Cancel() {
     m_stage = Stage::Done;
+    m_storing.reset();
+    m_beingStored.clear();
     m_items.clear();
     m_package.reset();
     m_spool.Remove();
@@ -446,10 +513,10 @@ HRESULT CEBookWriter::WriteArchive() {
 }
 
 HRESULT CEBookWriter::WriteArchiveFromSpool() {
-    // A fresh temporary name beside the e-book; libzip writes the archive there at
-    // zip_close, and the rename puts it in place in one step. The partial archives of
-    // writers killed before their end (<e-book>.tmp<pid>-<n>, and libzip's own
-    // <e-book>.tmp<pid>-<n>.XXXXXX) are removed first.
+    // A fresh temporary name beside the e-book, which the archive is written to; the
+    // rename puts it in place in one step. The partial archives of writers killed before
+    // their end (<e-book>.tmp<pid>-<n>, and <e-book>.tmp<pid>-<n>.XXXXXX of the earlier
+    // writer) are removed first.
     leaf::RemoveStaleScratchFiles(EBookFolder(), std::filesystem::path(m_eBookPath).filename().string() + ".tmp");
     std::string temporary;
     for (int attempt = 0; attempt < 1000 && temporary.empty(); ++attempt) {
@@ -484,15 +551,19 @@ HRESULT CEBookWriter::WriteArchiveFromSpool() {
     const CEpubPublication publication(input);
 
     std::vector<litgen::ArchiveEntry> entries;
-    entries.push_back({input.packageDocumentName, &publication.PackageDocument(), 0, 0, true});
-    entries.push_back({publication.NavigationName(), &publication.NavigationDocument(), 0, 0, true});
-    entries.push_back({publication.NcxName(), &publication.Ncx(), 0, 0, true});
-    for (const auto& item : m_items) {
-        litgen::ArchiveEntry entry{item->archiveName, item->spooled ? nullptr : &item->content, item->spoolOffset,
-                                   item->spoolLength, !leaf::StartsWithNoCase(item->epubMediaType, "image/")};
-        entries.push_back(entry);
+    const std::pair<const std::string&, const std::string&> documents[] = {
+        {input.packageDocumentName, publication.PackageDocument()},
+        {publication.NavigationName(), publication.NavigationDocument()},
+        {publication.NcxName(), publication.Ncx()}};
+    std::string deflatedDocuments[std::size(documents)];
+    for (size_t i = 0; i < std::size(documents); ++i) {
+        const litgen::StoredForm form = litgen::StoreContent(documents[i].second, true, deflatedDocuments[i]);
+        entries.push_back({documents[i].first, form, form.deflated ? &deflatedDocuments[i] : &documents[i].second});
     }
-    const std::string why = litgen::WriteEpubArchive(temporary, input.packageDocumentName, entries, m_spool.Path());
+    for (const auto& item : m_items)
+        entries.push_back({item->archiveName, item->form, item->spooled ? nullptr : &item->content, item->spoolOffset,
+                           item->spoolLength});
+    const std::string why = litgen::WriteEpubArchive(temporary, input.packageDocumentName, entries, m_spool);
     if (!why.empty())
         return fail("the archive \"" + temporary + "\" could not be written: " + why);
     if (leaf::KindOfFile(m_eBookPath) == leaf::FileKind::Special)

@@ -18,11 +18,14 @@
 // readers need not show, a page or style sheet that had to change to be valid. A
 // failure to write the e-book names the file and the system's reason.
 
+#include <deque>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "common/WorkAheadPool.h"
 #include "outside/litgen/EBookItem.h"
 #include "outside/litgen/ItemSpool.h"
 #include "outside/litgen/PackageManifest.h"
@@ -50,7 +53,8 @@ public:
     HRESULT OnPackageEnded(const CPackageManifest& manifest);
     // A binary stream was released: its item is complete.
     void OnBinaryReleased(CEBookItem& item);
-    // An item's stream has ended: its content moves from memory to the spool file.
+    // An item's stream has ended: its content is stored (deflated on a worker thread where
+    // it is text) and moves from memory to the spool file.
     void OnItemEnded(CEBookItem& item);
     // The writer of a page, which checks its links against the package's items.
     std::unique_ptr<CXhtmlSerializer> CreatePageSerializer(const CEBookItem& item);
@@ -67,6 +71,18 @@ private:
     void NameArchiveEntries();
     // The item an href names (the exact match, else one that differs in letter case).
     const CEBookItem* FindItem(const std::string& href) const;
+    // Puts an ended item in the form the archive holds: deflating runs on the workers,
+    // a few items ahead of the client, and each item's stored bytes go to the spool in the
+    // order the items ended.
+    void StoreItem(CEBookItem& item);
+    // Waits for the item stored longest ago and spools it.
+    void CollectStoredItem();
+    // Stores the item's content on this thread.
+    void StoreHere(CEBookItem& item, std::string content);
+    // The item is stored: its bytes go to the spool (or stay with it where there is none).
+    void KeepStored(CEBookItem& item, const litgen::StoredForm& form, std::string bytes);
+    // The content of a stored item again; false when it cannot be read.
+    bool ReadStoredContent(const CEBookItem& item, std::string& content);
     // Writes the archive and removes the spool.
     HRESULT WriteArchive();
     HRESULT WriteArchiveFromSpool();
@@ -94,4 +110,14 @@ private:
     size_t m_nextCss = 0;
     size_t m_nextHtml = 0;
     size_t m_nextBinary = 0;
+
+    // An item deflated on a worker: what the archive says of it, and the deflated bytes.
+    struct Deflated {
+        litgen::StoredForm form;
+        std::string bytes;  // empty where the item is stored as it is
+    };
+    std::deque<std::pair<size_t, CEBookItem*>> m_beingStored;  // key in the pool, the item
+    size_t m_nextStoreKey = 0;
+    // Last: its workers end before the items they read go.
+    std::unique_ptr<CWorkAheadPool<Deflated>> m_storing;
 };

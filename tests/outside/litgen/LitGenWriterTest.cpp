@@ -11,6 +11,7 @@
 #include <zip.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -991,8 +992,14 @@ protected:
 };
 
 TEST_F(LitGenWriteFailure, AFullScratchFileNamesItsFolderAndTheReason) {
-    // Items go to the scratch file as they end: a style sheet larger than a file may grow.
-    const std::string report = FinishWithFilesLimitedTo(64 * 1024, std::string(256 * 1024, 'p'), kPng);
+    // Items go to the scratch file as they end, deflated: a style sheet that stays larger
+    // than a file may grow (letters in no order, which deflating hardly shrinks).
+    std::string css;
+    for (std::uint32_t state = 1; css.size() < 256 * 1024;) {
+        state = state * 1103515245u + 12345u;
+        css += static_cast<char>('a' + (state >> 16) % 26);
+    }
+    const std::string report = FinishWithFilesLimitedTo(64 * 1024, css, kPng);
     EXPECT_EQ("E_FAIL\n0 1009 The e-book file \"" + eBook + "\" could not be written: its scratch file in \"" +
                   folder.Path().string() + "\" could not be written: " + std::strerror(EFBIG),
               report);
