@@ -101,6 +101,9 @@ int WhyNotCreatable(const std::string& path) {
     return access(folder.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
 }
 
+// Deflating an item takes less time than streaming the next one to the writer: two
+// workers keep up, and each holds deflate state and buffers of its own.
+constexpr size_t kDeflatingWorkers = 2;
 // How many ended items are deflated ahead of the one spooled next, per worker.
 constexpr size_t kStoredAheadPerWorker = 2;
 
@@ -316,7 +319,7 @@ void CEBookWriter::OnItemEnded(CEBookItem& item) {
 
 void CEBookWriter::StoreItem(CEBookItem& item) {
     using Pool = CWorkAheadPool<Deflated>;
-    const size_t workers = Pool::ProcessorWorkers();
+    const size_t workers = std::min(Pool::ProcessorWorkers(), kDeflatingWorkers);
     if (!m_storing && workers > 1)
         m_storing = std::make_unique<Pool>(workers, workers * kStoredAheadPerWorker + 1);
     if (!m_storing) {

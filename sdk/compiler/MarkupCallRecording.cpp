@@ -219,10 +219,13 @@ public:
         if (!m_owner.m_elementOpen || name == nullptr || nameLength < 0 || valueLength < 0 ||
             (value == nullptr && valueLength > 0))
             return m_owner.Refuse();
+        if (nameLength > std::numeric_limits<std::uint16_t>::max())
+            return m_owner.Refuse();
         std::u16string both(name, static_cast<size_t>(nameLength));
         if (valueLength > 0)
             both.append(value, static_cast<size_t>(valueLength));
-        return m_owner.Record(Kind::AddAttribute, both.data(), both.size(), static_cast<std::uint32_t>(nameLength));
+        return m_owner.Record(Kind::AddAttribute, both.data(), both.size(), false,
+                              static_cast<std::uint16_t>(nameLength));
     }
 
 private:
@@ -253,8 +256,10 @@ public:
     HRESULT StartElement(IMarkupElement* element, BOOL hasContent) override {
         if (!m_owner.m_elementOpen || element != m_owner.m_element.get())
             return m_owner.Refuse();
+        if (hasContent != FALSE && hasContent != TRUE)
+            return m_owner.Refuse();
         m_owner.m_elementOpen = false;
-        return m_owner.Record(Kind::StartElement, nullptr, 0, static_cast<std::uint32_t>(hasContent));
+        return m_owner.Record(Kind::StartElement, nullptr, 0, hasContent == TRUE);
     }
     HRESULT WriteText(LPCOLESTR text, LONG count) override {
         if (count < 0 || (text == nullptr && count > 0))
@@ -281,11 +286,13 @@ public:
     ULONG Release() override { return 0; }
     HRESULT SetErrorDetails(LPCOLESTR text) override {
         const size_t length = text != nullptr ? std::char_traits<char16_t>::length(text) : 0;
-        return m_owner.Record(Kind::ErrorDetails, text, length, 0, text != nullptr);
+        return m_owner.Record(Kind::ErrorDetails, text, length, text != nullptr);
     }
     HRESULT StepProgress(LONG units) override {
-        return m_owner.Record(Kind::Step, nullptr, 0, static_cast<std::uint32_t>(units),
-                              m_owner.m_stop.load(std::memory_order_relaxed));
+        const HRESULT answer = m_owner.Record(Kind::Step, nullptr, 0, m_owner.m_stop.load(std::memory_order_relaxed));
+        if (m_owner.m_complete)  // the units are kept where a text keeps its length
+            m_owner.m_calls.back().length = static_cast<std::uint32_t>(units);
+        return answer;
     }
     HRESULT AddDependency(LPCOLESTR, LPCOLESTR) override { return m_owner.Refuse(); }
     HRESULT GetSourceFolder(BSTR*) override { return m_owner.Refuse(); }
@@ -315,7 +322,12 @@ HRESULT CMarkupCallRecording::Refuse() {
     return E_UNEXPECTED;
 }
 
-HRESULT CMarkupCallRecording::Record(Kind kind, const char16_t* text, size_t length, std::uint32_t split, bool flag) {
+void CMarkupCallRecording::Compact() {
+    m_calls.shrink_to_fit();
+    m_text.shrink_to_fit();
+}
+
+HRESULT CMarkupCallRecording::Record(Kind kind, const char16_t* text, size_t length, bool flag, std::uint16_t split) {
     if (!m_complete)
         return E_UNEXPECTED;
     if (length > std::numeric_limits<std::uint32_t>::max() - m_text.size())
@@ -355,7 +367,7 @@ HRESULT Perform(const Call& call, const std::u16string& allText, IMarkupStream& 
         return live.element->AddAttribute(text, static_cast<LONG>(call.split), text + call.split,
                                           static_cast<LONG>(call.length - call.split));
     case Kind::StartElement: {
-        const HRESULT result = stream.StartElement(live.element, static_cast<BOOL>(call.split));
+        const HRESULT result = stream.StartElement(live.element, call.flag ? TRUE : FALSE);
         live = LiveElement();  // the encoder lets go of its element once it is started
         return result;
     }
@@ -364,7 +376,7 @@ HRESULT Perform(const Call& call, const std::u16string& allText, IMarkupStream& 
     case Kind::EndElement:
         return stream.EndElement();
     case Kind::Step:
-        return host.StepProgress(static_cast<LONG>(call.split));
+        return host.StepProgress(static_cast<LONG>(call.length));
     case Kind::ErrorDetails:
         return host.SetErrorDetails(call.flag ? std::u16string(text, call.length).c_str() : nullptr);
     }

@@ -46,6 +46,8 @@ public:
 
     // False when the encoder made a call that is not recorded.
     bool IsComplete() const { return m_complete; }
+    // Lets go of the room kept for more calls, once the encoding is over.
+    void Compact();
 
     // An encoding of the page against a stream and a host, writing its line to lineOut.
     using Encoding = std::function<BOOL(IMarkupStream& stream, IFilterHost& host, LONG* lineOut)>;
@@ -59,17 +61,20 @@ public:
 
     enum class Kind : std::uint8_t { CreateElement, SetName, AddAttribute, StartElement, Text, EndElement, Step,
                                      ErrorDetails };
-    // One call. Texts lie in the recording's text: [offset, offset + length); an
-    // attribute's name is its first `split` characters, its value the rest. A step's
-    // units and an element start's content flag are kept in `split`.
+    // One call, in 16 bytes (a page makes thousands). Texts lie in the recording's text:
+    // [offset, offset + length); an attribute's name is its first `split` characters, its
+    // value the rest. A step keeps its units in `length`.
     struct Call {
         Kind kind = Kind::Step;
-        bool flag = false;  // a step: answered E_ABORT; error details: text given (not null)
+        // A step: answered E_ABORT; error details: a text was given (not null); an element
+        // start: the element has content.
+        bool flag = false;
+        std::uint16_t split = 0;
         LONG line = 0;
         std::uint32_t offset = 0;
         std::uint32_t length = 0;
-        std::uint32_t split = 0;
     };
+    static_assert(sizeof(Call) == 16);
 
     const std::vector<Call>& Calls() const { return m_calls; }
     const std::u16string& Text() const { return m_text; }
@@ -82,8 +87,8 @@ private:
     friend class CStream;
     friend class CHost;
 
-    HRESULT Record(Kind kind, const char16_t* text = nullptr, size_t length = 0, std::uint32_t split = 0,
-                   bool flag = false);
+    HRESULT Record(Kind kind, const char16_t* text = nullptr, size_t length = 0, bool flag = false,
+                   std::uint16_t split = 0);
     HRESULT Refuse();
 
     const std::atomic<bool>& m_stop;

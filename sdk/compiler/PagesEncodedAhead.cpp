@@ -12,6 +12,7 @@ CPagesEncodedAhead::CPagesEncodedAhead(std::shared_ptr<const CPageEncoding> enco
             page->recording = std::make_unique<CMarkupCallRecording>(stop);
             CMarkupCallRecording& recording = *page->recording;
             page->result = encoding->Encode(path, recording.Stream(), &recording.Host(), recording.LineOut());
+            recording.Compact();
             return page;
         });
     }
