@@ -187,16 +187,26 @@ bool ConnectionPoint::IsConnected(DWORD cookie) const {
 }
 
 HRESULT ConnectionPoint::Fire(DISPID dispid, const std::vector<Variant>& arguments) {
+    static_assert(sizeof(Variant) == sizeof(VARIANT), "a Variant is a VARIANT and nothing more");
+    return Fire(dispid, arguments.data(), arguments.size());
+}
+
+HRESULT ConnectionPoint::Fire(DISPID dispid, const VARIANT* arguments, std::size_t count) {
     // The sinks of this moment, held so that one unadvising another cannot free it
     // under the loop.
     std::vector<Sink> sinks = m_sinks;
-    std::vector<VARIANT> reversed(arguments.rbegin(), arguments.rend());
+    // Events have a few arguments: they are reversed on the stack.
+    constexpr std::size_t kOnTheStack = 8;
+    VARIANT few[kOnTheStack];
+    std::vector<VARIANT> many(count > kOnTheStack ? count : 0);
+    VARIANT* reversed = count > kOnTheStack ? many.data() : few;
+    for (std::size_t i = 0; i < count; ++i)
+        reversed[i] = arguments[count - 1 - i];
     HRESULT firstFailure = S_OK;
     for (const Sink& sink : sinks) {
         if (!IsConnected(sink.cookie))
             continue;
-        DISPPARAMS params{reversed.empty() ? nullptr : reversed.data(), nullptr, static_cast<UINT>(reversed.size()),
-                          0};
+        DISPPARAMS params{count == 0 ? nullptr : reversed, nullptr, static_cast<UINT>(count), 0};
         Variant ignored;
         HRESULT hr = sink.events->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &ignored,
                                          nullptr, nullptr);

@@ -112,6 +112,8 @@ public:
     // natural order. Returns S_OK, or the first failure a sink returned (every sink
     // is called regardless).
     HRESULT Fire(DISPID dispid, const std::vector<Variant>& arguments);
+    // The same with arguments the caller keeps (nothing is copied or freed of them).
+    HRESULT Fire(DISPID dispid, const VARIANT* arguments, std::size_t count);
 
 private:
     struct Sink {

@@ -284,18 +284,32 @@ BOOL CLeafcraftSDKControl::AbortBuild() {
 
 // ---------------------------------------------------------------- events and progress
 
-void CLeafcraftSDKControl::FireAndPump(DISPID dispid, std::vector<leaf::Variant> arguments) {
+void CLeafcraftSDKControl::FireAndPump(DISPID dispid, const VARIANT* arguments, size_t count) {
     // A handler may release its last reference to the control; it lives until the
     // firing and the pump are done.
     leaf::ComPtr<CLeafcraftSDKControl> keepAlive(this);
     if (leaf::ConnectionPoint* point = GetConnectionPoint(DIID__DLeafcraftSDKEvents))
-        point->Fire(dispid, arguments);
+        point->Fire(dispid, arguments, count);
     PumpWaitingMessages();
 }
 
+void CLeafcraftSDKControl::FireAndPump(DISPID dispid, const std::vector<leaf::Variant>& arguments) {
+    FireAndPump(dispid, arguments.data(), arguments.size());
+}
+
 void CLeafcraftSDKControl::FireUpdateProgress(LONG percent, LONG step, const CString& details) {
-    FireAndPump(sdkeventid::OnUpdateProgress,
-                {leaf::Variant(percent), leaf::Variant(step), leaf::Variant(std::string_view(details.str()))});
+    // The details stay the same over many events: their text is made once for them all.
+    // Each firing holds what it passes, so that an event fired from a handler cannot free
+    // it under the sinks still to be called.
+    if (!m_progressDetailsArgument || m_progressDetailsText != details) {
+        m_progressDetailsArgument = std::make_shared<const leaf::Variant>(std::string_view(details.str()));
+        m_progressDetailsText = details;
+    }
+    const std::shared_ptr<const leaf::Variant> detailsArgument = m_progressDetailsArgument;
+    const leaf::Variant percentArgument(percent);
+    const leaf::Variant stepArgument(step);
+    const VARIANT arguments[] = {percentArgument, stepArgument, *detailsArgument};
+    FireAndPump(sdkeventid::OnUpdateProgress, arguments, std::size(arguments));
 }
 
 void CLeafcraftSDKControl::FireLITGenMessage(LONG type, LONG code, const CString& text, const CString& filePath,

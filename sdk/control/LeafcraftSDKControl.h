@@ -191,7 +191,8 @@ private:
 
     // ---- events ----
     // Calls every connected sink, then pumps the client's messages.
-    void FireAndPump(DISPID dispid, std::vector<leaf::Variant> arguments);
+    void FireAndPump(DISPID dispid, const VARIANT* arguments, size_t count);
+    void FireAndPump(DISPID dispid, const std::vector<leaf::Variant>& arguments);
 
     // ---- members, in order of construction ----
     CFontEmbedderClient m_fontEmbedder;
@@ -212,6 +213,9 @@ private:
     LONGLONG m_progressDone = 0;
     LONG m_progressStep = 0;
     CString m_progressDetail;
+    // The details argument of the last progress event, and its text.
+    std::shared_ptr<const leaf::Variant> m_progressDetailsArgument;
+    CString m_progressDetailsText;
     CString m_currentFile;
     LONG m_currentLine = 0;
     std::set<std::string> m_ignoredSchemes;
