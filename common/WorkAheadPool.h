@@ -44,7 +44,7 @@ public:
             std::lock_guard lock(m_mutex);
             m_stop.store(true);
         }
-        m_changed.notify_all();
+        m_workReady.notify_all();
         for (std::thread& thread : m_threads)
             thread.join();
     }
@@ -60,7 +60,7 @@ public:
             std::lock_guard lock(m_mutex);
             m_jobs.push_back(Queued{key, std::move(job)});
         }
-        m_changed.notify_one();
+        m_workReady.notify_one();
     }
 
     // The outcome of the job queued under the key, once it has run; null when no job was
@@ -76,12 +76,18 @@ public:
         // The jobs passed over never start; what they hold goes now.
         for (size_t skipped = m_nextJob; skipped < index; ++skipped)
             m_jobs[skipped].job = nullptr;
+        const size_t startableBefore = Startable();
         m_taken = std::max(m_taken, taken);
         m_done.erase(m_done.begin(), m_done.lower_bound(key));
-        m_changed.notify_all();
+        // Only as many workers wake as there are jobs that may start now.
+        const size_t startable = Startable() - std::min(Startable(), startableBefore);
+        if (startable == 1)
+            m_workReady.notify_one();
+        else if (startable > 1)
+            m_workReady.notify_all();
         if (!queued || m_threads.empty())
             return nullptr;
-        m_changed.wait(lock, [&] { return m_done.count(key) != 0; });
+        m_jobDone.wait(lock, [&] { return m_done.count(key) != 0; });
         std::unique_ptr<Outcome> outcome = std::move(m_done[key]);
         m_done.erase(key);
         return outcome;
@@ -103,9 +109,7 @@ private:
             Job job;
             {
                 std::unique_lock lock(m_mutex);
-                m_changed.wait(lock, [&] {
-                    return m_stop.load() || (m_nextJob < m_jobs.size() && m_nextJob < m_taken + m_window);
-                });
+                m_workReady.wait(lock, [&] { return m_stop.load() || Startable() > 0; });
                 if (m_stop.load())
                     return;
                 index = m_nextJob++;
@@ -130,13 +134,20 @@ private:
                 if (index + 1 >= m_taken)
                     m_done[key] = std::move(outcome);
             }
-            m_changed.notify_all();
+            m_jobDone.notify_one();  // the owner, when it waits
         }
+    }
+
+    // How many queued jobs a worker may start now. Called with the mutex held.
+    size_t Startable() const {
+        const size_t bound = std::min(m_jobs.size(), m_taken + m_window);
+        return bound > m_nextJob ? bound - m_nextJob : 0;
     }
 
     const size_t m_window;
     std::mutex m_mutex;
-    std::condition_variable m_changed;
+    std::condition_variable m_workReady;  // workers wait for a job they may start
+    std::condition_variable m_jobDone;    // the owner waits for the job it takes
     std::deque<Queued> m_jobs;  // a deque: entries keep their places while more are queued
     size_t m_nextJob = 0;       // index in m_jobs of the next job a worker starts
     size_t m_taken = 0;         // index in m_jobs after the last job taken
