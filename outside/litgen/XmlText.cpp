@@ -1,5 +1,6 @@
 #include "outside/litgen/XmlText.h"
 
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -11,15 +12,37 @@ namespace litgen {
 
 namespace {
 
+// The bytes that need a look: in text (bit 1) and in attribute values (bit 2).
+constexpr unsigned char kInText = 1;
+constexpr unsigned char kInAttribute = 2;
+constexpr std::array<unsigned char, 256> kNeedsALook = [] {
+    std::array<unsigned char, 256> table{};
+    for (int byte = 0; byte < 0x20; ++byte)
+        table[byte] = kInText | kInAttribute;
+    for (unsigned char byte : {'\t', '\n', '\r'})
+        table[byte] = kInAttribute;
+    for (unsigned char byte : {'&', '<', '>'})
+        table[byte] = kInText | kInAttribute;
+    table[0xEF] = kInText | kInAttribute;  // the start of U+FFFE and U+FFFF
+    table['"'] = kInAttribute;
+    return table;
+}();
+
 // Appends text (valid UTF-8: it was encoded from UTF-16 here) escaped for XML, in runs of
 // bytes that need nothing. The only characters above U+007F that XML does not allow are
 // U+FFFE and U+FFFF (EF BF BE, EF BF BF): surrogates cannot occur in such text.
 void AppendEscaped(std::string& out, std::string_view text, bool attribute, size_t* replaced) {
+    const unsigned char look = attribute ? kInAttribute : kInText;
     size_t run = 0;
     const auto flush = [&](size_t at) {
         out.append(text.data() + run, at - run);
     };
     for (size_t at = 0; at < text.size(); ++at) {
+        // Most bytes need nothing: they are passed over in a tight loop.
+        while (at < text.size() && (kNeedsALook[static_cast<unsigned char>(text[at])] & look) == 0)
+            ++at;
+        if (at == text.size())
+            break;
         const auto byte = static_cast<unsigned char>(text[at]);
         const char* escape = nullptr;
         size_t length = 1;

@@ -138,6 +138,19 @@ std::string Utf16ToUtf8(std::u16string_view units) {
     std::string out;
     out.reserve(units.size());
     for (size_t i = 0; i < units.size(); ++i) {
+        // A run of ASCII, most of any text, is copied a unit to a byte.
+        size_t end = i;
+        while (end < units.size() && units[end] < 0x80)
+            ++end;
+        if (end > i) {
+            const size_t at = out.size();
+            out.resize(at + (end - i));
+            for (size_t k = i; k < end; ++k)
+                out[at + (k - i)] = static_cast<char>(units[k]);
+            i = end;
+            if (i == units.size())
+                break;
+        }
         const char16_t unit = units[i];
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
             units[i + 1] <= 0xDFFF) {
