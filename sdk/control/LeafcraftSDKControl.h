@@ -153,10 +153,11 @@ private:
     // A pool whose workers each have objects of their own of the filters named (by
     // lower-cased ProgID, made from the classes the filters were loaded from);
     // `slots[i]` is filter i's place in the pool's lists, or -1 when it cannot have
-    // worker objects (the built-in style-sheet filter). Null when the machine or the
-    // filters give no pool.
+    // worker objects (the built-in style-sheet filter). Each worker runs at most
+    // `callsAheadPerWorker` calls ahead of the one the client's thread takes. Null when the
+    // machine or the filters give no pool.
     std::unique_ptr<CFilterWorkerPool> StartFilterWorkers(const std::vector<std::string>& progIds,
-                                                          std::vector<int>& slots);
+                                                          std::vector<int>& slots, size_t callsAheadPerWorker);
     // Runs a filter call on the client's thread: from what a worker recorded for the
     // same identity when there is such a recording, else by calling the filter. `undo`
     // takes back what the worker's call left behind when the call must run again.

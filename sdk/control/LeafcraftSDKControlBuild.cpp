@@ -45,6 +45,10 @@ namespace {
 
 constexpr int kMaxFriendlyNameLength = 50;
 constexpr UINT kCopyBlockSize = 10240;
+// How many conversions each worker runs ahead of the page the client's thread replays:
+// enough to keep every worker busy while the client's thread replays (converting takes
+// about the same time for every page), few enough that the recordings held stay small.
+constexpr size_t kConversionsAheadPerWorker = 2;
 
 leaf::Bstr Wide(const CString& text) { return leaf::Bstr::FromUtf8(text.str()); }
 
@@ -581,7 +585,7 @@ BOOL CLeafcraftSDKControl::ConvertSources() {
         }
         std::vector<int> slots;
         if (planned.size() >= 2)
-            workers = StartFilterWorkers(progIds, slots);
+            workers = StartFilterWorkers(progIds, slots, kConversionsAheadPerWorker);
         for (const auto& [index, progId] : workers ? planned : decltype(planned)()) {
             const int slot = slots[static_cast<size_t>(std::find(progIds.begin(), progIds.end(), progId) - progIds.begin())];
             if (slot < 0)

@@ -21,6 +21,12 @@
 
 namespace {
 
+// How many preparations each worker runs ahead of the page the client's thread replays.
+// Preparing a page takes very different times from page to page (a walk that reaches
+// pages no walk has read yet reads them all; one that meets them again takes their links
+// from the cache), so the workers run well ahead, lest one slow page hold them all up.
+constexpr size_t kPreparationsAheadPerWorker = 8;
+
 leaf::Bstr Wide(const CString& text) { return leaf::Bstr::FromUtf8(text.str()); }
 
 CString Slashed(const CString& path) {
@@ -288,7 +294,7 @@ BOOL CLeafcraftSDKControl::ScanDependencies() {
         }
         std::vector<int> slots;
         if (planned.size() >= 2)
-            workers = StartFilterWorkers(progIds, slots);
+            workers = StartFilterWorkers(progIds, slots, kPreparationsAheadPerWorker);
         for (const auto& [position, progId] : workers ? planned : decltype(planned)()) {
             const int slot = slots[static_cast<size_t>(std::find(progIds.begin(), progIds.end(), progId) - progIds.begin())];
             if (slot < 0)

@@ -12,10 +12,6 @@
 
 namespace {
 
-// How many calls a pool runs ahead per worker: enough to keep every worker busy while
-// the client's thread replays, few enough that the recordings held stay small.
-constexpr size_t kCallsAheadPerWorker = 2;
-
 // True for a class registered with the threading model "Both" or "Free": its objects
 // may be called on threads of their own. A filter registered so also gives the same
 // result whichever of its objects makes a call; one that keeps what an earlier call
@@ -33,7 +29,8 @@ bool AllowsObjectsOnAnyThread(REFCLSID clsid) {
 }  // namespace
 
 std::unique_ptr<CFilterWorkerPool> CLeafcraftSDKControl::StartFilterWorkers(const std::vector<std::string>& progIds,
-                                                                            std::vector<int>& slots) {
+                                                                            std::vector<int>& slots,
+                                                                            size_t callsAheadPerWorker) {
     slots.assign(progIds.size(), -1);
     const size_t workers = CFilterWorkerPool::WorkerCount();
     if (workers < 2)
@@ -65,7 +62,7 @@ std::unique_ptr<CFilterWorkerPool> CLeafcraftSDKControl::StartFilterWorkers(cons
         return nullptr;
     return std::make_unique<CFilterWorkerPool>(std::move(filters),
                                                leaf::Utf8ToUtf16(m_sourceFolder.str()),
-                                               workers * kCallsAheadPerWorker);
+                                               workers * callsAheadPerWorker);
 }
 
 HRESULT CLeafcraftSDKControl::RunFilterCall(IInputFilter& filter, std::unique_ptr<CFilterWorkerPool::Outcome> ahead,
