@@ -3,7 +3,29 @@
 #include <limits>
 #include <optional>
 
+#include "common/ReplayCursor.h"
 #include "platform/com/Unknown.h"
+
+namespace markupreplay {
+
+// An element that its maker keeps for as long as it is used: counting references does
+// nothing.
+class CHeldElement : public IMarkupElement {
+public:
+    HRESULT QueryInterface(REFIID riid, void** object) override {
+        if (object == nullptr)
+            return E_POINTER;
+        *object = riid == IID_IUnknown || riid == IID_IMarkupElement ? static_cast<IMarkupElement*>(this) : nullptr;
+        return *object ? S_OK : E_NOINTERFACE;
+    }
+    ULONG AddRef() override { return 1; }
+    ULONG Release() override { return 1; }
+
+protected:
+    ~CHeldElement() = default;
+};
+
+}  // namespace markupreplay
 
 namespace {
 
@@ -28,42 +50,24 @@ class CContinuation {
 public:
     CContinuation(const std::vector<Call>& calls, size_t divergedAt, HRESULT liveAnswer, LiveElement live,
                   IMarkupStream& stream, IFilterHost& host)
-        : m_calls(calls), m_divergedAt(divergedAt), m_liveAnswer(liveAnswer), m_live(std::move(live)),
-          m_element(*this), m_stream(*this, stream), m_host(*this, host) {}
+        : m_cursor(calls, divergedAt, liveAnswer, &RecordedAnswer),
+          m_live(std::move(live)),
+          m_element(*this),
+          m_stream(*this, stream),
+          m_host(*this, host) {}
 
     IMarkupStream& Stream() { return m_stream; }
     IFilterHost& Host() { return m_host; }
 
 private:
-    // The answer to the next call while it is one that was made already; none once the
-    // calls go to the live side (also when the encoding went another way before the
-    // point where the answers differed).
-    std::optional<HRESULT> Answer(Kind kind) {
-        if (m_passThrough || m_next > m_divergedAt)
-            return std::nullopt;
-        if (m_calls[m_next].kind != kind) {
-            m_passThrough = true;
-            return std::nullopt;
-        }
-        const size_t index = m_next++;
-        return index == m_divergedAt ? m_liveAnswer : RecordedAnswer(m_calls[index]);
-    }
-    // A call the recording never holds: it and every later one go to the live side.
-    void PassThrough() { m_passThrough = true; }
+    std::optional<HRESULT> Answer(Kind kind) { return m_cursor.Answer(kind); }
+    void PassThrough() { m_cursor.PassThrough(); }
 
     // Stands for the elements the encoder makes while its calls are answered as they
     // were; its later calls go to the live element made at that point.
-    class CElement final : public IMarkupElement {
+    class CElement final : public markupreplay::CHeldElement {
     public:
         explicit CElement(CContinuation& owner) : m_owner(owner) {}
-        HRESULT QueryInterface(REFIID riid, void** object) override {
-            if (object == nullptr)
-                return E_POINTER;
-            *object = riid == IID_IUnknown || riid == IID_IMarkupElement ? static_cast<IMarkupElement*>(this) : nullptr;
-            return *object ? S_OK : E_NOINTERFACE;
-        }
-        ULONG AddRef() override { return 1; }
-        ULONG Release() override { return 1; }
         HRESULT SetName(LPCOLESTR name, LONG length) override {
             if (std::optional<HRESULT> answer = m_owner.Answer(Kind::SetName))
                 return *answer;
@@ -99,14 +103,14 @@ private:
             return m_live.GetMediaType(mediaType);
         }
         HRESULT CreateElement(IUnknown** element) override {
-            const size_t index = m_owner.m_next;
+            const size_t index = m_owner.m_cursor.Next();
             std::optional<HRESULT> answer = m_owner.Answer(Kind::CreateElement);
             if (!answer || element == nullptr)
                 return m_live.CreateElement(element);
             // The element the live stream made at the point where the answers differed is
             // the encoder's from there; before it, the stand-in answers.
-            *element = index == m_owner.m_divergedAt ? m_owner.m_live.object.Get()
-                                                     : static_cast<IMarkupElement*>(&m_owner.m_element);
+            *element = index == m_owner.m_cursor.DivergedAt() ? m_owner.m_live.object.Get()
+                                                              : static_cast<IMarkupElement*>(&m_owner.m_element);
             if (*element != nullptr)
                 (*element)->AddRef();
             return *answer;
@@ -183,12 +187,8 @@ private:
         IFilterHost& m_live;
     };
 
-    const std::vector<Call>& m_calls;
-    const size_t m_divergedAt;
-    const HRESULT m_liveAnswer;
+    CReplayCursor<Call> m_cursor;
     LiveElement m_live;
-    size_t m_next = 0;
-    bool m_passThrough = false;
     CElement m_element;
     CStream m_stream;
     CHost m_host;
@@ -199,17 +199,9 @@ private:
 // ---------------------------------------------------------------- the recording side
 
 // The one element the encoder fills at a time.
-class CMarkupCallRecording::CElement final : public IMarkupElement {
+class CMarkupCallRecording::CElement final : public markupreplay::CHeldElement {
 public:
     explicit CElement(CMarkupCallRecording& owner) : m_owner(owner) {}
-    HRESULT QueryInterface(REFIID riid, void** object) override {
-        if (object == nullptr)
-            return E_POINTER;
-        *object = riid == IID_IUnknown || riid == IID_IMarkupElement ? static_cast<IMarkupElement*>(this) : nullptr;
-        return *object ? S_OK : E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return 1; }
-    ULONG Release() override { return 1; }
     HRESULT SetName(LPCOLESTR name, LONG length) override {
         if (!m_owner.m_elementOpen || name == nullptr || length <= 0)
             return m_owner.Refuse();

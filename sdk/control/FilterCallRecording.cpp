@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "common/ReplayCursor.h"
 #include "platform/com/Bstr.h"
 #include "platform/com/ExceptionBarrier.h"
 
@@ -50,7 +51,9 @@ class CContinuingHost final : public IFilterHost {
 public:
     CContinuingHost(const std::vector<Call>& calls, size_t divergedAt, HRESULT liveAnswer,
                     std::u16string liveFolder, IFilterHost& live)
-        : m_calls(calls), m_divergedAt(divergedAt), m_liveAnswer(liveAnswer), m_liveFolder(std::move(liveFolder)),
+        : m_calls(calls),
+          m_cursor(calls, divergedAt, liveAnswer, [](const Call& call) { return call.result; }),
+          m_liveFolder(std::move(liveFolder)),
           m_live(live) {}
 
     HRESULT QueryInterface(REFIID, void** object) override {
@@ -74,9 +77,9 @@ public:
     HRESULT GetSourceFolder(BSTR* folder) override {
         if (folder == nullptr)
             return E_POINTER;
-        const size_t index = m_next;
+        const size_t index = m_cursor.Next();
         if (std::optional<HRESULT> answer = Answer(Kind::SourceFolder)) {
-            const std::u16string& text = index == m_divergedAt ? m_liveFolder : m_calls[index].text;
+            const std::u16string& text = index == m_cursor.DivergedAt() ? m_liveFolder : m_calls[index].text;
             *folder = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
             return *answer;
         }
@@ -104,27 +107,12 @@ public:
     }
 
 private:
-    // The answer to the next call while it is one that reached the control already;
-    // none once the calls go to the control (also when the filter went another way
-    // before the point where the answers differed).
-    std::optional<HRESULT> Answer(Kind kind) {
-        if (m_passThrough || m_next > m_divergedAt)
-            return std::nullopt;
-        if (m_calls[m_next].kind != kind) {
-            m_passThrough = true;
-            return std::nullopt;
-        }
-        const size_t index = m_next++;
-        return index == m_divergedAt ? m_liveAnswer : m_calls[index].result;
-    }
+    std::optional<HRESULT> Answer(Kind kind) { return m_cursor.Answer(kind); }
 
     const std::vector<Call>& m_calls;
-    const size_t m_divergedAt;
-    const HRESULT m_liveAnswer;
+    CReplayCursor<Call> m_cursor;
     const std::u16string m_liveFolder;
     IFilterHost& m_live;
-    size_t m_next = 0;
-    bool m_passThrough = false;
 };
 
 Call TextCall(Kind kind, LPCOLESTR text, LPCOLESTR secondText = nullptr) {
