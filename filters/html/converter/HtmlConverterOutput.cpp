@@ -112,6 +112,12 @@ void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
                     out += "&#61;";
                     continue;
                 }
+                // Read again, a backslash before the closing quote would escape it and
+                // carry the value on into the rest of the tag.
+                if (text[i] == '\\' && i + 1 == text.size()) {
+                    out += "&#92;";
+                    continue;
+                }
                 if (text[i] == '"') out += '\\';
                 out += text[i];
             }

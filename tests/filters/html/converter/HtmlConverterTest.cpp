@@ -169,6 +169,9 @@ TEST_F(HtmlConverterTest, AttributeValuesCannotEndOrJoinTagsWhenReadAgain) {
     const std::string output = ConvertNested("<p title=\"a<b\" class=\"x=\">y</p>\n");
     EXPECT_NE(output.find("<p title=\"a&lt;b\" class=\"x&#61;\">y</p>"), std::string::npos) << output;
     ConvertNested("<table><tr><td style=\"a:b<td style=c\" />x</tr></table>");
+    // A value ending in a backslash would escape its own closing quote.
+    const std::string backslash = ConvertNested("<table><tr><td title=a\\ />x</tr></table>");
+    EXPECT_NE(backslash.find("<td title=\"a&#92;\" />"), std::string::npos) << backslash;
 }
 
 TEST_F(HtmlConverterTest, AttributeNamesThatCannotBeReadBackAreLeftOut) {
