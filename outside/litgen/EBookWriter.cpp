@@ -12,6 +12,7 @@
 
 #include "outside/litgen/ArchiveNames.h"
 #include "outside/litgen/DirectionDeclarations.h"
+#include "outside/litgen/FlatStyleRules.h"
 #include "outside/litgen/EpubArchive.h"
 #include "outside/litgen/EpubMediaTypes.h"
 #include "outside/litgen/EpubPublication.h"
@@ -419,6 +420,13 @@ void CEBookWriter::MapStyleSheet(CEBookItem& item) {
                    std::to_string(removed.rightToLeft + removed.overrides) +
                    " declaration(s) of direction or unicode-bidi that set text right to left or override its "
                    "direction were taken out.");
+    // Nested rules are written flat; rules that readers of EPUB cannot read go, and the
+    // author hears how many.
+    const litgen::FlatStyleRules flat = litgen::FlattenStyleRules(item.content);
+    if (flat.leftOut > 0)
+        Report(kCompilerWarning, litgen::kMsgMadeValid,
+               "The style sheet \"" + item.href + "\" holds rules that readers of EPUB cannot read: " +
+                   std::to_string(flat.leftOut) + " style rule(s) were left out.");
 }
 
 bool CEBookWriter::RepairFragmentLinks() {

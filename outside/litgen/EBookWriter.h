@@ -88,7 +88,8 @@ private:
     HRESULT WriteArchiveFromSpool();
     void CheckPicture(const CEBookItem& item);
     // Makes an ended style sheet fit for the e-book: its references (StyleReferences.h) and
-    // the declarations EPUB does not allow (DirectionDeclarations.h), reporting what goes.
+    // the declarations EPUB does not allow (DirectionDeclarations.h) and its nested rules
+    // (FlatStyleRules.h), reporting what goes.
     void MapStyleSheet(CEBookItem& item);
     // Links to a place (a fragment) that the page they name does not hold open that page
     // instead; the pages changed are rewritten and reported. False when the spool fails.

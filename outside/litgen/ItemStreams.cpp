@@ -34,6 +34,7 @@ std::string DescribeChanges(const CXhtmlSerializer::Changes& changes) {
         {changes.characters, " character(s) that XML does not allow were replaced"},
         {changes.styles, " style declaration(s) of direction or unicode-bidi, which EPUB does not allow, were taken "
                          "out with the text direction they set"},
+        {changes.styleRules, " style rule(s) that readers of EPUB cannot read were left out"},
         {changes.heldText, " run(s) of text that came as the content of an element that holds none (such as an embed "
                            "left open, after which the rest of a page comes as text) were kept as text, markup in "
                            "them included"},

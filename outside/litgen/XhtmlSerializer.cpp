@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "outside/litgen/FlatStyleRules.h"
 #include "outside/litgen/StyleReferences.h"
 #include "outside/litgen/XmlText.h"
 #include "platform/base/CString.h"
@@ -369,7 +370,9 @@ litgen::DirectionDeclarations CXhtmlSerializer::MapStyle(std::string& css) {
                 target.rewritten = litgen::RelativeHref(m_archivePath, found.archivePath);
             return target;
         });
-    return litgen::RemoveDirectionDeclarations(css);
+    const litgen::DirectionDeclarations removed = litgen::RemoveDirectionDeclarations(css);
+    m_changes.styleRules += litgen::FlattenStyleRules(css).leftOut;
+    return removed;
 }
 
 void CXhtmlSerializer::MapStyleAttribute(std::vector<Attribute>& attributes) {

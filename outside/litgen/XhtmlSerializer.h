@@ -69,10 +69,11 @@ public:
         size_t links = 0;       // links and sources that name nothing in the e-book
         size_t characters = 0;  // characters XML does not allow, replaced
         size_t styles = 0;      // direction and unicode-bidi declarations whose effect is lost
+        size_t styleRules = 0;  // style rules readers of EPUB cannot read, left out
         // Runs of text that came as the content of an element that holds none (the rest of
         // a page after an unclosed embed comes so): kept as text, markup in them included.
         size_t heldText = 0;
-        size_t Total() const { return elements + attributes + links + characters + styles + heldText; }
+        size_t Total() const { return elements + attributes + links + characters + styles + styleRules + heldText; }
     };
 
     // documentPath: the item's href (publication path); archivePath: its name in the
@@ -149,7 +150,8 @@ private:
     References CheckReferences(const litgen::xhtml::Element& rule, std::vector<litgen::xhtml::Attribute>& attributes);
     // Style text made fit for the e-book: url()s and imports of files not in it taken out
     // (counted with the links that name nothing), those of renamed files written to their
-    // names, and the declarations EPUB does not allow taken out.
+    // names, the declarations EPUB does not allow taken out, and nested rules written
+    // flat (FlatStyleRules.h; the rules readers cannot read left out and counted).
     litgen::DirectionDeclarations MapStyle(std::string& css);
     // The same for an element's style attribute: the direction it set becomes the
     // element's dir, and a style left empty goes.
