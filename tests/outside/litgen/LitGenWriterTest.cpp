@@ -752,6 +752,33 @@ TEST_F(LitGen, StyleSheetsLoseDirectionAndSayWhenThatChangesTheText) {
     EXPECT_EQ("@media print { q { } }\nr { content: \"direction: rtl\" }\n", entries["b.css"]);
 }
 
+// Style sheets and style elements written for today's browsers nest rules and use
+// selectors the EPUB checker's parser refuses: the nested rules are written flat, the
+// refused rules left out, and the author hears how many went from which item.
+TEST_F(LitGen, NestedStyleRulesAreWrittenFlatAndUnreadableOnesLeftOutWithAWarning) {
+    BuildBook("<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/>"
+              "<item id=\"a\" href=\"a.css\" media-type=\"text/css\"/><item id=\"b\" href=\"b.css\" media-type=\"text/css\"/>"
+              "</manifest><spine><itemref idref=\"p\"/></spine></package>",
+              {{"p.htm", "<html><head><link rel=\"stylesheet\" href=\"a.css\"/><link rel=\"stylesheet\" href=\"b.css\"/>"
+                         "<style>nav { ol { margin: 0 } } nav:has(> ol) { padding: 0 }</style>"
+                         "</head><body><nav><ol><li>text</li></ol></nav></body></html>"}},
+              {{"a.css", ":not(.dark-mode) {\n  pre code.hljs { display: block }\n  @media print { code { color: black } }\n}\n"},
+               {"b.css", "p { color: red }\n#content:has(> .stability) a { margin: 0 }\n[href$=\".pdf\" i] { x: y }\n"}});
+    EXPECT_EQ((std::vector<std::string>{
+                  "1 2003 The style sheet \"b.css\" holds rules that readers of EPUB cannot read: 2 style rule(s) "
+                  "were left out.",
+                  "1 2003 The markup of \"p.htm\" was not valid XHTML; to make it valid, 1 style rule(s) that readers "
+                  "of EPUB cannot read were left out."}),
+              callback.messages);
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    auto entries = Unpack(eBook);
+    EXPECT_EQ(":not(.dark-mode) pre code.hljs { display: block }\n"
+              "@media print {\n:not(.dark-mode) code { color: black }\n}\n\n",
+              entries["a.css"]);
+    EXPECT_EQ("p { color: red }\n\n\n", entries["b.css"]);
+    EXPECT_NE(std::string::npos, entries["p.htm"].find("<style>nav ol { margin: 0 }\n </style>")) << entries["p.htm"];
+}
+
 // Items whose names OCF forbids or that break links (a '#' ends a link's path) are
 // written under safe names, and every reference follows: manifest, spine, navigation,
 // guide, links and sources of pages, url()s of style sheets and style attributes.

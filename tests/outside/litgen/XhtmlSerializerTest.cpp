@@ -273,6 +273,19 @@ TEST(XhtmlSerializer, CountsTheDirectionsItLosesAndTheTextAVoidElementHeld) {
     EXPECT_EQ(0u, sound.GetChanges().Total());
 }
 
+// A style element's rules that readers of EPUB cannot read are counted as they go; its
+// nested rules are written flat without a count, and style attributes stay as written.
+TEST(XhtmlSerializer, CountsTheStyleRulesItLeavesOut) {
+    CXhtmlSerializer page("page.htm", "page.htm", LookUp);
+    Stream(page, "<style>a { b { c: d } } p:has(> q), [x=y i] { color: red }</style>"
+                 "<p style=\"color: red; margin: 0\">x</p>");
+    const std::string document = page.Finish();
+    EXPECT_EQ(1u, page.GetChanges().styleRules);
+    EXPECT_EQ(1u, page.GetChanges().Total());
+    EXPECT_NE(std::string::npos, document.find("<style>a b { c: d }\n </style>")) << document;
+    EXPECT_NE(std::string::npos, document.find("<p style=\"color: red; margin: 0\">x</p>")) << document;
+}
+
 // A page the e-book holds under a safe name writes its links from where it stands there.
 TEST(XhtmlSerializer, APageUnderASafeNameLinksFromThere) {
     CXhtmlSerializer page("a?b/page.htm", "a_b/page.htm", LookUp);
