@@ -116,12 +116,36 @@ bool HoldsOnlySpace(std::string_view text, bool commentsToo) {
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsSpace(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && IsSpace(text.back()))
+    // A space a backslash escapes belongs to the name before it.
+    const auto escaped = [&text] {
+        size_t backslashes = 0;
+        while (backslashes + 1 < text.size() && text[text.size() - 2 - backslashes] == '\\')
+            ++backslashes;
+        return backslashes % 2 == 1;
+    };
+    while (!text.empty() && IsSpace(text.back()) && !escaped())
         text.remove_suffix(1);
     return text;
 }
 
 // ---------------------------------------------------------------- selectors
+
+// Whether the string that starts at `at` ends with its quote. One that the line or the
+// text ends is no string: copied into a combined selector, it would run on into what
+// follows, or end with another selector's quote.
+bool IsClosedString(std::string_view text, size_t at) {
+    const char quote = text[at++];
+    while (at < text.size() && text[at] != quote && text[at] != '\n')
+        at += text[at] == '\\' ? 2 : 1;
+    return at < text.size() && text[at] == quote;
+}
+
+bool HoldsUnclosedString(std::string_view text) {
+    for (size_t at = 0; at < text.size(); at = PieceEnd(text, at))
+        if ((text[at] == '"' || text[at] == '\'') && !IsClosedString(text, at))
+            return true;
+    return false;
+}
 
 size_t NameEnd(std::string_view text, size_t at) {
     while (at < text.size() && (IsNameCharacter(text[at]) || text[at] == '\\'))
@@ -220,8 +244,16 @@ bool IsSimpleSelector(std::string_view argument) {
 bool IsReadableSelector(std::string_view selector) {
     for (size_t at = 0; at < selector.size();) {
         const char ch = selector[at];
-        if (ch == '&' || StartsWith(selector, at, "||"))
+        // A '}' or ';' stands in a selector only where a sheet has one too many (a '}'
+        // written inside an at-rule would close it).
+        if (ch == '&' || ch == '}' || ch == ';' || StartsWith(selector, at, "||"))
             return false;
+        if (ch == '"' || ch == '\'') {
+            if (!IsClosedString(selector, at))
+                return false;
+            at = PieceEnd(selector, at);
+            continue;
+        }
         if (ch == '[') {
             const size_t close = FindOutsideBlocks(selector, at + 1, selector.size(), "]");
             if (!IsReadableAttribute(selector.substr(at + 1, close - at - 1)))
@@ -245,6 +277,15 @@ bool IsReadableSelector(std::string_view selector) {
     }
     return true;
 }
+
+// One selector of a list that is something, and nothing the parsers refuse.
+bool IsReadableListItem(std::string_view selector) {
+    return !HoldsOnlySpace(selector, true) && IsReadableSelector(selector);
+}
+
+// A nested selector that can be put after its parent's: one with a string the line ends
+// would join the parent's text to its own.
+bool CanCombine(std::string_view nested) { return !HoldsOnlySpace(nested, true) && !HoldsUnclosedString(nested); }
 
 std::vector<std::string> SplitSelectorList(std::string_view list) {
     std::vector<std::string> selectors;
@@ -317,7 +358,9 @@ private:
     std::string_view AtRuleName(size_t at) const { return m_css.substr(at + 1, NameEnd(m_css, at + 1) - at - 1); }
     void Copy(size_t begin, size_t end) { m_out.append(m_css, begin, end - begin); }
     // Writes a rule of `selectors` whose block is css[begin, end) flat.
-    void WriteRule(const std::vector<std::string>& selectors, size_t begin, size_t end, size_t depth);
+    // `readableParents`: false under a parent whose selectors the parsers refuse.
+    void WriteRule(const std::vector<std::string>& selectors, size_t begin, size_t end, size_t depth,
+                   bool readableParents = true);
     void WriteDeclarations(const std::string& selectors, bool readable, size_t begin, size_t end);
 
     std::string_view m_css;
@@ -357,10 +400,10 @@ void Flattener::WriteRuleList(size_t begin, size_t end, size_t depth) {
             break;
         }
         const size_t close = FindOutsideBlocks(m_css, open + 1, end, "}");
-        const std::string_view selectors = m_css.substr(at, open - at);
+        const std::vector<std::string> selectors = SplitSelectorList(m_css.substr(at, open - at));
         if (!ReadBlock(open + 1, close).empty())
-            WriteRule(SplitSelectorList(selectors), open + 1, close, 0);
-        else if (IsReadableSelector(selectors))
+            WriteRule(selectors, open + 1, close, 0);
+        else if (std::all_of(selectors.begin(), selectors.end(), IsReadableListItem))
             Copy(at, std::min(close + 1, end));
         else
             ++m_result.leftOut;
@@ -393,9 +436,10 @@ std::vector<NestedItem> Flattener::ReadBlock(size_t begin, size_t end) const {
     return items;
 }
 
-void Flattener::WriteRule(const std::vector<std::string>& selectors, size_t begin, size_t end, size_t depth) {
+void Flattener::WriteRule(const std::vector<std::string>& selectors, size_t begin, size_t end, size_t depth,
+                          bool readableParents) {
     const std::string list = JoinSelectorList(selectors);
-    const bool readable = IsReadableSelector(list);
+    const bool readable = readableParents && std::all_of(selectors.begin(), selectors.end(), IsReadableListItem);
     size_t declarations = begin;
     for (const NestedItem& item : ReadBlock(begin, end)) {
         WriteDeclarations(list, readable, declarations, item.begin);
@@ -405,7 +449,7 @@ void Flattener::WriteRule(const std::vector<std::string>& selectors, size_t begi
             ++m_result.flattened;
             m_out += Trim(m_css.substr(item.begin, item.open - item.begin));
             m_out += " {\n";
-            WriteRule(selectors, item.open + 1, item.close, depth + 1);
+            WriteRule(selectors, item.open + 1, item.close, depth + 1, readable);
             m_out += "}\n";
             continue;
         }
@@ -428,7 +472,8 @@ void Flattener::WriteRule(const std::vector<std::string>& selectors, size_t begi
             continue;
         }
         ++m_result.flattened;
-        WriteRule(combined, item.open + 1, item.close, depth + 1);
+        WriteRule(combined, item.open + 1, item.close, depth + 1,
+                  readable && std::all_of(nestedSelectors.begin(), nestedSelectors.end(), CanCombine));
     }
     WriteDeclarations(list, readable, declarations, end);
 }

@@ -4,7 +4,8 @@
 // in which nothing more is taken out (half the files are "in the book", by a hash of the
 // name). Writing every reference to its file's name anew (as for an e-book whose items
 // all have names of their own) leaves text that a second pass writes the same. Taking out the direction declarations never lengthens the text and
-// leaves none to take out.
+// leaves none to take out. Writing nested rules flat changes the text exactly when it
+// writes a rule flat or leaves one out, and leaves text in which nothing more is to do.
 
 #include <cstdint>
 #include <functional>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "outside/litgen/DirectionDeclarations.h"
+#include "outside/litgen/FlatStyleRules.h"
 #include "outside/litgen/StyleReferences.h"
 #include "outside/litgen/XmlText.h"
 #include "tests/fuzz/FuzzCheck.h"
@@ -57,5 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(removed.rightToLeft + removed.overrides <= removed.removed);  // only declarations taken out are lost
     std::string left = declarations;
     Check(litgen::RemoveDirectionDeclarations(left).removed == 0 && left == declarations);  // none left to take out
+
+    std::string flat = input;
+    const litgen::FlatStyleRules written = litgen::FlattenStyleRules(flat);
+    Check((written.flattened + written.leftOut == 0) == (flat == input));  // changed exactly when it did something
+    std::string flatAgain = flat;
+    const litgen::FlatStyleRules second = litgen::FlattenStyleRules(flatAgain);
+    Check(second.flattened + second.leftOut == 0 && flatAgain == flat);  // nothing nested or unreadable is left
     return 0;
 }

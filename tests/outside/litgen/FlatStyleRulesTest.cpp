@@ -64,6 +64,14 @@ const Case kCases[] = {
      "[href$=\".pdf\" i] { a: b }\n:is(.a, .b) { a: b }\n:not(a.b) { a: b }\n:where(p, q) { a: b }\n"
      "a || b { a: b }\n& b { a: b }\nli:nth-child(2 of .x) { a: b }\n:has(+ .x) { a: b }\n",
      "\n\n\n\n\n\n\n\n", 0, 8},
+    // A '}' or ';' too many, or a selector of nothing, is refused as well: the rule it
+    // runs into goes, as in browsers.
+    {"StrayBracesSemicolonsAndEmptySelectorsAreLeftOut",
+     "p { a: b } }\nq { a: b }\n;r { a: b }\ns, , t { a: b }\n{ a: b }\nu { , v { a: b } }",
+     "p { a: b } \n\n\n\n", 1, 5},
+    // A string the line ends makes the selector it stands in unreadable: put before or
+    // after another selector, it would take in that one's text.
+    {"AStringTheLineEndsIsNeverCombined", "\"\n{\"{\n{x}", "", 1, 1},
     {"AtRulesThatCannotStandInARuleAreLeftOut", "a { @font-face { x: y } @include m; b: c }", "a { b: c }\n", 0, 2},
     // Nothing to do: the text comes out as it went in.
     {"ASheetWithoutNestingIsKeptByteForByte",
