@@ -14,7 +14,8 @@
 // left out: a relative selector or anything but names, numbers and strings inside a
 // functional pseudo-class other than :not() (":has(> .x)", ":is(.a, .b)"), more than one
 // simple selector inside :not(), an attribute selector with a case flag ("[x=y i]"), the
-// column combinator "||", and an "&" with no parent. So are at-rules that cannot stand
+// column combinator "||", an "&" with no parent, and a selector of nothing or one that a
+// '}' or ';' too many runs into (browsers drop those too). So are at-rules that cannot stand
 // inside a style rule, and a rule nested so deep or whose combined selectors grow so
 // long that writing it flat is not reasonable.
 //
