@@ -572,6 +572,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
             m_sawHtml = true;
             frame = &kHtml;
             auto mapped = litgen::xhtml::MapAttributes(*rule, source, sourceAttributes);
+            m_changes.attributes += mapped.renamed;
             MapStyleAttribute(mapped.attributes);
             m_htmlAttributes = StartTag(kHtml, mapped.attributes, false);
             m_htmlAttributes = m_htmlAttributes.substr(5, m_htmlAttributes.size() - 6);
@@ -621,7 +622,9 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         enter();
         return;
     }
-    auto mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes);
+    // Some elements' roles depend on the element they stand in (an li's on its list).
+    const std::string_view parent = m_frames.empty() ? std::string_view() : m_frames.back().rule->name;
+    auto mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes, parent);
     const auto has = [&](std::string_view key) {
         return std::any_of(mapped.attributes.begin(), mapped.attributes.end(),
                            [&](const Attribute& attribute) { return attribute.first == key; });
@@ -630,7 +633,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
     if ((written->name == "map" && !has("name")) || (written->name == "object" && !has("data") && !has("type"))) {
         ++m_changes.elements;
         written = CurrentContent() == Content::Phrasing ? &litgen::xhtml::GenericInline() : &litgen::xhtml::GenericBlock();
-        mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes);
+        mapped = litgen::xhtml::MapAttributes(*written, source, sourceAttributes, parent);
     }
     m_changes.attributes += mapped.renamed;
     m_scripted = m_scripted || mapped.scripted || written->name == "script";

@@ -165,6 +165,98 @@ constexpr std::string_view kAriaAttributes =
     "relevant required roledescription rowcount rowindex rowspan selected setsize sort valuemax valuemin valuenow "
     "valuetext";
 
+// The ARIA roles, one of which a role attribute names.
+constexpr std::string_view kAriaRoles =
+    "alert alertdialog application article banner button cell checkbox columnheader combobox complementary "
+    "contentinfo definition dialog directory doc-abstract doc-acknowledgments doc-afterword doc-appendix "
+    "doc-backlink doc-biblioentry doc-bibliography doc-biblioref doc-chapter doc-colophon doc-conclusion doc-cover "
+    "doc-credit doc-credits doc-dedication doc-endnote doc-endnotes doc-epigraph doc-epilogue doc-errata "
+    "doc-example doc-footnote doc-foreword doc-glossary doc-glossref doc-index doc-introduction doc-noteref "
+    "doc-notice doc-pagebreak doc-pagelist doc-part doc-preface doc-prologue doc-pullquote doc-qna doc-subtitle "
+    "doc-tip doc-toc document feed figure form graphics-document graphics-object graphics-symbol grid gridcell "
+    "group heading img link list listbox listitem log main marquee math menu menubar menuitem menuitemcheckbox "
+    "menuitemradio navigation none note option presentation progressbar radio radiogroup region row rowgroup "
+    "rowheader scrollbar search searchbox separator slider spinbutton status switch tab table tablist tabpanel "
+    "term textbox timer toolbar tooltip tree treegrid treeitem";
+
+// The roles an element may take where it may not take every one (as epubcheck's schema
+// of content documents allows them): the first rule for the element whose condition
+// holds gives them (none: the element takes no role). The condition is empty (always),
+// "href" (the element has one), "type: T..." (its type, without regard to case, is one
+// of them; "-" stands for no type) or "in: P" (its parent is P). An element no rule is
+// for takes any ARIA role. Roles that need states of their own (a checkbox's
+// aria-checked) are allowed as the element allows them: the states are the source's.
+struct RoleRule {
+    std::string_view elements;
+    std::string_view condition;
+    std::string_view roles;
+};
+
+constexpr RoleRule kRoleRules[] = {
+    {"a", "href",
+     "button checkbox doc-backlink doc-biblioref doc-glossref doc-noteref link menuitem menuitemcheckbox "
+     "menuitemradio option radio switch tab treeitem"},
+    {"area", "", "link"},
+    {"article", "", "application article document feed main none presentation region"},
+    {"aside", "", "complementary doc-dedication doc-example doc-footnote doc-pullquote doc-tip feed none note "
+                  "presentation region search"},
+    {"audio video", "", "application"},
+    {"body", "", "application document none presentation"},
+    {"button", "type: submit", "button checkbox link menuitem menuitemcheckbox menuitemradio option radio tab"},
+    {"button", "type: reset", "button checkbox link menuitem menuitemcheckbox menuitemradio option radio switch"},
+    {"button", "", "button checkbox link menuitem menuitemcheckbox menuitemradio option radio switch tab"},
+    {"dd", "", "definition"},
+    {"details optgroup", "", "group"},
+    {"dialog", "", "alertdialog"},
+    {"dl", "", "group list none presentation"},
+    {"dt", "", "listitem term"},
+    {"embed iframe", "", "application document img none presentation"},
+    {"fieldset", "", "group none presentation radiogroup"},
+    {"figcaption", "", "group none presentation"},
+    {"figure", "", "figure group none presentation"},
+    {"footer", "", "contentinfo doc-footnote group none presentation"},
+    {"form", "", "form none presentation search"},
+    {"h1 h2 h3 h4 h5 h6", "", "doc-subtitle heading none presentation tab"},
+    {"header", "", "banner doc-footnote group none presentation"},
+    {"hr", "", "doc-pagebreak none presentation separator"},
+    {"img", "",
+     "button checkbox doc-cover img link menuitem menuitemcheckbox menuitemradio none option presentation "
+     "progressbar scrollbar separator slider switch tab treeitem"},
+    {"input", "type: -", "combobox searchbox slider spinbutton textbox"},
+    {"input", "type: button", "button link menuitem menuitemcheckbox menuitemradio option radio switch tab"},
+    {"input", "type: checkbox", "button checkbox menuitemcheckbox option switch"},
+    {"input", "type: email tel url", "combobox textbox"},
+    {"input", "type: image", "button link menuitem menuitemcheckbox menuitemradio radio switch"},
+    {"input", "type: number", "spinbutton"},
+    {"input", "type: radio", "menuitemradio radio"},
+    {"input", "type: range", "slider"},
+    {"input", "type: reset submit", "button"},
+    {"input", "type: search", "searchbox"},
+    {"input", "type: text", "combobox searchbox spinbutton textbox"},
+    {"li", "in: menu", "listitem menuitem menuitemcheckbox menuitemradio none option presentation tab treeitem"},
+    {"li", "",
+     "doc-biblioentry doc-endnote listitem menuitem menuitemcheckbox menuitemradio none option presentation radio "
+     "separator tab treeitem"},
+    {"link", "", "link menuitem none presentation"},
+    {"main", "", "main"},
+    {"menu ol ul", "", "directory group list listbox menu menubar none presentation radiogroup tablist toolbar tree"},
+    {"nav", "", "doc-index doc-pagelist doc-toc navigation"},
+    {"object", "", "application document img"},
+    {"option", "", "option"},
+    {"progress", "", "progressbar"},
+    {"section", "",
+     "alert alertdialog application banner complementary contentinfo dialog doc-abstract doc-acknowledgments "
+     "doc-afterword doc-appendix doc-bibliography doc-chapter doc-colophon doc-conclusion doc-credit doc-credits "
+     "doc-dedication doc-endnotes doc-epigraph doc-epilogue doc-errata doc-example doc-foreword doc-glossary "
+     "doc-index doc-introduction doc-notice doc-pagelist doc-part doc-preface doc-prologue doc-pullquote doc-qna "
+     "doc-toc document feed log main marquee navigation none note presentation region search status tabpanel"},
+    {"select", "", "combobox listbox menu"},
+    {"summary", "", "button"},
+    {"textarea", "", "textbox"},
+    // Elements that take no role, inputs of the other types among them.
+    {"caption col colgroup html input label legend map meta meter param script source style track", "", ""},
+};
+
 constexpr Element kGenericBlock{"div", P::Flow, C::Flow, "", "", ""};
 constexpr Element kGenericInline{"span", P::Phrasing, C::Phrasing, "", "", ""};
 
@@ -314,6 +406,38 @@ bool ValueFits(std::string_view element, std::string_view name, std::string_view
     return true;
 }
 
+// Whether the condition of a role rule holds for an element with these attributes
+// (names lower-cased) standing in `parent`.
+bool RoleConditionHolds(std::string_view condition, const std::vector<Attribute>& attributes,
+                        std::string_view parent) {
+    const auto find = [&](std::string_view name) {
+        return std::find_if(attributes.begin(), attributes.end(),
+                            [&](const Attribute& attribute) { return attribute.first == name; });
+    };
+    if (condition.empty())
+        return true;
+    if (condition == "href")
+        return find("href") != attributes.end();
+    if (condition.starts_with("in: "))
+        return parent == condition.substr(4);
+    const auto type = find("type");
+    std::string value = type == attributes.end() ? std::string("-") : Trimmed(type->second);
+    for (char& ch : value)
+        ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+    return ListHas(condition.substr(condition.find(' ') + 1), value);
+}
+
+// Whether a role attribute's value is one ARIA role that the element may take.
+bool RoleFits(std::string_view element, std::string_view role, const std::vector<Attribute>& attributes,
+              std::string_view parent) {
+    if (!ListHas(kAriaRoles, role))
+        return false;
+    for (const RoleRule& rule : kRoleRules)
+        if (ListHas(rule.elements, element) && RoleConditionHolds(rule.condition, attributes, parent))
+            return ListHas(rule.roles, role);
+    return true;
+}
+
 }  // namespace
 
 const Element* FindElement(std::string_view lowerName) {
@@ -340,7 +464,7 @@ std::string DataAttributeName(std::string_view name) {
 }
 
 MappedAttributes MapAttributes(const Element& element, std::string_view sourceName,
-                               const std::vector<Attribute>& attributes) {
+                               const std::vector<Attribute>& attributes, std::string_view parent) {
     MappedAttributes mapped;
     std::string style(element.style);
     std::string ownStyle;
@@ -375,7 +499,9 @@ MappedAttributes MapAttributes(const Element& element, std::string_view sourceNa
         const bool handler = name.size() > 2 && name.starts_with("on") &&
                              std::all_of(name.begin(), name.end(), [](char ch) { return ch >= 'a' && ch <= 'z'; });
         const bool own = !isFont && ListHas(element.attributes, name);
-        if ((global || own) && ValueFits(element.name, name, value)) {
+        const bool fits = ValueFits(element.name, name, value) &&
+                          (name != "role" || RoleFits(element.name, value, attributes, parent));
+        if ((global || own) && fits) {
             if (!add(name, value))
                 ++mapped.renamed;
             continue;

@@ -6,7 +6,9 @@
 // their work and the style that keeps their look, and unknown names are left to the
 // writer (a div or a span, whichever the place allows). Attributes an element may not
 // carry become style properties where they were presentational (align, bgcolor,
-// width, ...), else "data-" attributes, so no value of the source is lost.
+// width, ...), else "data-" attributes, so no value of the source is lost; so does a role
+// the element may not take (an ARIA role that its kind of element does not allow, or a
+// value that is not one ARIA role).
 
 #include <string>
 #include <string_view>
@@ -70,9 +72,11 @@ struct MappedAttributes {
 
 // Maps the source attributes (names lower-cased by the caller, values decoded) of an
 // element written as `element`; `sourceName` is the element's own name in the source
-// (for the style of presentational elements).
+// (for the style of presentational elements), `parent` the name of the element it is
+// written in (the roles of some elements depend on it). A role the element may not take
+// is kept as a "data-" attribute, as is any attribute it may not carry.
 MappedAttributes MapAttributes(const Element& element, std::string_view sourceName,
-                               const std::vector<Attribute>& attributes);
+                               const std::vector<Attribute>& attributes, std::string_view parent = {});
 
 // Whether a name is an XML name that data- attribute names may use; otherwise it is
 // rewritten by DataAttributeName.

@@ -714,6 +714,71 @@ TEST_F(LitGen, PagesThatAreNotXhtmlAreMadeValidAndReported) {
         EXPECT_NE(std::string::npos, page.find(words)) << words << "\n" << page;
 }
 
+// Every ARIA role on elements of every kind whose roles EPUB restricts (and on a few it
+// does not): the roles an element may not take are kept as data, and the book is valid.
+// Roles that need states of their own (a checkbox's aria-checked) are left out here.
+TEST_F(LitGen, RolesAnElementMayNotTakeAreKeptAsData) {
+    const std::vector<std::string> roles = {
+        "alert", "alertdialog", "application", "article", "banner", "button", "cell", "columnheader",
+        "complementary", "contentinfo", "definition", "dialog", "directory", "doc-abstract", "doc-acknowledgments",
+        "doc-afterword", "doc-appendix", "doc-backlink", "doc-biblioentry", "doc-bibliography", "doc-biblioref",
+        "doc-chapter", "doc-colophon", "doc-conclusion", "doc-cover", "doc-credit", "doc-credits", "doc-dedication",
+        "doc-endnote", "doc-endnotes", "doc-epigraph", "doc-epilogue", "doc-errata", "doc-example", "doc-footnote",
+        "doc-foreword", "doc-glossary", "doc-glossref", "doc-index", "doc-introduction", "doc-noteref", "doc-notice",
+        "doc-pagebreak", "doc-pagelist", "doc-part", "doc-preface", "doc-prologue", "doc-pullquote", "doc-qna",
+        "doc-subtitle", "doc-tip", "doc-toc", "document", "feed", "figure", "form", "graphics-document",
+        "graphics-object", "graphics-symbol", "grid", "gridcell", "group", "heading", "img", "link", "list",
+        "listbox", "listitem", "log", "main", "marquee", "math", "menu", "menubar", "menuitem", "navigation", "none",
+        "note", "option", "presentation", "progressbar", "radiogroup", "region", "row", "rowgroup", "rowheader",
+        "search", "searchbox", "separator", "status", "tab", "table", "tablist", "tabpanel", "term", "textbox",
+        "timer", "toolbar", "tooltip", "tree", "treegrid", "treeitem", "navigation main", "Note", "unknown"};
+    // Each element in a place it may stand; R stands for its role attribute.
+    const std::vector<std::string> elements = {
+        "<p><a href=\"p.htm\"R>a</a><a R>b</a><map name=\"m#\"><area href=\"p.htm\" alt=\"\"R/></map></p>",
+        "<article R>x</article><aside R>x</aside><details R><summary R>s</summary>x</details><dialog R>x</dialog>",
+        "<dl R><dt R>t</dt><dd R>d</dd></dl><fieldset R><legend R>l</legend></fieldset>",
+        "<figure R><figcaption R>c</figcaption></figure><footer R>x</footer><form action=\"p.htm\" R>x</form>",
+        "<h1 R>h</h1><h6 R>h</h6><header R>x</header><hr R/><main R>x</main><nav R>x</nav><section R>x</section>",
+        "<ul R><li R>i</li></ul><ol R><li R>i</li></ol><menu R><li R>i</li></menu>",
+        "<table R><caption R>c</caption><colgroup R><col R/></colgroup><tbody R><tr R><td R>d</td><th R>h</th>"
+        "</tr></tbody></table>",
+        "<p><img src=\"pic.png\" alt=\"p\"R/><button type=\"button\"R>b</button><button type=\"submit\"R>b</button>"
+        "<button type=\"reset\"R>b</button><label R>l</label><meter value=\"1\"R>m</meter>"
+        "<progress value=\"1\"R>p</progress><textarea R>t</textarea></p>",
+        "<p><select R><optgroup label=\"g\"R><option R>o</option></optgroup></select></p>",
+        "<p><input R/><input type=\"text\"R/><input type=\"checkbox\"R/><input type=\"radio\"R/>"
+        "<input type=\"button\"R/><input type=\"submit\"R/><input type=\"reset\"R/><input type=\"image\" "
+        "src=\"pic.png\" alt=\"i\"R/><input type=\"email\"R/><input type=\"search\"R/><input type=\"number\"R/>"
+        "<input type=\"range\"R/><input type=\"date\"R/><input type=\"hidden\"R/></p>",
+        "<div R>x</div><p R><span R>x</span></p>",
+    };
+    std::string page;
+    for (const std::string& role : roles)
+        for (std::string markup : elements) {
+            const std::string attribute = " role=\"" + role + "\"";
+            for (size_t at = markup.find('R'); at != std::string::npos; at = markup.find('R', at + attribute.size()))
+                markup.replace(at, 1, attribute);
+            for (size_t at = markup.find('#'); at != std::string::npos; at = markup.find('#', at))
+                markup.replace(at, 1, std::to_string(page.size()));
+            page += markup;
+        }
+    BuildBook("<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/>"
+              "<item id=\"i\" href=\"pic.png\" media-type=\"image/png\"/></manifest>"
+              "<spine><itemref idref=\"p\"/></spine></package>",
+              {{"p.htm", "<html role=\"document\"><body role=\"application\">" + page + "</body></html>"}},
+              {{"pic.png", kPng}});
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    const std::string written = Unpack(eBook)["p.htm"];
+    for (const char* part : {"<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\" "
+                             "data-role=\"document\">",
+                             "<body role=\"application\">", "<nav role=\"navigation\">", "<details data-role=\"navigation\">",
+                             "<div data-role=\"navigation main\">", "<li role=\"doc-endnote\">"})
+        EXPECT_NE(std::string::npos, written.find(part)) << part;
+    ASSERT_EQ(1u, callback.messages.size());
+    EXPECT_NE(std::string::npos, callback.messages[0].find("attribute(s) are kept only as data attributes"))
+        << callback.messages[0];
+}
+
 // The warning about a page it had to change says what changed, and claims nothing the
 // writer cannot know: a page whose text came as the content of an embed (as the rest of
 // a page after an unclosed one comes) is said to hold such text.

@@ -218,6 +218,25 @@ const Case kCases[] = {
      "<p style=\"unicode-bidi: embed; flex-direction: row\">f</p>",
      {"<p style=\"color: red\" dir=\"rtl\">r</p>", "<p dir=\"ltr\">l</p>", "<p style=\"flex-direction: row\">f</p>"},
      {"unicode-bidi", " direction"}},
+    // Roles an element may not take are kept as data, as other attributes it may not carry.
+    {"RolesAnElementMayNotTakeKeptAsData", "page.htm",
+     "<details role=\"navigation\" id=\"toc\"><summary>s</summary>x</details><nav role=\"navigation\">n</nav>"
+     "<div role=\"navigation main\">a</div><div role=\"Note\">b</div><div role=\"note\">c</div>"
+     "<ol role=\"list\"><li role=\"doc-endnote\">e</li></ol><menu><li role=\"doc-endnote\">m</li></menu>"
+     "<p><a href=\"other.htm\" role=\"doc-noteref\">1</a><a href=\"other.htm\" role=\"heading\">2</a>"
+     "<a role=\"heading\">3</a><input type=\"CheckBox\" role=\"switch\"/><input type=\"date\" role=\"textbox\"/>"
+     "<input role=\"textbox\"/></p>",
+     {"<details data-role=\"navigation\" id=\"toc\">", "<nav role=\"navigation\">",
+      "<div data-role=\"navigation main\">a</div><div data-role=\"Note\">b</div><div role=\"note\">c</div>",
+      "<ol role=\"list\"><li role=\"doc-endnote\">e</li></ol><menu><li data-role=\"doc-endnote\">m</li></menu>",
+      "<a href=\"other.htm\" role=\"doc-noteref\">1</a><a href=\"other.htm\" data-role=\"heading\">2</a>"
+      "<a role=\"heading\">3</a><input type=\"CheckBox\" role=\"switch\" /><input type=\"date\" data-role=\"textbox\" />"
+      "<input role=\"textbox\" />"},
+     {}},
+    {"RoleOfTheDocumentAndItsBody", "page.htm", "<html role=\"document\"><body role=\"main\">x</body></html>",
+     {"<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\" data-role=\"document\">",
+      "<body data-role=\"main\">x</body>"},
+     {}},
     {"DirectionLeavesStyleElements", "page.htm",
      "<style>p { direction: rtl } a:hover { color: red; unicode-bidi: bidi-override; }</style><p>x</p>",
      {"<style>p { } a:hover { color: red; }</style>"}, {"direction", "bidi"}},
@@ -249,6 +268,17 @@ TEST(XhtmlSerializer, CountsWhatItChangedAndCollectsLinksAndIds) {
     sound.Finish();
     EXPECT_EQ(0u, sound.GetChanges().Total());
     EXPECT_FALSE(sound.HasScript());
+}
+
+// A role kept as data is counted as any attribute kept only as data, on the document's
+// own element too; a role the element may take is no change.
+TEST(XhtmlSerializer, CountsTheRolesItKeptAsData) {
+    CXhtmlSerializer page("page.htm", "page.htm", LookUp);
+    Stream(page, "<html role=\"document\" lang=\"en\"><body><details role=\"navigation\"><summary>s</summary></details>"
+                 "<nav role=\"navigation\">n</nav><ul><li role=\"doc-endnote\">e</li></ul></body></html>");
+    page.Finish();
+    EXPECT_EQ(2u, page.GetChanges().attributes);
+    EXPECT_EQ(2u, page.GetChanges().Total());
 }
 
 // Only what makes the text read otherwise counts: a direction from right to left and an
