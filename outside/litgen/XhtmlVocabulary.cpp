@@ -157,6 +157,13 @@ constexpr std::string_view kGlobalAttributes =
     " id class style title lang dir tabindex accesskey hidden contenteditable draggable spellcheck translate"
     " role xml:lang xml:space xml:base epub:type ";
 
+// The attributes that stand for "on" by being there; XHTML writes them with their own
+// name as the value (checked="checked"), which is the only value besides the empty one
+// that means it, whatever value the source gave.
+constexpr std::string_view kBooleanAttributes =
+    "allowfullscreen async autofocus autoplay checked controls default defer disabled formnovalidate hidden ismap "
+    "loop multiple muted nomodule novalidate open playsinline readonly required reversed selected";
+
 // The ARIA attributes (without "aria-"), which any element may carry.
 constexpr std::string_view kAriaAttributes =
     "activedescendant atomic autocomplete busy checked colcount colindex colspan controls current describedby "
@@ -502,7 +509,7 @@ MappedAttributes MapAttributes(const Element& element, std::string_view sourceNa
         const bool fits = ValueFits(element.name, name, value) &&
                           (name != "role" || RoleFits(element.name, value, attributes, parent));
         if ((global || own) && fits) {
-            if (!add(name, value))
+            if (!add(name, ListHas(kBooleanAttributes, name) ? name : value))
                 ++mapped.renamed;
             continue;
         }

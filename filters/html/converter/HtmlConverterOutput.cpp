@@ -2,11 +2,13 @@
 // with every placeholder replaced by the balanced tags of its group.
 
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 
 #include "filters/html/converter/CharsetDeclaration.h"
 #include "filters/html/converter/HtmlConverter.h"
+#include "filters/html/converter/TextScan.h"
 #include "markup/MarkupTables.h"
 #include "platform/base/File.h"
 #include "platform/base/FileKind.h"
@@ -71,6 +73,15 @@ void WriteXmlDeclaration(const CTagNode& node, std::string& out) {
     out += "?>";
 }
 
+// Whether a word standing without a value in a tag names an attribute: a letter first,
+// then letters, digits, '-', '_', ':' and '.'.
+bool IsBareAttributeName(std::string_view word) {
+    return !word.empty() && leaf::html::IsAsciiLetter(word.front()) &&
+           std::all_of(word.begin(), word.end(), [](char ch) {
+               return leaf::html::IsAsciiAlnum(ch) || ch == '-' || ch == '_' || ch == ':' || ch == '.';
+           });
+}
+
 }  // namespace
 
 void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
@@ -86,17 +97,20 @@ void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
     if (!node.endTag) {
         for (const CString& item : node.attributes) {
             const std::string& text = item.str();
+            // An attribute written without a value ("checked", "nowrap") has the empty
+            // value, as HTML reads it; it is written with that value, which XML needs. A
+            // word without a value that is no attribute name (a stray "/") is left out.
             const size_t equals = text.find('=');
-            if (equals == std::string::npos || equals + 1 == text.size()) continue;  // no value: left out
+            const std::string_view name = std::string_view(text).substr(0, equals);
+            if (name.empty() || (equals == std::string::npos && !IsBareAttributeName(name))) continue;
             // A name that came from quoted text can hold white space or a quote; written out,
             // it would read back as other attributes (a lone "/" among them closing the
             // element). No reader takes it for an attribute: it is left out.
-            const std::string_view name = std::string_view(text).substr(0, equals);
             if (name.find_first_of(" \t\n\v\f\r\"'") != std::string_view::npos) continue;
             out += ' ';
             out += leaf::ToLowerAscii(name);
             out += "=\"";
-            for (size_t i = equals + 1; i < text.size(); ++i) {
+            for (size_t i = name.size() + 1; i < text.size(); ++i) {
                 // A '<' or '>' inside a value would end the tag, or start another, when the
                 // document is read again: they are written as references.
                 if (text[i] == '<') {

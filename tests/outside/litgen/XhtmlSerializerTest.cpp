@@ -237,6 +237,13 @@ const Case kCases[] = {
      {"<html xmlns=\"http://www.w3.org/1999/xhtml\" xmlns:epub=\"http://www.idpf.org/2007/ops\" data-role=\"document\">",
       "<body data-role=\"main\">x</body>"},
      {}},
+    // An attribute that is on by being there names itself, whatever value it came with.
+    {"BooleanAttributesNameThemselves", "page.htm",
+     "<p hidden=\"\"><input type=\"checkbox\" checked=\"\" disabled=\"true\"/></p>"
+     "<details open=\"\"><summary>s</summary></details><p checked=\"\">x</p>",
+     {"<p hidden=\"hidden\"><input type=\"checkbox\" checked=\"checked\" disabled=\"disabled\" /></p>",
+      "<details open=\"open\">", "<p data-checked=\"\">x</p>"},
+     {}},
     {"DirectionLeavesStyleElements", "page.htm",
      "<style>p { direction: rtl } a:hover { color: red; unicode-bidi: bidi-override; }</style><p>x</p>",
      {"<style>p { } a:hover { color: red; }</style>"}, {"direction", "bidi"}},

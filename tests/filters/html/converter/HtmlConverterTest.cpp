@@ -178,7 +178,19 @@ TEST_F(HtmlConverterTest, AttributeNamesThatCannotBeReadBackAreLeftOut) {
     // The quoted text "\"le=a b /" is one token whose name holds a quote; written out, its
     // value would read as attributes of its own, the last a "/" that closes the cell.
     EXPECT_EQ(ConvertNested("<table><tr><td st'\"le=a b /' class=c>x</td></tr></table>\n"),
-              "<html><body><table><tr><td class=\"c\">x</td></tr></table>\n\n</body>\n</html>");
+              "<html><body><table><tr><td st=\"\" class=\"c\">x</td></tr></table>\n\n</body>\n</html>");
+}
+
+// An attribute without a value has the empty value, as HTML reads it ("checked" is
+// checked=""), and keeps it; a word without a value that names no attribute does not.
+TEST_F(HtmlConverterTest, AttributesWithoutAValueKeepTheEmptyValue) {
+    const std::string output = ConvertNested(
+        "<p><input type=checkbox CHECKED aria-label=\"Dark\" /><img src=a.png alt=\"\"></p>"
+        "<select><option value='' selected>o</option></select><p / \"x y\" =z>w</p>\n");
+    for (const char* part : {"<input type=\"checkbox\" checked=\"\" aria-label=\"Dark\">",
+                             "<img src=\"a.png\" alt=\"\" />", "<option value=\"\" selected=\"\">o</option>",
+                             "<p>w</p>"})
+        EXPECT_NE(output.find(part), std::string::npos) << part << "\n" << output;
 }
 
 TEST_F(HtmlConverterTest, EndTagsAreWrittenWithoutAttributes) {
@@ -494,7 +506,7 @@ TEST_F(HtmlConverterTest, AttributesAreRewrittenWhateverTheirCase) {
         "<p style=\"page-break-before:always;background: url(p.gif)\">z</p>\n");
     EXPECT_NE(output.find("<table bgcolor=\"#FFCC00\" bgcolor=\"red\">"), std::string::npos) << output;
     EXPECT_NE(output.find("<td bgcolor=\"#FFFFFF\">"), std::string::npos) << output;
-    EXPECT_NE(output.find("<p style=\"color:#FF0000;background-color:blue\" class=\"LCSDK-3col\" "
+    EXPECT_NE(output.find("<p style=\"color:#FF0000;background-color:blue\" class=\"LCSDK-3col\" nowrap=\"\" "
                           "title=\"say \\\"hi\\\"\">x</p>"),
               std::string::npos)
         << output;
