@@ -103,7 +103,7 @@ constexpr Entry kElements[] = {
     {"nobr", {"span", P::Phrasing, C::Phrasing, "white-space: nowrap", "", ""}},
     {"noframes", {"div", P::Flow, C::Flow, "", "", ""}},
     {"noscript", {"div", P::Flow, C::Flow, "", "", ""}},
-    {"object", {"object", P::Phrasing, C::Transparent, "", "", "data type name usemap form width height typemustmatch"}},
+    {"object", {"object", P::Phrasing, C::Transparent, "", "", "data type name usemap form width height"}},
     {"ol", {"ol", P::Flow, C::List, "", "", "reversed start type"}},
     {"optgroup", {"optgroup", P::Special, C::Select, "", "select", "disabled label"}},
     {"option", {"option", P::Special, C::Text, "", "select optgroup datalist", "disabled label selected value"}},

@@ -244,6 +244,10 @@ const Case kCases[] = {
      {"<p hidden=\"hidden\"><input type=\"checkbox\" checked=\"checked\" disabled=\"disabled\" /></p>",
       "<details open=\"open\">", "<p data-checked=\"\">x</p>"},
      {}},
+    // The object of EPUB's content documents has no typemustmatch.
+    {"TypeMustMatchOfAnObjectKeptAsData", "page.htm",
+     "<object data=\"pic.png\" type=\"image/png\" typemustmatch=\"\">p</object>",
+     {"<object data=\"pic.png\" type=\"image/png\" data-typemustmatch=\"\">p</object>"}, {}},
     {"DirectionLeavesStyleElements", "page.htm",
      "<style>p { direction: rtl } a:hover { color: red; unicode-bidi: bidi-override; }</style><p>x</p>",
      {"<style>p { } a:hover { color: red; }</style>"}, {"direction", "bidi"}},
