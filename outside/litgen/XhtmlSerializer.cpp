@@ -27,6 +27,12 @@ constexpr Element kLineBreak{"br", Place::Phrasing, Content::Empty, "", "", ""};
 // not elements of their own.
 constexpr Element kVoidContent{"", Place::Special, Content::Text, "", "", ""};
 
+// Elements whose content the pages' markup scanner reads as raw text: one left open takes
+// the rest of its page as text, markup included. The content other void elements come with
+// (an input the page's converter took for a container) is markup, which follows the
+// element as every HTML reader puts it.
+bool HoldsRawText(std::string_view source) { return source == "embed" || source == "object" || source == "applet"; }
+
 bool IsBlank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
 }
@@ -657,7 +663,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         if (hasContent) {
             PushFrame(&kVoidContent, false, false, owner);
             m_frames.back().content = m_frames[m_frames.size() - 2].content;
-            m_frames.back().heldByVoid = true;
+            m_frames.back().heldByVoid = HoldsRawText(source);
         }
         enter();
         return;
@@ -694,7 +700,7 @@ void CXhtmlSerializer::StartElement(const std::u16string& name, const Attributes
         const Content parent = CurrentContent();
         PushFrame(&kVoidContent, false, false, owner);
         m_frames.back().content = parent;
-        m_frames.back().heldByVoid = true;
+        m_frames.back().heldByVoid = HoldsRawText(source);
     } else if (hasContent) {
         PushFrame(written, true, false, owner);
         m_frames.back().link = m_links.size() > linksBefore;

@@ -117,7 +117,7 @@ private:
         bool heading = false;
         bool sawTerm = false;    // a definition list that has a term (dt) already
         bool termOpen = false;   // a definition list whose last term (dt) has no definition yet
-        bool heldByVoid = false; // the content of a void element, written after it
+        bool heldByVoid = false; // the raw text a void element held, written after it
         bool sawRows = false;       // a table that holds rows directly
         bool sawRowGroups = false;  // a table that holds row groups
     };

@@ -312,6 +312,16 @@ TEST(XhtmlSerializer, CountsTheDirectionsItLosesAndTheTextAVoidElementHeld) {
                   "<embed src=\"pic.png\"/><p>&lt;p> as text</p>");
     sound.Finish();
     EXPECT_EQ(0u, sound.GetChanges().Total());
+
+    // An input that came as a container holds markup, not raw text: what it held follows
+    // it, as HTML readers put it, and nothing is said of it.
+    CXhtmlSerializer input("page.htm", "page.htm", LookUp);
+    Stream(input, "<pre><input type=\"checkbox\"><code>import { a } from 'b';</code> &lt;Object></input></pre>");
+    const std::string written = input.Finish();
+    EXPECT_EQ(0u, input.GetChanges().Total());
+    EXPECT_NE(std::string::npos,
+              written.find("<pre><input type=\"checkbox\" /><code>import { a } from 'b';</code> &lt;Object&gt;</pre>"))
+        << written;
 }
 
 // A style element's rules that readers of EPUB cannot read are counted as they go; its
