@@ -75,7 +75,8 @@ HRESULT CTextFilter::Convert(LPCOLESTR sourcePath, LPCOLESTR destinationPath, LO
 
     try {
         ULONGLONG remaining = in.GetLength();
-        unsigned char mark[2] = {};
+        // Room for the longest mark, although only a UTF-16 mark (two bytes) is read.
+        unsigned char mark[leaf::markup::kLongestByteOrderMark] = {};
         const UINT markLength = remaining >= 2 ? in.Read(mark, 2) : 0;
         // UTF-16 of either byte order; the page is written little-endian.
         const leaf::markup::SourceEncoding encoding =
