@@ -96,11 +96,20 @@ std::string Keyword(std::string_view value) {
     return leaf::ToLowerAscii(CollapseWhiteSpace(text));
 }
 
-}  // namespace
+// What becomes of a declaration the walk meets: it stays, it goes (with its ';' and the
+// space after it), or its value is written anew.
+struct DeclarationEdit {
+    enum class Kind { Keep, Remove, Rewrite } kind = Kind::Keep;
+    std::string value;  // the new value of a rewritten declaration
+};
 
-DirectionDeclarations RemoveDirectionDeclarations(std::string& css) {
-    DirectionDeclarations result;
+// Walks the declarations of `css` (a sheet's rules or an attribute's declarations),
+// outside comments, strings and brackets, handing each its lower-cased name and its value
+// as written, and applies the edits `visit` answers. True when it changed the text.
+template <class Visit>
+bool EditDeclarations(std::string& css, Visit visit) {
     std::string out;
+    bool edited = false;
     size_t copied = 0;  // css[copied, at) is not yet in out
     bool declarationStart = true;
     int depth = 0;  // of brackets: a declaration begins outside them
@@ -134,12 +143,76 @@ DirectionDeclarations RemoveDirectionDeclarations(std::string& css) {
         const std::string name = leaf::ToLowerAscii(std::string_view(css).substr(at, nameEnd - at));
         const size_t colon = SkipSpaceAndComments(css, nameEnd);
         const size_t valueEnd = colon < css.size() && css[colon] == ':' ? ValueEnd(css, colon + 1) : std::string::npos;
-        if ((name != "direction" && name != "unicode-bidi") || valueEnd == std::string::npos) {
+        if (valueEnd == std::string::npos) {
             declarationStart = false;
             at = nameEnd;
             continue;
         }
-        const std::string value = Keyword(std::string_view(css).substr(colon + 1, valueEnd - colon - 1));
+        const DeclarationEdit edit = visit(name, std::string_view(css).substr(colon + 1, valueEnd - colon - 1));
+        if (edit.kind == DeclarationEdit::Kind::Keep) {
+            declarationStart = false;
+            at = valueEnd;
+            continue;
+        }
+        edited = true;
+        if (edit.kind == DeclarationEdit::Kind::Rewrite) {
+            out.append(css, copied, colon + 1 - copied);
+            out += edit.value;
+            copied = valueEnd;
+            at = valueEnd;
+            declarationStart = false;
+            continue;
+        }
+        size_t end = valueEnd < css.size() && css[valueEnd] == ';' ? valueEnd + 1 : valueEnd;
+        while (end < css.size() && IsSpace(css[end]))
+            ++end;
+        out.append(css, copied, at - copied);
+        copied = end;
+        at = end;
+        declarationStart = true;
+    }
+    if (edited) {
+        out.append(css, copied, std::string::npos);
+        css = std::move(out);
+    }
+    return edited;
+}
+
+// The number a value is, where it is a plain number and nothing else ("12", " 10.5 ",
+// "9 !important"): where the number ends in the value; npos otherwise.
+size_t PlainNumberEnd(std::string_view value) {
+    size_t at = 0;
+    while (at < value.size() && IsSpace(value[at]))
+        ++at;
+    const size_t start = at;
+    bool digits = false;
+    bool point = false;
+    for (; at < value.size(); ++at) {
+        if (value[at] >= '0' && value[at] <= '9')
+            digits = true;
+        else if (value[at] == '.' && !point)
+            point = true;
+        else
+            break;
+    }
+    if (!digits || at == start)
+        return std::string_view::npos;
+    const size_t numberEnd = at;
+    while (at < value.size() && IsSpace(value[at]))
+        ++at;
+    if (at < value.size() && Keyword(value.substr(at)) != "")
+        return std::string_view::npos;  // more than a number: kept as it is
+    return numberEnd;
+}
+
+}  // namespace
+
+DirectionDeclarations RemoveDirectionDeclarations(std::string& css) {
+    DirectionDeclarations result;
+    EditDeclarations(css, [&](const std::string& name, std::string_view written) {
+        if (name != "direction" && name != "unicode-bidi")
+            return DeclarationEdit{};
+        const std::string value = Keyword(written);
         if (name == "direction") {
             if (value == "rtl")
                 ++result.rightToLeft;
@@ -151,20 +224,29 @@ DirectionDeclarations RemoveDirectionDeclarations(std::string& css) {
             ++result.overrides;
         }
         ++result.removed;
-        // The declaration goes with its ';' and the space after it.
-        size_t end = valueEnd < css.size() && css[valueEnd] == ';' ? valueEnd + 1 : valueEnd;
-        while (end < css.size() && IsSpace(css[end]))
-            ++end;
-        out.append(css, copied, at - copied);
-        copied = end;
-        at = end;
-        declarationStart = true;
-    }
-    if (result.removed > 0) {
-        out.append(css, copied, std::string::npos);
-        css = std::move(out);
-    }
+        return DeclarationEdit{DeclarationEdit::Kind::Remove, {}};
+    });
     return result;
+}
+
+size_t GiveFontSizesTheirUnit(std::string& css) {
+    size_t given = 0;
+    EditDeclarations(css, [&](const std::string& name, std::string_view written) {
+        if (name != "font-size")
+            return DeclarationEdit{};
+        const size_t numberEnd = PlainNumberEnd(written);
+        if (numberEnd == std::string_view::npos)
+            return DeclarationEdit{};
+        const std::string_view number = written.substr(0, numberEnd);
+        if (number.find_first_of("123456789") == std::string_view::npos)
+            return DeclarationEdit{};  // zero needs no unit
+        ++given;
+        std::string value(number);
+        value += "px";
+        value += written.substr(numberEnd);
+        return DeclarationEdit{DeclarationEdit::Kind::Rewrite, std::move(value)};
+    });
+    return given;
 }
 
 }  // namespace litgen

@@ -1,6 +1,6 @@
 #pragma once
 
-// The declarations of style text that EPUB does not allow: "direction" and
+// Declarations of style text that EPUB does not allow: "direction" and
 // "unicode-bidi" (a reader takes the text's direction from the markup's dir attributes).
 // The writer takes them out of style sheets, style elements and style attributes, and
 // tells what the text loses by it: a right-to-left direction, and an override of the
@@ -23,5 +23,10 @@ struct DirectionDeclarations {
 // style attribute's declarations. Selectors, strings, comments and other declarations
 // stay as they are.
 DirectionDeclarations RemoveDirectionDeclarations(std::string& css);
+
+// A font size given as a bare number ("font-size: 12"), which style text of EPUB may not
+// hold, gets the unit HTML readers have always read it in: pixels ("12px"). Zero and sizes
+// with a unit or a keyword stay as they are. Returns how many sizes it gave their unit.
+size_t GiveFontSizesTheirUnit(std::string& css);
 
 }  // namespace litgen

@@ -414,6 +414,8 @@ void CEBookWriter::MapStyleSheet(CEBookItem& item) {
     // Declarations EPUB does not allow in style sheets go; the author hears of those whose
     // effect the text loses.
     const litgen::DirectionDeclarations removed = litgen::RemoveDirectionDeclarations(item.content);
+    // Bare font sizes get the unit readers read them in; the text looks as it did.
+    litgen::GiveFontSizesTheirUnit(item.content);
     if (removed.rightToLeft + removed.overrides > 0)
         Report(kCompilerWarning, litgen::kMsgMadeValid,
                "The style sheet \"" + item.href + "\" sets the direction of text, which EPUB style sheets may not: " +

@@ -377,6 +377,7 @@ litgen::DirectionDeclarations CXhtmlSerializer::MapStyle(std::string& css) {
             return target;
         });
     const litgen::DirectionDeclarations removed = litgen::RemoveDirectionDeclarations(css);
+    litgen::GiveFontSizesTheirUnit(css);  // read in pixels before and after: nothing to report
     m_changes.styleRules += litgen::FlattenStyleRules(css).leftOut;
     return removed;
 }

@@ -60,6 +60,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string left = declarations;
     Check(litgen::RemoveDirectionDeclarations(left).removed == 0 && left == declarations);  // none left to take out
 
+    std::string sized = input;
+    const size_t given = litgen::GiveFontSizesTheirUnit(sized);
+    Check((given == 0) == (sized == input));        // changed exactly when a size got its unit
+    Check(sized.size() == input.size() + 2 * given);  // "px" for each, nothing else
+    std::string sizedAgain = sized;
+    Check(litgen::GiveFontSizesTheirUnit(sizedAgain) == 0 && sizedAgain == sized);  // none left without one
+
     std::string flat = input;
     const litgen::FlatStyleRules written = litgen::FlattenStyleRules(flat);
     Check((written.flattened + written.leftOut == 0) == (flat == input));  // changed exactly when it did something

@@ -817,6 +817,24 @@ TEST_F(LitGen, StyleSheetsLoseDirectionAndSayWhenThatChangesTheText) {
     EXPECT_EQ("@media print { q { } }\nr { content: \"direction: rtl\" }\n", entries["b.css"]);
 }
 
+// Font sizes written as bare numbers, as older pages (and contents pages made before
+// sizes had units) give them, are sizes in pixels to every reader; EPUB's checker refuses
+// them. They get the unit in style sheets, style elements and style attributes alike, and
+// the book passes without a warning, since the text looks as it did.
+TEST_F(LitGen, BareFontSizesGetTheirUnitAndTheBookPasses) {
+    BuildBook("<package><manifest><item id=\"p\" href=\"p.htm\" media-type=\"text/html\"/>"
+              "<item id=\"a\" href=\"a.css\" media-type=\"text/css\"/></manifest><spine><itemref idref=\"p\"/></spine></package>",
+              {{"p.htm", "<html><head><link rel=\"stylesheet\" href=\"a.css\"/><style>h1 { font-size: 16 }</style>"
+                         "</head><body><h1>title</h1><p style=\"font-size:10; color: red\">text</p></body></html>"}},
+              {{"a.css", "p { font-size: 12; margin: 0 }\n"}});
+    EXPECT_TRUE(callback.messages.empty()) << callback.messages[0];
+    EXPECT_TRUE(leaf::test::PassesEpubCheck(eBook));
+    auto entries = Unpack(eBook);
+    EXPECT_EQ("p { font-size: 12px; margin: 0 }\n", entries["a.css"]);
+    EXPECT_NE(std::string::npos, entries["p.htm"].find("h1 { font-size: 16px }")) << entries["p.htm"];
+    EXPECT_NE(std::string::npos, entries["p.htm"].find("style=\"font-size:10px; color: red\"")) << entries["p.htm"];
+}
+
 // Style sheets and style elements written for today's browsers nest rules and use
 // selectors the EPUB checker's parser refuses: the nested rules are written flat, the
 // refused rules left out, and the author hears how many went from which item.
