@@ -433,6 +433,13 @@ WORD GetContextBit(std::u16string_view tagName, bool& found) {
 
 std::span<const RawContentTag> RawContentTags() { return kRawContentTags; }
 
+bool IsRawContentTag(std::string_view tagName) {
+    for (const RawContentTag& tag : kRawContentTags) {
+        if (tag.name == tagName) return true;
+    }
+    return false;
+}
+
 WORD RawContentMask() {
     WORD mask = 0;
     for (const RawContentTag& tag : kRawContentTags) {

@@ -75,6 +75,8 @@ struct RawContentTag {
     WORD bit;
 };
 std::span<const RawContentTag> RawContentTags();
+// Whether the (lower-case) tag name is one of the raw-content elements.
+bool IsRawContentTag(std::string_view tagName);
 WORD RawContentMask();
 
 // The code point of a character entity name (case-sensitive); 0 when unknown.

@@ -86,7 +86,7 @@ bool CEpubPublication::MakeEntry(const std::string& title, const std::string& pa
     entry.href = litgen::EncodeHrefPath(item->archiveName);
     // A fragment the page does not hold would lead nowhere: the entry opens the page.
     if (!fragment.empty() && item->ids.contains(fragment))
-        entry.href.append(1, '#').append(litgen::EncodeHrefPath(fragment));
+        entry.href += "#" + litgen::EncodeHrefPath(fragment);
     return true;
 }
 

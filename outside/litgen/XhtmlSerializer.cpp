@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "markup/MarkupTables.h"
 #include "outside/litgen/FlatStyleRules.h"
 #include "outside/litgen/StyleReferences.h"
 #include "outside/litgen/XmlText.h"
@@ -27,11 +28,11 @@ constexpr Element kLineBreak{"br", Place::Phrasing, Content::Empty, "", "", ""};
 // not elements of their own.
 constexpr Element kVoidContent{"", Place::Special, Content::Text, "", "", ""};
 
-// Elements whose content the pages' markup scanner reads as raw text: one left open takes
-// the rest of its page as text, markup included. The content other void elements come with
-// (an input the page's converter took for a container) is markup, which follows the
-// element as every HTML reader puts it.
-bool HoldsRawText(std::string_view source) { return source == "embed" || source == "object" || source == "applet"; }
+// A void element whose content the pages' markup scanner reads as raw text (embed,
+// object, applet) takes the rest of its page as text, markup included, when left open. The
+// content other void elements come with (an input the page's converter took for a
+// container) is markup, which follows the element as every HTML reader puts it.
+bool HoldsRawText(std::string_view source) { return leaf::markup::IsRawContentTag(source); }
 
 bool IsBlank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;

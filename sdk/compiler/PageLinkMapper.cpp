@@ -125,8 +125,7 @@ std::string CPageLinkMapper::Map(const std::string& link, Kind kind) const {
         // "file:///art/a.gif" names the absolute path "/art/a.gif".
         path.erase(0, 5);
         const size_t slashes = path.find_first_not_of('/');
-        path = slashes == std::string::npos ? std::string() : path.substr(slashes);
-        path.insert(path.begin(), '/');
+        path = "/" + (slashes == std::string::npos ? std::string() : path.substr(slashes));
     }
     if (path.empty())
         return link;

@@ -175,13 +175,6 @@ void CHtmlConverter::TrimNameStart(std::string& name) {
     name.erase(0, start);
 }
 
-bool CHtmlConverter::IsRawContentTag(std::string_view name) {
-    for (const leaf::markup::RawContentTag& tag : leaf::markup::RawContentTags()) {
-        if (tag.name == name) return true;
-    }
-    return false;
-}
-
 CHtmlConverter::CHtmlConverter(HtmlProgressCallback progress, IFilterHost* host)
     : m_progress(progress), m_host(host) {
     m_tempPath = ChooseTempPath();
@@ -421,7 +414,7 @@ BOOL CHtmlConverter::HandleTag(std::string_view tagName, std::string_view attrib
     // "<<style>" did not start the scanner's raw text, so what follows it was read as
     // markup; written back as "<style>" it would turn that markup into style text and
     // unbalance the document. Such a start tag is dropped.
-    if (!endTag && name.size() != untrimmedLength && IsRawContentTag(name)) return TRUE;
+    if (!endTag && name.size() != untrimmedLength && leaf::markup::IsRawContentTag(name)) return TRUE;
     // With the OEB prologue written first, the source's own declaration and document type
     // would be second ones, which no XML reader accepts.
     if (m_forceOeb && (name == "?xml" || name == "!doctype")) return TRUE;
@@ -458,7 +451,7 @@ BOOL CHtmlConverter::HandleTag(std::string_view tagName, std::string_view attrib
         node->attributes.pop_back();
         // "<title />" still opens the title's raw text in the scanner, which runs to its
         // end tag: the element is kept open so that the end tag closes it.
-        if (!IsRawContentTag(name)) selfClosing = true;
+        if (!leaf::markup::IsRawContentTag(name)) selfClosing = true;
     }
 
     leaf::html::AttributeRewriteContext context;

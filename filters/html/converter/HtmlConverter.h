@@ -123,8 +123,6 @@ private:
     CString DestinationErrorText(int error) const;
     BOOL WriteLine(std::string_view line, std::string& out, LONGLONG& units);
     static void WriteTag(const CTagNode& node, std::string& out);
-    // Elements whose content the scanner reads as raw text up to their own end tag.
-    static bool IsRawContentTag(std::string_view name);
     // Drops the characters at the start of a (lower-case) tag name that would make the
     // written tag read back as something else.
     static void TrimNameStart(std::string& name);

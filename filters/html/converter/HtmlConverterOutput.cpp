@@ -138,7 +138,7 @@ void CHtmlConverter::WriteTag(const CTagNode& node, std::string& out) {
             out += '"';
         }
         if ((node.flags & leaf::markup::kTagEmpty) && !(node.flags & leaf::markup::kTagOptionalEnd)) {
-            if (IsRawContentTag(node.name.str())) {
+            if (leaf::markup::IsRawContentTag(node.name.str())) {
                 // "<title />" would open raw text that nothing closes when read back.
                 out += "></";
                 out += node.name.str();
