@@ -38,19 +38,6 @@ bool IsBlank(std::string_view text) {
     return text.find_first_not_of(" \t\r\n\f") == std::string_view::npos;
 }
 
-bool ListHas(std::string_view list, std::string_view name) {
-    size_t start = 0;
-    while (start < list.size()) {
-        size_t end = list.find(' ', start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        if (list.substr(start, end - start) == name)
-            return true;
-        start = end + 1;
-    }
-    return false;
-}
-
 bool IsOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
     return std::find(names.begin(), names.end(), name) != names.end();
 }
@@ -205,12 +192,12 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
         // so that it stands in its proper parent (an li after text in a list). A wrapper
         // that is a proper parent itself (a row group opened for rows) stays.
         if (rule && rule->place == Place::Special && m_frames.back().synthetic &&
-            !ListHas(rule->parents, m_frames.back().rule->name)) {
+            !litgen::xhtml::ListHas(rule->parents, m_frames.back().rule->name)) {
             size_t keep = m_frames.size();
             bool found = false;
             while (keep > 0 && m_frames[keep - 1].synthetic && m_frames[keep - 1].rule != &kBody) {
                 --keep;
-                if (keep > 0 && ListHas(rule->parents, m_frames[keep - 1].rule->name)) {
+                if (keep > 0 && litgen::xhtml::ListHas(rule->parents, m_frames[keep - 1].rule->name)) {
                     found = true;
                     break;
                 }
@@ -293,7 +280,7 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
         case Content::ColumnGroup:
         case Content::Select:
             if (IsOneOf(name, {"col", "option", "optgroup", "script"}) && rule->place == Place::Special &&
-                ListHas(rule->parents, top.rule->name))
+                litgen::xhtml::ListHas(rule->parents, top.rule->name))
                 return rule;
             // Anything else ends the column group or the choice list (one this writer
             // opened itself ends without loss).
@@ -317,7 +304,7 @@ const Element* CXhtmlSerializer::Prepare(const Element* rule) {
                     parent = &*frame;
                     break;
                 }
-            if (ListHas(rule->parents, parent->rule->name))
+            if (litgen::xhtml::ListHas(rule->parents, parent->rule->name))
                 return rule;
             ++m_changes.elements;
             if (rule->content == Content::Empty)

@@ -267,20 +267,6 @@ constexpr RoleRule kRoleRules[] = {
 constexpr Element kGenericBlock{"div", P::Flow, C::Flow, "", "", ""};
 constexpr Element kGenericInline{"span", P::Phrasing, C::Phrasing, "", "", ""};
 
-bool ListHas(std::string_view list, std::string_view name) {
-    size_t start = 0;
-    while (start < list.size()) {
-        while (start < list.size() && list[start] == ' ')
-            ++start;
-        size_t end = list.find(' ', start);
-        if (end == std::string_view::npos)
-            end = list.size();
-        if (list.substr(start, end - start) == name)
-            return true;
-        start = end;
-    }
-    return false;
-}
 
 bool IsDigits(std::string_view value) {
     return !value.empty() && std::all_of(value.begin(), value.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
@@ -446,6 +432,21 @@ bool RoleFits(std::string_view element, std::string_view role, const std::vector
 }
 
 }  // namespace
+
+bool ListHas(std::string_view list, std::string_view name) {
+    size_t start = 0;
+    while (start < list.size()) {
+        while (start < list.size() && list[start] == ' ')
+            ++start;
+        size_t end = list.find(' ', start);
+        if (end == std::string_view::npos)
+            end = list.size();
+        if (list.substr(start, end - start) == name)
+            return true;
+        start = end;
+    }
+    return false;
+}
 
 const Element* FindElement(std::string_view lowerName) {
     auto found = std::lower_bound(std::begin(kElements), std::end(kElements), lowerName,

@@ -78,6 +78,10 @@ struct MappedAttributes {
 MappedAttributes MapAttributes(const Element& element, std::string_view sourceName,
                                const std::vector<Attribute>& attributes, std::string_view parent = {});
 
+// Whether a space-separated list of the vocabulary (an element's parents, a rule's
+// elements or roles) holds the name.
+bool ListHas(std::string_view list, std::string_view name);
+
 // Whether a name is an XML name that data- attribute names may use; otherwise it is
 // rewritten by DataAttributeName.
 std::string DataAttributeName(std::string_view name);
