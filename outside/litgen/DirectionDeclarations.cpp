@@ -2,35 +2,13 @@
 
 #include <string_view>
 
+#include "outside/litgen/StyleText.h"
 #include "outside/litgen/XmlText.h"
 #include "platform/base/CString.h"
 
 namespace litgen {
 
 namespace {
-
-bool IsSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f'; }
-
-bool IsNameCharacter(char ch) {
-    const auto byte = static_cast<unsigned char>(ch);
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '-' ||
-           ch == '_' || byte >= 0x80;
-}
-
-// One past the comment or string that starts at `at`, or `at` when none does.
-size_t SkipCommentOrString(std::string_view css, size_t at) {
-    if (css.compare(at, 2, "/*") == 0) {
-        const size_t close = css.find("*/", at + 2);
-        return close == std::string_view::npos ? css.size() : close + 2;
-    }
-    if (css[at] == '"' || css[at] == '\'') {
-        const char quote = css[at++];
-        while (at < css.size() && css[at] != quote && css[at] != '\n')
-            at += css[at] == '\\' ? 2 : 1;
-        return at < css.size() ? at + 1 : css.size();
-    }
-    return at;
-}
 
 // Keeps count of the brackets a character opens or closes.
 void CountBracket(char ch, int& depth) {
@@ -42,10 +20,10 @@ void CountBracket(char ch, int& depth) {
 
 size_t SkipSpaceAndComments(std::string_view css, size_t at) {
     while (at < css.size()) {
-        if (IsSpace(css[at]))
+        if (IsStyleSpace(css[at]))
             ++at;
         else if (css.compare(at, 2, "/*") == 0)
-            at = SkipCommentOrString(css, at);
+            at = StyleCommentOrStringEnd(css, at);
         else
             break;
     }
@@ -58,7 +36,7 @@ size_t SkipSpaceAndComments(std::string_view css, size_t at) {
 size_t ValueEnd(std::string_view css, size_t at) {
     int depth = 0;
     while (at < css.size()) {
-        const size_t skipped = SkipCommentOrString(css, at);
+        const size_t skipped = StyleCommentOrStringEnd(css, at);
         if (skipped != at) {
             at = skipped;
             continue;
@@ -82,7 +60,7 @@ size_t ValueEnd(std::string_view css, size_t at) {
 std::string Keyword(std::string_view value) {
     std::string text;
     for (size_t at = 0; at < value.size();) {
-        const size_t skipped = SkipCommentOrString(value, at);
+        const size_t skipped = StyleCommentOrStringEnd(value, at);
         if (skipped != at && value[at] == '/') {
             text += ' ';
             at = skipped;
@@ -115,14 +93,14 @@ bool EditDeclarations(std::string& css, Visit visit) {
     int depth = 0;  // of brackets: a declaration begins outside them
     size_t at = 0;
     while (at < css.size()) {
-        const size_t skipped = SkipCommentOrString(css, at);
+        const size_t skipped = StyleCommentOrStringEnd(css, at);
         if (skipped != at) {
             declarationStart = declarationStart && css[at] == '/';
             at = skipped;
             continue;
         }
         const char ch = css[at];
-        if (IsSpace(ch)) {
+        if (IsStyleSpace(ch)) {
             ++at;
             continue;
         }
@@ -132,13 +110,13 @@ bool EditDeclarations(std::string& css, Visit visit) {
             continue;
         }
         CountBracket(ch, depth);
-        if (!declarationStart || depth > 0 || !IsNameCharacter(ch)) {
+        if (!declarationStart || depth > 0 || !IsStyleNameCharacter(ch)) {
             declarationStart = depth == 0 && (ch == '{' || ch == '}' || ch == ';');
             ++at;
             continue;
         }
         size_t nameEnd = at;
-        while (nameEnd < css.size() && IsNameCharacter(css[nameEnd]))
+        while (nameEnd < css.size() && IsStyleNameCharacter(css[nameEnd]))
             ++nameEnd;
         const std::string name = leaf::ToLowerAscii(std::string_view(css).substr(at, nameEnd - at));
         const size_t colon = SkipSpaceAndComments(css, nameEnd);
@@ -164,7 +142,7 @@ bool EditDeclarations(std::string& css, Visit visit) {
             continue;
         }
         size_t end = valueEnd < css.size() && css[valueEnd] == ';' ? valueEnd + 1 : valueEnd;
-        while (end < css.size() && IsSpace(css[end]))
+        while (end < css.size() && IsStyleSpace(css[end]))
             ++end;
         out.append(css, copied, at - copied);
         copied = end;
@@ -182,7 +160,7 @@ bool EditDeclarations(std::string& css, Visit visit) {
 // "9 !important"): where the number ends in the value; npos otherwise.
 size_t PlainNumberEnd(std::string_view value) {
     size_t at = 0;
-    while (at < value.size() && IsSpace(value[at]))
+    while (at < value.size() && IsStyleSpace(value[at]))
         ++at;
     const size_t start = at;
     bool digits = false;
@@ -198,7 +176,7 @@ size_t PlainNumberEnd(std::string_view value) {
     if (!digits || at == start)
         return std::string_view::npos;
     const size_t numberEnd = at;
-    while (at < value.size() && IsSpace(value[at]))
+    while (at < value.size() && IsStyleSpace(value[at]))
         ++at;
     if (at < value.size() && Keyword(value.substr(at)) != "")
         return std::string_view::npos;  // more than a number: kept as it is

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "outside/litgen/StyleText.h"
 #include "platform/base/CString.h"
 
 namespace litgen {
@@ -16,12 +17,7 @@ constexpr size_t kMaxDepth = 32;
 // The most text one flat rule's selector list may take: combining lists multiplies them.
 constexpr size_t kMaxSelectorText = 64 * 1024;
 
-bool IsSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f'; }
 bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
-bool IsNameCharacter(char ch) {
-    return (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || IsDigit(ch) || ch == '-' || ch == '_' ||
-           static_cast<unsigned char>(ch) >= 0x80;
-}
 
 bool StartsWith(std::string_view text, size_t at, std::string_view word) { return text.substr(at).starts_with(word); }
 
@@ -29,10 +25,10 @@ bool StartsWith(std::string_view text, size_t at, std::string_view word) { retur
 // included.
 bool IsUnquotedUrl(std::string_view css, size_t at) {
     if (at + 4 > css.size() || leaf::ToLowerAscii(css.substr(at, 4)) != "url(" ||
-        (at > 0 && (IsNameCharacter(css[at - 1]) || css[at - 1] == '\\')))
+        (at > 0 && (IsStyleNameCharacter(css[at - 1]) || css[at - 1] == '\\')))
         return false;
     size_t content = at + 4;
-    while (content < css.size() && IsSpace(css[content]))
+    while (content < css.size() && IsStyleSpace(css[content]))
         ++content;
     return content < css.size() && css[content] != '"' && css[content] != '\'';
 }
@@ -40,17 +36,9 @@ bool IsUnquotedUrl(std::string_view css, size_t at) {
 // One past the piece of text that starts at `at`: a comment, a string, an escape or an
 // unquoted url(...), else the one character.
 size_t PieceEnd(std::string_view css, size_t at) {
+    if (const size_t skipped = StyleCommentOrStringEnd(css, at); skipped != at)
+        return skipped;
     const char ch = css[at];
-    if (StartsWith(css, at, "/*")) {
-        const size_t close = css.find("*/", at + 2);
-        return close == std::string_view::npos ? css.size() : close + 2;
-    }
-    if (ch == '"' || ch == '\'') {
-        ++at;
-        while (at < css.size() && css[at] != ch && css[at] != '\n')
-            at += css[at] == '\\' ? 2 : 1;
-        return std::min(at + 1, css.size());
-    }
     if (ch == '\\')
         return std::min(at + 2, css.size());
     if (IsUnquotedUrl(css, at)) {
@@ -89,7 +77,7 @@ size_t FindOutsideBlocks(std::string_view css, size_t at, size_t end, std::strin
 // that style elements hide their text with too.
 size_t SkipSpace(std::string_view css, size_t at, size_t end, bool betweenRules = false) {
     while (at < end) {
-        if (IsSpace(css[at]))
+        if (IsStyleSpace(css[at]))
             ++at;
         else if (StartsWith(css, at, "/*"))
             at = std::min(PieceEnd(css, at), end);
@@ -103,7 +91,7 @@ size_t SkipSpace(std::string_view css, size_t at, size_t end, bool betweenRules 
 
 bool HoldsOnlySpace(std::string_view text, bool commentsToo) {
     for (size_t at = 0; at < text.size();) {
-        if (IsSpace(text[at]))
+        if (IsStyleSpace(text[at]))
             ++at;
         else if (commentsToo && StartsWith(text, at, "/*"))
             at = PieceEnd(text, at);
@@ -114,7 +102,7 @@ bool HoldsOnlySpace(std::string_view text, bool commentsToo) {
 }
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsSpace(text.front()))
+    while (!text.empty() && IsStyleSpace(text.front()))
         text.remove_prefix(1);
     // A space a backslash escapes belongs to the name before it.
     const auto escaped = [&text] {
@@ -123,7 +111,7 @@ std::string_view Trim(std::string_view text) {
             ++backslashes;
         return backslashes % 2 == 1;
     };
-    while (!text.empty() && IsSpace(text.back()) && !escaped())
+    while (!text.empty() && IsStyleSpace(text.back()) && !escaped())
         text.remove_suffix(1);
     return text;
 }
@@ -148,7 +136,7 @@ bool HoldsUnclosedString(std::string_view text) {
 }
 
 size_t NameEnd(std::string_view text, size_t at) {
-    while (at < text.size() && (IsNameCharacter(text[at]) || text[at] == '\\'))
+    while (at < text.size() && (IsStyleNameCharacter(text[at]) || text[at] == '\\'))
         at += text[at] == '\\' ? 2 : 1;
     return std::min(at, text.size());
 }
@@ -158,7 +146,7 @@ size_t NameEnd(std::string_view text, size_t at) {
 bool IsReadableAttribute(std::string_view inside) {
     size_t at = SkipSpace(inside, 0, inside.size());
     const size_t nameBegin = at;
-    while (at < inside.size() && (IsNameCharacter(inside[at]) || inside[at] == '\\' || inside[at] == '*' ||
+    while (at < inside.size() && (IsStyleNameCharacter(inside[at]) || inside[at] == '\\' || inside[at] == '*' ||
                                   (inside[at] == '|' && !StartsWith(inside, at, "|="))))
         at += inside[at] == '\\' ? 2 : 1;
     if (at == nameBegin)
@@ -184,7 +172,7 @@ bool IsPlainArgument(std::string_view argument) {
         const bool afterDigit = at > 0 && IsDigit(argument[at - 1]);
         if (ch == '"' || ch == '\'' || ch == '\\' || StartsWith(argument, at, "/*"))
             at = PieceEnd(argument, at);
-        else if (IsSpace(ch) || IsNameCharacter(ch) || ch == '+' || (ch == '%' && afterDigit) ||
+        else if (IsStyleSpace(ch) || IsStyleNameCharacter(ch) || ch == '+' || (ch == '%' && afterDigit) ||
                  (ch == '.' && afterDigit && at + 1 < argument.size() && IsDigit(argument[at + 1])))
             ++at;
         else

@@ -3,12 +3,11 @@
 #include <cctype>
 
 #include "common/StyleSheetUrls.h"
+#include "outside/litgen/StyleText.h"
 #include "outside/litgen/XmlText.h"
 
 namespace litgen {
 namespace {
-
-bool IsSpace(char ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\f'; }
 
 bool StartsWithNoCase(std::string_view text, size_t at, std::string_view word) {
     if (at + word.size() > text.size())
@@ -114,20 +113,20 @@ size_t MapStyleReferences(std::string& css, std::string_view documentPath, const
         } else if ((ch == 'u' || ch == 'U') && StartsWithNoCase(css, at, "url(") &&
                    (at == 0 || !(std::isalnum(static_cast<unsigned char>(css[at - 1])) || css[at - 1] == '-'))) {
             size_t inner = at + 4;
-            while (inner < css.size() && IsSpace(css[inner]))
+            while (inner < css.size() && IsStyleSpace(css[inner]))
                 ++inner;
             std::string target;
             const bool quoted = inner < css.size() && (css[inner] == '"' || css[inner] == '\'');
             if (quoted) {
                 inner = ReadString(css, inner, target);
             } else {
-                while (inner < css.size() && css[inner] != ')' && !IsSpace(css[inner])) {
+                while (inner < css.size() && css[inner] != ')' && !IsStyleSpace(css[inner])) {
                     if (css[inner] == '\\' && inner + 1 < css.size())
                         ++inner;
                     target += css[inner++];
                 }
             }
-            while (inner < css.size() && IsSpace(css[inner]))
+            while (inner < css.size() && IsStyleSpace(css[inner]))
                 ++inner;
             if (inner < css.size() && css[inner] != ')') {
                 if (!quoted) {
@@ -149,7 +148,7 @@ size_t MapStyleReferences(std::string& css, std::string_view documentPath, const
             } else if (found.missing) {
                 // "@import url(x);" goes whole, as an import of a quoted name does.
                 size_t before = at;
-                while (before > 0 && IsSpace(css[before - 1]))
+                while (before > 0 && IsStyleSpace(css[before - 1]))
                     --before;
                 const size_t semicolon = css.find(';', end);
                 const size_t ruleEnd = semicolon == std::string::npos ? css.size() : semicolon + 1;
@@ -168,7 +167,7 @@ size_t MapStyleReferences(std::string& css, std::string_view documentPath, const
             at = end;
         } else if (ch == '@' && StartsWithNoCase(css, at, "@import")) {
             size_t inner = at + 7;
-            while (inner < css.size() && IsSpace(css[inner]))
+            while (inner < css.size() && IsStyleSpace(css[inner]))
                 ++inner;
             if (inner < css.size() && (css[inner] == '"' || css[inner] == '\'')) {
                 std::string target;
